@@ -1,0 +1,10 @@
+#include "extended.h"
+
+namespace geolago {
+
+void raiseFloat(FloatFailure::Kind kind)
+{
+    throw FloatFailure(kind);
+}
+
+}  // namespace geolago

@@ -1,0 +1,47 @@
+#include "failures.h"
+
+namespace geolago {
+
+std::string IoFailure::messageFor(int code)
+{
+    switch (code) {
+    case io::FileNotFound: return "Fichier introuvable";
+    case io::PathNotFound: return "Nom de fichier incorrect";
+    case io::TooManyOpenFiles: return "Trop de fichiers ouverts";
+    case io::AccessDenied: return "Accès au fichier refusé";
+    case io::ReadBeyondEnd: return "Lecture au-delà de la fin de fichier";
+    case io::DiskFull: return "Disque plein";
+    case io::InvalidNumber: return "Saisie numérique incorrecte";
+    default: return "Erreur E/S " + std::to_string(code);
+    }
+}
+
+IoFailure::IoFailure(int code) : Failure(messageFor(code)), code_(code) {}
+
+static std::string floatMessage(FloatFailure::Kind kind)
+{
+    switch (kind) {
+    case FloatFailure::Kind::Invalid: return "Opération en virgule flottante incorrecte";
+    case FloatFailure::Kind::DivisionByZero: return "Division par zéro en virgule flottante";
+    case FloatFailure::Kind::Overflow: return "Débordement en virgule flottante";
+    }
+    return {};
+}
+
+FloatFailure::FloatFailure(Kind kind) : Failure(floatMessage(kind)), kind_(kind) {}
+
+ConvertFailure::ConvertFailure(const std::string& text)
+    : Failure("'" + text + "' n'est pas une valeur entière correcte")
+{
+}
+
+std::string messageForDisplay(const std::string& message)
+{
+    // Bytes compare unsigned: the last byte of an accented letter in UTF-8 is above "."
+    // too, as a letter should be.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        return message + ".";
+    return message;
+}
+
+}  // namespace geolago

@@ -1,0 +1,71 @@
+#pragma once
+// The failures of an analysis. Each carries the French message a user sees; input and
+// output failures also carry their numeric code. Front ends show what() through
+// messageForDisplay().
+
+#include <stdexcept>
+#include <string>
+
+namespace geolago {
+
+// Any failure of the analysis; what() is the French message, without final full stop.
+class Failure : public std::runtime_error {
+public:
+    explicit Failure(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A file could not be opened or read, or a number in it is malformed.
+class IoFailure : public Failure {
+public:
+    // A failure with `code`; the message is the one the code names.
+    explicit IoFailure(int code);
+    int code() const noexcept { return code_; }
+
+    // The message for an input/output code: "Fichier introuvable" for 2, and so on;
+    // "Erreur E/S <code>" for a code without a message of its own.
+    static std::string messageFor(int code);
+
+private:
+    int code_;
+};
+
+// Input/output codes.
+namespace io {
+inline constexpr int FileNotFound = 2;
+inline constexpr int PathNotFound = 3;
+inline constexpr int TooManyOpenFiles = 4;
+inline constexpr int AccessDenied = 5;
+inline constexpr int ReadBeyondEnd = 100;
+inline constexpr int DiskFull = 101;
+inline constexpr int InvalidNumber = 106;
+}  // namespace io
+
+// A floating-point fault, found by an explicit check at the operation that makes it.
+class FloatFailure : public Failure {
+public:
+    enum class Kind { Invalid, DivisionByZero, Overflow };
+    explicit FloatFailure(Kind kind);
+    Kind kind() const noexcept { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+// A text typed as a whole number is not one.
+class ConvertFailure : public Failure {
+public:
+    // The failure for `text`, quoted whole in the message.
+    explicit ConvertFailure(const std::string& text);
+};
+
+// The names file could not be opened; the message names its full path and the reason.
+class OpenFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// The text a failure shows in an error box: the message with a full stop added when its
+// last character's code is above that of "." (a letter or a digit, not "!" or a blank).
+std::string messageForDisplay(const std::string& message);
+
+}  // namespace geolago
