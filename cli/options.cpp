@@ -1,0 +1,148 @@
+#include "options.h"
+
+namespace geolago::cli {
+
+std::string usageLine()
+{
+    return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N]"
+           " [--names FICHIER_NOMS] (--variable K)... [--all] [--format text|tsv|json]"
+           " [--decimal-comma]";
+}
+
+std::string helpText()
+{
+    return usageLine() + "\n"
+        "\n"
+        "Calcule le corrélogramme par mailles des variables demandées d'un fichier de points.\n"
+        "\n"
+        "  FICHIER_POINTS         fichier des points : [numéro] X Y v1 ... vV par ligne\n"
+        "  --points P             nombre de points à lire (0 à 1000)\n"
+        "  --vars V               nombre de variables par ligne (0 à 30)\n"
+        "  --numbered             chaque ligne commence par un numéro de point\n"
+        "  --cells N              nombre de mailles par côté (1 à 30, 10 par défaut)\n"
+        "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne\n"
+        "  --variable K           variable à analyser : sa position, ou avec --names son nom\n"
+        "                         (un texte qui se lit comme un entier est une position) ;\n"
+        "                         peut être répétée\n"
+        "  --all                  toutes les variables, de 1 à V\n"
+        "  --format FORMAT        text (par défaut), tsv ou json\n"
+        "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
+        "  --help                 affiche cette aide\n"
+        "\n"
+        "P, V, N et K se lisent comme des entiers : décimal, ou hexadécimal après $, x ou 0x.\n"
+        "Code de sortie : 0 si tout est calculé, 1 sur un refus ou un échec du calcul\n"
+        "(message sur la sortie d'erreur), 2 sur une ligne de commande incorrecte.\n";
+}
+
+namespace {
+
+// Takes the value of a single-valued option, refusing a second occurrence.
+void setOnce(std::optional<std::string>& slot, const std::string& option, const std::string& value)
+{
+    if (slot)
+        throw UsageError("option " + option + " donnée deux fois");
+    slot = value;
+}
+
+}  // namespace
+
+Options parseCommandLine(const std::vector<std::string>& args)
+{
+    Options options;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format;
+    bool numbered = false, decimalComma = false;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            // "-" alone is a file name like any other.
+            if (pointsFile)
+                throw UsageError("un seul fichier de points est attendu, « " + arg + " » est de trop");
+            pointsFile = arg;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+
+        auto flag = [&](bool& target) {
+            if (inlineValue)
+                throw UsageError("l'option " + name + " ne prend pas de valeur");
+            target = true;
+        };
+        auto value = [&]() -> std::string {
+            if (inlineValue)
+                return *inlineValue;
+            if (i + 1 >= args.size())
+                throw UsageError("l'option " + name + " attend une valeur");
+            return args[++i];
+        };
+
+        if (name == "--help" || name == "-h") {
+            flag(options.help);
+            return options;  // nothing else matters once help is asked
+        } else if (name == "--numbered") {
+            flag(numbered);
+        } else if (name == "--decimal-comma") {
+            flag(decimalComma);
+        } else if (name == "--all") {
+            bool all = false;
+            flag(all);
+            options.variables.push_back({std::string(), true});
+        } else if (name == "--points") {
+            setOnce(points, name, value());
+        } else if (name == "--vars") {
+            setOnce(vars, name, value());
+        } else if (name == "--cells") {
+            setOnce(cells, name, value());
+        } else if (name == "--names") {
+            setOnce(names, name, value());
+        } else if (name == "--format") {
+            setOnce(format, name, value());
+        } else if (name == "--variable") {
+            options.variables.push_back({value(), false});
+        } else {
+            throw UsageError("option inconnue : " + arg);
+        }
+    }
+
+    if (!pointsFile)
+        throw UsageError("le fichier de points manque");
+    if (!points)
+        throw UsageError("l'option --points manque");
+    if (!vars)
+        throw UsageError("l'option --vars manque");
+    if (options.variables.empty())
+        throw UsageError("aucune variable demandée (--variable K ou --all)");
+
+    options.pointsFile = *pointsFile;
+    options.points = *points;
+    options.vars = *vars;
+    if (cells)
+        options.cells = *cells;
+    options.namesFile = names;
+    options.numbered = numbered;
+    options.decimalComma = decimalComma;
+    if (format) {
+        if (*format == "text")
+            options.format = Format::Text;
+        else if (*format == "tsv")
+            options.format = Format::Tsv;
+        else if (*format == "json")
+            options.format = Format::Json;
+        else
+            throw UsageError("format inconnu : " + *format + " (text, tsv ou json)");
+    }
+    return options;
+}
+
+}  // namespace geolago::cli

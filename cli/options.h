@@ -1,0 +1,50 @@
+#pragma once
+// The command line of geolago-cli: what the user asked, as typed. The counts stay texts
+// here; they are converted and checked when the run starts, like the fields of a window.
+
+#include <stdexcept>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace geolago::cli {
+
+enum class Format { Text, Tsv, Json };
+
+// One --variable (a position or a name, as typed) or one --all.
+struct VariableRequest {
+    std::string text;
+    bool all = false;
+};
+
+struct Options {
+    bool help = false;
+    std::string pointsFile;
+    std::string points;          // P, as typed
+    std::string vars;            // V, as typed
+    std::string cells = "10";    // N, as typed
+    bool numbered = false;
+    std::optional<std::string> namesFile;
+    std::vector<VariableRequest> variables;  // in command-line order
+    Format format = Format::Text;
+    bool decimalComma = false;
+};
+
+// A command line that cannot be run: unknown or repeated option, missing value, no
+// variable asked... The message says which, in a few words.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments that follow the program name. Options take their value as the next
+// argument or after "=" (--points=80); "--" ends the options. Throws UsageError.
+Options parseCommandLine(const std::vector<std::string>& args);
+
+// The one-line synopsis shown after a usage error.
+std::string usageLine();
+
+// The full text of --help.
+std::string helpText();
+
+}  // namespace geolago::cli

@@ -1,0 +1,62 @@
+#pragma once
+// Writing the results of geolago-cli in its three formats. A report is written as the
+// run goes: begin() once the points are placed, variable() for each variable completed
+// (the stream is flushed after it, so a later failure keeps it on the output), finish()
+// at the end with the message of the failure that stopped the run, if any.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "options.h"
+
+namespace geolago::cli {
+
+// One line of a correlogram: the correlation and the pairs behind it at one shift.
+struct Lag {
+    double r = 0.0;
+    std::int32_t pairs = 0;
+};
+
+// What one variable gave: its position, its name (bytes from the names file, or the
+// position in decimal), the fill percentage and both correlograms, shifts 0..N-1.
+struct VariableResult {
+    int position = 0;
+    std::string name;
+    double fill = 0.0;
+    std::vector<Lag> eastWest;
+    std::vector<Lag> northSouth;
+};
+
+// What the run works on, for the formats that repeat it.
+struct RunContext {
+    std::string pointsFile;
+    bool numbered = false;
+    std::int32_t points = 0;
+    std::int32_t vars = 0;
+    std::int32_t cells = 0;
+    std::optional<std::string> namesFile;
+};
+
+class ReportWriter {
+public:
+    virtual ~ReportWriter() = default;
+    virtual void begin(const RunContext& context) = 0;
+    virtual void variable(const VariableResult& result) = 0;
+    virtual void finish(const std::optional<std::string>& failure) = 0;
+};
+
+// The writer of `format`; `decimalComma` chooses "," for the real texts of text and tsv.
+std::unique_ptr<ReportWriter> makeWriter(Format format, bool decimalComma, std::ostream& out);
+
+// `bytes` as a JSON string, quotes included. Valid UTF-8 sequences are kept; any other
+// byte is taken as Latin-1 and written \u00XX; controls, '"' and '\' are escaped.
+std::string jsonString(const std::string& bytes);
+
+// The shortest decimal text that reads back as exactly `value` (finite).
+std::string jsonNumber(double value);
+
+}  // namespace geolago::cli
