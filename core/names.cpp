@@ -27,6 +27,9 @@ std::string reasonFor(int error)
     std::string path;
     try {
         path = std::filesystem::absolute(fileName).lexically_normal().string();
+        // "folder/." normalises to "folder/": name the folder itself.
+        if (path.size() > 1 && path.back() == '/')
+            path.pop_back();
     } catch (const std::exception&) {
         path = fileName;
     }

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Geolago builds, tests and runs with, when any is missing.
+set -euo pipefail
+
+packages=(cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev
+          fonts-ebgaramond fonts-liberation xvfb)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
