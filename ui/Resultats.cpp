@@ -1,0 +1,205 @@
+#include "Resultats.h"
+
+#include <algorithm>
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTableWidget>
+
+#include "Graphique.h"
+#include "look.h"
+#include "messages.h"
+#include "numbertext.h"
+#include "regional.h"
+#include "store.h"
+#include "texts.h"
+
+using namespace geolago;
+using namespace geolago::ui;
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+constexpr int rowHeight = 24;
+
+// A string grid of three columns. Row 0 is the header, kept in place while the rows
+// scroll; column 0 and the header are drawn on the button face in the grid's own text
+// colour. Cells can be selected, not edited.
+QTableWidget* makeGrid(QWidget* parent, int left, int top, int width, int height,
+                       std::initializer_list<int> widths, const QColor& cells, const QColor& text)
+{
+    auto* grid = new QTableWidget(parent);
+    grid->setGeometry(left, top, width, height);
+    grid->setFont(sansSerif(11));
+    grid->setColumnCount(3);
+    grid->setRowCount(0);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setShowGrid(true);
+    grid->setWordWrap(false);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    QHeaderView* columns = grid->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setMinimumSectionSize(1);
+    columns->setFixedHeight(rowHeight);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setHighlightSections(false);
+    columns->setSectionsClickable(false);
+    int col = 0;
+    for (int w : widths)
+        grid->setColumnWidth(col++, w);
+
+    QHeaderView* rows = grid->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(rowHeight);
+
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Base, cells);
+    palette.setColor(QPalette::AlternateBase, cells);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Window, buttonFace());
+    palette.setColor(QPalette::Button, buttonFace());
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::WindowText, text);
+    grid->setPalette(palette);
+    columns->setPalette(palette);
+    return grid;
+}
+
+void setCell(QTableWidget* grid, int col, int row, const std::string& text)
+{
+    const QString value = QString::fromStdString(text);
+    if (row == 0) {
+        QTableWidgetItem* header = grid->horizontalHeaderItem(col);
+        if (!header) {
+            header = new QTableWidgetItem;
+            grid->setHorizontalHeaderItem(col, header);
+        }
+        header->setText(value);
+        header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return;
+    }
+    QTableWidgetItem* item = grid->item(row - 1, col);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        if (col == 0) {
+            item->setBackground(buttonFace());
+            item->setForeground(grid->palette().color(QPalette::Text));
+        }
+        grid->setItem(row - 1, col, item);
+    }
+    item->setText(value);
+}
+
+// Row count N + 1, header, then shifts 0..N-1 of `r` and `pairs`.
+void fillGrid(QTableWidget* grid, const Table<double, 0, MaxMailles>& r,
+              const Table<std::int32_t, 0, MaxMailles>& pairs)
+{
+    // The main window keeps N in 1..30; anything else lists only the shifts the tables hold.
+    const std::int32_t cells = std::clamp<std::int32_t>(NBMailles, 0, MaxMailles);
+    grid->setColumnCount(3);
+    grid->setRowCount(cells);  // the header row is the grid's fixed row
+    setCell(grid, 0, 0, "Maille");
+    setCell(grid, 1, 0, "  R  ");
+    setCell(grid, 2, 0, "Paires de points");
+    for (std::int32_t k = 0; k < cells; ++k) {
+        setCell(grid, 0, k + 1, writeInteger(k));
+        setCell(grid, 1, k + 1, writeReal(r[k], decimalSeparator()));
+        setCell(grid, 2, k + 1, writeInteger(pairs[k]));
+    }
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Results"));
+    setFont(garamond(19, true));
+    setWindowColours(this, clBlack, palette().color(QPalette::WindowText));
+    placeWindow(this, 198, 107, 821, 605);
+
+    const QFont labels = garamond(19, true);
+    Label1 = new QLabel(QStringLiteral("E_W"), this);
+    Label1->setFont(labels);
+    setWindowColours(Label1, clBlack, clAqua);
+    Label1->setAutoFillBackground(false);
+    Label1->move(152, 16);
+    Label1->adjustSize();
+
+    Label3 = new QLabel(this);
+    Label3->setFont(labels);
+    setWindowColours(Label3, clBlack, clRed);  // opaque: red on its own black
+    Label3->setGeometry(225, 16, 5, 21);
+
+    Label2 = new QLabel(QStringLiteral("N_S"), this);
+    Label2->setFont(labels);
+    setWindowColours(Label2, clBlack, clYellow);
+    Label2->setAutoFillBackground(false);
+    Label2->move(472, 16);
+    Label2->adjustSize();
+
+    SG_EW = makeGrid(this, 32, 40, 289, 537, {64, 132, 92}, clTeal, clYellow);
+    ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
+    ButtFermer->setGeometry(672, 544, 113, 25);
+    ButtFermer->setAutoDefault(false);
+    Button1 = new QPushButton(QStringLiteral("Graphique"), this);
+    Button1->setGeometry(672, 376, 115, 121);
+    Button1->setAutoDefault(false);
+    SG_NS = makeGrid(this, 344, 40, 305, 537, {64, 146, 88}, clOlive, clAqua);
+
+    QWidget::setTabOrder(SG_EW, ButtFermer);
+    QWidget::setTabOrder(ButtFermer, Button1);
+    QWidget::setTabOrder(Button1, SG_NS);
+
+    connect(ButtFermer, &QPushButton::clicked, this, [this] { guarded([this] { ButtFermerClick(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+}
+
+int TForm2::rowCount(const QTableWidget* grid)
+{
+    return grid->rowCount() + 1;
+}
+
+QString TForm2::cellText(const QTableWidget* grid, int col, int row)
+{
+    const QTableWidgetItem* item = row == 0 ? grid->horizontalHeaderItem(col) : grid->item(row - 1, col);
+    return item ? item->text() : QString();
+}
+
+void TForm2::showEvent(QShowEvent* e)
+{
+    if (!e->spontaneous())
+        guarded([this] { FormShow(); });
+    QWidget::showEvent(e);
+}
+
+void TForm2::FormShow()
+{
+    Label3->setText(textFromBytes(Nom_Var));
+    Label3->adjustSize();
+    Label3->resize(std::max(Label3->width(), 5), Label3->height());
+    fillGrid(SG_EW, R_EW, Paires_EW);
+    fillGrid(SG_NS, R_NS, Paires_NS);
+}
+
+void TForm2::ButtFermerClick()
+{
+    close();
+}
+
+void TForm2::Button1Click()
+{
+    bringToFront(Form4);
+}

@@ -1,0 +1,102 @@
+#include "look.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace geolago::ui {
+
+namespace {
+
+// The frame the layouts' outer sizes include: a 4-pixel border and a caption bar.
+constexpr int frameSide = 4;
+constexpr int frameTop = 23;
+
+// First family of `candidates` the font database holds, else the first one (left to
+// the font matching).
+QString firstInstalled(std::initializer_list<const char*> candidates)
+{
+    const QStringList families = QFontDatabase::families();
+    for (const char* name : candidates)
+        if (families.contains(QString::fromLatin1(name), Qt::CaseInsensitive))
+            return QString::fromLatin1(name);
+    return QString::fromLatin1(*candidates.begin());
+}
+
+}  // namespace
+
+QFont garamond(int pixelSize, bool bold)
+{
+    // "EB Garamond 12" is the optical size that ships a real bold; asking the plain
+    // family for bold may land on the 08 regular cut, emboldened, or on a fallback face
+    // for accented letters.
+    static const QString family = firstInstalled({"EB Garamond 12", "EB Garamond", "Garamond"});
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setStyleStrategy(QFont::PreferMatch);
+    return font;
+}
+
+QFont sansSerif(int pixelSize)
+{
+    static const QString family = firstInstalled({"Liberation Sans", "DejaVu Sans", "Sans Serif"});
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QColor buttonFace()
+{
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
+
+void setWindowColours(QWidget* widget, const QColor& background, const QColor& text)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setFieldColours(QWidget* widget, const QColor& text, const QColor& base)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Base, base);
+    widget->setPalette(palette);
+}
+
+void placeWindow(QWidget* window, int left, int top, int outerWidth, int outerHeight)
+{
+    window->resize(outerWidth - 2 * frameSide, outerHeight - frameTop - frameSide);
+    window->move(left, top);
+}
+
+void placeWindowCentred(QWidget* window, int outerWidth, int outerHeight)
+{
+    int left = 0;
+    int top = 0;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        left = area.x() + (area.width() - outerWidth) / 2;
+        top = area.y() + (area.height() - outerHeight) / 2;
+    }
+    placeWindow(window, left, top, outerWidth, outerHeight);
+}
+
+void bringToFront(QWidget* window)
+{
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace geolago::ui

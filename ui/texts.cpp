@@ -1,0 +1,27 @@
+#include "texts.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace geolago::ui {
+
+QString textFromBytes(const std::string& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string bytesFromText(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+std::string fileNameFromText(const QString& text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+
+}  // namespace geolago::ui

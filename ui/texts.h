@@ -1,0 +1,20 @@
+#pragma once
+// Bytes of the analysis (variable names, file paths in messages) and the windows' texts.
+
+#include <QString>
+
+#include <string>
+
+namespace geolago::ui {
+
+// The names file is single-byte text from older systems, or UTF-8 from newer ones:
+// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
+QString textFromBytes(const std::string& bytes);
+
+// A typed text as the bytes the analysis keeps (UTF-8).
+std::string bytesFromText(const QString& text);
+
+// A file name typed in a field, in the encoding of the file system.
+std::string fileNameFromText(const QString& text);
+
+}  // namespace geolago::ui
