@@ -26,15 +26,6 @@ TEST(CommandLine, ValuesComeAfterTheOptionOrAnEqualsSign)
     EXPECT_EQ(o.variables[0].text, "Revenu");
     EXPECT_TRUE(o.variables[1].all);
     EXPECT_EQ(o.variables[2].text, "3");
-
-    // A value may begin with a minus sign; it is refused later, as a count.
-    EXPECT_EQ(parseCommandLine({"f", "--points", "-5", "--vars", "1", "--all"}).points, "-5");
-}
-
-TEST(CommandLine, HelpWinsOverEverythingAfterIt)
-{
-    EXPECT_TRUE(parseCommandLine({"--help", "--bogus"}).help);
-    EXPECT_THROW(parseCommandLine({"--bogus", "--help"}), UsageError);
 }
 
 TEST(Json, StringsKeepUtf8AndEscapeEverythingElse)
