@@ -111,12 +111,18 @@ void TChartCanvas::setFontSize(int points)
 
 QFont TChartCanvas::currentFont() const
 {
+    QFont font;
     if (fontName_.compare(QLatin1String("garamond"), Qt::CaseInsensitive) == 0)
-        return garamond(fontPixels_, false);
-    if (fontName_.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
-        return sansSerif(fontPixels_);
-    QFont font(fontName_);
-    font.setPixelSize(fontPixels_);
+        font = garamond(fontPixels_, false);
+    else if (fontName_.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
+        font = sansSerif(fontPixels_);
+    else {
+        font = QFont(fontName_);
+        font.setPixelSize(fontPixels_);
+    }
+    // Plain pixels in the text's own colour: a drawing repeated over itself gives the
+    // same picture, with no blended edges building up.
+    font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 

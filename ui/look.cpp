@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QRawFont>
 #include <QScreen>
 #include <QWidget>
 
@@ -25,18 +26,48 @@ QString firstInstalled(std::initializer_list<const char*> candidates)
     return QString::fromLatin1(*candidates.begin());
 }
 
+// Every accented letter the windows' captions use.
+const QString accentedLetters = QStringLiteral("àâçéèêëîïôùûüÀÉÈ");
+
+// Whether the bold cut of `family` draws every accented letter itself. Where it does
+// not (the bold EB Garamond of Debian 12 stops at U+00BF), the letters would come from
+// a fallback face in the middle of a word.
+bool boldCutIsComplete(const QString& family)
+{
+    QFont bold(family);
+    bold.setPixelSize(16);
+    bold.setWeight(QFont::Bold);
+    const QRawFont raw = QRawFont::fromFont(bold);
+    if (!raw.isValid())
+        return true;
+    for (const QChar letter : accentedLetters)
+        if (!raw.supportsCharacter(letter))
+            return false;
+    return true;
+}
+
+// The regular style of `family`, to be emboldened by the font engine.
+QString regularStyle(const QString& family)
+{
+    for (const QString& style : QFontDatabase::styles(family))
+        if (style.endsWith(QLatin1String("Regular")))
+            return style;
+    return QString();
+}
+
 }  // namespace
 
 QFont garamond(int pixelSize, bool bold)
 {
-    // "EB Garamond 12" is the optical size that ships a real bold; asking the plain
-    // family for bold may land on the 08 regular cut, emboldened, or on a fallback face
-    // for accented letters.
+    // "EB Garamond 12" is the optical size meant for text; the plain family would mix
+    // its 08 and 12 cuts.
     static const QString family = firstInstalled({"EB Garamond 12", "EB Garamond", "Garamond"});
+    static const QString emboldenedStyle = boldCutIsComplete(family) ? QString() : regularStyle(family);
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    font.setStyleStrategy(QFont::PreferMatch);
+    if (bold && !emboldenedStyle.isEmpty())
+        font.setStyleName(emboldenedStyle);  // drawn bold from the regular cut
     return font;
 }
 

@@ -1,0 +1,243 @@
+// The chart: where the drawing steps put their pixels, and a canvas that keeps them.
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "windows_fixture.h"
+
+using namespace geolago;
+
+namespace {
+
+const QColor yellow(255, 255, 0);
+const QColor red(255, 0, 0);
+const QColor white(255, 255, 255);
+const QColor black(0, 0, 0);
+
+bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+// Leftmost column of `area` holding a pixel of `colour`, -1 if none.
+int leftmost(const QImage& image, const QRect& area, const QColor& colour)
+{
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (image.pixelColor(x, y) == colour)
+                return x;
+    return -1;
+}
+
+// The band where the shift labels stand (written at y = 470, 19-pixel type).
+QRect labelBand(int left, int width) { return QRect(left, 470, width, 24); }
+
+}  // namespace
+
+class ChartTest : public WindowsTest {
+protected:
+    QImage draw()
+    {
+        if (!Form4->isVisible())
+            Form4->show();
+        click(Form4->ButtAffiche);
+        return Form4->Canvas->image();
+    }
+};
+
+TEST_F(ChartTest, AxesScaleAndLabelsForTenCells)
+{
+    NBMailles = 10;
+    const QImage image = draw();
+    EXPECT_TRUE(takeMessages().empty());
+
+    for (int y : {25, 100, 249, 300, 460})
+        EXPECT_EQ(image.pixelColor(50, y), yellow) << "vertical axis at y " << y;
+    for (int x : {60, 400, 650, 698})
+        EXPECT_EQ(image.pixelColor(x, 250), yellow) << "horizontal axis at x " << x;
+    EXPECT_EQ(image.pixelColor(705, 250), black);
+    EXPECT_EQ(image.pixelColor(50, 505), black);
+
+    // Dashed lines: 18 pixels drawn, 6 left out, from x = 50 to 650.
+    for (int y : {55, 465}) {
+        EXPECT_EQ(image.pixelColor(60, y), yellow);
+        EXPECT_EQ(image.pixelColor(70, y), black);
+        EXPECT_EQ(image.pixelColor(80, y), yellow);
+        EXPECT_EQ(image.pixelColor(60, y - 1), black);
+        EXPECT_FALSE(hasColour(image, QRect(655, y, 40, 1), yellow));
+    }
+
+    EXPECT_TRUE(hasColour(image, QRect(15, 40, 30, 19), yellow));
+    EXPECT_TRUE(hasColour(image, QRect(15, 230, 30, 19), yellow));
+    EXPECT_TRUE(hasColour(image, QRect(15, 450, 35, 19), yellow));
+
+    // Shift labels 1..10 at x = 50 + 60 k; label 0 covers the axis below the dashed line.
+    for (int k = 1; k <= 10; ++k) {
+        const int x = 50 + 60 * k;
+        const int ink = leftmost(image, labelBand(x - 10, 30), yellow);
+        EXPECT_GE(ink, x) << "label " << k;
+        EXPECT_LE(ink, x + 5) << "label " << k;
+    }
+    EXPECT_FALSE(hasColour(image, labelBand(680, 100), yellow));
+}
+
+TEST_F(ChartTest, SevenCellsTruncateTheStepTo85)
+{
+    NBMailles = 7;
+    for (int k = 0; k <= 7; ++k) {
+        R_EW[k] = 0.5;
+        Paires_EW[k] = 9;
+    }
+    const QImage image = draw();
+    for (int k = 1; k <= 7; ++k) {
+        const int x = 50 + 85 * k;
+        const int ink = leftmost(image, labelBand(x - 8, 20), yellow);
+        EXPECT_GE(ink, x) << "label " << k;
+        EXPECT_LE(ink, x + 4) << "label " << k;
+    }
+    // The red line at y = 155 runs to the last point, x = 645, and no further.
+    EXPECT_EQ(image.pixelColor(600, 155), red);
+    EXPECT_EQ(image.pixelColor(644, 155), red);
+    EXPECT_NE(image.pixelColor(650, 155), red);
+}
+
+TEST_F(ChartTest, ThirtyCellsReachTheLastPointAt650)
+{
+    NBMailles = 30;
+    for (int k = 0; k <= 30; ++k) {
+        R_NS[k] = -0.5;
+        Paires_NS[k] = 6;
+    }
+    const QImage image = draw();
+    // "30" on its black box from x = 650 on; nothing beyond its two digits.
+    EXPECT_TRUE(hasColour(image, labelBand(650, 20), yellow));
+    EXPECT_FALSE(hasColour(image, labelBand(675, 60), yellow));
+    for (int x : {60, 350, 649})
+        EXPECT_EQ(image.pixelColor(x, 355), white) << x;
+    EXPECT_NE(image.pixelColor(655, 355), white);
+    for (int k = 1; k <= 29; ++k)
+        EXPECT_TRUE(hasColour(image, labelBand(50 + 20 * k, 12), yellow)) << "label " << k;
+}
+
+TEST_F(ChartTest, HalvesRoundToTheEvenPixelRow)
+{
+    NBMailles = 10;
+    for (int k = 0; k <= 3; ++k) {
+        R_EW[k] = 0.0625;  // 200 r = 12.5 -> 12, y = 243
+        R_NS[k] = 0.1875;  // 200 r = 37.5 -> 38, y = 217
+        Paires_EW[k] = 5;
+        Paires_NS[k] = 5;
+    }
+    const QImage image = draw();
+    // Three-pixel pens centred on their rows.
+    for (int y : {242, 243, 244})
+        EXPECT_EQ(image.pixelColor(140, y), red) << y;
+    EXPECT_NE(image.pixelColor(140, 241), red);
+    EXPECT_NE(image.pixelColor(140, 245), red);
+    for (int y : {216, 217, 218})
+        EXPECT_EQ(image.pixelColor(140, y), white) << y;
+    EXPECT_NE(image.pixelColor(140, 215), white);
+    EXPECT_NE(image.pixelColor(140, 219), white);
+    // Shifts 4..10 have no pairs: nothing is joined there.
+    EXPECT_FALSE(hasColour(image, QRect(260, 60, 400, 390), red));
+    EXPECT_FALSE(hasColour(image, QRect(260, 60, 400, 390), white));
+}
+
+TEST_F(ChartTest, ShiftsWithTwoPairsOrFewerAreBridged)
+{
+    NBMailles = 10;
+    const double r[] = {1, -1, 1, -1, 1};
+    const int pairs[] = {0, 0, 7, 1, 9};
+    for (int k = 0; k < 5; ++k) {
+        R_NS[k] = r[k];
+        Paires_NS[k] = pairs[k];
+        R_EW[k] = 0.0;
+        Paires_EW[k] = 2;  // never above 2: no red segment at all
+    }
+    const QImage image = draw();
+    // One segment from point 0 to point 2 and one from point 2 to point 4, both at r = 1.
+    EXPECT_EQ(image.pixelColor(110, 55), white);
+    EXPECT_EQ(image.pixelColor(230, 55), white);
+    EXPECT_EQ(image.pixelColor(288, 55), white);
+    EXPECT_NE(image.pixelColor(320, 55), white);
+    // Points 1 and 3 (r = -1, y = 455) are never reached and leave no mark.
+    EXPECT_FALSE(hasColour(image, QRect(100, 440, 200, 25), white));
+    EXPECT_FALSE(hasColour(image, QRect(52, 60, 640, 180), red));
+    EXPECT_FALSE(hasColour(image, QRect(52, 253, 640, 200), red));
+}
+
+TEST_F(ChartTest, TitlesStandAcrossTheTopAndLaterDrawingsCoverEarlierOnes)
+{
+    NBMailles = 10;
+    Nom_Var = "Commerces_d'alimentation";
+    QImage image = draw();
+    EXPECT_TRUE(hasColour(image, QRect(500, 20, 40, 34), red));
+    EXPECT_TRUE(hasColour(image, QRect(300, 20, 50, 28), red));
+    EXPECT_TRUE(hasColour(image, QRect(100, 20, 50, 28), white));
+    EXPECT_FALSE(hasColour(image, QRect(100, 20, 50, 28), red));
+    EXPECT_TRUE(hasColour(image, QRect(700, 20, 100, 34), red));
+
+    // A shorter name is written on its own black box; the end of the longer one stays.
+    Nom_Var = "Ouvriers";
+    const QImage again = draw();
+    EXPECT_TRUE(hasColour(again, QRect(700, 20, 100, 34), red));
+    EXPECT_EQ(draw(), again);
+}
+
+TEST_F(ChartTest, CanvasKeepsTheChartUntilTheWindowIsShownFromHidden)
+{
+    NBMailles = 10;
+    draw();
+
+    Form4->resize(300, 200);
+    Form4->resize(900, 700);
+    EXPECT_EQ(Form4->Canvas->image().pixelColor(50, 100), yellow);
+    const QImage onScreen = Form4->grab().toImage();
+    EXPECT_EQ(onScreen.pixelColor(50, 100), yellow);
+    EXPECT_EQ(onScreen.pixelColor(400, 250), yellow);
+
+    Form4->showMinimized();
+    Form4->showNormal();
+    EXPECT_EQ(Form4->grab().toImage().pixelColor(50, 100), yellow);
+
+    click(Form4->ButtFermer);
+    EXPECT_FALSE(Form4->isVisible());
+    Form4->show();
+    EXPECT_EQ(Form4->Canvas->image().pixelColor(50, 100), black);
+    EXPECT_EQ(Form4->grab().toImage().pixelColor(50, 100), black);
+    EXPECT_TRUE(Form4->Label1->isVisible());
+}
+
+TEST_F(ChartTest, CellCountsWithoutTableEntriesStopAfterTheReferenceLines)
+{
+    NBMailles = 0;
+    QImage image = draw();
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Division par zéro en virgule flottante.")});
+    EXPECT_EQ(image.pixelColor(50, 100), yellow);
+    EXPECT_EQ(image.pixelColor(60, 465), yellow);
+    EXPECT_FALSE(hasColour(image, labelBand(60, 700), yellow));
+    EXPECT_FALSE(hasColour(image, QRect(290, 20, 70, 30), red));
+
+    click(Form4->ButtFermer);
+    for (const auto& [cells, message] : {std::pair{31, "Mailles trop petites !"},
+                                         std::pair{-3, "Il faut au moins une maille par côté !"}}) {
+        NBMailles = cells;
+        image = draw();
+        EXPECT_EQ(takeMessages(), std::vector<Shown>{error(message)});
+        EXPECT_FALSE(hasColour(image, labelBand(60, 700), yellow));
+    }
+}
+
+TEST_F(ChartTest, WindowLayout)
+{
+    EXPECT_EQ(Form4->windowTitle(), "    Corrélogrammes");
+    EXPECT_EQ(Form4->Label1->text(), "Seuls, les r calculés avec > 5 paires de cellules  sont représentés");
+    EXPECT_EQ(Form4->Label1->pos(), QPoint(128, 544));
+    EXPECT_EQ(Form4->ButtAffiche->geometry(), QRect(120, 568, 457, 25));
+    EXPECT_EQ(Form4->ButtFermer->geometry(), QRect(752, 568, 75, 25));
+    EXPECT_EQ(Form4->ButtAffiche->text(), "Afficher Correlogramme");
+}
