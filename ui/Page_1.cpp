@@ -339,6 +339,7 @@ void TForm1::ButtChoixVarClick()
     PanNBMaillesPanel1->show();
     Remplit_Grille();
     EdPourCent->setText(QString::fromStdString(writeReal(PourCent, decimalSeparator())));
+    EdPourCent->setCursorPosition(0);  // the leading digits in view
 }
 
 void TForm1::ButtCalculerClick()
