@@ -231,13 +231,3 @@ TEST_F(ChartTest, CellCountsWithoutTableEntriesStopAfterTheReferenceLines)
         EXPECT_FALSE(hasColour(image, labelBand(60, 700), yellow));
     }
 }
-
-TEST_F(ChartTest, WindowLayout)
-{
-    EXPECT_EQ(Form4->windowTitle(), "    Corrélogrammes");
-    EXPECT_EQ(Form4->Label1->text(), "Seuls, les r calculés avec > 5 paires de cellules  sont représentés");
-    EXPECT_EQ(Form4->Label1->pos(), QPoint(128, 544));
-    EXPECT_EQ(Form4->ButtAffiche->geometry(), QRect(120, 568, 457, 25));
-    EXPECT_EQ(Form4->ButtFermer->geometry(), QRect(752, 568, 75, 25));
-    EXPECT_EQ(Form4->ButtAffiche->text(), "Afficher Correlogramme");
-}
