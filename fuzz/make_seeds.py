@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
+
+Each reader seed starts with the layout bytes its target takes from the head of an input
+(see the targets' comments), followed by the file's bytes. Run again after changing the
+seeds; the files are committed.
+"""
+import os
+import pathlib
+import struct
+
+here = pathlib.Path(__file__).resolve().parent
+corpus = here / "corpus"
+example = (here.parent / "examples" / "quartiers.txt").read_bytes()
+names_example = (here.parent / "examples" / "quartiers_noms.txt").read_bytes()
+
+
+def layout(points, variables, flags):
+    return bytes([points & 0xFF, points >> 8, variables, flags])
+
+
+def grid_file(columns, rows, variables):
+    """A regular lattice of points with values that vary along both axes."""
+    lines = []
+    for i in range(columns * rows):
+        x, y = i % columns, i // columns
+        values = " ".join(f"{(x * (v + 1) + y * y * 0.5 - v):.17g}" for v in range(variables))
+        lines.append(f"{x * 10.25:.17g} {y * 7.5 + x * 0.125:.17g} {values}")
+    return ("\n".join(lines) + "\n").encode()
+
+
+reader = {
+    "example": layout(80, 12, 1) + example,
+    "example_straddling": layout(80, 12, 3 | 40 << 2) + example,
+    "token_table": layout(2, 4, 0) + b"-.5 +3 1. 2e3 2E-3 .\n\t1e-4  -0 7 8 9\r\n",
+    "numbered_hex": layout(3, 1, 1) + b"$1F 1 2 3\n0x1f 4 5 6\n2147483647 7 8 9\n",
+    "bad_point_number": layout(1, 1, 1) + b"12.0 1 2 3\n",
+    "comma": layout(1, 1, 0) + b"1,5 2 3\n",
+    "cr_only": layout(3, 1, 0) + b"1 2 3\r4 5 6\r7 8 9\r",
+    "ctrl_z": layout(3, 1, 0) + b"1 2 3\n\x1a4 5 6\n7 8 9\n",
+    "huge_and_tiny": layout(2, 2, 0) + b"1e400 1 2 3\n1e-400 5e-324 1.7976931348623157e308 -4.9e-324\n",
+    "many_digits": layout(2, 1, 0)
+    + b"12345678901234567890123 0.000000000000000000000012345678901234567 "
+    + b"98765432109876543210.98765e-3\n184467440737095516151 18446744073709551616 1\n",
+    "long_token": layout(1, 0, 0) + b"1" * 70 + b" 2\n",
+    "grid": layout(64, 3, 0) + grid_file(8, 8, 3),
+    "empty": layout(0, 0, 0),
+}
+
+analysis = {
+    "example_n10": layout(80, 12, 1) + bytes([9, 3]) + example,
+    "grid_n8": layout(64, 3, 0) + bytes([7, 1]) + grid_file(8, 8, 3),
+    "grid_n30": layout(144, 2, 0) + bytes([29, 0]) + grid_file(12, 12, 2),
+    "grid_n1": layout(9, 1, 0) + bytes([0, 0]) + grid_file(3, 3, 1),
+    "one_point": layout(1, 1, 0) + bytes([4, 0]) + b"1 2 3\n",
+    "same_x": layout(3, 1, 0) + bytes([4, 0]) + b"1 2 3\n1 5 6\n1 8 9\n",
+    "equal_values": layout(25, 1, 0) + bytes([4, 0])
+    + "".join(f"{x} {y} 5\n" for x in range(5) for y in range(5)).encode(),
+}
+
+names = {
+    "example": names_example,
+    "line_ends": b"a\r\nb\nc\rd\n\re",
+    "nul": b"un\ndeux\x00trois\n",
+    "empty_lines": b"\n\n \t\n",
+}
+
+convert = {
+    "plain": b"12", "spaces": b"   +12", "dollar": b"$1E", "x": b"x10", "zero_x": b"0X7fffffff",
+    "min": b"-2147483648", "too_big": b"2147483648", "trailing_blank": b"12 ", "tab": b"\t1",
+    "hex_negative": b"-$80000000", "hex_leading_zeros": b"$000000001F", "lone_sign": b"-",
+}
+
+doubles = {
+    "single_0_8": struct.unpack("<f", struct.pack("<f", 0.8))[0], "minus_quarter": -0.25, "one": 1.0,
+    "37_5": 37.5, "single_1e-5": struct.unpack("<f", struct.pack("<f", 1e-5))[0],
+    "below_one": 0.999999940395355, "1e15": 1e15, "1e16": 1e16, "nines": 999999999999999.9,
+    "max": 1.7976931348623157e308, "denormal": 5e-324, "1e-4": 1e-4, "9_99e-5": 9.9999999999999999e-5,
+}
+write_real = {}
+for name, value in doubles.items():
+    for sep, tag in ((0, "point"), (1, "comma")):
+        write_real[f"{name}_{tag}"] = struct.pack(">d", value) + bytes([sep])
+
+for target, seeds in (("point_reader", reader), ("analysis", analysis), ("names", names),
+                      ("convert", convert), ("write_real", write_real)):
+    folder = corpus / target
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, data in seeds.items():
+        (folder / name).write_bytes(data)
+    print(f"{target}: {len(seeds)} seeds")
