@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -35,26 +36,90 @@ bool parentFolderExists(const std::string& fileName)
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The token that starts at the next non-blank byte: every byte above 32 up to the next
-// blank, whatever its length. The blank is left in the file. Fails with code 100 when
-// the file ends first.
-std::string readToken(FichierTexte& file)
+// The position of the first blank in bytes[from..to), or `to`. Eight bytes are tested
+// at a time: a byte below 33 and below 128 is the only one whose top bit survives
+// (b - 33) & ~b; a borrow can only flag bytes after a true blank, and the first
+// flagged byte is taken.
+std::size_t tokenEnd(const char* bytes, std::size_t from, std::size_t to)
 {
-    int c = file.peek();
-    while (isBlank(c)) {
-        file.advance();
-        c = file.peek();
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    while (to - from >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + from, sizeof word);
+        const std::uint64_t blanks = (word - 33 * ones) & ~word & (0x80 * ones);
+        if (blanks != 0)
+            return from + static_cast<std::size_t>(__builtin_ctzll(blanks)) / 8;
+        from += 8;
     }
-    if (c < 0)
-        throw IoFailure(io::ReadBeyondEnd);
-    std::string token;
-    while (c > 32) {
-        token += static_cast<char>(c);
-        file.advance();
-        c = file.peek();
-    }
-    return token;
+    while (from < to && !isBlank(static_cast<unsigned char>(bytes[from])))
+        ++from;
+    return from;
 }
+
+// The bytes of a token, read 8 at a time as little-endian words.
+class Words {
+public:
+    explicit Words(std::string_view token) : begin_(token.data()), end_(token.data() + token.size()) {}
+
+    // The 8 bytes from q, with zero bytes for the positions at or beyond the token's end.
+    // Near the end, the last 8 bytes of the token are read and shifted down, so that no
+    // byte outside the token is ever touched.
+    std::uint64_t at(const char* q) const
+    {
+        if (q >= end_)
+            return 0;
+        if (end_ - q >= 8)
+            return load(q);
+        if (end_ - begin_ >= 8)
+            return load(end_ - 8) >> (8 * (q - (end_ - 8)));
+        std::uint64_t word = 0;
+        for (const char* b = end_; b-- > q;)
+            word = word << 8 | static_cast<unsigned char>(*b);
+        return word;
+    }
+
+private:
+    static std::uint64_t load(const char* p)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        return word;
+    }
+    const char* begin_;
+    const char* end_;
+};
+
+// The number of decimal digits from q on, 8 bytes tested at a time. In a byte that is a
+// digit both (b & 0xF0) and ((b + 6) & 0xF0) are 0x30; a carry out of the addition only
+// reaches bytes after a byte that is not a digit, and the first flagged byte is taken.
+// The zero bytes beyond the token are not digits.
+std::size_t digitRun(const Words& words, const char* q)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    for (std::size_t k = 0;; k += 8) {
+        const std::uint64_t word = words.at(q + k);
+        const std::uint64_t other = ((word & 0xF0 * ones) ^ 0x30 * ones) | (((word + 6 * ones) & 0xF0 * ones) ^ 0x30 * ones);
+        if (other != 0)
+            return k + static_cast<std::size_t>(__builtin_ctzll(other)) / 8;
+    }
+}
+
+// The value of the r decimal digits at q, 1 <= r <= 8: they are moved to the end of a
+// word whose first bytes are made "0", then combined pairwise: 2 digits, 4, then 8.
+std::uint64_t digitsValue(const Words& words, const char* q, int r)
+{
+    constexpr std::uint64_t zeros = 0x3030303030303030u;
+    std::uint64_t v = words.at(q);
+    if (r < 8)
+        v = v << (8 * (8 - r)) | zeros >> (8 * r);
+    v -= zeros;
+    v = v * 10 + (v >> 8);
+    v = ((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))
+         + ((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >> 32;
+    return v;
+}
+
+constexpr std::uint64_t powersOfTen[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
 // 10^n for n >= 0 in extended precision; exact up to 10^27.
 Ext powerOfTen(int n)
@@ -131,20 +196,43 @@ bool FichierTexte::fill()
     pos_ = 0;
     len_ = static_cast<std::size_t>(got);
     // The first Ctrl-Z ends the file: keep what comes before it and read no further.
-    for (std::size_t i = 0; i < len_; ++i) {
-        if (buffer_[i] == CtrlZ) {
-            len_ = i;
-            ended_ = true;
-            break;
-        }
+    if (const void* stop = std::memchr(buffer_, CtrlZ, len_)) {
+        len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
+        ended_ = true;
     }
     if (got == 0)
         ended_ = true;
     return len_ > 0;
 }
 
-std::optional<Ext> parseReal(std::string_view token)
+namespace {
+
+// The first of `digits` gathered into `first`, which holds `significant` digits so far:
+// leading zeros skipped while none is held, then digits up to 19 in all, up to 8 at a
+// time. Returns how many of `digits` were taken.
+std::size_t gather(const Words& words, std::string_view digits, std::uint64_t& first, int& significant)
 {
+    std::size_t k = 0;
+    if (significant == 0)
+        while (k < digits.size() && digits[k] == '0')
+            ++k;
+    while (k < digits.size() && significant < 19) {
+        const int r = static_cast<int>(
+            std::min<std::size_t>({8, digits.size() - k, static_cast<std::size_t>(19 - significant)}));
+        first = first * powersOfTen[r] + digitsValue(words, digits.data() + k, r);
+        significant += r;
+        k += static_cast<std::size_t>(r);
+    }
+    return k;
+}
+
+// The real-number syntax; `valid` false when the token does not follow it. The value
+// comes back in a register rather than through memory, which matters for the reader's
+// pace: an extended-precision value stored and loaded again at once stalls.
+Ext realValue(std::string_view token, bool& valid)
+{
+    valid = false;
+    const Words words(token);
     std::size_t i = 0;
     bool negative = false;
     if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
@@ -152,21 +240,18 @@ std::optional<Ext> parseReal(std::string_view token)
         ++i;
     }
     if (i == token.size())
-        return std::nullopt;
+        return 0;
 
-    // Digits are accumulated in extended precision; those after the point lower the
-    // decimal exponent instead of dividing one by one.
-    Ext mantissa = 0;
-    long long exponent = 0;
-    while (i < token.size() && token[i] >= '0' && token[i] <= '9')
-        mantissa = mantissa * 10 + (token[i++] - '0');
+    // The digits before and after the point, then the exponent.
+    const std::string_view integral = token.substr(i, digitRun(words, token.data() + i));
+    i += integral.size();
+    std::string_view fraction;
     if (i < token.size() && token[i] == '.') {
         ++i;
-        while (i < token.size() && token[i] >= '0' && token[i] <= '9') {
-            mantissa = mantissa * 10 + (token[i++] - '0');
-            --exponent;
-        }
+        fraction = token.substr(i, digitRun(words, token.data() + i));
+        i += fraction.size();
     }
+    long long exponent = -static_cast<long long>(fraction.size());
     if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
         ++i;
         bool negativeExponent = false;
@@ -175,7 +260,7 @@ std::optional<Ext> parseReal(std::string_view token)
             ++i;
         }
         if (i == token.size())
-            return std::nullopt;
+            return 0;
         long long written = 0;
         while (i < token.size() && token[i] >= '0' && token[i] <= '9') {
             // Far beyond any reachable magnitude; capping keeps the count from overflowing.
@@ -186,7 +271,24 @@ std::optional<Ext> parseReal(std::string_view token)
         exponent += negativeExponent ? -written : written;
     }
     if (i != token.size())
-        return std::nullopt;
+        return 0;
+    valid = true;
+
+    // Digits are accumulated in extended precision; those after the point lower the
+    // decimal exponent instead of dividing one by one. Leading zeros add nothing, and
+    // while the value stays below 2^64 every step is exact: the first 19 significant
+    // digits are gathered in a 64-bit integer, which gives the same value faster, and
+    // extended precision takes over for the digits beyond.
+    std::uint64_t first = 0;
+    int significant = 0;
+    const std::size_t fromIntegral = gather(words, integral, first, significant);
+    const std::size_t fromFraction =
+        fromIntegral == integral.size() ? gather(words, fraction, first, significant) : 0;
+    Ext mantissa = static_cast<Ext>(first);
+    for (const char c : integral.substr(fromIntegral))
+        mantissa = mantissa * 10 + (c - '0');
+    for (const char c : fraction.substr(fromFraction))
+        mantissa = mantissa * 10 + (c - '0');
 
     if (std::isinf(mantissa))
         raiseFloat(FloatFailure::Kind::Overflow);
@@ -200,9 +302,67 @@ std::optional<Ext> parseReal(std::string_view token)
     return negative ? -value : value;
 }
 
+}  // namespace
+
+std::optional<Ext> parseReal(std::string_view token)
+{
+    bool valid;
+    const Ext value = realValue(token, valid);
+    if (!valid)
+        return std::nullopt;
+    return value;
+}
+
+std::string_view FichierTexte::nextToken()
+{
+    // Blanks first, across refills.
+    for (;;) {
+        while (pos_ < len_ && isBlank(static_cast<unsigned char>(buffer_[pos_])))
+            ++pos_;
+        if (pos_ < len_)
+            break;
+        if (!fill())
+            return {};
+    }
+    const std::size_t start = pos_;
+    pos_ = tokenEnd(buffer_, pos_, len_);
+    if (pos_ < len_)
+        return {buffer_ + start, pos_ - start};
+
+    // The token runs to the end of the buffer and may go on after the next refill: gather
+    // its pieces until a blank or the end of the file.
+    straddling_.assign(buffer_ + start, pos_ - start);
+    while (fill()) {
+        pos_ = tokenEnd(buffer_, pos_, len_);
+        straddling_.append(buffer_, pos_);
+        if (pos_ < len_)
+            break;
+    }
+    return straddling_;
+}
+
+void FichierTexte::skipLine()
+{
+    for (;;) {
+        if (pos_ < len_) {
+            const void* found = std::memchr(buffer_ + pos_, '\n', len_ - pos_);
+            if (found) {
+                pos_ = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_) + 1;
+                return;
+            }
+            pos_ = len_;
+        }
+        if (!fill())
+            return;
+    }
+}
+
 std::int32_t Lit_Entier(FichierTexte& file)
 {
-    const auto value = parseWholeNumber(readToken(file));
+    const std::string_view token = file.nextToken();
+    if (token.empty())
+        throw IoFailure(io::ReadBeyondEnd);
+    const auto value = parseWholeNumber(token);
     if (!value)
         throw IoFailure(io::InvalidNumber);
     return *value;
@@ -210,19 +370,19 @@ std::int32_t Lit_Entier(FichierTexte& file)
 
 Ext Lit_Reel(FichierTexte& file)
 {
-    const auto value = parseReal(readToken(file));
-    if (!value)
+    const std::string_view token = file.nextToken();
+    if (token.empty())
+        throw IoFailure(io::ReadBeyondEnd);
+    bool valid;
+    const Ext value = realValue(token, valid);
+    if (!valid)
         throw IoFailure(io::InvalidNumber);
-    return *value;
+    return value;
 }
 
 void Saute_Ligne(FichierTexte& file)
 {
-    for (int c = file.peek(); c >= 0; c = file.peek()) {
-        file.advance();
-        if (c == '\n')
-            return;
-    }
+    file.skipLine();
 }
 
 void Lit_Data(const std::string& fileName, bool avecNumero)

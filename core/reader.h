@@ -32,6 +32,14 @@ public:
     // Consumes the byte peek() gave.
     void advance() { ++pos_; }
 
+    // The next token: the bytes above 32 from the next non-blank byte up to the next
+    // blank, which stays in the file. Empty when the file ends before a token. The view
+    // points into the buffer, or into a copy when the token straddles a refill, and
+    // lasts until the next call.
+    std::string_view nextToken();
+    // Consumes up to and including the next line feed, or to the end of the file.
+    void skipLine();
+
 private:
     bool fill();
 
@@ -39,6 +47,7 @@ private:
     bool ended_ = false;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
+    std::string straddling_;  // a token cut by the end of the buffer, joined here
     char buffer_[64 * 1024];
 };
 

@@ -1,0 +1,180 @@
+// The analysis steps on the largest input (1000 points, 30 variables, N = 30), one
+// benchmark per step, the whole pipeline, and the wall time of geolago-cli --all.
+//   geolago-bench [--benchmark_repetitions=10 --benchmark_report_aggregates_only=true]
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+#include <unistd.h>
+
+#include "analysis.h"
+#include "bench_data.h"
+#include "reader.h"
+#include "store.h"
+
+extern char** environ;
+
+using namespace geolago;
+
+namespace {
+
+const std::string& largestFile()
+{
+    static const std::string path = bench::writeLargestFile(
+        (std::filesystem::temp_directory_path() / ("geolago-bench-" + std::to_string(::getpid()))).string());
+    return path;
+}
+
+// The store as the windows leave it after "Lit Data" on the largest file.
+void readLargest()
+{
+    resetStore();
+    NBPoints = bench::Points;
+    NBVar = bench::Variables;
+    Lit_Data(largestFile(), true);
+}
+
+// ... then "Valider" with N = 30 and "Valider la variable" on variable 1.
+void prepareGrid()
+{
+    readLargest();
+    NBMailles = bench::Cells;
+    Calcul_Mailles();
+    Num_Var = 1;
+    Remplit_Grille();
+}
+
+void Read(benchmark::State& state)
+{
+    readLargest();
+    for (auto _ : state) {
+        Lit_Data(largestFile(), true);
+        benchmark::DoNotOptimize(Donnees[bench::Points][bench::Variables]);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(largestFile())));
+}
+BENCHMARK(Read);
+
+void Place(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        Calcul_Mailles();
+        benchmark::DoNotOptimize(Maille_Point[bench::Points].IY);
+    }
+}
+BENCHMARK(Place);
+
+void Aggregate(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        Remplit_Grille();
+        benchmark::DoNotOptimize(PourCent);
+    }
+}
+BENCHMARK(Aggregate);
+
+void CorrelationEastWest(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        Correlation_EW();
+        benchmark::DoNotOptimize(R_EW[0]);
+    }
+}
+BENCHMARK(CorrelationEastWest);
+
+void CorrelationNorthSouth(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        Correlation_NS();
+        benchmark::DoNotOptimize(R_NS[0]);
+    }
+}
+BENCHMARK(CorrelationNorthSouth);
+
+// Placement, aggregation and both correlations of one variable: what the windows run
+// from "Valider" to "Calculer".
+void OneVariable(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        Calcul_Mailles();
+        Remplit_Grille();
+        Correlation_EW();
+        Correlation_NS();
+        benchmark::DoNotOptimize(R_NS[0]);
+    }
+}
+BENCHMARK(OneVariable);
+
+// Reading, placement, then aggregation and both correlations of every variable in
+// turn: the work of geolago-cli --all, without its start and its writing.
+void WholePipeline(benchmark::State& state)
+{
+    readLargest();
+    for (auto _ : state) {
+        Lit_Data(largestFile(), true);
+        NBMailles = bench::Cells;
+        Calcul_Mailles();
+        for (int v = 1; v <= bench::Variables; ++v) {
+            Num_Var = static_cast<std::uint8_t>(v);
+            Remplit_Grille();
+            Correlation_EW();
+            Correlation_NS();
+            benchmark::DoNotOptimize(R_NS[0]);
+        }
+    }
+}
+BENCHMARK(WholePipeline);
+
+// geolago-cli --all on the largest file, start to exit, its output thrown away.
+void CliAll(benchmark::State& state)
+{
+    const std::string cli = GEOLAGO_CLI_PATH;
+    std::vector<std::string> args = {cli, largestFile(), "--points", "1000", "--vars", "30", "--numbered",
+                                     "--cells", "30", "--all"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    for (auto _ : state) {
+        pid_t pid = 0;
+        if (posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("cannot start geolago-cli");
+            break;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("geolago-cli --all failed");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+BENCHMARK(CliAll)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(std::filesystem::path(largestFile()).parent_path());
+    return 0;
+}
