@@ -1,0 +1,103 @@
+// The point reader values its digits several at a time and scans tokens inside its
+// buffer. These cases hold it to the plain definition: digits accumulated one by one in
+// extended precision, then scaled by the power of ten, and tokens read whole wherever the
+// buffer's refills cut them.
+
+#include <cmath>
+#include <string>
+
+#include "reader.h"
+#include "store.h"
+#include "test_support.h"
+
+namespace geolago::testing {
+namespace {
+
+// The value of a token of digits, an optional point and digits, by the definition.
+Ext byDefinition(const std::string& token)
+{
+    Ext mantissa = 0;
+    long long exponent = 0;
+    bool afterPoint = false;
+    for (const char c : token) {
+        if (c == '.') {
+            afterPoint = true;
+            continue;
+        }
+        mantissa = mantissa * 10 + (c - '0');
+        if (afterPoint)
+            --exponent;
+    }
+    Ext power = 1;
+    for (long long i = 0; i < -exponent; ++i)
+        power *= 10;
+    return exponent < 28 && -exponent < 28 ? mantissa / power : mantissa / std::pow(10.0L, static_cast<Ext>(-exponent));
+}
+
+TEST(RealDigits, AnyNumberOfDigitsGivesTheOneByOneValueBitForBit)
+{
+    const std::string tokens[] = {
+        "0", "7", "12345678", "123456789", "1234567890123456789",   // 19 digits: the integer's reach
+        "12345678901234567890",                                       // the 20th goes to extended precision
+        "18446744073709551615", "18446744073709551616",               // 2^64 - 1 and 2^64
+        "99999999999999999999999999",                                 // rounded from the 21st digit on
+        "4821.3849572839104", "0.0012345678901234567", "000000000000000000000123.5",
+        "0.00000000000000000000000000001", "3.14159265358979323846264338327950288",
+        ".5", "5.", "1234567.", "00000000.00000000",
+    };
+    for (const std::string& token : tokens) {
+        const auto value = parseReal(token);
+        ASSERT_TRUE(value.has_value()) << token;
+        EXPECT_EQ(*value, byDefinition(token)) << token;
+        const auto negative = parseReal("-" + token);
+        ASSERT_TRUE(negative.has_value()) << token;
+        EXPECT_EQ(*negative, -byDefinition(token)) << token;
+    }
+}
+
+TEST(RealDigits, ANonDigitAnywhereAmongManyDigitsIsRefused)
+{
+    // The digits are tested 8 at a time: a wrong byte at each place of a long run.
+    const std::string digits = "12345678901234567890";
+    for (std::size_t at = 0; at < digits.size(); ++at)
+        for (const char wrong : {'/', ':', ',', 'a', '\x80', '\xff', '\x06'}) {
+            std::string token = digits;
+            token[at] = wrong;
+            EXPECT_FALSE(parseReal(token).has_value()) << at << " " << static_cast<int>(wrong);
+        }
+}
+
+class StraddlingTokens : public StoreTest {};
+
+TEST_F(StraddlingTokens, ATokenCutByARefillIsReadWhole)
+{
+    // The reader's buffer holds 64 KiB: blanks push the tokens across that boundary at
+    // every offset, and the last row ends at the end of the file without a line end.
+    const std::string row = "-4821.3849572839104 0.0012345678901234567 123456789012345678901234";
+    for (std::size_t shift = 0; shift <= row.size(); ++shift) {
+        resetStore();
+        NBPoints = 2;
+        NBVar = 1;
+        const std::string bytes = std::string(64 * 1024 - shift, ' ') + row + "\n" + row;
+        Lit_Data(writeFile("straddle.txt", bytes), false);
+        for (int i = 1; i <= 2; ++i) {
+            ASSERT_EQ(Coord[i][1], -static_cast<double>(byDefinition("4821.3849572839104"))) << shift;
+            ASSERT_EQ(Coord[i][2], static_cast<double>(byDefinition("0.0012345678901234567"))) << shift;
+            ASSERT_EQ(Donnees[i][1], static_cast<double>(byDefinition("123456789012345678901234"))) << shift;
+        }
+    }
+}
+
+TEST_F(StraddlingTokens, ACtrlZJustAfterARefillEndsTheFile)
+{
+    NBPoints = 2;
+    NBVar = 0;
+    const std::string bytes = std::string(64 * 1024 - 4, ' ') + "1 2\n" + "\x1A" + "3 4\n";
+    expectIoFailure([&] { Lit_Data(writeFile("ctrlz.txt", bytes), false); }, io::ReadBeyondEnd,
+                    "Lecture au-delà de la fin de fichier");
+    EXPECT_EQ(Coord[1][1], 1.0);
+    EXPECT_EQ(Coord[1][2], 2.0);
+}
+
+}  // namespace
+}  // namespace geolago::testing
