@@ -1,4 +1,8 @@
 #include "analysis.h"
+
+#include <algorithm>
+#include <cmath>
+
 #include "extended.h"
 #include "store.h"
 
@@ -29,14 +33,14 @@ void forEachPair(std::int32_t n, std::int32_t k, Visit visit)
         }
 }
 
-// The correlogram of one direction for shifts 0..lastShift, into tables cleared first so
-// that no figure of an earlier calculation stays. Every step is evaluated in extended
-// precision and rounded to single precision where its result is kept.
+// The correlogram of one direction for shifts 0..lastShift, one shift after the other,
+// each fault raised where it happens: the shifts before it keep their figures. Every step
+// is evaluated in extended precision and rounded to single precision where its result is
+// kept.
 template <Direction direction>
-void correlate(Table<double, 0, MaxMailles>& r, Table<std::int32_t, 0, MaxMailles>& pairs, std::int32_t lastShift)
+void correlateInTurn(Table<double, 0, MaxMailles>& r, Table<std::int32_t, 0, MaxMailles>& pairs,
+                     std::int32_t lastShift)
 {
-    r.clear();
-    pairs.clear();
     const std::int32_t n = NBMailles;
     for (std::int32_t k = 0; k <= lastShift; ++k) {
         std::int32_t j = 0;
@@ -67,6 +71,161 @@ void correlate(Table<double, 0, MaxMailles>& r, Table<std::int32_t, 0, MaxMaille
 
         r[k] = coefficient;
         pairs[k] = j;
+    }
+}
+
+// The figures of every shift, as correlateInTurn() computes them, gathered before any
+// is stored.
+struct Correlogram {
+    std::int32_t pairs[MaxMailles + 1];
+    float r[MaxMailles + 1];
+};
+
+// The pairs of every shift in visiting order, the two values side by side: at most
+// N x (N - k) pairs for shift k, N^2 (N + 1) / 2 for shifts 0..N-1.
+constexpr int MaxPairs = MaxMailles * MaxMailles * (MaxMailles + 1) / 2;
+float pairFirst[MaxPairs];
+float pairSecond[MaxPairs];
+
+// Shifts computed side by side: each shift's sums are a chain of additions, each waiting
+// for the rounding of the one before, and the chains of several shifts overlap.
+constexpr int Abreast = 4;
+
+// The same figures as correlateInTurn(), computed faster: the pairs of each shift are
+// listed once for both passes, and four shifts run side by side. Nothing is stored and no
+// fault is raised: on any fault the result is false, and the caller computes again in
+// turn so that the fault and the figures before it come out as they should.
+//
+// Rounding is the same step for step. The sums of x and of y add two single-precision
+// values, whose sum rounded to double and then to single is the sum rounded once to
+// single, as through extended precision (both carry more than 2 x 24 + 1 bits); the
+// other steps are made in extended precision as correlateInTurn() makes them.
+template <Direction direction>
+bool correlateAbreast(std::int32_t lastShift, Correlogram& out)
+{
+    const std::int32_t n = NBMailles;
+    // Any cell value beyond single precision is a fault of the first shift.
+    for (int b = 1; b <= n; ++b)
+        for (int a = 1; a <= n; ++a) {
+            const TCellule& cell = Grille[a][b];
+            if (cell.Remplie != 0 && !std::isfinite(static_cast<float>(cell.Somme)))
+                return false;
+        }
+
+    int start[MaxMailles + 2];
+    int count = 0;
+    for (std::int32_t k = 0; k <= lastShift; ++k) {
+        start[k] = count;
+        for (int b = 1; b <= n - k; ++b)
+            for (int a = 1; a <= n; ++a) {
+                const TCellule& first = direction == Direction::EastWest ? Grille[a][b] : Grille[b][a];
+                const TCellule& second = direction == Direction::EastWest ? Grille[a][b + k] : Grille[b + k][a];
+                if (first.Remplie != 0 && second.Remplie != 0) {
+                    pairFirst[count] = static_cast<float>(first.Somme);
+                    pairSecond[count] = static_cast<float>(second.Somme);
+                    ++count;
+                }
+            }
+    }
+    start[lastShift + 1] = count;
+
+    try {
+        for (std::int32_t k0 = 0; k0 <= lastShift; k0 += Abreast) {
+            // Shifts k0..k0+3; those beyond lastShift have no pairs.
+            int from[Abreast], to[Abreast];
+            for (int g = 0; g < Abreast; ++g) {
+                const std::int32_t k = k0 + g;
+                from[g] = k <= lastShift ? start[k] : 0;
+                to[g] = k <= lastShift ? start[k + 1] : 0;
+            }
+
+            // First pass.
+            float sx[Abreast] = {}, sxx[Abreast] = {}, sy[Abreast] = {}, syy[Abreast] = {};
+            auto sum = [&](int g, int i) {
+                const float x = pairFirst[i];
+                const float y = pairSecond[i];
+                sx[g] = static_cast<float>(static_cast<double>(sx[g]) + x);
+                sxx[g] = static_cast<float>(static_cast<Ext>(sxx[g]) + static_cast<Ext>(x) * x);
+                sy[g] = static_cast<float>(static_cast<double>(sy[g]) + y);
+                syy[g] = static_cast<float>(static_cast<Ext>(syy[g]) + static_cast<Ext>(y) * y);
+            };
+            int together = to[0] - from[0];
+            for (int g = 1; g < Abreast; ++g)
+                together = std::min(together, to[g] - from[g]);
+            for (int i = 0; i < together; ++i)
+                for (int g = 0; g < Abreast; ++g)
+                    sum(g, from[g] + i);
+            for (int g = 0; g < Abreast; ++g)
+                for (int i = from[g] + together; i < to[g]; ++i)
+                    sum(g, i);
+
+            // Means and deviations; a shift with fewer than 5 pairs takes no second pass.
+            float mx[Abreast] = {}, my[Abreast] = {}, devX[Abreast] = {}, devY[Abreast] = {};
+            for (int g = 0; g < Abreast; ++g) {
+                const std::int32_t j = to[g] - from[g];
+                // A sum that left single precision stays infinite to the end.
+                if (std::isinf(sx[g]) || std::isinf(sxx[g]) || std::isinf(sy[g]) || std::isinf(syy[g]))
+                    return false;
+                if (j < MinPairs) {
+                    to[g] = from[g];
+                    continue;
+                }
+                mx[g] = toSingle(divide(sx[g], j));
+                my[g] = toSingle(divide(sy[g], j));
+                devX[g] = toSingle(squareRoot(divide(sxx[g], j) - static_cast<Ext>(mx[g]) * mx[g]));
+                devY[g] = toSingle(squareRoot(divide(syy[g], j) - static_cast<Ext>(my[g]) * my[g]));
+            }
+
+            // Second pass.
+            float c[Abreast] = {};
+            auto product = [&](int g, int i) {
+                c[g] = static_cast<float>(static_cast<Ext>(c[g])
+                                          + (static_cast<Ext>(pairFirst[i]) - mx[g]) * (static_cast<Ext>(pairSecond[i]) - my[g]));
+            };
+            together = to[0] - from[0];
+            for (int g = 1; g < Abreast; ++g)
+                together = std::min(together, to[g] - from[g]);
+            for (int i = 0; i < together; ++i)
+                for (int g = 0; g < Abreast; ++g)
+                    product(g, from[g] + i);
+            for (int g = 0; g < Abreast; ++g)
+                for (int i = from[g] + together; i < to[g]; ++i)
+                    product(g, i);
+
+            for (int g = 0; g < Abreast && k0 + g <= lastShift; ++g) {
+                const std::int32_t k = k0 + g;
+                const std::int32_t j = start[k + 1] - start[k];
+                out.pairs[k] = j;
+                if (j < MinPairs) {
+                    out.r[k] = 0;
+                    continue;
+                }
+                const float covariance = toSingle(divide(c[g], j));
+                out.r[k] = toSingle(divide(covariance, static_cast<Ext>(devX[g]) * devY[g]));
+            }
+        }
+    } catch (const FloatFailure&) {
+        return false;
+    }
+    return true;
+}
+
+// The correlogram of one direction for shifts 0..lastShift, into tables cleared first so
+// that no figure of an earlier calculation stays.
+template <Direction direction>
+void correlate(Table<double, 0, MaxMailles>& r, Table<std::int32_t, 0, MaxMailles>& pairs, std::int32_t lastShift)
+{
+    r.clear();
+    pairs.clear();
+    Correlogram figures;
+    if (!correlateAbreast<direction>(lastShift, figures)) {
+        correlateInTurn<direction>(r, pairs, lastShift);
+        return;
+    }
+    for (std::int32_t k = 0; k <= lastShift; ++k) {
+        r[k] = figures.r[k];
+        if (figures.pairs[k] >= MinPairs)
+            pairs[k] = figures.pairs[k];
     }
 }
 
