@@ -2,13 +2,17 @@
 // N x N grid, aggregate one variable and compute both correlograms. The first bytes give
 // the point count (two bytes), the variable count, the flags (bit 0: point numbers),
 // N (1..30) and the variable (1..NBVar); the rest is the file. Every step must end or
-// fail with one of the analysis's own failures, and what it writes must stay within the
-// bounds the next step relies on.
+// fail with one of the analysis's own failures, what it writes must stay within the
+// bounds the next step relies on, and both correlograms must be those of their plain
+// definition, figure for figure.
 
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "analysis.h"
+#include "correlation_reference.h"
 #include "failures.h"
 #include "fuzz_support.h"
 #include "reader.h"
@@ -45,8 +49,25 @@ void analyse(const std::string& path, bool numbered, int cells, int variable)
     check(counted == static_cast<std::uint32_t>(NBPoints), "every point is counted in one cell");
     check(PourCent >= 0 && PourCent <= 100, "the fill rate is a share");
 
-    Correlation_EW();
-    Correlation_NS();
+    // Both correlograms, each against its plain shift-by-shift definition.
+    for (const bool eastWest : {true, false}) {
+        const reference::Figures expected = reference::correlogram(eastWest);
+        std::optional<FloatFailure::Kind> failure;
+        try {
+            eastWest ? Correlation_EW() : Correlation_NS();
+        } catch (const FloatFailure& f) {
+            failure = f.kind();
+        }
+        check(failure == expected.failure, "a correlation fails otherwise than its definition");
+        for (int k = 0; k <= MaxMailles; ++k) {
+            const double r = eastWest ? R_EW[k] : R_NS[k];
+            const std::int32_t pairs = eastWest ? Paires_EW[k] : Paires_NS[k];
+            check(std::memcmp(&r, &expected.r[k], sizeof r) == 0 && pairs == expected.pairs[k],
+                  "a correlation differs from its definition");
+        }
+        if (failure)
+            throw FloatFailure(*failure);
+    }
     for (int k = 0; k <= MaxMailles; ++k) {
         check(std::isfinite(R_EW[k]) && std::isfinite(R_NS[k]), "a correlation is finite");
         check(Paires_EW[k] >= 0 && Paires_EW[k] <= cells * (cells - k > 0 ? cells - k : 0),
