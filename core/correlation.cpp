@@ -1,6 +1,7 @@
 #include "analysis.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "extended.h"
@@ -104,27 +105,34 @@ template <Direction direction>
 bool correlateAbreast(std::int32_t lastShift, Correlogram& out)
 {
     const std::int32_t n = NBMailles;
-    // Any cell value beyond single precision is a fault of the first shift.
+    // The cells in single precision, [b][a] for the pairs' order: the direction's shifted
+    // index first. Bit a of filled[b] tells whether cell [b][a] is filled. Any value
+    // beyond single precision is a fault of the first shift.
+    float value[MaxMailles + 1][MaxMailles + 1];
+    std::uint32_t filled[MaxMailles + 1] = {};
     for (int b = 1; b <= n; ++b)
         for (int a = 1; a <= n; ++a) {
-            const TCellule& cell = Grille[a][b];
-            if (cell.Remplie != 0 && !std::isfinite(static_cast<float>(cell.Somme)))
-                return false;
+            const TCellule& cell = direction == Direction::EastWest ? Grille[a][b] : Grille[b][a];
+            value[b][a] = static_cast<float>(cell.Somme);
+            if (cell.Remplie != 0) {
+                filled[b] |= std::uint32_t{1} << a;
+                if (!std::isfinite(value[b][a]))
+                    return false;
+            }
         }
 
+    // The pairs of each shift, b = 1..N-k then a = 1..N: the cells a where both [b][a]
+    // and [b + k][a] are filled are the bits common to their rows, taken lowest first.
     int start[MaxMailles + 2];
     int count = 0;
     for (std::int32_t k = 0; k <= lastShift; ++k) {
         start[k] = count;
         for (int b = 1; b <= n - k; ++b)
-            for (int a = 1; a <= n; ++a) {
-                const TCellule& first = direction == Direction::EastWest ? Grille[a][b] : Grille[b][a];
-                const TCellule& second = direction == Direction::EastWest ? Grille[a][b + k] : Grille[b + k][a];
-                if (first.Remplie != 0 && second.Remplie != 0) {
-                    pairFirst[count] = static_cast<float>(first.Somme);
-                    pairSecond[count] = static_cast<float>(second.Somme);
-                    ++count;
-                }
+            for (std::uint32_t both = filled[b] & filled[b + k]; both != 0; both &= both - 1) {
+                const int a = std::countr_zero(both);
+                pairFirst[count] = value[b][a];
+                pairSecond[count] = value[b + k][a];
+                ++count;
             }
     }
     start[lastShift + 1] = count;
