@@ -93,7 +93,7 @@ private:
 // digit both (b & 0xF0) and ((b + 6) & 0xF0) are 0x30; a carry out of the addition only
 // reaches bytes after a byte that is not a digit, and the first flagged byte is taken.
 // The zero bytes beyond the token are not digits.
-std::size_t digitRun(const Words& words, const char* q)
+[[gnu::always_inline]] inline std::size_t digitRun(const Words& words, const char* q)
 {
     constexpr std::uint64_t ones = 0x0101010101010101u;
     for (std::size_t k = 0;; k += 8) {
@@ -106,7 +106,7 @@ std::size_t digitRun(const Words& words, const char* q)
 
 // The value of the r decimal digits at q, 1 <= r <= 8: they are moved to the end of a
 // word whose first bytes are made "0", then combined pairwise: 2 digits, 4, then 8.
-std::uint64_t digitsValue(const Words& words, const char* q, int r)
+[[gnu::always_inline]] inline std::uint64_t digitsValue(const Words& words, const char* q, int r)
 {
     constexpr std::uint64_t zeros = 0x3030303030303030u;
     std::uint64_t v = words.at(q);
@@ -210,7 +210,8 @@ namespace {
 // The first of `digits` gathered into `first`, which holds `significant` digits so far:
 // leading zeros skipped while none is held, then digits up to 19 in all, up to 8 at a
 // time. Returns how many of `digits` were taken.
-std::size_t gather(const Words& words, std::string_view digits, std::uint64_t& first, int& significant)
+[[gnu::always_inline]] inline std::size_t gather(const Words& words, std::string_view digits, std::uint64_t& first,
+                                                int& significant)
 {
     std::size_t k = 0;
     if (significant == 0)
