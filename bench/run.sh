@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repetitions=${1:-10}
 scripts/install-deps.sh
-cmake -S . -B build-bench -DGEOLAGO_BENCH=ON -DGEOLAGO_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build-bench -DGEOLAGO_BENCH=ON -DGEOLAGO_TESTS=OFF -DGEOLAGO_WINDOWS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-bench -j"$(nproc)" --target geolago-bench geolago-windows-bench geolago-bench-data
 flags=(--benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true)
 build-bench/bench/geolago-bench "${flags[@]}" 2>&1 | grep -E '^Run on|_median'
