@@ -1,4 +1,7 @@
 #include "analysis.h"
+
+#include <cstring>
+
 #include "extended.h"
 #include "store.h"
 
@@ -6,11 +9,29 @@ namespace geolago {
 
 namespace {
 
+// The quotient q truncated toward zero, as truncToInt64() gives it, without switching the
+// x87 rounding mode for each point, which costs more than the division. For 0 <= q < 2^62,
+// q + 2^63 lands where the spacing of extended-precision values is 1, so the addition
+// rounds q to the nearest integer, and the 64-bit significand of the sum is that integer
+// plus 2^63; one less when it was rounded up. Any other q goes the checked way.
+std::int64_t truncated(Ext q)
+{
+    if (!(q >= 0 && q < 0x1p62L))
+        return truncToInt64(q);
+    const Ext shifted = q + 0x1p63L;
+    std::uint64_t significand;
+    std::memcpy(&significand, &shifted, sizeof significand);  // x86: the low 8 bytes
+    std::int64_t rounded = static_cast<std::int64_t>(significand - (std::uint64_t{1} << 63));
+    if (static_cast<Ext>(rounded) > q)
+        --rounded;
+    return rounded;
+}
+
 // The cell index of a point at `offset` from the minimum, for cells of `width`: the
 // extended-precision quotient truncated toward zero, of which the low 32 bits are kept.
 std::int32_t cellIndex(Ext offset, double width, std::int32_t cells)
 {
-    const std::int32_t index = low32(truncToInt64(divide(offset, width)));
+    const std::int32_t index = low32(truncated(divide(offset, width)));
     // Only a subnormal cell width, rounded far from extent / N, can put a point beyond
     // the last cell; it belongs in that last cell, and the grid has no cell further on.
     return index > cells ? cells : index;
