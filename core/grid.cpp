@@ -14,7 +14,7 @@ namespace {
 // q + 2^63 lands where the spacing of extended-precision values is 1, so the addition
 // rounds q to the nearest integer, and the 64-bit significand of the sum is that integer
 // plus 2^63; one less when it was rounded up. Any other q goes the checked way.
-std::int64_t truncated(Ext q)
+[[gnu::always_inline]] inline std::int64_t truncated(Ext q)
 {
     if (!(q >= 0 && q < 0x1p62L))
         return truncToInt64(q);
@@ -29,7 +29,7 @@ std::int64_t truncated(Ext q)
 
 // The cell index of a point at `offset` from the minimum, for cells of `width`: the
 // extended-precision quotient truncated toward zero, of which the low 32 bits are kept.
-std::int32_t cellIndex(Ext offset, double width, std::int32_t cells)
+[[gnu::always_inline]] inline std::int32_t cellIndex(Ext offset, double width, std::int32_t cells)
 {
     const std::int32_t index = low32(truncated(divide(offset, width)));
     // Only a subnormal cell width, rounded far from extent / N, can put a point beyond
