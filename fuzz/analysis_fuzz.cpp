@@ -12,6 +12,7 @@
 #include <string>
 
 #include "analysis.h"
+#include "extended.h"
 #include "correlation_reference.h"
 #include "failures.h"
 #include "fuzz_support.h"
@@ -29,7 +30,16 @@ void analyse(const std::string& path, bool numbered, int cells, int variable)
 
     NBMailles = cells;
     Calcul_Mailles();
+    // Each index is the checked truncation of the point's quotient, within 0..N.
+    const double widthX = toDouble(divide(static_cast<Ext>(XMax) - XMin, cells));
+    const double widthY = toDouble(divide(static_cast<Ext>(YMax) - YMin, cells));
+    auto index = [&](double v, double min, double width) {
+        const std::int32_t raw = low32(truncToInt64(divide(static_cast<Ext>(v) - min, width)));
+        return raw > cells ? cells : raw;
+    };
     for (int i = 1; i <= NBPoints; ++i) {
+        check(Maille_Point[i].IX == index(Coord[i][1], XMin, widthX), "IX is not the truncated quotient");
+        check(Maille_Point[i].IY == index(Coord[i][2], YMin, widthY), "IY is not the truncated quotient");
         check(Maille_Point[i].IX >= 0 && Maille_Point[i].IX <= cells, "IX outside 0..N");
         check(Maille_Point[i].IY >= 0 && Maille_Point[i].IY <= cells, "IY outside 0..N");
     }
