@@ -92,6 +92,22 @@ float pairSecond[MaxPairs];
 // for the rounding of the one before, and the chains of several shifts overlap.
 constexpr int Abreast = 4;
 
+// Calls step(g, i) for every pair i of each of the shifts g side by side, in order
+// within each shift: the first pairs of all shifts interleaved, then the rest of each.
+template <typename Step>
+void visitAbreast(const int (&from)[Abreast], const int (&to)[Abreast], Step step)
+{
+    int together = to[0] - from[0];
+    for (int g = 1; g < Abreast; ++g)
+        together = std::min(together, to[g] - from[g]);
+    for (int i = 0; i < together; ++i)
+        for (int g = 0; g < Abreast; ++g)
+            step(g, from[g] + i);
+    for (int g = 0; g < Abreast; ++g)
+        for (int i = from[g] + together; i < to[g]; ++i)
+            step(g, i);
+}
+
 // The same figures as correlateInTurn(), computed faster: the pairs of each shift are
 // listed once for both passes, and four shifts run side by side. Nothing is stored and no
 // fault is raised: on any fault the result is false, and the caller computes again in
@@ -157,15 +173,7 @@ bool correlateAbreast(std::int32_t lastShift, Correlogram& out)
                 sy[g] = static_cast<float>(static_cast<double>(sy[g]) + y);
                 syy[g] = static_cast<float>(static_cast<Ext>(syy[g]) + static_cast<Ext>(y) * y);
             };
-            int together = to[0] - from[0];
-            for (int g = 1; g < Abreast; ++g)
-                together = std::min(together, to[g] - from[g]);
-            for (int i = 0; i < together; ++i)
-                for (int g = 0; g < Abreast; ++g)
-                    sum(g, from[g] + i);
-            for (int g = 0; g < Abreast; ++g)
-                for (int i = from[g] + together; i < to[g]; ++i)
-                    sum(g, i);
+            visitAbreast(from, to, sum);
 
             // Means and deviations; a shift with fewer than 5 pairs takes no second pass.
             float mx[Abreast] = {}, my[Abreast] = {}, devX[Abreast] = {}, devY[Abreast] = {};
@@ -190,15 +198,7 @@ bool correlateAbreast(std::int32_t lastShift, Correlogram& out)
                 c[g] = static_cast<float>(static_cast<Ext>(c[g])
                                           + (static_cast<Ext>(pairFirst[i]) - mx[g]) * (static_cast<Ext>(pairSecond[i]) - my[g]));
             };
-            together = to[0] - from[0];
-            for (int g = 1; g < Abreast; ++g)
-                together = std::min(together, to[g] - from[g]);
-            for (int i = 0; i < together; ++i)
-                for (int g = 0; g < Abreast; ++g)
-                    product(g, from[g] + i);
-            for (int g = 0; g < Abreast; ++g)
-                for (int i = from[g] + together; i < to[g]; ++i)
-                    product(g, i);
+            visitAbreast(from, to, product);
 
             for (int g = 0; g < Abreast && k0 + g <= lastShift; ++g) {
                 const std::int32_t k = k0 + g;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "analysis.h"
 #include "extended.h"
 #include "failures.h"
 #include "store.h"
@@ -66,6 +67,22 @@ inline Figures correlogram(bool eastWest)
         }
     } catch (const FloatFailure& failure) {
         out.failure = failure.kind();
+    }
+    return out;
+}
+
+// The figures the core leaves for the same direction, with the fault it raised, if any.
+inline Figures coreCorrelogram(bool eastWest)
+{
+    Figures out;
+    try {
+        eastWest ? Correlation_EW() : Correlation_NS();
+    } catch (const FloatFailure& failure) {
+        out.failure = failure.kind();
+    }
+    for (int k = 0; k <= MaxMailles; ++k) {
+        out.r[k] = eastWest ? R_EW[k] : R_NS[k];
+        out.pairs[k] = eastWest ? Paires_EW[k] : Paires_NS[k];
     }
     return out;
 }
