@@ -9,5 +9,5 @@
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return geolago::cli::runCommand(args, std::cout, std::cerr);
+    return geolago::cli::runCommand(geolago::sharedStore(), args, std::cout, std::cerr);
 }

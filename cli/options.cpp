@@ -50,7 +50,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
     std::optional<std::string> pointsFile, points, vars, cells, names, format;
-    bool numbered = false, decimalComma = false;
+    bool rowsAreNumbered = false, decimalComma = false;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -74,10 +74,10 @@ Options parseCommandLine(const std::vector<std::string>& args)
             inlineValue = arg.substr(eq + 1);
         }
 
-        auto flag = [&](bool& target) {
+        // An option that takes no value.
+        auto flag = [&]() {
             if (inlineValue)
                 throw UsageError("l'option " + name + " ne prend pas de valeur");
-            target = true;
         };
         auto value = [&]() -> std::string {
             if (inlineValue)
@@ -88,15 +88,17 @@ Options parseCommandLine(const std::vector<std::string>& args)
         };
 
         if (name == "--help" || name == "-h") {
-            flag(options.help);
+            flag();
+            options.help = true;
             return options;  // nothing else matters once help is asked
         } else if (name == "--numbered") {
-            flag(numbered);
+            flag();
+            rowsAreNumbered = true;
         } else if (name == "--decimal-comma") {
-            flag(decimalComma);
+            flag();
+            decimalComma = true;
         } else if (name == "--all") {
-            bool all = false;
-            flag(all);
+            flag();
             options.variables.push_back({std::string(), true});
         } else if (name == "--points") {
             setOnce(points, name, value());
@@ -130,7 +132,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
     if (cells)
         options.cells = *cells;
     options.namesFile = names;
-    options.numbered = numbered;
+    options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;
     if (format) {
         if (*format == "text")

@@ -23,7 +23,7 @@ struct Options {
     std::string points;          // P, as typed
     std::string vars;            // V, as typed
     std::string cells = "10";    // N, as typed
-    bool numbered = false;
+    bool rowsAreNumbered = false;  // --numbered
     std::optional<std::string> namesFile;
     std::vector<VariableRequest> variables;  // in command-line order
     Format format = Format::Text;

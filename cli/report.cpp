@@ -136,7 +136,7 @@ public:
     void begin(const RunContext& context) override
     {
         out_ << "{\"file\": " << jsonString(context.pointsFile)
-             << ", \"numbered\": " << (context.numbered ? "true" : "false")
+             << ", \"numbered\": " << (context.rowsAreNumbered ? "true" : "false")
              << ", \"points\": " << context.points << ", \"vars\": " << context.vars
              << ", \"cells\": " << context.cells
              << ", \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")

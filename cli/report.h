@@ -34,7 +34,7 @@ struct VariableResult {
 // What the run works on, for the formats that repeat it.
 struct RunContext {
     std::string pointsFile;
-    bool numbered = false;
+    bool rowsAreNumbered = false;
     std::int32_t points = 0;
     std::int32_t vars = 0;
     std::int32_t cells = 0;

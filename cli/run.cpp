@@ -18,14 +18,19 @@ namespace {
 
 // A value or a choice the run will not take; the message ends in " !" and is shown as
 // it stands, with no full stop added.
-struct Refusal {
-    std::string message;
+class Refusal : public std::exception {
+public:
+    explicit Refusal(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
 };
 
 void refuseIf(const std::optional<std::string>& refusal)
 {
     if (refusal)
-        throw Refusal{*refusal};
+        throw Refusal(*refusal);
 }
 
 // The variable position a --variable text names. A text that reads as a whole number
@@ -43,7 +48,7 @@ std::int64_t positionOf(const std::string& text, const std::optional<std::vector
             if ((*names)[p] == text)
                 return static_cast<std::int64_t>(p) + 1;
     }
-    throw Refusal{"Aucune variable ne s'appelle \"" + text + "\" dans le fichier des noms !"};
+    throw Refusal("Aucune variable ne s'appelle \"" + text + "\" dans le fichier des noms !");
 }
 
 // Nom_Var for a position: the name at that position, or the position in decimal.
@@ -55,22 +60,22 @@ std::string nameOf(std::int64_t position, const std::optional<std::vector<std::s
 }
 
 // Takes the results of the variable just computed out of the store.
-VariableResult collectResult()
+VariableResult collectResult(const Store& store)
 {
     VariableResult result;
-    result.position = Num_Var;
-    result.name = Nom_Var;
-    result.fill = PourCent;
-    for (int k = 0; k < NBMailles; ++k) {
-        result.eastWest.push_back({R_EW[k], Paires_EW[k]});
-        result.northSouth.push_back({R_NS[k], Paires_NS[k]});
+    result.position = store.Num_Var;
+    result.name = store.Nom_Var;
+    result.fill = store.PourCent;
+    for (int k = 0; k < store.NBMailles; ++k) {
+        result.eastWest.push_back({store.R_EW[k], store.Paires_EW[k]});
+        result.northSouth.push_back({store.R_NS[k], store.Paires_NS[k]});
     }
     return result;
 }
 
 }  // namespace
 
-int runAnalysis(const Options& options, std::ostream& out, std::ostream& err)
+int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err)
 {
     std::unique_ptr<ReportWriter> writer;
     try {
@@ -82,44 +87,44 @@ int runAnalysis(const Options& options, std::ostream& out, std::ostream& err)
         refuseIf(refuseVariableCount(vars));
         refuseIf(refuseCellCount(cells));
 
-        NBPoints = points;
-        NBVar = vars;
-        Lit_Data(options.pointsFile, options.numbered);
-        NBMailles = cells;
-        Calcul_Mailles();
+        store.NBPoints = points;
+        store.NBVar = vars;
+        Lit_Data(store, options.pointsFile, options.rowsAreNumbered);
+        store.NBMailles = cells;
+        Calcul_Mailles(store);
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile);
 
         writer = makeWriter(options.format, options.decimalComma, out);
-        writer->begin({options.pointsFile, options.numbered, points, vars, cells, options.namesFile});
+        writer->begin({options.pointsFile, options.rowsAreNumbered, points, vars, cells, options.namesFile});
 
         for (const VariableRequest& request : options.variables) {
             // Positions are resolved one request at a time, so that the variables asked
             // before a bad one are still computed and written.
             std::vector<std::int64_t> asked;
             if (request.all) {
-                for (std::int32_t v = 1; v <= NBVar; ++v)
+                for (std::int32_t v = 1; v <= store.NBVar; ++v)
                     asked.push_back(v);
             } else {
                 asked.push_back(positionOf(request.text, names));
             }
             for (const std::int64_t position : asked) {
-                refuseIf(refuseVariablePosition(position));
-                Num_Var = static_cast<std::uint8_t>(position);
-                Nom_Var = nameOf(position, names);
-                Remplit_Grille();
-                Correlation_EW();
-                Correlation_NS();
-                writer->variable(collectResult());
+                refuseIf(refuseVariablePosition(store, position));
+                store.Num_Var = static_cast<std::uint8_t>(position);
+                store.Nom_Var = nameOf(position, names);
+                Remplit_Grille(store);
+                Correlation_EW(store);
+                Correlation_NS(store);
+                writer->variable(collectResult(store));
             }
         }
         writer->finish(std::nullopt);
         return ExitSuccess;
     } catch (const Refusal& refusal) {
         if (writer)
-            writer->finish(refusal.message);
-        err << refusal.message << '\n';
+            writer->finish(refusal.what());
+        err << refusal.what() << '\n';
     } catch (const Failure& failure) {
         const std::string message = messageForDisplay(failure.what());
         if (writer)
@@ -130,7 +135,7 @@ int runAnalysis(const Options& options, std::ostream& out, std::ostream& err)
     return ExitFailure;
 }
 
-int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     Options options;
     try {
@@ -143,7 +148,7 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << helpText();
         return ExitSuccess;
     }
-    return runAnalysis(options, out, err);
+    return runAnalysis(store, options, out, err);
 }
 
 }  // namespace geolago::cli

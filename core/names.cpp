@@ -2,12 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "failures.h"
+#include "inputfile.h"
 
 namespace geolago {
 
@@ -39,26 +37,15 @@ std::string reasonFor(int error)
 // The whole content of `fileName`, closed on every outcome.
 std::string readWholeFile(const std::string& fileName)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        failToOpen(fileName, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
-        failToOpen(fileName, EISDIR);
-
+    InputFile file;
+    if (const int error = file.open(fileName))
+        failToOpen(fileName, error);
     std::string text;
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const long got = file.read(buffer, sizeof buffer);
         if (got < 0)
-            failToOpen(fileName, errno);
+            failToOpen(fileName, static_cast<int>(-got));
         if (got == 0)
             break;
         text.append(buffer, static_cast<std::size_t>(got));

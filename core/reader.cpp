@@ -5,13 +5,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "numbertext.h"
-#include "store.h"
 
 namespace geolago {
 
@@ -56,71 +53,6 @@ std::size_t tokenEnd(const char* bytes, std::size_t from, std::size_t to)
     return from;
 }
 
-// The bytes of a token, read 8 at a time as little-endian words.
-class Words {
-public:
-    explicit Words(std::string_view token) : begin_(token.data()), end_(token.data() + token.size()) {}
-
-    // The 8 bytes from q, with zero bytes for the positions at or beyond the token's end.
-    // Near the end, the last 8 bytes of the token are read and shifted down, so that no
-    // byte outside the token is ever touched.
-    std::uint64_t at(const char* q) const
-    {
-        if (q >= end_)
-            return 0;
-        if (end_ - q >= 8)
-            return load(q);
-        if (end_ - begin_ >= 8)
-            return load(end_ - 8) >> (8 * (q - (end_ - 8)));
-        std::uint64_t word = 0;
-        for (const char* b = end_; b-- > q;)
-            word = word << 8 | static_cast<unsigned char>(*b);
-        return word;
-    }
-
-private:
-    static std::uint64_t load(const char* p)
-    {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        return word;
-    }
-    const char* begin_;
-    const char* end_;
-};
-
-// The number of decimal digits from q on, 8 bytes tested at a time. In a byte that is a
-// digit both (b & 0xF0) and ((b + 6) & 0xF0) are 0x30; a carry out of the addition only
-// reaches bytes after a byte that is not a digit, and the first flagged byte is taken.
-// The zero bytes beyond the token are not digits.
-[[gnu::always_inline]] inline std::size_t digitRun(const Words& words, const char* q)
-{
-    constexpr std::uint64_t ones = 0x0101010101010101u;
-    for (std::size_t k = 0;; k += 8) {
-        const std::uint64_t word = words.at(q + k);
-        const std::uint64_t other = ((word & 0xF0 * ones) ^ 0x30 * ones) | (((word + 6 * ones) & 0xF0 * ones) ^ 0x30 * ones);
-        if (other != 0)
-            return k + static_cast<std::size_t>(__builtin_ctzll(other)) / 8;
-    }
-}
-
-// The value of the r decimal digits at q, 1 <= r <= 8: they are moved to the end of a
-// word whose first bytes are made "0", then combined pairwise: 2 digits, 4, then 8.
-[[gnu::always_inline]] inline std::uint64_t digitsValue(const Words& words, const char* q, int r)
-{
-    constexpr std::uint64_t zeros = 0x3030303030303030u;
-    std::uint64_t v = words.at(q);
-    if (r < 8)
-        v = v << (8 * (8 - r)) | zeros >> (8 * r);
-    v -= zeros;
-    v = v * 10 + (v >> 8);
-    v = ((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))
-         + ((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >> 32;
-    return v;
-}
-
-constexpr std::uint64_t powersOfTen[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-
 // 10^n for n >= 0 in extended precision; exact up to 10^27.
 Ext powerOfTen(int n)
 {
@@ -138,8 +70,7 @@ Ext powerOfTen(int n)
     return std::pow(10.0L, static_cast<Ext>(n));
 }
 
-}  // namespace
-
+// Maps an errno of open() or read() onto the input/output codes.
 int ioCodeForErrno(int error, const std::string& fileName)
 {
     switch (error) {
@@ -164,76 +95,12 @@ int ioCodeForErrno(int error, const std::string& fileName)
     }
 }
 
-FichierTexte::FichierTexte(const std::string& fileName)
-{
-    if (fileName.empty())
-        throw IoFailure(io::FileNotFound);
-    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
-        throw IoFailure(ioCodeForErrno(errno, fileName));
-    struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd_);
-        throw IoFailure(io::AccessDenied);
-    }
-}
-
-FichierTexte::~FichierTexte()
-{
-    ::close(fd_);
-}
-
-bool FichierTexte::fill()
-{
-    if (ended_)
-        return false;
-    ssize_t got;
-    do {
-        got = ::read(fd_, buffer_, sizeof buffer_);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        throw IoFailure(ioCodeForErrno(errno, {}));
-    pos_ = 0;
-    len_ = static_cast<std::size_t>(got);
-    // The first Ctrl-Z ends the file: keep what comes before it and read no further.
-    if (const void* stop = std::memchr(buffer_, CtrlZ, len_)) {
-        len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
-        ended_ = true;
-    }
-    if (got == 0)
-        ended_ = true;
-    return len_ > 0;
-}
-
-namespace {
-
-// The first of `digits` gathered into `first`, which holds `significant` digits so far:
-// leading zeros skipped while none is held, then digits up to 19 in all, up to 8 at a
-// time. Returns how many of `digits` were taken.
-[[gnu::always_inline]] inline std::size_t gather(const Words& words, std::string_view digits, std::uint64_t& first,
-                                                int& significant)
-{
-    std::size_t k = 0;
-    if (significant == 0)
-        while (k < digits.size() && digits[k] == '0')
-            ++k;
-    while (k < digits.size() && significant < 19) {
-        const int r = static_cast<int>(
-            std::min<std::size_t>({8, digits.size() - k, static_cast<std::size_t>(19 - significant)}));
-        first = first * powersOfTen[r] + digitsValue(words, digits.data() + k, r);
-        significant += r;
-        k += static_cast<std::size_t>(r);
-    }
-    return k;
-}
-
 // The real-number syntax; `valid` false when the token does not follow it. The value
 // comes back in a register rather than through memory, which matters for the reader's
 // pace: an extended-precision value stored and loaded again at once stalls.
 Ext realValue(std::string_view token, bool& valid)
 {
     valid = false;
-    const Words words(token);
     std::size_t i = 0;
     bool negative = false;
     if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
@@ -243,16 +110,31 @@ Ext realValue(std::string_view token, bool& valid)
     if (i == token.size())
         return 0;
 
-    // The digits before and after the point, then the exponent.
-    const std::string_view integral = token.substr(i, digitRun(words, token.data() + i));
-    i += integral.size();
-    std::string_view fraction;
+    // The digits before and after the point are accumulated one by one in extended
+    // precision; those after the point lower the decimal exponent instead of dividing.
+    // While the value stays below 2^64 every step is exact, so the first 19 significant
+    // digits are gathered in a 64-bit integer, which gives the same value faster.
+    std::uint64_t first = 0;
+    int significant = 0;
+    Ext mantissa = 0;
+    auto digit = [&](int d) {
+        if (significant < 19) {
+            first = first * 10 + static_cast<unsigned>(d);
+            if (first != 0 && ++significant == 19)
+                mantissa = static_cast<Ext>(first);
+        } else {
+            mantissa = mantissa * 10 + d;
+        }
+    };
+    auto isDigit = [&](std::size_t at) { return at < token.size() && token[at] >= '0' && token[at] <= '9'; };
+    long long exponent = 0;
+    while (isDigit(i))
+        digit(token[i++] - '0');
     if (i < token.size() && token[i] == '.') {
         ++i;
-        fraction = token.substr(i, digitRun(words, token.data() + i));
-        i += fraction.size();
+        for (; isDigit(i); ++i, --exponent)
+            digit(token[i] - '0');
     }
-    long long exponent = -static_cast<long long>(fraction.size());
     if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
         ++i;
         bool negativeExponent = false;
@@ -263,34 +145,18 @@ Ext realValue(std::string_view token, bool& valid)
         if (i == token.size())
             return 0;
         long long written = 0;
-        while (i < token.size() && token[i] >= '0' && token[i] <= '9') {
+        for (; isDigit(i); ++i)
             // Far beyond any reachable magnitude; capping keeps the count from overflowing.
             if (written < 1000000)
                 written = written * 10 + (token[i] - '0');
-            ++i;
-        }
         exponent += negativeExponent ? -written : written;
     }
     if (i != token.size())
         return 0;
     valid = true;
 
-    // Digits are accumulated in extended precision; those after the point lower the
-    // decimal exponent instead of dividing one by one. Leading zeros add nothing, and
-    // while the value stays below 2^64 every step is exact: the first 19 significant
-    // digits are gathered in a 64-bit integer, which gives the same value faster, and
-    // extended precision takes over for the digits beyond.
-    std::uint64_t first = 0;
-    int significant = 0;
-    const std::size_t fromIntegral = gather(words, integral, first, significant);
-    const std::size_t fromFraction =
-        fromIntegral == integral.size() ? gather(words, fraction, first, significant) : 0;
-    Ext mantissa = static_cast<Ext>(first);
-    for (const char c : integral.substr(fromIntegral))
-        mantissa = mantissa * 10 + (c - '0');
-    for (const char c : fraction.substr(fromFraction))
-        mantissa = mantissa * 10 + (c - '0');
-
+    if (significant < 19)
+        mantissa = static_cast<Ext>(first);
     if (std::isinf(mantissa))
         raiseFloat(FloatFailure::Kind::Overflow);
     Ext value = mantissa;
@@ -305,6 +171,33 @@ Ext realValue(std::string_view token, bool& valid)
 
 }  // namespace
 
+TextFile::TextFile(const std::string& fileName)
+{
+    if (fileName.empty())
+        throw IoFailure(io::FileNotFound);
+    if (const int error = file_.open(fileName))
+        throw IoFailure(ioCodeForErrno(error, fileName));
+}
+
+bool TextFile::fill()
+{
+    if (ended_)
+        return false;
+    const long got = file_.read(buffer_, sizeof buffer_);
+    if (got < 0)
+        throw IoFailure(ioCodeForErrno(static_cast<int>(-got), {}));
+    pos_ = 0;
+    len_ = static_cast<std::size_t>(got);
+    // The first Ctrl-Z ends the file: keep what comes before it and read no further.
+    if (const void* stop = std::memchr(buffer_, CtrlZ, len_)) {
+        len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
+        ended_ = true;
+    }
+    if (got == 0)
+        ended_ = true;
+    return len_ > 0;
+}
+
 std::optional<Ext> parseReal(std::string_view token)
 {
     bool valid;
@@ -314,7 +207,7 @@ std::optional<Ext> parseReal(std::string_view token)
     return value;
 }
 
-std::string_view FichierTexte::nextToken()
+std::string_view TextFile::nextToken()
 {
     // Blanks first, across refills.
     for (;;) {
@@ -342,7 +235,7 @@ std::string_view FichierTexte::nextToken()
     return straddling_;
 }
 
-void FichierTexte::skipLine()
+void TextFile::skipLine()
 {
     for (;;) {
         if (pos_ < len_) {
@@ -358,7 +251,7 @@ void FichierTexte::skipLine()
     }
 }
 
-std::int32_t Lit_Entier(FichierTexte& file)
+std::int32_t Lit_Entier(TextFile& file)
 {
     const std::string_view token = file.nextToken();
     if (token.empty())
@@ -369,7 +262,7 @@ std::int32_t Lit_Entier(FichierTexte& file)
     return *value;
 }
 
-Ext Lit_Reel(FichierTexte& file)
+Ext Lit_Reel(TextFile& file)
 {
     const std::string_view token = file.nextToken();
     if (token.empty())
@@ -381,21 +274,21 @@ Ext Lit_Reel(FichierTexte& file)
     return value;
 }
 
-void Saute_Ligne(FichierTexte& file)
+void Saute_Ligne(TextFile& file)
 {
     file.skipLine();
 }
 
-void Lit_Data(const std::string& fileName, bool avecNumero)
+void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered)
 {
-    FichierTexte file(fileName);
-    for (int i = 1; i <= NBPoints; ++i) {
-        if (avecNumero)
+    TextFile file(fileName);
+    for (int i = 1; i <= store.NBPoints; ++i) {
+        if (rowsAreNumbered)
             Lit_Entier(file);
-        Coord[i][1] = toDouble(Lit_Reel(file));
-        Coord[i][2] = toDouble(Lit_Reel(file));
-        for (int v = 1; v <= NBVar; ++v)
-            Donnees[i][v] = toDouble(Lit_Reel(file));
+        store.Coord[i][1] = toDouble(Lit_Reel(file));
+        store.Coord[i][2] = toDouble(Lit_Reel(file));
+        for (int v = 1; v <= store.NBVar; ++v)
+            store.Donnees[i][v] = toDouble(Lit_Reel(file));
         Saute_Ligne(file);
     }
 }

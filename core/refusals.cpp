@@ -1,7 +1,5 @@
 #include "refusals.h"
 
-#include "store.h"
-
 namespace geolago {
 
 std::optional<std::string> refusePointCount(std::int32_t count)
@@ -27,13 +25,13 @@ std::optional<std::string> refuseCellCount(std::int32_t cells)
     return std::nullopt;
 }
 
-std::optional<std::string> refuseVariablePosition(std::int64_t position)
+std::optional<std::string> refuseVariablePosition(const Store& store, std::int64_t position)
 {
     if (position < 1)
         return "Aucune variable n'est choisie !";
-    if (position > NBVar || position > MaxVar)
+    if (position > store.NBVar || position > MaxVar)
         return "La variable " + std::to_string(position) + " n'a pas été lue : le fichier de données en compte "
-            + std::to_string(NBVar) + " !";
+            + std::to_string(store.NBVar) + " !";
     return std::nullopt;
 }
 

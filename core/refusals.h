@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "store.h"
+
 namespace geolago {
 
 // A point count outside 0..MaxPoints.
@@ -19,7 +21,7 @@ std::optional<std::string> refuseVariableCount(std::int32_t count);
 std::optional<std::string> refuseCellCount(std::int32_t cells);
 
 // A variable position (1-based; 0 when nothing is chosen) that names no column read
-// from the current point file: outside 1..NBVar.
-std::optional<std::string> refuseVariablePosition(std::int64_t position);
+// from the current point file of `store`: outside 1..NBVar.
+std::optional<std::string> refuseVariablePosition(const Store& store, std::int64_t position);
 
 }  // namespace geolago

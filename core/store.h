@@ -1,7 +1,8 @@
 #pragma once
-// The data store: every table and count of one analysis, process-wide, fixed in size,
-// zero at start. The readers, the grid steps, the correlations and the windows all
-// read and write these items directly.
+// The data store: every table and count of one analysis, fixed in size, zero at start.
+// The steps of an analysis (reader.h, analysis.h) take the store they work on; the
+// windows and the batch command share one process-wide instance, sharedStore(), and
+// tests or parallel work make stores of their own.
 
 #include <array>
 #include <cassert>
@@ -19,9 +20,6 @@ inline constexpr int MaxMailles = 30;   // cells per axis; cell indices and shif
 template <typename T, int Lo, int Hi>
 class Table {
 public:
-    static constexpr int low = Lo;
-    static constexpr int high = Hi;
-
     // Element i, Lo <= i <= Hi.
     T& operator[](int i)
     {
@@ -54,31 +52,41 @@ struct TCellule {
     std::uint8_t Remplie = 0;
 };
 
-// Counts and choice.
-extern std::int32_t NBPoints;   // points held, P
-extern std::int32_t NBVar;      // values per row after the coordinates
-extern std::int32_t NBMailles;  // cells per axis, N
-extern std::uint8_t Num_Var;    // chosen variable, 1-based; 0 = none
-extern std::string Nom_Var;     // name shown for the chosen variable
+using Grid = Table<Table<TCellule, 0, MaxMailles>, 0, MaxMailles>;  // [IX][IY]
+using Correlations = Table<double, 0, MaxMailles>;                   // r per shift
+using PairCounts = Table<std::int32_t, 0, MaxMailles>;               // pairs per shift
 
-// Extent of the points, written by the placement.
-extern double XMin, XMax, YMin, YMax;
+// Everything one analysis reads and writes, under the names the steps use. About 280 KB:
+// make it static or on the heap rather than on a small stack.
+struct Store {
+    // Counts and choice.
+    std::int32_t NBPoints = 0;   // points held, P
+    std::int32_t NBVar = 0;      // values per row after the coordinates
+    std::int32_t NBMailles = 0;  // cells per axis, N
+    std::uint8_t Num_Var = 0;    // chosen variable, 1-based; 0 = none
+    std::string Nom_Var;         // name shown for the chosen variable
 
-// Share of filled cells, in percent.
-extern double PourCent;
+    // Extent of the points, written by the placement.
+    double XMin = 0.0, XMax = 0.0, YMin = 0.0, YMax = 0.0;
 
-extern Table<Table<double, 1, 2>, 1, MaxPoints> Coord;            // [point][1 = X, 2 = Y]
-extern Table<Table<double, 1, MaxVar>, 1, MaxPoints> Donnees;     // [point][variable]
-extern Table<TMaille, 1, MaxPoints> Maille_Point;                 // [point]
-extern Table<Table<TCellule, 0, MaxMailles>, 0, MaxMailles> Grille;  // [IX][IY]
+    // Share of filled cells, in percent.
+    double PourCent = 0.0;
 
-extern Table<double, 0, MaxMailles> R_EW;         // correlation per shift, east-west
-extern Table<double, 0, MaxMailles> R_NS;         // correlation per shift, north-south
-extern Table<std::int32_t, 0, MaxMailles> Paires_EW;  // pairs behind R_EW
-extern Table<std::int32_t, 0, MaxMailles> Paires_NS;  // pairs behind R_NS
+    Table<Table<double, 1, 2>, 1, MaxPoints> Coord;         // [point][1 = X, 2 = Y]
+    Table<Table<double, 1, MaxVar>, 1, MaxPoints> Donnees;  // [point][variable]
+    Table<TMaille, 1, MaxPoints> Maille_Point;              // [point]
+    Grid Grille;                                            // [IX][IY]
 
-// Brings every item back to its state at process start. For tests and tools that run
-// several analyses in one process.
-void resetStore();
+    Correlations R_EW;     // correlation per shift, east-west
+    Correlations R_NS;     // correlation per shift, north-south
+    PairCounts Paires_EW;  // pairs behind R_EW
+    PairCounts Paires_NS;  // pairs behind R_NS
+
+    // Back to the state at process start.
+    void reset() { *this = Store{}; }
+};
+
+// The store the windows and the batch command work on, for the whole run.
+Store& sharedStore();
 
 }  // namespace geolago

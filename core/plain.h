@@ -1,0 +1,33 @@
+#pragma once
+// Internal to the core, its tests and its fuzz targets: the plain definitions that the
+// fast paths of the core must match bit for bit. The core falls back on them when a fast
+// path meets a fault, so that the fault and the figures before it come out where the
+// definition puts them.
+
+#include <cstdint>
+
+#include "analysis.h"
+#include "extended.h"
+
+namespace geolago::plain {
+
+// Fewer pairs than this give no correlation for a shift.
+inline constexpr std::int32_t MinPairs = 5;
+
+// The cell index of a point at `offset` from the minimum, for cells of `width`: the
+// extended-precision quotient truncated toward zero, of which the low 32 bits are kept.
+// Only a subnormal width, rounded far from extent / N, can give an index above N; such a
+// point belongs in the last cell, and the grid has no cell further on.
+inline std::int32_t cellIndex(Ext offset, double width, std::int32_t cells)
+{
+    const std::int32_t index = low32(truncToInt64(divide(offset, width)));
+    return index > cells ? cells : index;
+}
+
+// The correlogram of correlate(), shift after shift and pair after pair, every value
+// rounded where it is kept and every fault raised where it happens. Writes r[k] and, for
+// shifts with enough pairs, pairs[k]; touches nothing else.
+void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+                 Correlations& r, PairCounts& pairs);
+
+}  // namespace geolago::plain
