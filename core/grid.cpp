@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "extended.h"
+#include "plain.h"
 
 namespace geolago {
 
@@ -28,9 +29,9 @@ namespace {
 }
 
 // plain::cellIndex(), with the faster truncation.
-[[gnu::always_inline]] inline std::int32_t cellIndex(Ext offset, double width, std::int32_t cells)
+[[gnu::always_inline]] inline std::int32_t cellIndex(Ext offset, double cellWidth, std::int32_t cells)
 {
-    const std::int32_t index = low32(truncated(divide(offset, width)));
+    const std::int32_t index = low32(truncated(divide(offset, cellWidth)));
     return index > cells ? cells : index;
 }
 
@@ -54,8 +55,8 @@ void Calcul_Mailles(Store& store)
     Cherche_MinMax(store, store.XMax, store.XMin, 1);
     Cherche_MinMax(store, store.YMax, store.YMin, 2);
     const std::int32_t n = store.NBMailles;
-    const double cellWidthX = toDouble(divide(static_cast<Ext>(store.XMax) - store.XMin, n));
-    const double cellWidthY = toDouble(divide(static_cast<Ext>(store.YMax) - store.YMin, n));
+    const double cellWidthX = plain::cellWidth(store.XMin, store.XMax, n);
+    const double cellWidthY = plain::cellWidth(store.YMin, store.YMax, n);
     for (int i = 1; i <= store.NBPoints; ++i) {
         // IX is stored before IY is computed, so a fault on Y leaves the new IX behind.
         TMaille& cell = store.Maille_Point[i];

@@ -14,13 +14,20 @@ namespace geolago::plain {
 // Fewer pairs than this give no correlation for a shift.
 inline constexpr std::int32_t MinPairs = 5;
 
-// The cell index of a point at `offset` from the minimum, for cells of `width`: the
-// extended-precision quotient truncated toward zero, of which the low 32 bits are kept.
-// Only a subnormal width, rounded far from extent / N, can give an index above N; such a
-// point belongs in the last cell, and the grid has no cell further on.
-inline std::int32_t cellIndex(Ext offset, double width, std::int32_t cells)
+// The width of the cells along one axis: the extent over N, in extended precision,
+// rounded to double where it is kept.
+inline double cellWidth(double min, double max, std::int32_t cells)
 {
-    const std::int32_t index = low32(truncToInt64(divide(offset, width)));
+    return toDouble(divide(static_cast<Ext>(max) - min, cells));
+}
+
+// The cell index of a point at `offset` from the minimum, for cells of `cellWidth` wide: the
+// extended-precision quotient truncated toward zero, of which the low 32 bits are kept.
+// Only a subnormal cell width, rounded far from extent / N, can give an index above N; such a
+// point belongs in the last cell, and the grid has no cell further on.
+inline std::int32_t cellIndex(Ext offset, double cellWidth, std::int32_t cells)
+{
+    const std::int32_t index = low32(truncToInt64(divide(offset, cellWidth)));
     return index > cells ? cells : index;
 }
 

@@ -3,34 +3,58 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <random>
 
-#include "analysis.h"
-#include "correlation_reference.h"
+#include "plain.h"
 #include "test_support.h"
 
 namespace geolago::testing {
 namespace {
 
-class CorrelationShifts : public StoreTest {
-protected:
-    // Runs one direction of the core and compares it with the definition.
-    void expectAsDefined(bool eastWest, const std::string& context)
-    {
-        const reference::Figures expected = reference::correlogram(eastWest);
-        const reference::Figures actual = reference::coreCorrelogram(eastWest);
-        ASSERT_EQ(actual.failure, expected.failure) << context;
-        for (int k = 0; k <= MaxMailles; ++k) {
-            ASSERT_EQ(std::memcmp(&actual.r[k], &expected.r[k], sizeof(double)), 0)
-                << context << " shift " << k << ": " << actual.r[k] << " instead of " << expected.r[k];
-            ASSERT_EQ(actual.pairs[k], expected.pairs[k]) << context << " shift " << k;
-        }
-    }
+struct Outcome {
+    Correlations r;
+    PairCounts pairs;
+    std::optional<FloatFailure::Kind> failure;
 };
 
-TEST_F(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
+template <typename Compute>
+Outcome outcomeOf(Compute compute)
+{
+    Outcome out;
+    try {
+        compute(out.r, out.pairs);
+    } catch (const FloatFailure& failure) {
+        out.failure = failure.kind();
+    }
+    return out;
+}
+
+// Both directions of the core against the definition, first grid paired with `second`.
+void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, const std::string& context)
+{
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        const Outcome expected = outcomeOf([&](Correlations& r, PairCounts& pairs) {
+            plain::correlogram(direction, first, second, n, r, pairs);
+        });
+        const Outcome actual = outcomeOf([&](Correlations& r, PairCounts& pairs) {
+            correlate(direction, first, second, n, r, pairs);
+        });
+        const std::string where = context + (direction == Direction::EastWest ? " E_W" : " N_S");
+        ASSERT_EQ(actual.failure, expected.failure) << where;
+        for (int k = 0; k <= MaxMailles; ++k) {
+            ASSERT_EQ(std::memcmp(&actual.r[k], &expected.r[k], sizeof(double)), 0)
+                << where << " shift " << k << ": " << actual.r[k] << " instead of " << expected.r[k];
+            ASSERT_EQ(actual.pairs[k], expected.pairs[k]) << where << " shift " << k;
+        }
+    }
+}
+
+TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
 {
     std::mt19937_64 random(7);
+    auto first = std::make_unique<Grid>();
+    auto second = std::make_unique<Grid>();
     for (int round = 0; round < 600; ++round) {
         const int n = 1 + static_cast<int>(random() % MaxMailles);
         const double fill = (random() % 100) / 100.0;
@@ -39,24 +63,28 @@ TEST_F(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
         const int kind = static_cast<int>(random() % 10);
         const double scale = std::pow(10.0, static_cast<int>(random() % 13) - 6);
         std::uniform_real_distribution<double> value(-1.0, 1.0);
-        NBMailles = n;
+        auto draw = [&] {
+            double v = scale * value(random);
+            if (kind == 0)
+                v = 2.5;
+            else if (kind == 1)
+                v = 1e19 * (1 + value(random));
+            else if (kind == 2 && random() % 50 == 0)
+                v = 1e39;
+            else if (kind == 3)
+                v = 1000 + std::round(value(random));  // few distinct values
+            return v;
+        };
         for (int a = 0; a <= MaxMailles; ++a)
             for (int b = 0; b <= MaxMailles; ++b) {
                 const bool filled = value(random) * 0.5 + 0.5 < fill;
-                double v = scale * value(random);
-                if (kind == 0)
-                    v = 2.5;
-                else if (kind == 1)
-                    v = 1e19 * (1 + value(random));
-                else if (kind == 2 && random() % 50 == 0)
-                    v = 1e39;
-                else if (kind == 3)
-                    v = 1000 + std::round(value(random));  // few distinct values
-                Grille[a][b] = {filled ? v : 0.0, filled ? 1u : 0u, static_cast<std::uint8_t>(filled)};
+                const auto flag = static_cast<std::uint8_t>(filled);
+                (*first)[a][b] = {filled ? draw() : 0.0, flag, flag};
+                (*second)[a][b] = {filled ? draw() : 0.0, flag, flag};
             }
         const std::string context = "round " + std::to_string(round) + ", N = " + std::to_string(n);
-        expectAsDefined(true, context);
-        expectAsDefined(false, context);
+        expectAsDefined(*first, *first, n, context);
+        expectAsDefined(*first, *second, n, context + " crossed");
     }
 }
 

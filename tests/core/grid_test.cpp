@@ -14,21 +14,21 @@ protected:
     // Points (x, y, value of variable 1), then placement with `cells` per axis.
     void place(std::initializer_list<std::array<double, 3>> points, int cells)
     {
-        NBPoints = 0;
-        NBVar = 1;
+        store.NBPoints = 0;
+        store.NBVar = 1;
         for (const auto& p : points) {
-            ++NBPoints;
-            Coord[NBPoints][1] = p[0];
-            Coord[NBPoints][2] = p[1];
-            Donnees[NBPoints][1] = p[2];
+            ++store.NBPoints;
+            store.Coord[store.NBPoints][1] = p[0];
+            store.Coord[store.NBPoints][2] = p[1];
+            store.Donnees[store.NBPoints][1] = p[2];
         }
-        NBMailles = cells;
-        Calcul_Mailles();
+        store.NBMailles = cells;
+        Calcul_Mailles(store);
     }
     void aggregate()
     {
-        Num_Var = 1;
-        Remplit_Grille();
+        store.Num_Var = 1;
+        Remplit_Grille(store);
     }
 };
 
@@ -39,66 +39,66 @@ TEST_F(Grid, PointAtTheMaximumFallsInCellNOrNMinusOne)
     for (int n = 1; n <= MaxMailles; ++n) {
         place({{0, 0, 0}, {1, 1, 0}}, n);
         const int expected = lastButOne.count(n) ? n - 1 : n;
-        EXPECT_EQ(Maille_Point[2].IX, expected) << "N = " << n;
-        EXPECT_EQ(Maille_Point[2].IY, expected) << "N = " << n;
-        EXPECT_EQ(Maille_Point[1].IX, 0);
+        EXPECT_EQ(store.Maille_Point[2].IX, expected) << "N = " << n;
+        EXPECT_EQ(store.Maille_Point[2].IY, expected) << "N = " << n;
+        EXPECT_EQ(store.Maille_Point[1].IX, 0);
     }
 }
 
 TEST_F(Grid, ExtentAndIndices)
 {
     place({{0, 5, 0}, {0.95, 7, 0}, {1, 6, 0}, {0.5, 5, 0}, {1, 5.5, 0}}, 10);
-    EXPECT_EQ(XMin, 0.0);
-    EXPECT_EQ(XMax, 1.0);
-    EXPECT_EQ(YMin, 5.0);
-    EXPECT_EQ(YMax, 7.0);
-    EXPECT_EQ(Maille_Point[2].IX, 9);  // 0.95 and 1 share the last full cell
-    EXPECT_EQ(Maille_Point[3].IX, 9);
-    EXPECT_EQ(Maille_Point[5].IX, 9);
-    EXPECT_EQ(Maille_Point[4].IX, 4);  // 0.5 over a width a little above 0.1
-    EXPECT_EQ(Maille_Point[2].IY, 9);
-    EXPECT_EQ(Maille_Point[4].IY, 0);
+    EXPECT_EQ(store.XMin, 0.0);
+    EXPECT_EQ(store.XMax, 1.0);
+    EXPECT_EQ(store.YMin, 5.0);
+    EXPECT_EQ(store.YMax, 7.0);
+    EXPECT_EQ(store.Maille_Point[2].IX, 9);  // 0.95 and 1 share the last full cell
+    EXPECT_EQ(store.Maille_Point[3].IX, 9);
+    EXPECT_EQ(store.Maille_Point[5].IX, 9);
+    EXPECT_EQ(store.Maille_Point[4].IX, 4);  // 0.5 over a width a little above 0.1
+    EXPECT_EQ(store.Maille_Point[2].IY, 9);
+    EXPECT_EQ(store.Maille_Point[4].IY, 0);
 
     place({{0, 0, 0}, {1, 1, 0}}, 4);  // width exactly 0.25
-    EXPECT_EQ(Maille_Point[2].IX, 4);
+    EXPECT_EQ(store.Maille_Point[2].IX, 4);
 }
 
 TEST_F(Grid, NoPointsTakesTheExtentFromPointOne)
 {
-    Coord[1][1] = 3.5;
-    Coord[1][2] = -2;
-    Maille_Point[1] = {7, 8};
-    NBPoints = 0;
-    NBMailles = 10;
-    Calcul_Mailles();
-    EXPECT_EQ(XMin, 3.5);
-    EXPECT_EQ(XMax, 3.5);
-    EXPECT_EQ(YMax, -2.0);
-    EXPECT_EQ(Maille_Point[1].IX, 7);
+    store.Coord[1][1] = 3.5;
+    store.Coord[1][2] = -2;
+    store.Maille_Point[1] = {7, 8};
+    store.NBPoints = 0;
+    store.NBMailles = 10;
+    Calcul_Mailles(store);
+    EXPECT_EQ(store.XMin, 3.5);
+    EXPECT_EQ(store.XMax, 3.5);
+    EXPECT_EQ(store.YMax, -2.0);
+    EXPECT_EQ(store.Maille_Point[1].IX, 7);
 }
 
 TEST_F(Grid, ZeroCellWidthIsAnInvalidOperation)
 {
-    expectFloatFailure([&] { place({{2, 3, 0}}, 10); }, Invalid);
-    EXPECT_EQ(XMin, 2.0);
-    EXPECT_EQ(YMax, 3.0);
+    expectFailure<FloatFailure>([&] { place({{2, 3, 0}}, 10); }, Invalid);
+    EXPECT_EQ(store.XMin, 2.0);
+    EXPECT_EQ(store.YMax, 3.0);
 
     // Shared X: no point placed; shared Y: point 1 gets its new IX only.
-    Maille_Point[1] = {-1, -1};
-    expectFloatFailure([&] { place({{2, 0, 0}, {2, 1, 0}}, 10); }, Invalid);
-    EXPECT_EQ(Maille_Point[1].IX, -1);
-    expectFloatFailure([&] { place({{0, 4, 0}, {1, 4, 0}}, 10); }, Invalid);
-    EXPECT_EQ(Maille_Point[1].IX, 0);
-    EXPECT_EQ(Maille_Point[1].IY, -1);
-    EXPECT_EQ(Maille_Point[2].IX, 0);
+    store.Maille_Point[1] = {-1, -1};
+    expectFailure<FloatFailure>([&] { place({{2, 0, 0}, {2, 1, 0}}, 10); }, Invalid);
+    EXPECT_EQ(store.Maille_Point[1].IX, -1);
+    expectFailure<FloatFailure>([&] { place({{0, 4, 0}, {1, 4, 0}}, 10); }, Invalid);
+    EXPECT_EQ(store.Maille_Point[1].IX, 0);
+    EXPECT_EQ(store.Maille_Point[1].IY, -1);
+    EXPECT_EQ(store.Maille_Point[2].IX, 0);
 }
 
 TEST_F(Grid, FaultsOfTheCellWidth)
 {
-    expectFloatFailure([&] { place({{0, 0, 0}, {1, 1, 0}}, 0); }, DivisionByZero);
-    expectFloatFailure([&] { place({{0, 0, 0}, {0, 1, 0}}, 0); }, Invalid);
-    expectFloatFailure([&] { place({{-1.7e308, 0, 0}, {1.7e308, 1, 0}}, 1); }, Overflow);
-    EXPECT_EQ(XMax, 1.7e308);
+    expectFailure<FloatFailure>([&] { place({{0, 0, 0}, {1, 1, 0}}, 0); }, DivisionByZero);
+    expectFailure<FloatFailure>([&] { place({{0, 0, 0}, {0, 1, 0}}, 0); }, Invalid);
+    expectFailure<FloatFailure>([&] { place({{-1.7e308, 0, 0}, {1.7e308, 1, 0}}, 1); }, Overflow);
+    EXPECT_EQ(store.XMax, 1.7e308);
 }
 
 TEST_F(Grid, SubnormalCellWidthNeverPlacesAPointBeyondTheLastCell)
@@ -107,84 +107,84 @@ TEST_F(Grid, SubnormalCellWidthNeverPlacesAPointBeyondTheLastCell)
     // the quotient of the point at the maximum would be 31.
     const double unit = 4.9406564584124654e-324;
     place({{0, 0, 0}, {31 * unit, 31 * unit, 0}}, 30);
-    EXPECT_EQ(Maille_Point[2].IX, 30);
-    EXPECT_EQ(Maille_Point[2].IY, 30);
+    EXPECT_EQ(store.Maille_Point[2].IX, 30);
+    EXPECT_EQ(store.Maille_Point[2].IY, 30);
     aggregate();
-    EXPECT_EQ(Grille[30][30].Nb, 1u);
+    EXPECT_EQ(store.Grille[30][30].Nb, 1u);
 }
 
 TEST_F(Grid, MeansAndFillRate)
 {
     place({{0, 0, 1}, {0.01, 0.01, 2}, {0.02, 0, 6}, {1, 1, 5}, {0.55, 0.55, -4}, {0.56, 0.56, 4}}, 10);
     aggregate();
-    EXPECT_EQ(Grille[0][0].Nb, 3u);
-    EXPECT_EQ(Grille[0][0].Somme, 3.0);
-    EXPECT_EQ(Grille[9][9].Somme, 5.0);
-    EXPECT_EQ(Grille[5][5].Remplie, 1);  // filled though its values sum to zero
-    EXPECT_EQ(Grille[5][5].Somme, 0.0);
-    EXPECT_EQ(Grille[1][1].Remplie, 0);
-    EXPECT_EQ(writeReal(PourCent, "."), "2.47933884297521");  // 3 of 121 cells
+    EXPECT_EQ(store.Grille[0][0].Nb, 3u);
+    EXPECT_EQ(store.Grille[0][0].Somme, 3.0);
+    EXPECT_EQ(store.Grille[9][9].Somme, 5.0);
+    EXPECT_EQ(store.Grille[5][5].Remplie, 1);  // filled though its values sum to zero
+    EXPECT_EQ(store.Grille[5][5].Somme, 0.0);
+    EXPECT_EQ(store.Grille[1][1].Remplie, 0);
+    EXPECT_EQ(writeReal(store.PourCent, "."), "2.47933884297521");  // 3 of 121 cells
 
     // Another variable: same pattern, other sums.
-    for (int i = 1; i <= NBPoints; ++i)
-        Donnees[i][2] = 10 * i;
-    Num_Var = 2;
-    Remplit_Grille();
-    EXPECT_EQ(Grille[0][0].Somme, 20.0);
-    EXPECT_EQ(Grille[0][0].Nb, 3u);
-    EXPECT_EQ(writeReal(PourCent, "."), "2.47933884297521");
+    for (int i = 1; i <= store.NBPoints; ++i)
+        store.Donnees[i][2] = 10 * i;
+    store.Num_Var = 2;
+    Remplit_Grille(store);
+    EXPECT_EQ(store.Grille[0][0].Somme, 20.0);
+    EXPECT_EQ(store.Grille[0][0].Nb, 3u);
+    EXPECT_EQ(writeReal(store.PourCent, "."), "2.47933884297521");
 }
 
 TEST_F(Grid, FillRateIsTheShareOfTheCellsExamined)
 {
     place({{0, 0, 1}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}}, 1);
     aggregate();
-    EXPECT_EQ(PourCent, 100.0);
+    EXPECT_EQ(store.PourCent, 100.0);
 
     place({{0, 0, 1}, {1, 1, 1}}, 10);
     aggregate();
-    EXPECT_EQ(writeReal(PourCent, "."), "1.65289256198347");
+    EXPECT_EQ(writeReal(store.PourCent, "."), "1.65289256198347");
 
-    NBPoints = 0;
+    store.NBPoints = 0;
     aggregate();
-    EXPECT_EQ(PourCent, 0.0);
-    EXPECT_EQ(Grille[0][0].Remplie, 0);
+    EXPECT_EQ(store.PourCent, 0.0);
+    EXPECT_EQ(store.Grille[0][0].Remplie, 0);
 }
 
 TEST_F(Grid, AggregationClearsOnlyTheCellsOfTheCurrentGrid)
 {
-    Grille[15][15] = {7.0, 2, 1};
+    store.Grille[15][15] = {7.0, 2, 1};
     place({{0, 0, 1}, {1, 1, 1}}, 10);
     aggregate();
     aggregate();  // a second run starts from clean cells
-    EXPECT_EQ(Grille[0][0].Nb, 1u);
-    EXPECT_EQ(Grille[15][15].Somme, 7.0);
+    EXPECT_EQ(store.Grille[0][0].Nb, 1u);
+    EXPECT_EQ(store.Grille[15][15].Somme, 7.0);
 }
 
 TEST_F(Grid, OneCellTakesAllPointsBelowTheMaximum)
 {
-    NBPoints = MaxPoints;
-    NBVar = 1;
+    store.NBPoints = MaxPoints;
+    store.NBVar = 1;
     for (int i = 1; i <= MaxPoints; ++i) {
-        Coord[i][1] = i;
-        Coord[i][2] = i;
-        Donnees[i][1] = i;
+        store.Coord[i][1] = i;
+        store.Coord[i][2] = i;
+        store.Donnees[i][1] = i;
     }
-    NBMailles = 1;
-    Calcul_Mailles();
+    store.NBMailles = 1;
+    Calcul_Mailles(store);
     aggregate();
-    EXPECT_EQ(Grille[0][0].Nb, 999u);
-    EXPECT_EQ(Grille[0][0].Somme, 500.0);  // (1 + ... + 999) / 999
-    EXPECT_EQ(Grille[1][1].Somme, 1000.0);
+    EXPECT_EQ(store.Grille[0][0].Nb, 999u);
+    EXPECT_EQ(store.Grille[0][0].Somme, 500.0);  // (1 + ... + 999) / 999
+    EXPECT_EQ(store.Grille[1][1].Somme, 1000.0);
 }
 
 TEST_F(Grid, SumBeyondTheDoubleRangeOverflows)
 {
     place({{0, 0, 1e308}, {1, 1, 3}, {0, 0, 1e308}}, 2);
-    Num_Var = 1;
-    expectFloatFailure([] { Remplit_Grille(); }, Overflow);
-    EXPECT_EQ(Grille[0][0].Somme, 1e308);  // the partial sums stay
-    EXPECT_EQ(Grille[2][2].Somme, 3.0);
+    store.Num_Var = 1;
+    expectFailure<FloatFailure>([&] { Remplit_Grille(store); }, Overflow);
+    EXPECT_EQ(store.Grille[0][0].Somme, 1e308);  // the partial sums stay
+    EXPECT_EQ(store.Grille[2][2].Somme, 3.0);
 }
 
 }  // namespace

@@ -35,11 +35,11 @@ class NamesFile : public StoreTest {};
 
 TEST_F(NamesFile, ReadsTheFileAndLeavesTheStoreAlone)
 {
-    Num_Var = 2;
-    Nom_Var = "earlier";
+    store.Num_Var = 2;
+    store.Nom_Var = "earlier";
     EXPECT_EQ(Lit_Noms_Vars(writeFile("noms.txt", "Prix\r\nRevenu\r\n")), (Names{"Prix", "Revenu"}));
-    EXPECT_EQ(Num_Var, 2);
-    EXPECT_EQ(Nom_Var, "earlier");
+    EXPECT_EQ(store.Num_Var, 2);
+    EXPECT_EQ(store.Nom_Var, "earlier");
 }
 
 TEST_F(NamesFile, OpenFailureNamesTheFullPathAndTheReason)

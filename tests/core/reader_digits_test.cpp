@@ -1,4 +1,4 @@
-// The point reader values its digits several at a time and scans tokens inside its
+// The point reader gathers the first digits in an integer and scans tokens inside its
 // buffer. These cases hold it to the plain definition: digits accumulated one by one in
 // extended precision, then scaled by the power of ten, and tokens read whole wherever the
 // buffer's refills cut them.
@@ -55,18 +55,6 @@ TEST(RealDigits, AnyNumberOfDigitsGivesTheOneByOneValueBitForBit)
     }
 }
 
-TEST(RealDigits, ANonDigitAnywhereAmongManyDigitsIsRefused)
-{
-    // The digits are tested 8 at a time: a wrong byte at each place of a long run.
-    const std::string digits = "12345678901234567890";
-    for (std::size_t at = 0; at < digits.size(); ++at)
-        for (const char wrong : {'/', ':', ',', 'a', '\x80', '\xff', '\x06'}) {
-            std::string token = digits;
-            token[at] = wrong;
-            EXPECT_FALSE(parseReal(token).has_value()) << at << " " << static_cast<int>(wrong);
-        }
-}
-
 class StraddlingTokens : public StoreTest {};
 
 TEST_F(StraddlingTokens, ATokenCutByARefillIsReadWhole)
@@ -75,28 +63,28 @@ TEST_F(StraddlingTokens, ATokenCutByARefillIsReadWhole)
     // every offset, and the last row ends at the end of the file without a line end.
     const std::string row = "-4821.3849572839104 0.0012345678901234567 123456789012345678901234";
     for (std::size_t shift = 0; shift <= row.size(); ++shift) {
-        resetStore();
-        NBPoints = 2;
-        NBVar = 1;
+        store.reset();
+        store.NBPoints = 2;
+        store.NBVar = 1;
         const std::string bytes = std::string(64 * 1024 - shift, ' ') + row + "\n" + row;
-        Lit_Data(writeFile("straddle.txt", bytes), false);
+        Lit_Data(store, writeFile("straddle.txt", bytes), false);
         for (int i = 1; i <= 2; ++i) {
-            ASSERT_EQ(Coord[i][1], -static_cast<double>(byDefinition("4821.3849572839104"))) << shift;
-            ASSERT_EQ(Coord[i][2], static_cast<double>(byDefinition("0.0012345678901234567"))) << shift;
-            ASSERT_EQ(Donnees[i][1], static_cast<double>(byDefinition("123456789012345678901234"))) << shift;
+            ASSERT_EQ(store.Coord[i][1], -static_cast<double>(byDefinition("4821.3849572839104"))) << shift;
+            ASSERT_EQ(store.Coord[i][2], static_cast<double>(byDefinition("0.0012345678901234567"))) << shift;
+            ASSERT_EQ(store.Donnees[i][1], static_cast<double>(byDefinition("123456789012345678901234"))) << shift;
         }
     }
 }
 
 TEST_F(StraddlingTokens, ACtrlZJustAfterARefillEndsTheFile)
 {
-    NBPoints = 2;
-    NBVar = 0;
+    store.NBPoints = 2;
+    store.NBVar = 0;
     const std::string bytes = std::string(64 * 1024 - 4, ' ') + "1 2\n" + "\x1A" + "3 4\n";
-    expectIoFailure([&] { Lit_Data(writeFile("ctrlz.txt", bytes), false); }, io::ReadBeyondEnd,
+    expectIoFailure([&] { Lit_Data(store, writeFile("ctrlz.txt", bytes), false); }, io::ReadBeyondEnd,
                     "Lecture au-delà de la fin de fichier");
-    EXPECT_EQ(Coord[1][1], 1.0);
-    EXPECT_EQ(Coord[1][2], 2.0);
+    EXPECT_EQ(store.Coord[1][1], 1.0);
+    EXPECT_EQ(store.Coord[1][2], 2.0);
 }
 
 }  // namespace

@@ -28,14 +28,14 @@ TEST_F(Refusal, CountsOutsideTheirRanges)
 
 TEST_F(Refusal, VariablePositionMustNameAColumnRead)
 {
-    NBVar = 3;
-    EXPECT_FALSE(refuseVariablePosition(1));
-    EXPECT_FALSE(refuseVariablePosition(3));
-    EXPECT_EQ(refuseVariablePosition(0), "Aucune variable n'est choisie !");
-    EXPECT_EQ(refuseVariablePosition(4), "La variable 4 n'a pas été lue : le fichier de données en compte 3 !");
-    NBVar = 30;
-    EXPECT_EQ(refuseVariablePosition(31), "La variable 31 n'a pas été lue : le fichier de données en compte 30 !");
-    EXPECT_EQ(refuseVariablePosition(256), "La variable 256 n'a pas été lue : le fichier de données en compte 30 !");
+    store.NBVar = 3;
+    EXPECT_FALSE(refuseVariablePosition(store, 1));
+    EXPECT_FALSE(refuseVariablePosition(store, 3));
+    EXPECT_EQ(refuseVariablePosition(store, 0), "Aucune variable n'est choisie !");
+    EXPECT_EQ(refuseVariablePosition(store, 4), "La variable 4 n'a pas été lue : le fichier de données en compte 3 !");
+    store.NBVar = 30;
+    EXPECT_EQ(refuseVariablePosition(store, 31), "La variable 31 n'a pas été lue : le fichier de données en compte 30 !");
+    EXPECT_EQ(refuseVariablePosition(store, 256), "La variable 256 n'a pas été lue : le fichier de données en compte 30 !");
 }
 
 TEST(FullStopRule, AddedAfterALetterOrADigitOnly)

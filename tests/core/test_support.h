@@ -1,11 +1,13 @@
 #pragma once
-// Shared by the core tests: a store brought back to its start state for each test, and a
-// temporary folder where each test writes its own data files.
+// Shared by the core tests: a store of the test's own, a temporary folder where each test
+// writes its own data files, and the one check of a failure with its exact message.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -18,7 +20,6 @@ class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        resetStore();
         std::random_device seed;
         folder_ = std::filesystem::temp_directory_path()
             / ("geolago-test-" + std::to_string(seed()) + std::to_string(seed()));
@@ -28,7 +29,6 @@ protected:
     {
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
-        resetStore();
     }
 
     // Writes `bytes` as they are into `name` in the test's folder; returns its path.
@@ -40,32 +40,32 @@ protected:
     }
     std::string pathOf(const std::string& name) const { return (folder_ / name).string(); }
 
+    std::unique_ptr<Store> owned_ = std::make_unique<Store>();
+    Store& store = *owned_;
     std::filesystem::path folder_;
 };
 
-// Runs `action`, expecting an IoFailure with `code` and its message.
+// Runs `action`, expecting it to throw a `Expected` whose message is `message`; gives
+// the failure back for further checks (its code, its kind).
+template <typename Expected, typename Action>
+std::optional<Expected> expectFailure(Action action, const std::string& message)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no failure, expected \"" << message << '"';
+    } catch (const Expected& failure) {
+        EXPECT_EQ(std::string(failure.what()), message);
+        return failure;
+    }
+    return std::nullopt;
+}
+
+// The input/output failure of `code` with `message`.
 template <typename Action>
 void expectIoFailure(Action action, int code, const std::string& message)
 {
-    try {
-        action();
-        ADD_FAILURE() << "no failure, expected code " << code;
-    } catch (const IoFailure& failure) {
-        EXPECT_EQ(failure.code(), code);
-        EXPECT_EQ(std::string(failure.what()), message);
-    }
-}
-
-// Runs `action`, expecting a FloatFailure with `message`.
-template <typename Action>
-void expectFloatFailure(Action action, const std::string& message)
-{
-    try {
-        action();
-        ADD_FAILURE() << "no failure, expected " << message;
-    } catch (const FloatFailure& failure) {
-        EXPECT_EQ(std::string(failure.what()), message);
-    }
+    if (const auto failure = expectFailure<IoFailure>(action, message))
+        EXPECT_EQ(failure->code(), code);
 }
 
 inline const std::string Invalid = "Opération en virgule flottante incorrecte";

@@ -1,0 +1,288 @@
+// geolago-cli run in process through runCommand, on files written into a fresh folder:
+// the figures in each format, the names, the refusals, the failures and the usage errors.
+
+#include <memory>
+#include <sstream>
+
+#include "cli_fixture.h"
+#include "run.h"
+
+namespace geolago::testing {
+namespace {
+
+class CliTest : public CliFolder {
+protected:
+    // The command with `args`, on a store of its own.
+    Outcome run(const std::vector<std::string>& args)
+    {
+        auto store = std::make_unique<Store>();
+        std::ostringstream out, err;
+        Outcome outcome;
+        outcome.status = cli::runCommand(*store, args, out, err);
+        outcome.out = out.str();
+        outcome.err = err.str();
+        return outcome;
+    }
+
+    // Ten points with N = 3: one at (0, 0) for the extent, whose cell of index 0 takes no
+    // part in the pairs, and nine filling the cells 1..3 x 1..3. Variable 1 holds the
+    // means of the worked example below, variable 2 is the same everywhere.
+    std::string nineCells()
+    {
+        // value of cell (IX, IY), IX = column, IY = row
+        const double v[3][3] = {{2, 7, 1}, {8, 2, 8}, {1, 8, 3}};
+        const char* at[3] = {"1.5", "2.5", "3"};  // cell width 1: these fall in cells 1, 2, 3
+        std::string text = "0 0 0 5\n";
+        for (int iy = 0; iy < 3; ++iy)
+            for (int ix = 0; ix < 3; ++ix)
+                text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(int(v[iy][ix])) + " 5\n";
+        return write("nine.txt", text);
+    }
+
+    // Four points at the corners of a square, two variables: with N = 1 every cell is
+    // filled and no shift has pairs enough.
+    std::string square()
+    {
+        return write("square2.txt", "0 0 1 10\n0 1 2 20\n1 0 3 30\n1 1 4 40\n");
+    }
+
+};
+
+const std::string tsvHeader = "variable\tfill\tdirection\tshift\tr\tpairs";
+
+// --- Results -------------------------------------------------------------------------
+
+TEST_F(CliTest, FourCornersOfASquareWithOneCellFillEverythingAndCorrelateNothing)
+{
+    const std::string file = write("square.txt", "1 0 0 1.5\n2 0 1 2.5\n3 1 0 3.5\n4 1 1 4.5\n");
+    const Outcome o = run({file, "--points", "4", "--vars", "1", "--numbered", "--cells", "1",
+                           "--variable", "1", "--format", "tsv"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(o.out, tsvHeader + "\n1\t100\tE_W\t0\t0\t0\n1\t100\tN_S\t0\t0\t0\n");
+}
+
+TEST_F(CliTest, WorkedGridGivesTheSinglePrecisionFiguresInTheirDirections)
+{
+    const Outcome o = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
+                           "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    // E_W shifts along the Y-cell index, N_S along the X-cell index; the shift with only
+    // 3 pairs reads 0 with 0 pairs, and the last N_S shift is not computed.
+    EXPECT_EQ(o.out, tsvHeader + "\n"
+                                 "1\t62.5\tE_W\t0\t1.00000035762787\t9\n"
+                                 "1\t62.5\tE_W\t1\t-0.970077335834503\t6\n"
+                                 "1\t62.5\tE_W\t2\t0\t0\n"
+                                 "1\t62.5\tN_S\t0\t1.00000023841858\t9\n"
+                                 "1\t62.5\tN_S\t1\t-0.949047565460205\t6\n"
+                                 "1\t62.5\tN_S\t2\t0\t0\n");
+
+    const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
+                               "--format", "tsv", "--decimal-comma"});
+    EXPECT_EQ(lines(comma.out).at(1), "1\t62,5\tE_W\t0\t1,00000035762787\t9");
+    EXPECT_EQ(lines(comma.out).at(5), "1\t62,5\tN_S\t1\t-0,949047565460205\t6");
+}
+
+TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
+{
+    const std::string file = nineCells();
+    const Outcome text = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    const std::vector<std::string> t = lines(text.out);
+    ASSERT_GE(t.size(), 7u);
+    EXPECT_EQ(t[0], "Variable 1 : 1");
+    EXPECT_EQ(t[1], "Mailles remplies : 62.5 %");
+    EXPECT_NE(t[5].find("1.00000035762787"), std::string::npos);
+    EXPECT_NE(t[5].find("1.00000023841858"), std::string::npos);
+    EXPECT_LT(t[5].find("1.00000035762787"), t[5].find("1.00000023841858"));  // E_W on the left
+
+    const Outcome json = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
+                              "--format", "json", "--decimal-comma"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    // Numbers are the shortest texts that read back as the stored doubles; no comma.
+    EXPECT_NE(json.out.find("\"fill\": 62.5"), std::string::npos);
+    EXPECT_NE(json.out.find("{\"shift\": 0, \"r\": 1.0000003576278687, \"pairs\": 9}"), std::string::npos);
+    EXPECT_NE(json.out.find("{\"shift\": 1, \"r\": -0.9490475654602051, \"pairs\": 6}"), std::string::npos);
+    EXPECT_EQ(json.out.find("\"error\""), std::string::npos);
+    EXPECT_EQ(json.out.substr(json.out.size() - 3), "]}\n");
+}
+
+TEST_F(CliTest, CountsAreReadAsTypedWholeNumbers)
+{
+    const std::string file = nineCells();
+    const Outcome o = run({file, "--points", "$A", "--vars", "0x2", "--cells", "$1E", "--variable", " 1",
+                           "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(lines(o.out).size(), 1u + 2 * 30);
+
+    const Outcome bad = run({file, "--points", "10 ", "--vars", "2", "--all"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "'10 ' n'est pas une valeur entière correcte.\n");
+}
+
+// --- Names ---------------------------------------------------------------------------
+
+TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
+{
+    const std::string file = nineCells();
+    const std::string names = write("names.txt", "2\r\nPente\r\n");
+
+    // "2" is the first name, but a text that reads as a whole number is a position.
+    const Outcome byNumber = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
+                                  "--variable", "2", "--format", "tsv"});
+    ASSERT_EQ(byNumber.status, 0) << byNumber.err;
+    EXPECT_EQ(lines(byNumber.out).at(1), "Pente\t100\tE_W\t0\t0\t0");
+
+    const Outcome unknown = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--names", names,
+                                 "--variable", "pente", "--format", "tsv"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "Aucune variable ne s'appelle \"pente\" dans le fichier des noms !\n");
+
+    const Outcome noNames = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "Pente"});
+    EXPECT_EQ(noNames.status, 1);
+    EXPECT_EQ(noNames.err, "'Pente' n'est pas une valeur entière correcte.\n");
+
+    // A list shorter than the variables: the position stands for the missing name.
+    const Outcome shorter = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names",
+                                 write("short.txt", "Seule\n"), "--variable", "Seule", "--all", "--format", "tsv"});
+    ASSERT_EQ(shorter.status, 0) << shorter.err;
+    std::vector<std::string> column;
+    for (const std::string& line : lines(shorter.out))
+        column.push_back(line.substr(0, line.find('\t')));
+    EXPECT_EQ(column, (std::vector<std::string>{"variable", "Seule", "Seule", "Seule", "Seule", "2", "2"}));
+}
+
+TEST_F(CliTest, NamesAreWrittenAsTheirBytesAndEscapedInJson)
+{
+    const std::string names = write("names.txt", "Densit\xe9\n\"Pente\" \xc3\xa9t\xc3\xa9\tX\n");
+    const Outcome tsv = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
+                             "--variable", "1", "--format", "tsv"});
+    EXPECT_EQ(lines(tsv.out).at(1), "Densit\xe9\t100\tE_W\t0\t0\t0");
+
+    // Latin-1 bytes become \u00XX, UTF-8 stays as it is, controls and quotes are escaped.
+    const Outcome json = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
+                              "--variable", "1", "--variable", "\"Pente\" \xc3\xa9t\xc3\xa9\tX", "--format", "json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"name\": \"Densit\\u00E9\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"name\": \"\\\"Pente\\\" \xc3\xa9t\xc3\xa9\\tX\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"names_file\": \"" + names + "\""), std::string::npos);
+}
+
+// --- Refusals and failures -----------------------------------------------------------
+
+TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
+{
+    // The file does not exist: a refusal shows that nothing was read.
+    const std::string missing = path("absent.txt");
+    struct Case {
+        std::vector<std::string> counts;
+        std::string message;  // empty: any refusal message
+    };
+    const std::vector<Case> cases = {
+        {{"--points", "1001", "--vars", "1"}, ""},
+        {{"--points", "-1", "--vars", "1"}, ""},
+        {{"--points", "4", "--vars", "31"}, ""},
+        {{"--points", "4", "--vars", "1", "--cells", "31"}, "Mailles trop petites !\n"},
+        {{"--points", "4", "--vars", "1", "--cells", "0"}, ""},
+        {{"--points", "4", "--vars", "1", "--cells", "-3"}, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{missing, "--all"};
+        args.insert(args.end(), c.counts.begin(), c.counts.end());
+        const Outcome o = run(args);
+        SCOPED_TRACE(::testing::PrintToString(c.counts));
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.out, "");
+        if (!c.message.empty()) {
+            EXPECT_EQ(o.err, c.message);
+        }
+        ASSERT_GE(o.err.size(), 3u);
+        EXPECT_EQ(o.err.substr(o.err.size() - 3), " !\n");  // as it stands, no full stop
+    }
+
+    const Outcome limits = run({missing, "--points", "1000", "--vars", "30", "--cells", "30", "--all"});
+    EXPECT_EQ(limits.err, "Fichier introuvable.\n");
+    EXPECT_EQ(limits.status, 1);
+}
+
+TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
+{
+    const Outcome missingNames = run({nineCells(), "--points", "10", "--vars", "2", "--names", path("noms.txt"),
+                                      "--all"});
+    EXPECT_EQ(missingNames.status, 1);
+    EXPECT_EQ(missingNames.out, "");
+    EXPECT_EQ(missingNames.err.rfind("Impossible d'ouvrir le fichier \"" + path("noms.txt") + "\". ", 0), 0u);
+
+    const Outcome badNumber = run({write("comma.txt", "0 0 1,5\n1 1 2\n"), "--points", "2", "--vars", "1",
+                                   "--all"});
+    EXPECT_EQ(badNumber.status, 1);
+    EXPECT_EQ(badNumber.err, "Saisie numérique incorrecte.\n");
+
+    // One point: the cell width is 0 and the placement fails.
+    const Outcome onePoint = run({write("one.txt", "3 4 5\n"), "--points", "1", "--vars", "1", "--all"});
+    EXPECT_EQ(onePoint.status, 1);
+    EXPECT_EQ(onePoint.err, "Opération en virgule flottante incorrecte.\n");
+
+    const Outcome position = run({nineCells(), "--points", "10", "--vars", "2", "--variable", "3"});
+    EXPECT_EQ(position.status, 1);
+    EXPECT_EQ(position.err.substr(position.err.size() - 3), " !\n");
+}
+
+TEST_F(CliTest, VariablesCompletedBeforeAFailureStayWritten)
+{
+    const std::string file = nineCells();
+    // Variable 2 is the same in every cell: its spread is 0 and the correlation fails.
+    const Outcome tsv = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--all", "--format", "tsv"});
+    EXPECT_EQ(tsv.status, 1);
+    EXPECT_EQ(tsv.err, "Opération en virgule flottante incorrecte.\n");
+    EXPECT_EQ(lines(tsv.out).size(), 1u + 6);
+
+    const Outcome refused = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
+                                 "--variable", "9", "--variable", "1"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(lines(refused.out).at(0), "Variable 1 : 1");
+    EXPECT_EQ(refused.out.find("Variable 1 : 1", 1), std::string::npos);  // stopped at 9
+
+    // The JSON document is closed, with the message.
+    const Outcome json = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--all", "--format", "json"});
+    EXPECT_EQ(json.status, 1);
+    EXPECT_NE(json.out.find("\"position\": 1"), std::string::npos);
+    EXPECT_EQ(json.out.find("\"position\": 2"), std::string::npos);
+    EXPECT_NE(json.out.find(" ],\n \"error\": \"Opération en virgule flottante incorrecte.\"}\n"),
+              std::string::npos);
+}
+
+// --- Usage ---------------------------------------------------------------------------
+
+TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
+{
+    const std::string file = nineCells();
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {file, "--points", "10", "--vars", "2"},  // no variable
+        {file, "--points", "10", "--all"},
+        {file, "--vars", "2", "--all"},
+        {"--points", "10", "--vars", "2", "--all"},
+        {file, file, "--points", "10", "--vars", "2", "--all"},
+        {file, "--points", "10", "--vars", "2", "--all", "--format", "csv"},
+        {file, "--points", "10", "--vars", "2", "--all", "--cells"},
+        {file, "--points", "10", "--points", "9", "--vars", "2", "--all"},
+        {file, "--points", "10", "--vars", "2", "--all", "--verbose"},
+        {file, "--points", "10", "--vars", "2", "--all=yes"},
+    };
+    for (const auto& args : cases) {
+        const Outcome o = run(args);
+        EXPECT_EQ(o.status, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find("Usage : geolago-cli "), std::string::npos);
+        EXPECT_LE(lines(o.err).size(), 2u);
+    }
+
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage : geolago-cli ", 0), 0u);
+    EXPECT_EQ(help.err, "");
+}
+
+}  // namespace
+}  // namespace geolago::testing
