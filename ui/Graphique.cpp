@@ -7,11 +7,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include <array>
-
 #include "extended.h"
 #include "look.h"
-#include "messages.h"
 #include "numbertext.h"
 #include "refusals.h"
 #include "store.h"
@@ -19,8 +16,6 @@
 
 using namespace geolago;
 using namespace geolago::ui;
-
-TForm4* Form4 = nullptr;
 
 // ---------------------------------------------------------------------------------------
 // TChartCanvas
@@ -111,15 +106,9 @@ void TChartCanvas::setFontSize(int points)
 
 QFont TChartCanvas::currentFont() const
 {
-    QFont font;
-    if (fontName_.compare(QLatin1String("garamond"), Qt::CaseInsensitive) == 0)
-        font = garamond(fontPixels_, false);
-    else if (fontName_.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
-        font = sansSerif(fontPixels_);
-    else {
-        font = QFont(fontName_);
-        font.setPixelSize(fontPixels_);
-    }
+    QFont font = fontName_.compare(QLatin1String("garamond"), Qt::CaseInsensitive) == 0
+                     ? garamond(fontPixels_, false)
+                     : sansSerif(fontPixels_);
     // Plain pixels in the text's own colour: a drawing repeated over itself gives the
     // same picture, with no blended edges building up.
     font.setStyleStrategy(QFont::NoAntialias);
@@ -129,7 +118,7 @@ QFont TChartCanvas::currentFont() const
 // ---------------------------------------------------------------------------------------
 // TForm4
 
-TForm4::TForm4(QWidget* parent) : QWidget(parent)
+TForm4::TForm4(const Store& store, QWidget* parent) : QWidget(parent), store_(store)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("    Corrélogrammes"));
@@ -139,26 +128,22 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
 
     // The canvas lies under the controls and covers the whole client area.
     Canvas = new TChartCanvas(this);
+    Canvas->setObjectName(QStringLiteral("Canvas"));
     Canvas->setGeometry(rect());
 
-    Label1 = new QLabel(QStringLiteral("Seuls, les r calculés avec > 5 paires de cellules  sont représentés"), this);
-    Label1->setFont(garamond(16, true));
-    QPalette aqua = Label1->palette();
-    aqua.setColor(QPalette::WindowText, clAqua);
-    Label1->setPalette(aqua);
-    Label1->move(128, 544);
-    Label1->adjustSize();
+    const QFont note = garamond(16, true);
+    QLabel* Label1 = makeLabel(this, "Label1",
+                               QStringLiteral("Seuls, les r calculés avec > 5 paires de cellules  sont représentés"),
+                               128, 544, &note);
+    setTextColour(Label1, clAqua);
 
-    ButtAffiche = new QPushButton(QStringLiteral("Afficher Correlogramme"), this);
-    ButtAffiche->setGeometry(120, 568, 457, 25);
-    ButtAffiche->setAutoDefault(false);
-    ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
-    ButtFermer->setGeometry(752, 568, 75, 25);
-    ButtFermer->setAutoDefault(false);
+    QPushButton* ButtAffiche =
+        makeButton(this, "ButtAffiche", QStringLiteral("Afficher Correlogramme"), 120, 568, 457, 25);
+    QPushButton* ButtFermer = makeButton(this, "ButtFermer", QStringLiteral("Fermer"), 752, 568, 75, 25);
     QWidget::setTabOrder(ButtAffiche, ButtFermer);
 
-    connect(ButtAffiche, &QPushButton::clicked, this, [this] { guarded([this] { ButtAfficheClick(); }); });
-    connect(ButtFermer, &QPushButton::clicked, this, [this] { guarded([this] { ButtFermerClick(); }); });
+    onClick(ButtAffiche, [this] { ButtAfficheClick(); });
+    onClick(ButtFermer, [this] { ButtFermerClick(); });
 }
 
 void TForm4::showEvent(QShowEvent* event)
@@ -194,20 +179,20 @@ QPoint curvePoint(std::int32_t k, std::int32_t step, double r)
 // point k whose pair count is above 2. A skipped shift draws nothing, so the next
 // segment starts from the last point reached.
 void drawCurve(TChartCanvas& canvas, const QColor& colour, const char* name, int nameLeft,
-               std::int32_t cells, std::int32_t step, const Table<double, 0, MaxMailles>& r,
-               const Table<std::int32_t, 0, MaxMailles>& pairs, std::array<QPoint, MaxMailles + 1>& points)
+               std::int32_t cells, std::int32_t step, const Correlations& r, const PairCounts& pairs)
 {
     canvas.setPenColor(colour);
     canvas.setFontColor(colour);
     canvas.setFontName(QStringLiteral("garamond"));
     canvas.setFontSize(20);
     canvas.TextOut(nameLeft, 20, QString::fromLatin1(name));
-    for (std::int32_t k = 0; k <= cells; ++k)
-        points[static_cast<std::size_t>(k)] = curvePoint(k, step, r[k]);
-    canvas.MoveTo(points[0].x(), points[0].y());
+    const QPoint start = curvePoint(0, step, r[0]);
+    canvas.MoveTo(start.x(), start.y());
     for (std::int32_t k = 1; k <= cells; ++k)
-        if (pairs[k] > 2)
-            canvas.LineTo(points[static_cast<std::size_t>(k)].x(), points[static_cast<std::size_t>(k)].y());
+        if (pairs[k] > 2) {
+            const QPoint to = curvePoint(k, step, r[k]);
+            canvas.LineTo(to.x(), to.y());
+        }
 }
 
 }  // namespace
@@ -220,7 +205,7 @@ void TForm4::ButtAfficheClick()
     canvas.setFontColor(clRed);
     canvas.setFontName(QStringLiteral("garamond"));
     canvas.setFontSize(25);
-    canvas.TextOut(500, 20, textFromBytes(Nom_Var));
+    canvas.TextOut(500, 20, textFromBytes(store_.Nom_Var));
 
     // Axes; the pen style is whatever the last drawing left.
     canvas.setPenColor(clYellow);
@@ -246,7 +231,7 @@ void TForm4::ButtAfficheClick()
     canvas.LineTo(650, 465);
 
     // Step in pixels between shifts; N = 0 fails here with a division by zero.
-    const std::int32_t cells = NBMailles;
+    const std::int32_t cells = store_.NBMailles;
     const std::int32_t step = low32(truncToInt64(divide(static_cast<Ext>(600), static_cast<Ext>(cells))));
     // The tables hold shifts 0..30 only: any other N stops the drawing here.
     if (const auto refusal = refuseCellCount(cells))
@@ -259,9 +244,8 @@ void TForm4::ButtAfficheClick()
     // Curves.
     canvas.setPenWidth(3);
     canvas.setPenStyle(TChartCanvas::PenStyle::Solid);
-    std::array<QPoint, MaxMailles + 1> points;
-    drawCurve(canvas, clRed, "E_W", 300, cells, step, R_EW, Paires_EW, points);
-    drawCurve(canvas, clWhite, "N_S", 100, cells, step, R_NS, Paires_NS, points);
+    drawCurve(canvas, clRed, "E_W", 300, cells, step, store_.R_EW, store_.Paires_EW);
+    drawCurve(canvas, clWhite, "N_S", 100, cells, step, store_.R_NS, store_.Paires_NS);
 }
 
 void TForm4::ButtFermerClick()

@@ -7,8 +7,9 @@
 #include <QPoint>
 #include <QWidget>
 
-class QLabel;
-class QPushButton;
+namespace geolago {
+struct Store;
+}
 
 // The surface the chart is drawn on. It keeps what was drawn in an image and paints it
 // back whenever the window is repainted, so covering, minimising or resizing the window
@@ -31,13 +32,11 @@ public:
     void setPenWidth(int width) { penWidth_ = width; }
     void setPenStyle(PenStyle style) { penStyle_ = style; }
     void setFontColor(const QColor& color) { fontColor_ = color; }
-    // A font name as the drawing asks for it; "garamond" and "MS Sans Serif" are mapped
-    // onto the installed faces.
+    // A font name as the drawing asks for it, "garamond" or "MS Sans Serif"; each is
+    // drawn in the installed face that stands for it.
     void setFontName(const QString& name);
     // Size in points at 96 pixels per inch.
     void setFontSize(int points);
-
-    PenStyle penStyle() const { return penStyle_; }
 
     // Everything drawn so far.
     const QImage& image() const { return image_; }
@@ -65,20 +64,18 @@ class TForm4 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm4(QWidget* parent = nullptr);
-
-    TChartCanvas* Canvas;
-    QLabel* Label1;
-    QPushButton* ButtAffiche;
-    QPushButton* ButtFermer;
-
-public slots:
-    void ButtAfficheClick();
-    void ButtFermerClick();
+    // The window draws the figures of `store`, which outlives it.
+    explicit TForm4(const geolago::Store& store, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-};
 
-extern TForm4* Form4;
+private:
+    void ButtAfficheClick();
+    void ButtFermerClick();
+
+    const geolago::Store& store_;
+
+    TChartCanvas* Canvas;
+};

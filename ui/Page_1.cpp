@@ -10,8 +10,6 @@
 #include <QRadioButton>
 #include <QShowEvent>
 
-#include "Resultats.h"
-#include "Texte_Aide.h"
 #include "analysis.h"
 #include "look.h"
 #include "messages.h"
@@ -26,52 +24,7 @@
 using namespace geolago;
 using namespace geolago::ui;
 
-TForm1* Form1 = nullptr;
-
-namespace {
-
-// A label at (left, top) that sizes itself to its text.
-QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, const QFont* font = nullptr)
-{
-    auto* label = new QLabel(text, parent);
-    if (font)
-        label->setFont(*font);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-QLineEdit* makeEdit(QWidget* parent, int left, int top, int width, int height, const QFont& font)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setFont(font);
-    edit->setGeometry(left, top, width, height);
-    return edit;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top, int width, int height)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setGeometry(left, top, width, height);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
-// A panel with a raised one-pixel frame on the window's black.
-QFrame* makePanel(QWidget* parent, int left, int top, int width, int height)
-{
-    auto* panel = new QFrame(parent);
-    panel->setGeometry(left, top, width, height);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setLineWidth(1);
-    setWindowColours(panel, clBlack, clYellow);
-    return panel;
-}
-
-}  // namespace
-
-TForm1::TForm1(QWidget* parent) : QWidget(parent)
+TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corrélograme"));
@@ -85,69 +38,75 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     // Title area.
     const QFont title = garamond(27, true);
     const QFont subtitle = garamond(24, true);
-    Label8 = makeLabel(this, QStringLiteral("GEOLAGO"), 352, 16, &title);
-    Label1 = makeLabel(this, QStringLiteral("Calcul du Corrélogramme"), 272, 48, &subtitle);
-    Label2 = makeLabel(this, QStringLiteral("Analyse spatiale d'une variable sur une grille"), 312, 80, &field);
+    makeLabel(this, "Label8", QStringLiteral("GEOLAGO"), 352, 16, &title);
+    makeLabel(this, "Label1", QStringLiteral("Calcul du Corrélogramme"), 272, 48, &subtitle);
+    makeLabel(this, "Label2", QStringLiteral("Analyse spatiale d'une variable sur une grille"), 312, 80, &field);
 
     // Inputs.
     const QFont heading = garamond(21, true);
-    Label3 = makeLabel(this, QStringLiteral("Entrées"), 24, 96, &heading);
-    Label4 = makeLabel(this, QStringLiteral("Données sur quel fichier ?"), 40, 128);
-    EdNom_Fich = makeEdit(this, 232, 120, 209, 26, field);
-    Label5 = makeLabel(this, QStringLiteral("Combien de Points ?"), 80, 152);
-    EdNBPoints = makeEdit(this, 232, 144, 65, 26, field);
-    Label6 = makeLabel(this, QStringLiteral("Combien de Variables ?"), 56, 176);
-    EdNBVar = makeEdit(this, 232, 168, 65, 26, field);
-    Label7 = makeLabel(this, QStringLiteral("Y-a-t-il un numéro avant les coordonnées ?"), 48, 200);
+    makeLabel(this, "Label3", QStringLiteral("Entrées"), 24, 96, &heading);
+    makeLabel(this, "Label4", QStringLiteral("Données sur quel fichier ?"), 40, 128);
+    EdNom_Fich = makeEdit(this, "EdNom_Fich", 232, 120, 209, 26, field);
+    makeLabel(this, "Label5", QStringLiteral("Combien de Points ?"), 80, 152);
+    EdNBPoints = makeEdit(this, "EdNBPoints", 232, 144, 65, 26, field);
+    makeLabel(this, "Label6", QStringLiteral("Combien de Variables ?"), 56, 176);
+    EdNBVar = makeEdit(this, "EdNBVar", 232, 168, 65, 26, field);
+    makeLabel(this, "Label7", QStringLiteral("Y-a-t-il un numéro avant les coordonnées ?"), 48, 200);
 
-    RG_Numero_Avant = new QGroupBox(this);
+    auto* RG_Numero_Avant = new QGroupBox(this);
+    RG_Numero_Avant->setObjectName(QStringLiteral("RG_Numero_Avant"));
     RG_Numero_Avant->setGeometry(344, 176, 65, 49);
-    layoutChoice_ = new QButtonGroup(this);
-    auto* oui = new QRadioButton(QStringLiteral("Oui"), RG_Numero_Avant);
-    auto* non = new QRadioButton(QStringLiteral("Non"), RG_Numero_Avant);
-    oui->setGeometry(8, 4, 52, 20);
-    non->setGeometry(8, 25, 52, 20);
-    layoutChoice_->addButton(oui, 0);
-    layoutChoice_->addButton(non, 1);
+    auto* choice = new QButtonGroup(this);
+    yesButton_ = new QRadioButton(QStringLiteral("Oui"), RG_Numero_Avant);
+    yesButton_->setObjectName(QStringLiteral("yesButton"));
+    yesButton_->setGeometry(8, 4, 52, 20);
+    auto* noButton = new QRadioButton(QStringLiteral("Non"), RG_Numero_Avant);
+    noButton->setObjectName(QStringLiteral("noButton"));
+    noButton->setGeometry(8, 25, 52, 20);
+    choice->addButton(yesButton_);
+    choice->addButton(noButton);
 
-    ButtLit_Data = makeButton(this, QStringLiteral("Lit Data"), 120, 232, 145, 33);
+    ButtLit_Data = makeButton(this, "ButtLit_Data", QStringLiteral("Lit Data"), 120, 232, 145, 33);
 
     // Cells panel.
-    PanNBMaillesPanel1 = makePanel(this, 496, 120, 289, 121);
-    Label10 = makeLabel(PanNBMaillesPanel1, QStringLiteral("NB de Mailles ?"), 56, 24);
-    EdNBMailles = makeEdit(PanNBMaillesPanel1, 184, 16, 73, 26, field);
+    PanNBMaillesPanel1 = makePanel(this, "PanNBMaillesPanel1", 496, 120, 289, 121);
+    makeLabel(PanNBMaillesPanel1, "Label10", QStringLiteral("NB de Mailles ?"), 56, 24);
+    EdNBMailles = makeEdit(PanNBMaillesPanel1, "EdNBMailles", 184, 16, 73, 26, field);
     setFieldColours(EdNBMailles, clBlue, clWhite);
-    ButtNBMailles = makeButton(PanNBMaillesPanel1, QStringLiteral("Valider"), 104, 64, 97, 41);
+    QPushButton* ButtNBMailles =
+        makeButton(PanNBMaillesPanel1, "ButtNBMailles", QStringLiteral("Valider"), 104, 64, 97, 41);
 
     // Variables panel.
-    PanelLitVar = makePanel(this, 16, 280, 617, 177);
-    Label9 = makeLabel(PanelLitVar, QStringLiteral("Sur quel fichier les noms de variables ? "), 16, 7);
-    EdNomsVars = makeEdit(PanelLitVar, 16, 40, 313, 26, field);
-    ButtLit_Noms_Vars = makeButton(PanelLitVar, QStringLiteral("Valider Fichier"), 336, 40, 233, 25);
+    PanelLitVar = makePanel(this, "PanelLitVar", 16, 280, 617, 177);
+    makeLabel(PanelLitVar, "Label9", QStringLiteral("Sur quel fichier les noms de variables ? "), 16, 7);
+    EdNomsVars = makeEdit(PanelLitVar, "EdNomsVars", 16, 40, 313, 26, field);
+    ButtLit_Noms_Vars =
+        makeButton(PanelLitVar, "ButtLit_Noms_Vars", QStringLiteral("Valider Fichier"), 336, 40, 233, 25);
     Combobox_Var = new QComboBox(PanelLitVar);
+    Combobox_Var->setObjectName(QStringLiteral("Combobox_Var"));
     Combobox_Var->setEditable(true);
     Combobox_Var->setInsertPolicy(QComboBox::NoInsert);
     Combobox_Var->setFont(field);
     Combobox_Var->setGeometry(16, 80, 313, 26);
-    ButtChoixVar = makeButton(PanelLitVar, QStringLiteral("Valider la variable"), 336, 72, 233, 33);
-    Label15 = makeLabel(PanelLitVar, QStringLiteral("Pourcentage de Mailles remplies ="), 64, 136);
-    EdPourCent = makeEdit(PanelLitVar, 312, 128, 89, 26, field);
-    Label16 = makeLabel(PanelLitVar, QStringLiteral("%"), 408, 136);
+    ButtChoixVar = makeButton(PanelLitVar, "ButtChoixVar", QStringLiteral("Valider la variable"), 336, 72, 233, 33);
+    makeLabel(PanelLitVar, "Label15", QStringLiteral("Pourcentage de Mailles remplies ="), 64, 136);
+    EdPourCent = makeEdit(PanelLitVar, "EdPourCent", 312, 128, 89, 26, field);
+    makeLabel(PanelLitVar, "Label16", QStringLiteral("%"), 408, 136);
 
     // Limits panel.
-    Panel1 = makePanel(this, 16, 480, 617, 161);
-    Label11 = makeLabel(Panel1, QStringLiteral("Contraintes : "), 104, 32, &limits);
-    Label12 = makeLabel(Panel1, QStringLiteral("Nombre maximal de points"), 248, 32, &limits);
-    ENBPoints = makeEdit(Panel1, 488, 32, 65, 26, field);
-    Label13 = makeLabel(Panel1, QStringLiteral("Nombre de variables"), 248, 64, &limits);
-    ENBVar = makeEdit(Panel1, 488, 64, 65, 26, field);
-    Label14 = makeLabel(Panel1, QStringLiteral("Nombre maximal de mailles"), 248, 96, &limits);
-    ENBMailles = makeEdit(Panel1, 488, 96, 65, 26, field);
+    QFrame* Panel1 = makePanel(this, "Panel1", 16, 480, 617, 161);
+    makeLabel(Panel1, "Label11", QStringLiteral("Contraintes : "), 104, 32, &limits);
+    makeLabel(Panel1, "Label12", QStringLiteral("Nombre maximal de points"), 248, 32, &limits);
+    ENBPoints = makeEdit(Panel1, "ENBPoints", 488, 32, 65, 26, field);
+    makeLabel(Panel1, "Label13", QStringLiteral("Nombre de variables"), 248, 64, &limits);
+    ENBVar = makeEdit(Panel1, "ENBVar", 488, 64, 65, 26, field);
+    makeLabel(Panel1, "Label14", QStringLiteral("Nombre maximal de mailles"), 248, 96, &limits);
+    ENBMailles = makeEdit(Panel1, "ENBMailles", 488, 96, 65, 26, field);
 
     // Right column.
-    ButtAide = makeButton(this, QStringLiteral("Aide"), 656, 360, 129, 105);
-    ButtCalculer = makeButton(this, QStringLiteral("Calculer"), 656, 480, 129, 97);
-    ButtFermer = makeButton(this, QStringLiteral("Fermer"), 656, 584, 129, 57);
+    QPushButton* ButtAide = makeButton(this, "ButtAide", QStringLiteral("Aide"), 656, 360, 129, 105);
+    ButtCalculer = makeButton(this, "ButtCalculer", QStringLiteral("Calculer"), 656, 480, 129, 97);
+    ButtFermer = makeButton(this, "ButtFermer", QStringLiteral("Fermer"), 656, 584, 129, 57);
 
     // Field colours: black text on the system's window background unless given.
     const QColor base = palette().color(QPalette::Base);
@@ -162,7 +121,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 
     // Tab order: the window's controls, each panel's in its own order at the panel's place.
     const QList<QWidget*> order = {
-        EdNom_Fich, EdNBPoints, EdNBVar, oui, non, ButtLit_Data,
+        EdNom_Fich, EdNBPoints, EdNBVar, yesButton_, noButton, ButtLit_Data,
         EdNBMailles, ButtNBMailles,
         ButtLit_Noms_Vars, EdNomsVars, Combobox_Var, ButtChoixVar, EdPourCent,
         ButtCalculer, ButtFermer,
@@ -173,31 +132,23 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
         QWidget::setTabOrder(order[i - 1], order[i]);
     EdNom_Fich->setFocus();
 
-    auto bind = [this](QPushButton* button, void (TForm1::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
-    };
-    bind(ButtLit_Data, &TForm1::ButtLit_DataClick);
-    bind(ButtNBMailles, &TForm1::ButtNBMaillesClick);
-    bind(ButtLit_Noms_Vars, &TForm1::ButtLit_Noms_VarsClick);
-    bind(ButtChoixVar, &TForm1::ButtChoixVarClick);
-    bind(ButtCalculer, &TForm1::ButtCalculerClick);
-    bind(ButtAide, &TForm1::ButtAideClick);
-    bind(ButtFermer, &TForm1::ButtFermerClick);
+    onClick(ButtLit_Data, [this] { ButtLit_DataClick(); });
+    onClick(ButtNBMailles, [this] { ButtNBMaillesClick(); });
+    onClick(ButtLit_Noms_Vars, [this] { ButtLit_Noms_VarsClick(); });
+    onClick(ButtChoixVar, [this] { ButtChoixVarClick(); });
+    onClick(ButtCalculer, [this] { ButtCalculerClick(); });
+    onClick(ButtAide, [this] { ButtAideClick(); });
+    onClick(ButtFermer, [this] { ButtFermerClick(); });
     // A selection by mouse or keyboard; the frame of the group does not select.
-    connect(layoutChoice_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+    connect(choice, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked)
             guarded([this] { RG_Numero_AvantClick(); });
     });
 }
 
-QRadioButton* TForm1::radioButton(int index) const
+bool TForm1::rowsAreNumbered() const
 {
-    return qobject_cast<QRadioButton*>(layoutChoice_->button(index));
-}
-
-int TForm1::selectedLayout() const
-{
-    return layoutChoice_->checkedId();
+    return yesButton_->isChecked();
 }
 
 bool TForm1::event(QEvent* e)
@@ -238,7 +189,7 @@ void TForm1::FormShow()
     ButtFermer->setEnabled(true);
     ButtChoixVar->setEnabled(false);
     PanelLitVar->hide();
-    NBMailles = 10;  // EdNBMailles stays empty
+    store_.NBMailles = 10;  // EdNBMailles stays empty
     PanNBMaillesPanel1->hide();
 }
 
@@ -263,16 +214,16 @@ void TForm1::ButtLit_DataClick()
         inform(*refusal);
         return;
     }
-    NBPoints = points;
+    store_.NBPoints = points;
 
     const std::int32_t variables = convert(bytesFromText(EdNBVar->text()));
     if (const auto refusal = refuseVariableCount(variables)) {
         inform(*refusal);
         return;
     }
-    NBVar = variables;
+    store_.NBVar = variables;
 
-    Lit_Data(fileNameFromText(EdNom_Fich->text()), selectedLayout() == 0);
+    Lit_Data(store_, fileNameFromText(EdNom_Fich->text()), rowsAreNumbered());
     inform("Données lues !");
     PanNBMaillesPanel1->show();
 }
@@ -291,8 +242,8 @@ void TForm1::ButtNBMaillesClick()
         inform(*refusal);
         return;
     }
-    NBMailles = cells;
-    Calcul_Mailles();
+    store_.NBMailles = cells;
+    Calcul_Mailles(store_);
     PanelLitVar->show();
 }
 
@@ -322,7 +273,7 @@ void TForm1::ButtLit_Noms_VarsClick()
 void TForm1::ButtChoixVarClick()
 {
     const int position = Combobox_Var->currentIndex() + 1;
-    if (const auto refusal = refuseVariablePosition(position)) {
+    if (const auto refusal = refuseVariablePosition(store_, position)) {
         inform(*refusal);
         return;
     }
@@ -330,32 +281,29 @@ void TForm1::ButtChoixVarClick()
     // The name as the file gave it when an entry is shown unchanged, else what was typed.
     const QString shown = Combobox_Var->currentText();
     if (position > 0 && Combobox_Var->itemText(position - 1) == shown)
-        Nom_Var = Combobox_Var->itemData(position - 1).toByteArray().toStdString();
+        store_.Nom_Var = Combobox_Var->itemData(position - 1).toByteArray().toStdString();
     else
-        Nom_Var = bytesFromText(shown);
-    Num_Var = static_cast<std::uint8_t>(position);
+        store_.Nom_Var = bytesFromText(shown);
+    store_.Num_Var = static_cast<std::uint8_t>(position);
     ButtCalculer->setEnabled(true);
     ButtLit_Noms_Vars->setEnabled(false);
     PanNBMaillesPanel1->show();
-    Remplit_Grille();
-    EdPourCent->setText(QString::fromStdString(writeReal(PourCent, decimalSeparator())));
+    Remplit_Grille(store_);
+    EdPourCent->setText(QString::fromStdString(writeReal(store_.PourCent, decimalSeparator())));
     EdPourCent->setCursorPosition(0);  // the leading digits in view
 }
 
 void TForm1::ButtCalculerClick()
 {
     ButtLit_Noms_Vars->setEnabled(true);
-    Correlation_EW();
-    Correlation_NS();
-    // An open results window would otherwise keep the figures of an earlier calculation.
-    if (Form2->isVisible())
-        Form2->FormShow();
-    bringToFront(Form2);
+    Correlation_EW(store_);
+    Correlation_NS(store_);
+    emit calculated();
 }
 
 void TForm1::ButtAideClick()
 {
-    bringToFront(Form_Aide);
+    emit helpRequested();
 }
 
 void TForm1::ButtFermerClick()

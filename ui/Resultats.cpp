@@ -9,7 +9,6 @@
 #include <QShowEvent>
 #include <QTableWidget>
 
-#include "Graphique.h"
 #include "look.h"
 #include "messages.h"
 #include "numbertext.h"
@@ -20,8 +19,6 @@
 using namespace geolago;
 using namespace geolago::ui;
 
-TForm2* Form2 = nullptr;
-
 namespace {
 
 constexpr int rowHeight = 24;
@@ -29,10 +26,11 @@ constexpr int rowHeight = 24;
 // A string grid of three columns. Row 0 is the header, kept in place while the rows
 // scroll; column 0 and the header are drawn on the button face in the grid's own text
 // colour. Cells can be selected, not edited.
-QTableWidget* makeGrid(QWidget* parent, int left, int top, int width, int height,
+QTableWidget* makeGrid(QWidget* parent, const char* name, int left, int top, int width, int height,
                        std::initializer_list<int> widths, const QColor& cells, const QColor& text)
 {
     auto* grid = new QTableWidget(parent);
+    grid->setObjectName(QString::fromLatin1(name));
     grid->setGeometry(left, top, width, height);
     grid->setFont(sansSerif(11));
     grid->setColumnCount(3);
@@ -103,11 +101,10 @@ void setCell(QTableWidget* grid, int col, int row, const std::string& text)
 }
 
 // Row count N + 1, header, then shifts 0..N-1 of `r` and `pairs`.
-void fillGrid(QTableWidget* grid, const Table<double, 0, MaxMailles>& r,
-              const Table<std::int32_t, 0, MaxMailles>& pairs)
+void fillGrid(QTableWidget* grid, std::int32_t cellCount, const Correlations& r, const PairCounts& pairs)
 {
     // The main window keeps N in 1..30; anything else lists only the shifts the tables hold.
-    const std::int32_t cells = std::clamp<std::int32_t>(NBMailles, 0, MaxMailles);
+    const std::int32_t cells = std::clamp<std::int32_t>(cellCount, 0, MaxMailles);
     grid->setColumnCount(3);
     grid->setRowCount(cells);  // the header row is the grid's fixed row
     setCell(grid, 0, 0, "Maille");
@@ -122,7 +119,7 @@ void fillGrid(QTableWidget* grid, const Table<double, 0, MaxMailles>& r,
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent) : QWidget(parent)
+TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(store)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Results"));
@@ -131,51 +128,34 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent)
     placeWindow(this, 198, 107, 821, 605);
 
     const QFont labels = garamond(19, true);
-    Label1 = new QLabel(QStringLiteral("E_W"), this);
-    Label1->setFont(labels);
-    setWindowColours(Label1, clBlack, clAqua);
-    Label1->setAutoFillBackground(false);
-    Label1->move(152, 16);
-    Label1->adjustSize();
+    QLabel* Label1 = makeLabel(this, "Label1", QStringLiteral("E_W"), 152, 16, &labels);
+    setTextColour(Label1, clAqua);
 
-    Label3 = new QLabel(this);
-    Label3->setFont(labels);
+    Label3 = makeLabel(this, "Label3", QString(), 225, 16, &labels);
     setWindowColours(Label3, clBlack, clRed);  // opaque: red on its own black
     Label3->setGeometry(225, 16, 5, 21);
 
-    Label2 = new QLabel(QStringLiteral("N_S"), this);
-    Label2->setFont(labels);
-    setWindowColours(Label2, clBlack, clYellow);
-    Label2->setAutoFillBackground(false);
-    Label2->move(472, 16);
-    Label2->adjustSize();
+    QLabel* Label2 = makeLabel(this, "Label2", QStringLiteral("N_S"), 472, 16, &labels);
+    setTextColour(Label2, clYellow);
 
-    SG_EW = makeGrid(this, 32, 40, 289, 537, {64, 132, 92}, clTeal, clYellow);
-    ButtFermer = new QPushButton(QStringLiteral("Fermer"), this);
-    ButtFermer->setGeometry(672, 544, 113, 25);
-    ButtFermer->setAutoDefault(false);
-    Button1 = new QPushButton(QStringLiteral("Graphique"), this);
-    Button1->setGeometry(672, 376, 115, 121);
-    Button1->setAutoDefault(false);
-    SG_NS = makeGrid(this, 344, 40, 305, 537, {64, 146, 88}, clOlive, clAqua);
+    SG_EW = makeGrid(this, "SG_EW", 32, 40, 289, 537, {64, 132, 92}, clTeal, clYellow);
+    QPushButton* ButtFermer = makeButton(this, "ButtFermer", QStringLiteral("Fermer"), 672, 544, 113, 25);
+    QPushButton* Button1 = makeButton(this, "Button1", QStringLiteral("Graphique"), 672, 376, 115, 121);
+    SG_NS = makeGrid(this, "SG_NS", 344, 40, 305, 537, {64, 146, 88}, clOlive, clAqua);
 
     QWidget::setTabOrder(SG_EW, ButtFermer);
     QWidget::setTabOrder(ButtFermer, Button1);
     QWidget::setTabOrder(Button1, SG_NS);
 
-    connect(ButtFermer, &QPushButton::clicked, this, [this] { guarded([this] { ButtFermerClick(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    onClick(ButtFermer, [this] { ButtFermerClick(); });
+    onClick(Button1, [this] { Button1Click(); });
 }
 
-int TForm2::rowCount(const QTableWidget* grid)
+void TForm2::showFigures()
 {
-    return grid->rowCount() + 1;
-}
-
-QString TForm2::cellText(const QTableWidget* grid, int col, int row)
-{
-    const QTableWidgetItem* item = row == 0 ? grid->horizontalHeaderItem(col) : grid->item(row - 1, col);
-    return item ? item->text() : QString();
+    if (isVisible())
+        guarded([this] { FormShow(); });
+    bringToFront(this);
 }
 
 void TForm2::showEvent(QShowEvent* e)
@@ -187,11 +167,11 @@ void TForm2::showEvent(QShowEvent* e)
 
 void TForm2::FormShow()
 {
-    Label3->setText(textFromBytes(Nom_Var));
+    Label3->setText(textFromBytes(store_.Nom_Var));
     Label3->adjustSize();
     Label3->resize(std::max(Label3->width(), 5), Label3->height());
-    fillGrid(SG_EW, R_EW, Paires_EW);
-    fillGrid(SG_NS, R_NS, Paires_NS);
+    fillGrid(SG_EW, store_.NBMailles, store_.R_EW, store_.Paires_EW);
+    fillGrid(SG_NS, store_.NBMailles, store_.R_NS, store_.Paires_NS);
 }
 
 void TForm2::ButtFermerClick()
@@ -201,5 +181,5 @@ void TForm2::ButtFermerClick()
 
 void TForm2::Button1Click()
 {
-    bringToFront(Form4);
+    emit chartRequested();
 }

@@ -4,36 +4,40 @@
 #include <QWidget>
 
 class QLabel;
-class QPushButton;
 class QTableWidget;
+
+namespace geolago {
+struct Store;
+}
 
 class TForm2 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm2(QWidget* parent = nullptr);
-
-    QLabel* Label1;
-    QLabel* Label3;
-    QLabel* Label2;
-    QTableWidget* SG_EW;
-    QPushButton* ButtFermer;
-    QPushButton* Button1;
-    QTableWidget* SG_NS;
-
-    // Rows of a grid, the header row included (N + 1 for N cells).
-    static int rowCount(const QTableWidget* grid);
-    // The text of column `col`, row `row` of a grid; row 0 is the header row.
-    static QString cellText(const QTableWidget* grid, int col, int row);
+    // The window shows the figures of `store`, which outlives it.
+    explicit TForm2(const geolago::Store& store, QWidget* parent = nullptr);
 
 public slots:
+    // Shows the store's current figures and brings the window to the front. From hidden
+    // the show handler fills the window; an open window is filled again here.
+    void showFigures();
+
+signals:
+    // "Graphique" was pressed.
+    void chartRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     // Fills the label and both grids from the store.
     void FormShow();
     void ButtFermerClick();
     void Button1Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-};
+    const geolago::Store& store_;
 
-extern TForm2* Form2;
+    QLabel* Label3;
+    QTableWidget* SG_EW;
+    QTableWidget* SG_NS;
+};

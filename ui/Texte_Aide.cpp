@@ -3,15 +3,16 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 
 #include "look.h"
-#include "messages.h"
 
 using namespace geolago::ui;
 
-TForm_Aide* Form_Aide = nullptr;
+namespace {
 
-const QStringList& TForm_Aide::helpLines()
+// The 36 lines of the help text, blanks included.
+const QStringList& helpLines()
 {
     static const QStringList lines = {
         QStringLiteral("Ce programme analyse la structure d'une variable dans un espace géographique : par exemple, le prix du terrain au mètre carré dans les quartiers d'une ville."),
@@ -54,6 +55,8 @@ const QStringList& TForm_Aide::helpLines()
     return lines;
 }
 
+}  // namespace
+
 TForm_Aide::TForm_Aide(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form_Aide"));
@@ -62,15 +65,12 @@ TForm_Aide::TForm_Aide(QWidget* parent) : QWidget(parent)
     setWindowColours(this, clTeal, palette().color(QPalette::WindowText));
     placeWindow(this, 169, 49, 1026, 834);
 
-    Label1 = new QLabel(QStringLiteral("Calcul du Corrélogramme"), this);
-    Label1->setFont(garamond(24, true));
-    QPalette yellow = Label1->palette();
-    yellow.setColor(QPalette::WindowText, clYellow);
-    Label1->setPalette(yellow);
-    Label1->move(320, 24);
-    Label1->adjustSize();
+    const QFont title = garamond(24, true);
+    QLabel* Label1 = makeLabel(this, "Label1", QStringLiteral("Calcul du Corrélogramme"), 320, 24, &title);
+    setTextColour(Label1, clYellow);
 
-    Memo_Aide = new QPlainTextEdit(this);
+    auto* Memo_Aide = new QPlainTextEdit(this);
+    Memo_Aide->setObjectName(QStringLiteral("Memo_Aide"));
     Memo_Aide->setGeometry(8, 64, 1001, 681);
     Memo_Aide->setFont(garamond(16, false));
     setFieldColours(Memo_Aide, clNavy, clSilver);
@@ -80,12 +80,10 @@ TForm_Aide::TForm_Aide(QWidget* parent) : QWidget(parent)
     Memo_Aide->setReadOnly(false);
     Memo_Aide->setPlainText(helpLines().join(QLatin1Char('\n')));
 
-    Butt_Aide = new QPushButton(QStringLiteral("Fermer"), this);
-    Butt_Aide->setGeometry(448, 760, 75, 25);
-    Butt_Aide->setAutoDefault(false);
+    QPushButton* Butt_Aide = makeButton(this, "Butt_Aide", QStringLiteral("Fermer"), 448, 760, 75, 25);
     QWidget::setTabOrder(Memo_Aide, Butt_Aide);
 
-    connect(Butt_Aide, &QPushButton::clicked, this, [this] { guarded([this] { Butt_AideClick(); }); });
+    onClick(Butt_Aide, [this] { Butt_AideClick(); });
 }
 
 void TForm_Aide::Butt_AideClick()

@@ -1,11 +1,18 @@
 #include "look.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
 #include <QWidget>
+
+#include "messages.h"
 
 namespace geolago::ui {
 
@@ -102,6 +109,13 @@ void setFieldColours(QWidget* widget, const QColor& text, const QColor& base)
     widget->setPalette(palette);
 }
 
+void setTextColour(QWidget* widget, const QColor& text)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+}
+
 void placeWindow(QWidget* window, int left, int top, int outerWidth, int outerHeight)
 {
     window->resize(outerWidth - 2 * frameSide, outerHeight - frameTop - frameSide);
@@ -128,6 +142,54 @@ void bringToFront(QWidget* window)
         window->show();
     window->raise();
     window->activateWindow();
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, const QFont* font)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    if (font)
+        label->setFont(*font);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, int left, int top, int width, int height, const QFont& font)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFont(font);
+    edit->setGeometry(left, top, width, height);
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+                        int height)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(left, top, width, height);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setGeometry(left, top, width, height);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    setWindowColours(panel, clBlack, clYellow);
+    return panel;
+}
+
+void onClick(QAbstractButton* button, std::function<void()> handler)
+{
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [handler = std::move(handler)] { guarded(handler); });
 }
 
 }  // namespace geolago::ui

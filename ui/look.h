@@ -1,5 +1,6 @@
 #pragma once
-// Colours, fonts and window placement shared by the four windows.
+// Colours, fonts, window placement and the controls' factories shared by the four
+// windows.
 //
 // The layouts name two fonts the Debian desktop does not ship: "Garamond" is drawn in
 // EB Garamond and "MS Sans Serif" in Liberation Sans. Sizes are character heights in
@@ -8,7 +9,15 @@
 #include <QColor>
 #include <QFont>
 #include <QPalette>
+#include <QString>
 
+#include <functional>
+
+class QAbstractButton;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace geolago::ui {
@@ -41,6 +50,9 @@ void setWindowColours(QWidget* widget, const QColor& background, const QColor& t
 // Colours of an edit field: `text` on `base`.
 void setFieldColours(QWidget* widget, const QColor& text, const QColor& base);
 
+// Colour of a label's text, on whatever lies behind it.
+void setTextColour(QWidget* widget, const QColor& text);
+
 // Places a top-level window by its outer frame: left, top on the screen, and the outer
 // width and height. The client area is what remains inside a usual frame.
 void placeWindow(QWidget* window, int left, int top, int outerWidth, int outerHeight);
@@ -51,5 +63,29 @@ void placeWindowCentred(QWidget* window, int outerWidth, int outerHeight);
 // Shows a window without a modal loop and brings it to the front; a window that is
 // already visible only comes to the front.
 void bringToFront(QWidget* window);
+
+// The controls. Each is created in `parent` under the object name `name`; positions and
+// sizes are in pixels in the parent's client area.
+
+// A label at (left, top) that sizes itself to its text; in `font` when given, else in
+// its parent's font.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                  const QFont* font = nullptr);
+
+// A single-line edit field, empty.
+QLineEdit* makeEdit(QWidget* parent, const char* name, int left, int top, int width, int height,
+                    const QFont& font);
+
+// A push button in the system's colours that never acts as the default button: Enter
+// presses nothing.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, int left, int top,
+                        int width, int height);
+
+// A panel with a raised one-pixel frame, black, its texts yellow.
+QFrame* makePanel(QWidget* parent, const char* name, int left, int top, int width, int height);
+
+// Runs `handler` inside guarded() each time `button` is clicked, so that no failure of
+// the handler reaches the event loop.
+void onClick(QAbstractButton* button, std::function<void()> handler);
 
 }  // namespace geolago::ui
