@@ -31,31 +31,34 @@ const std::string& largestFile()
     return path;
 }
 
+// The store the benchmarks work on, as the program's own.
+Store& store = sharedStore();
+
 // The store as the windows leave it after "Lit Data" on the largest file.
 void readLargest()
 {
-    resetStore();
-    NBPoints = bench::Points;
-    NBVar = bench::Variables;
-    Lit_Data(largestFile(), true);
+    store.reset();
+    store.NBPoints = bench::Points;
+    store.NBVar = bench::Variables;
+    Lit_Data(store, largestFile(), true);
 }
 
 // ... then "Valider" with N = 30 and "Valider la variable" on variable 1.
 void prepareGrid()
 {
     readLargest();
-    NBMailles = bench::Cells;
-    Calcul_Mailles();
-    Num_Var = 1;
-    Remplit_Grille();
+    store.NBMailles = bench::Cells;
+    Calcul_Mailles(store);
+    store.Num_Var = 1;
+    Remplit_Grille(store);
 }
 
 void Read(benchmark::State& state)
 {
     readLargest();
     for (auto _ : state) {
-        Lit_Data(largestFile(), true);
-        benchmark::DoNotOptimize(Donnees[bench::Points][bench::Variables]);
+        Lit_Data(store, largestFile(), true);
+        benchmark::DoNotOptimize(store.Donnees[bench::Points][bench::Variables]);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(largestFile())));
 }
@@ -65,8 +68,8 @@ void Place(benchmark::State& state)
 {
     prepareGrid();
     for (auto _ : state) {
-        Calcul_Mailles();
-        benchmark::DoNotOptimize(Maille_Point[bench::Points].IY);
+        Calcul_Mailles(store);
+        benchmark::DoNotOptimize(store.Maille_Point[bench::Points].IY);
     }
 }
 BENCHMARK(Place);
@@ -75,8 +78,8 @@ void Aggregate(benchmark::State& state)
 {
     prepareGrid();
     for (auto _ : state) {
-        Remplit_Grille();
-        benchmark::DoNotOptimize(PourCent);
+        Remplit_Grille(store);
+        benchmark::DoNotOptimize(store.PourCent);
     }
 }
 BENCHMARK(Aggregate);
@@ -85,8 +88,8 @@ void CorrelationEastWest(benchmark::State& state)
 {
     prepareGrid();
     for (auto _ : state) {
-        Correlation_EW();
-        benchmark::DoNotOptimize(R_EW[0]);
+        Correlation_EW(store);
+        benchmark::DoNotOptimize(store.R_EW[0]);
     }
 }
 BENCHMARK(CorrelationEastWest);
@@ -95,8 +98,8 @@ void CorrelationNorthSouth(benchmark::State& state)
 {
     prepareGrid();
     for (auto _ : state) {
-        Correlation_NS();
-        benchmark::DoNotOptimize(R_NS[0]);
+        Correlation_NS(store);
+        benchmark::DoNotOptimize(store.R_NS[0]);
     }
 }
 BENCHMARK(CorrelationNorthSouth);
@@ -107,11 +110,11 @@ void OneVariable(benchmark::State& state)
 {
     prepareGrid();
     for (auto _ : state) {
-        Calcul_Mailles();
-        Remplit_Grille();
-        Correlation_EW();
-        Correlation_NS();
-        benchmark::DoNotOptimize(R_NS[0]);
+        Calcul_Mailles(store);
+        Remplit_Grille(store);
+        Correlation_EW(store);
+        Correlation_NS(store);
+        benchmark::DoNotOptimize(store.R_NS[0]);
     }
 }
 BENCHMARK(OneVariable);
@@ -122,15 +125,15 @@ void WholePipeline(benchmark::State& state)
 {
     readLargest();
     for (auto _ : state) {
-        Lit_Data(largestFile(), true);
-        NBMailles = bench::Cells;
-        Calcul_Mailles();
+        Lit_Data(store, largestFile(), true);
+        store.NBMailles = bench::Cells;
+        Calcul_Mailles(store);
         for (int v = 1; v <= bench::Variables; ++v) {
-            Num_Var = static_cast<std::uint8_t>(v);
-            Remplit_Grille();
-            Correlation_EW();
-            Correlation_NS();
-            benchmark::DoNotOptimize(R_NS[0]);
+            store.Num_Var = static_cast<std::uint8_t>(v);
+            Remplit_Grille(store);
+            Correlation_EW(store);
+            Correlation_NS(store);
+            benchmark::DoNotOptimize(store.R_NS[0]);
         }
     }
 }

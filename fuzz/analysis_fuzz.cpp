@@ -12,73 +12,75 @@
 #include <string>
 
 #include "analysis.h"
-#include "extended.h"
-#include "correlation_reference.h"
 #include "failures.h"
 #include "fuzz_support.h"
+#include "plain.h"
 #include "reader.h"
-#include "store.h"
 
 using namespace geolago;
 using namespace geolago::fuzz;
 
 namespace {
 
-void analyse(const std::string& path, bool numbered, int cells, int variable)
+void analyse(Store& store, const std::string& path, bool numbered, int cells, int variable)
 {
-    Lit_Data(path, numbered);
+    Lit_Data(store, path, numbered);
 
-    NBMailles = cells;
-    Calcul_Mailles();
-    // Each index is the checked truncation of the point's quotient, within 0..N.
-    const double widthX = toDouble(divide(static_cast<Ext>(XMax) - XMin, cells));
-    const double widthY = toDouble(divide(static_cast<Ext>(YMax) - YMin, cells));
-    auto index = [&](double v, double min, double width) {
-        const std::int32_t raw = low32(truncToInt64(divide(static_cast<Ext>(v) - min, width)));
-        return raw > cells ? cells : raw;
-    };
-    for (int i = 1; i <= NBPoints; ++i) {
-        check(Maille_Point[i].IX == index(Coord[i][1], XMin, widthX), "IX is not the truncated quotient");
-        check(Maille_Point[i].IY == index(Coord[i][2], YMin, widthY), "IY is not the truncated quotient");
-        check(Maille_Point[i].IX >= 0 && Maille_Point[i].IX <= cells, "IX outside 0..N");
-        check(Maille_Point[i].IY >= 0 && Maille_Point[i].IY <= cells, "IY outside 0..N");
+    store.NBMailles = cells;
+    Calcul_Mailles(store);
+    // Each index is the one of its plain definition, within 0..N.
+    const double cellWidthX = plain::cellWidth(store.XMin, store.XMax, cells);
+    const double cellWidthY = plain::cellWidth(store.YMin, store.YMax, cells);
+    for (int i = 1; i <= store.NBPoints; ++i) {
+        const TMaille& cell = store.Maille_Point[i];
+        check(cell.IX == plain::cellIndex(static_cast<Ext>(store.Coord[i][1]) - store.XMin, cellWidthX, cells),
+              "IX is not the truncated quotient");
+        check(cell.IY == plain::cellIndex(static_cast<Ext>(store.Coord[i][2]) - store.YMin, cellWidthY, cells),
+              "IY is not the truncated quotient");
+        check(cell.IX >= 0 && cell.IX <= cells, "IX outside 0..N");
+        check(cell.IY >= 0 && cell.IY <= cells, "IY outside 0..N");
     }
-    if (NBVar == 0)
+    if (store.NBVar == 0)
         return;
 
-    Num_Var = static_cast<std::uint8_t>(variable);
-    Remplit_Grille();
+    store.Num_Var = static_cast<std::uint8_t>(variable);
+    Remplit_Grille(store);
     std::uint32_t counted = 0;
     for (int c = 0; c <= cells; ++c)
         for (int r = 0; r <= cells; ++r) {
-            const TCellule& cell = Grille[c][r];
+            const TCellule& cell = store.Grille[c][r];
             counted += cell.Nb;
             check((cell.Nb > 0) == (cell.Remplie != 0), "a cell is filled exactly when it has points");
             check(std::isfinite(cell.Somme), "a cell mean is finite");
         }
-    check(counted == static_cast<std::uint32_t>(NBPoints), "every point is counted in one cell");
-    check(PourCent >= 0 && PourCent <= 100, "the fill rate is a share");
+    check(counted == static_cast<std::uint32_t>(store.NBPoints), "every point is counted in one cell");
+    check(store.PourCent >= 0 && store.PourCent <= 100, "the fill rate is a share");
 
     // Both correlograms, each against its plain shift-by-shift definition.
-    for (const bool eastWest : {true, false}) {
-        const reference::Figures expected = reference::correlogram(eastWest);
-        const reference::Figures actual = reference::coreCorrelogram(eastWest);
-        check(actual.failure == expected.failure, "a correlation fails otherwise than its definition");
-        for (int k = 0; k <= MaxMailles; ++k)
-            check(std::memcmp(&actual.r[k], &expected.r[k], sizeof(double)) == 0
-                      && actual.pairs[k] == expected.pairs[k],
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        Correlations r, expectedR;
+        PairCounts pairs, expectedPairs;
+        std::optional<FloatFailure::Kind> failure, expectedFailure;
+        try {
+            correlate(direction, store.Grille, store.Grille, cells, r, pairs);
+        } catch (const FloatFailure& f) {
+            failure = f.kind();
+        }
+        try {
+            plain::correlogram(direction, store.Grille, store.Grille, cells, expectedR, expectedPairs);
+        } catch (const FloatFailure& f) {
+            expectedFailure = f.kind();
+        }
+        check(failure == expectedFailure, "a correlation fails otherwise than its definition");
+        for (int k = 0; k <= MaxMailles; ++k) {
+            check(std::memcmp(&r[k], &expectedR[k], sizeof(double)) == 0 && pairs[k] == expectedPairs[k],
                   "a correlation differs from its definition");
-        if (actual.failure)
-            throw FloatFailure(*actual.failure);
-    }
-    for (int k = 0; k <= MaxMailles; ++k) {
-        check(std::isfinite(R_EW[k]) && std::isfinite(R_NS[k]), "a correlation is finite");
-        check(Paires_EW[k] >= 0 && Paires_EW[k] <= cells * (cells - k > 0 ? cells - k : 0),
-              "east-west pairs beyond the cells");
-        check(Paires_NS[k] >= 0 && Paires_NS[k] <= cells * (cells - k > 0 ? cells - k : 0),
-              "north-south pairs beyond the cells");
-        check(k < cells || R_EW[k] == 0, "an east-west shift beyond the grid");
-        check(k < cells - 1 || R_NS[k] == 0, "a north-south shift beyond the grid");
+            check(std::isfinite(r[k]), "a correlation is finite");
+            check(pairs[k] >= 0 && pairs[k] <= cells * (cells - k > 0 ? cells - k : 0), "pairs beyond the cells");
+            check(k <= lastShift(direction, cells) || r[k] == 0, "a shift beyond the grid");
+        }
+        if (failure)
+            return;
     }
 }
 
@@ -94,11 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int cells = 1 + takeByte(data, size) % MaxMailles;
     const int variable = vars == 0 ? 0 : 1 + takeByte(data, size) % vars;
 
-    resetStore();
-    NBPoints = points;
-    NBVar = vars;
+    static Store store;
+    store.reset();
+    store.NBPoints = points;
+    store.NBVar = vars;
     try {
-        analyse(writeScratch({reinterpret_cast<const char*>(data), size}), numbered, cells, variable);
+        analyse(store, writeScratch({reinterpret_cast<const char*>(data), size}), numbered, cells, variable);
     } catch (const Failure&) {
         // One of the analysis's own failures: a normal end.
     }

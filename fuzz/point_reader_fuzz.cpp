@@ -33,19 +33,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytes.append(reinterpret_cast<const char*>(data), size);
 
     // Only rows 1..P can change; they start at zero, as in the plain reading.
+    static Store store;
     static ReferenceTables expected;
     for (int i = 1; i <= points; ++i) {
-        Coord[i] = {};
-        Donnees[i] = {};
+        store.Coord[i] = {};
+        store.Donnees[i] = {};
         expected.coord[i - 1][0] = expected.coord[i - 1][1] = 0;
         std::fill_n(expected.data[i - 1], MaxVar, 0.0);
     }
-    NBPoints = points;
-    NBVar = vars;
+    store.NBPoints = points;
+    store.NBVar = vars;
     ReferenceOutcome::Kind kind = ReferenceOutcome::Kind::Read;
     int code = 0;
     try {
-        Lit_Data(writeScratch(bytes), numbered);
+        Lit_Data(store, writeScratch(bytes), numbered);
     } catch (const IoFailure& failure) {
         kind = ReferenceOutcome::Kind::IoFailure;
         code = failure.code();
@@ -53,15 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(failure.kind() == FloatFailure::Kind::Overflow, "the reader fails only by overflow");
         kind = ReferenceOutcome::Kind::Overflow;
     }
-    check(NBPoints == points && NBVar == vars, "the counts are kept");
+    check(store.NBPoints == points && store.NBVar == vars, "the counts are kept");
 
     const ReferenceOutcome outcome = referenceRead(bytes, points, vars, numbered, expected);
     check(kind == outcome.kind && code == outcome.code, "the outcome differs from the plain reading");
     // Every entry of rows 1..P, the columns beyond NBVar included, compared bit for bit.
     for (int i = 1; i <= points; ++i) {
-        check(std::memcmp(&Coord[i], expected.coord[i - 1], sizeof expected.coord[0]) == 0,
+        check(std::memcmp(&store.Coord[i], expected.coord[i - 1], sizeof expected.coord[0]) == 0,
               "a coordinate differs from the plain reading");
-        check(std::memcmp(&Donnees[i], expected.data[i - 1], sizeof expected.data[0]) == 0,
+        check(std::memcmp(&store.Donnees[i], expected.data[i - 1], sizeof expected.data[0]) == 0,
               "a value differs from the plain reading");
     }
     return 0;

@@ -1,7 +1,8 @@
 #pragma once
 // A second reading of a point file, kept as plain as possible: the whole text in memory,
-// tokens cut one byte at a time, digits accumulated one by one in extended precision.
-// The point reader target compares the real reader with it, table entry by table entry.
+// tokens cut one byte at a time, each read by the core's number syntax. The point reader
+// target compares the buffered reader with it, table entry by table entry: the refills,
+// the tokens cut by them, the line skips and the end of the file.
 
 #include <cstdint>
 #include <string_view>
