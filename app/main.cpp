@@ -16,6 +16,6 @@ int main(int argc, char* argv[])
 
     geolago::app::Windows windows(geolago::sharedStore());
     // Closing the main window ends the program, whichever other windows are open.
-    QObject::connect(&windows.main(), &TForm1::closed, &application, &QCoreApplication::quit);
+    QObject::connect(&windows.mainWindow(), &TForm1::closed, &application, &QCoreApplication::quit);
     return application.exec();
 }

@@ -5,20 +5,20 @@
 
 namespace geolago::app {
 
-Windows::Windows(Store& store) : main_(std::make_unique<TForm1>(store))
+Windows::Windows(Store& store) : mainWindow_(std::make_unique<TForm1>(store))
 {
-    main_->showMaximized();
+    mainWindow_->showMaximized();
     results_ = std::make_unique<TForm2>(store);
     chart_ = std::make_unique<TForm4>(store);
     help_ = std::make_unique<TForm_Aide>();
 
     // "Calculer" shows the new figures: an open results window is filled again and
     // comes to the front.
-    QObject::connect(main_.get(), &TForm1::calculated, results_.get(), &TForm2::showFigures);
+    QObject::connect(mainWindow_.get(), &TForm1::calculated, results_.get(), &TForm2::showFigures);
     // "Aide" and "Graphique" show their window, or only bring it to the front when it is
     // already open.
     TForm_Aide* help = help_.get();
-    QObject::connect(main_.get(), &TForm1::helpRequested, help, [help] { ui::bringToFront(help); });
+    QObject::connect(mainWindow_.get(), &TForm1::helpRequested, help, [help] { ui::bringToFront(help); });
     TForm4* chart = chart_.get();
     QObject::connect(results_.get(), &TForm2::chartRequested, chart, [chart] { ui::bringToFront(chart); });
 }

@@ -27,14 +27,14 @@ public:
     Windows(const Windows&) = delete;
     Windows& operator=(const Windows&) = delete;
 
-    TForm1& main() { return *main_; }
+    TForm1& mainWindow() { return *mainWindow_; }
     TForm2& results() { return *results_; }
     TForm4& chart() { return *chart_; }
     TForm_Aide& help() { return *help_; }
 
 private:
     // Destroyed in the reverse order of their creation.
-    std::unique_ptr<TForm1> main_;
+    std::unique_ptr<TForm1> mainWindow_;
     std::unique_ptr<TForm2> results_;
     std::unique_ptr<TForm4> chart_;
     std::unique_ptr<TForm_Aide> help_;
