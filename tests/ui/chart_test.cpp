@@ -1,8 +1,5 @@
 // The chart: where the drawing steps put their pixels, and a canvas that keeps them.
 
-#include <QLabel>
-#include <QPushButton>
-
 #include "windows_fixture.h"
 
 using namespace geolago;
@@ -13,15 +10,6 @@ const QColor yellow(255, 255, 0);
 const QColor red(255, 0, 0);
 const QColor white(255, 255, 255);
 const QColor black(0, 0, 0);
-
-bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                return true;
-    return false;
-}
 
 // Leftmost column of `area` holding a pixel of `colour`, -1 if none.
 int leftmost(const QImage& image, const QRect& area, const QColor& colour)
@@ -42,16 +30,17 @@ class ChartTest : public WindowsTest {
 protected:
     QImage draw()
     {
-        if (!Form4->isVisible())
-            Form4->show();
-        click(Form4->ButtAffiche);
-        return Form4->Canvas->image();
+        if (!chart().isVisible())
+            chart().show();
+        click(chart(), "ButtAffiche");
+        return canvas();
     }
+    QImage canvas() { return control<TChartCanvas>(chart(), "Canvas")->image(); }
 };
 
 TEST_F(ChartTest, AxesScaleAndLabelsForTenCells)
 {
-    NBMailles = 10;
+    store().NBMailles = 10;
     const QImage image = draw();
     EXPECT_TRUE(takeMessages().empty());
 
@@ -87,10 +76,10 @@ TEST_F(ChartTest, AxesScaleAndLabelsForTenCells)
 
 TEST_F(ChartTest, SevenCellsTruncateTheStepTo85)
 {
-    NBMailles = 7;
+    store().NBMailles = 7;
     for (int k = 0; k <= 7; ++k) {
-        R_EW[k] = 0.5;
-        Paires_EW[k] = 9;
+        store().R_EW[k] = 0.5;
+        store().Paires_EW[k] = 9;
     }
     const QImage image = draw();
     for (int k = 1; k <= 7; ++k) {
@@ -107,10 +96,10 @@ TEST_F(ChartTest, SevenCellsTruncateTheStepTo85)
 
 TEST_F(ChartTest, ThirtyCellsReachTheLastPointAt650)
 {
-    NBMailles = 30;
+    store().NBMailles = 30;
     for (int k = 0; k <= 30; ++k) {
-        R_NS[k] = -0.5;
-        Paires_NS[k] = 6;
+        store().R_NS[k] = -0.5;
+        store().Paires_NS[k] = 6;
     }
     const QImage image = draw();
     // "30" on its black box from x = 650 on; nothing beyond its two digits.
@@ -125,12 +114,12 @@ TEST_F(ChartTest, ThirtyCellsReachTheLastPointAt650)
 
 TEST_F(ChartTest, HalvesRoundToTheEvenPixelRow)
 {
-    NBMailles = 10;
+    store().NBMailles = 10;
     for (int k = 0; k <= 3; ++k) {
-        R_EW[k] = 0.0625;  // 200 r = 12.5 -> 12, y = 243
-        R_NS[k] = 0.1875;  // 200 r = 37.5 -> 38, y = 217
-        Paires_EW[k] = 5;
-        Paires_NS[k] = 5;
+        store().R_EW[k] = 0.0625;  // 200 r = 12.5 -> 12, y = 243
+        store().R_NS[k] = 0.1875;  // 200 r = 37.5 -> 38, y = 217
+        store().Paires_EW[k] = 5;
+        store().Paires_NS[k] = 5;
     }
     const QImage image = draw();
     // Three-pixel pens centred on their rows.
@@ -149,14 +138,14 @@ TEST_F(ChartTest, HalvesRoundToTheEvenPixelRow)
 
 TEST_F(ChartTest, ShiftsWithTwoPairsOrFewerAreBridged)
 {
-    NBMailles = 10;
+    store().NBMailles = 10;
     const double r[] = {1, -1, 1, -1, 1};
     const int pairs[] = {0, 0, 7, 1, 9};
     for (int k = 0; k < 5; ++k) {
-        R_NS[k] = r[k];
-        Paires_NS[k] = pairs[k];
-        R_EW[k] = 0.0;
-        Paires_EW[k] = 2;  // never above 2: no red segment at all
+        store().R_NS[k] = r[k];
+        store().Paires_NS[k] = pairs[k];
+        store().R_EW[k] = 0.0;
+        store().Paires_EW[k] = 2;  // never above 2: no red segment at all
     }
     const QImage image = draw();
     // One segment from point 0 to point 2 and one from point 2 to point 4, both at r = 1.
@@ -172,8 +161,8 @@ TEST_F(ChartTest, ShiftsWithTwoPairsOrFewerAreBridged)
 
 TEST_F(ChartTest, TitlesStandAcrossTheTopAndLaterDrawingsCoverEarlierOnes)
 {
-    NBMailles = 10;
-    Nom_Var = "Commerces_d'alimentation";
+    store().NBMailles = 10;
+    store().Nom_Var = "Commerces_d'alimentation";
     QImage image = draw();
     EXPECT_TRUE(hasColour(image, QRect(500, 20, 40, 34), red));
     EXPECT_TRUE(hasColour(image, QRect(300, 20, 50, 28), red));
@@ -182,7 +171,7 @@ TEST_F(ChartTest, TitlesStandAcrossTheTopAndLaterDrawingsCoverEarlierOnes)
     EXPECT_TRUE(hasColour(image, QRect(700, 20, 100, 34), red));
 
     // A shorter name is written on its own black box; the end of the longer one stays.
-    Nom_Var = "Ouvriers";
+    store().Nom_Var = "Ouvriers";
     const QImage again = draw();
     EXPECT_TRUE(hasColour(again, QRect(700, 20, 100, 34), red));
     EXPECT_EQ(draw(), again);
@@ -190,31 +179,31 @@ TEST_F(ChartTest, TitlesStandAcrossTheTopAndLaterDrawingsCoverEarlierOnes)
 
 TEST_F(ChartTest, CanvasKeepsTheChartUntilTheWindowIsShownFromHidden)
 {
-    NBMailles = 10;
+    store().NBMailles = 10;
     draw();
 
-    Form4->resize(300, 200);
-    Form4->resize(900, 700);
-    EXPECT_EQ(Form4->Canvas->image().pixelColor(50, 100), yellow);
-    const QImage onScreen = Form4->grab().toImage();
+    chart().resize(300, 200);
+    chart().resize(900, 700);
+    EXPECT_EQ(canvas().pixelColor(50, 100), yellow);
+    const QImage onScreen = chart().grab().toImage();
     EXPECT_EQ(onScreen.pixelColor(50, 100), yellow);
     EXPECT_EQ(onScreen.pixelColor(400, 250), yellow);
 
-    Form4->showMinimized();
-    Form4->showNormal();
-    EXPECT_EQ(Form4->grab().toImage().pixelColor(50, 100), yellow);
+    chart().showMinimized();
+    chart().showNormal();
+    EXPECT_EQ(chart().grab().toImage().pixelColor(50, 100), yellow);
 
-    click(Form4->ButtFermer);
-    EXPECT_FALSE(Form4->isVisible());
-    Form4->show();
-    EXPECT_EQ(Form4->Canvas->image().pixelColor(50, 100), black);
-    EXPECT_EQ(Form4->grab().toImage().pixelColor(50, 100), black);
-    EXPECT_TRUE(Form4->Label1->isVisible());
+    click(chart(), "ButtFermer");
+    EXPECT_FALSE(chart().isVisible());
+    chart().show();
+    EXPECT_EQ(canvas().pixelColor(50, 100), black);
+    EXPECT_EQ(chart().grab().toImage().pixelColor(50, 100), black);
+    EXPECT_TRUE(control(chart(), "Label1")->isVisible());
 }
 
 TEST_F(ChartTest, CellCountsWithoutTableEntriesStopAfterTheReferenceLines)
 {
-    NBMailles = 0;
+    store().NBMailles = 0;
     QImage image = draw();
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Division par zéro en virgule flottante.")});
     EXPECT_EQ(image.pixelColor(50, 100), yellow);
@@ -222,10 +211,10 @@ TEST_F(ChartTest, CellCountsWithoutTableEntriesStopAfterTheReferenceLines)
     EXPECT_FALSE(hasColour(image, labelBand(60, 700), yellow));
     EXPECT_FALSE(hasColour(image, QRect(290, 20, 70, 30), red));
 
-    click(Form4->ButtFermer);
+    click(chart(), "ButtFermer");
     for (const auto& [cells, message] : {std::pair{31, "Mailles trop petites !"},
                                          std::pair{-3, "Il faut au moins une maille par côté !"}}) {
-        NBMailles = cells;
+        store().NBMailles = cells;
         image = draw();
         EXPECT_EQ(takeMessages(), std::vector<Shown>{error(message)});
         EXPECT_FALSE(hasColour(image, labelBand(60, 700), yellow));

@@ -2,14 +2,10 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTableWidget>
 
 #include "numbertext.h"
 #include "windows_fixture.h"
@@ -33,9 +29,10 @@ void PrintTo(const State& s, std::ostream* out)
 
 State stateOf(const TForm1& form)
 {
-    return {form.ButtLit_Data->isEnabled(),      form.PanNBMaillesPanel1->isVisible(),
-            form.PanelLitVar->isVisible(),       form.ButtLit_Noms_Vars->isEnabled(),
-            form.ButtChoixVar->isEnabled(),      form.ButtCalculer->isEnabled()};
+    const auto enabled = [&](const char* name) { return control(form, name)->isEnabled(); };
+    const auto visible = [&](const char* name) { return control(form, name)->isVisible(); };
+    return {enabled("ButtLit_Data"),      visible("PanNBMaillesPanel1"), visible("PanelLitVar"),
+            enabled("ButtLit_Noms_Vars"), enabled("ButtChoixVar"),       enabled("ButtCalculer")};
 }
 
 constexpr State Start{false, false, false, true, false, false};
@@ -68,277 +65,261 @@ const QByteArray sixPoints = "0 0 10 1\n3 3 20 2\n1.5 0.5 30 3\n2.5 0.5 40 4\n0.
 
 class MainWindowTest : public WindowsTest {
 protected:
-    // Types the point file and the counts, chooses the layout and presses "Lit Data".
-    void readPoints(const QString& file, const QString& points, const QString& variables, int layout)
+    // Types the point file and the counts, answers "Oui" or "Non" and presses "Lit Data".
+    void readPoints(const QString& file, const QString& points, const QString& variables, bool rowsAreNumbered)
     {
-        type(Form1->EdNom_Fich, file);
-        type(Form1->EdNBPoints, points);
-        type(Form1->EdNBVar, variables);
-        click(Form1->radioButton(layout));
-        click(Form1->ButtLit_Data);
+        type(mainWindow(), "EdNom_Fich", file);
+        type(mainWindow(), "EdNBPoints", points);
+        type(mainWindow(), "EdNBVar", variables);
+        chooseRows(rowsAreNumbered);
+        click(mainWindow(), "ButtLit_Data");
     }
+    void chooseRows(bool rowsAreNumbered) { click(mainWindow(), rowsAreNumbered ? "yesButton" : "noButton"); }
     void setCells(const QString& cells)
     {
-        type(Form1->EdNBMailles, cells);
-        click(Form1->ButtNBMailles);
+        type(mainWindow(), "EdNBMailles", cells);
+        click(mainWindow(), "ButtNBMailles");
     }
     void loadNames(const QString& file)
     {
-        type(Form1->EdNomsVars, file);
-        click(Form1->ButtLit_Noms_Vars);
+        type(mainWindow(), "EdNomsVars", file);
+        click(mainWindow(), "ButtLit_Noms_Vars");
     }
     // The lattice read, N = 10, names "Alpha" and "Beta" loaded.
     void upToNames()
     {
-        readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", 0);
+        readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
         setCells("10");
         loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
-        ASSERT_EQ(stateOf(*Form1), NamesLoaded);
+        ASSERT_EQ(stateOf(mainWindow()), NamesLoaded);
         takeMessages();
     }
+
+    QComboBox* variables() { return control<QComboBox>(mainWindow(), "Combobox_Var"); }
+    QString text(const char* field) { return control<QLineEdit>(mainWindow(), field)->text(); }
+    bool visible(const char* name) { return control(mainWindow(), name)->isVisible(); }
+    QTableWidget* grid(const char* name) { return control<QTableWidget>(results(), name); }
 };
 
-TEST_F(MainWindowTest, StartsWithTheCursorInTheFileFieldAndOnlyTheFirstStepOpen)
+TEST_F(MainWindowTest, StartsMaximisedAloneWithTheCursorInTheFileFieldAndOnlyTheFirstStepOpen)
 {
-    EXPECT_EQ(stateOf(*Form1), Start);
-    EXPECT_TRUE(Form1->ButtFermer->isEnabled());
-    EXPECT_TRUE(Form1->ButtAide->isEnabled());
-    EXPECT_TRUE(Form1->Panel1->isVisible());
-    EXPECT_EQ(Form1->focusWidget(), Form1->EdNom_Fich);
-    EXPECT_EQ(Form1->selectedLayout(), -1);
-    EXPECT_EQ(NBMailles, 10);
-    EXPECT_EQ(Form1->EdNBMailles->text(), "");
-    EXPECT_EQ(Form1->ENBPoints->text(), "1000");
-    EXPECT_EQ(Form1->ENBVar->text(), "30");
-    EXPECT_EQ(Form1->ENBMailles->text(), "30");
-    EXPECT_TRUE(Form1->ENBPoints->isReadOnly());
-    EXPECT_TRUE(takeMessages().empty());
-}
+    EXPECT_TRUE(mainWindow().isMaximized());
+    EXPECT_FALSE(results().isVisible());
+    EXPECT_FALSE(chart().isVisible());
+    EXPECT_FALSE(help().isVisible());
 
-TEST_F(MainWindowTest, TabOrderFollowsTheInputsThenThePanels)
-{
-    // With both panels open and every button enabled, Tab visits each control once.
-    Form1->PanNBMaillesPanel1->show();
-    Form1->PanelLitVar->show();
-    for (QPushButton* button : {Form1->ButtLit_Data, Form1->ButtChoixVar, Form1->ButtCalculer})
-        button->setEnabled(true);
-    const std::vector<QWidget*> expected = {
-        Form1->EdNom_Fich, Form1->EdNBPoints, Form1->EdNBVar, Form1->radioButton(0), Form1->ButtLit_Data,
-        Form1->EdNBMailles, Form1->ButtNBMailles, Form1->ButtLit_Noms_Vars, Form1->EdNomsVars,
-        Form1->Combobox_Var, Form1->ButtChoixVar, Form1->EdPourCent, Form1->ButtCalculer, Form1->ButtFermer,
-        Form1->ENBPoints, Form1->ENBVar, Form1->ENBMailles, Form1->ButtAide, Form1->EdNom_Fich,
-    };
-    std::vector<QWidget*> visited = {QApplication::focusWidget()};
-    while (visited.size() < expected.size()) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget* focus = QApplication::focusWidget();
-        if (focus && focus->parentWidget() == Form1->Combobox_Var)
-            focus = Form1->Combobox_Var;
-        visited.push_back(focus);
-    }
-    EXPECT_EQ(visited, expected);
+    EXPECT_EQ(stateOf(mainWindow()), Start);
+    EXPECT_TRUE(control(mainWindow(), "ButtFermer")->isEnabled());
+    EXPECT_TRUE(control(mainWindow(), "ButtAide")->isEnabled());
+    EXPECT_TRUE(visible("Panel1"));
+    EXPECT_EQ(mainWindow().focusWidget(), control(mainWindow(), "EdNom_Fich"));
+    EXPECT_FALSE(control<QRadioButton>(mainWindow(), "yesButton")->isChecked());
+    EXPECT_FALSE(control<QRadioButton>(mainWindow(), "noButton")->isChecked());
+    EXPECT_EQ(store().NBMailles, 10);
+    EXPECT_EQ(text("EdNBMailles"), "");
+    EXPECT_EQ(text("ENBPoints"), "1000");
+    EXPECT_EQ(text("ENBVar"), "30");
+    EXPECT_EQ(text("ENBMailles"), "30");
+    EXPECT_TRUE(control<QLineEdit>(mainWindow(), "ENBPoints")->isReadOnly());
+    EXPECT_TRUE(takeMessages().empty());
 }
 
 TEST_F(MainWindowTest, CompleteRoadPassesThroughEveryStateOfTheTable)
 {
-    click(Form1->radioButton(1));
-    EXPECT_EQ(stateOf(*Form1), LayoutChosen);
-    click(Form1->radioButton(0));  // another choice changes nothing
-    EXPECT_EQ(stateOf(*Form1), LayoutChosen);
+    chooseRows(false);
+    EXPECT_EQ(stateOf(mainWindow()), LayoutChosen);
+    chooseRows(true);  // another choice changes nothing
+    EXPECT_EQ(stateOf(mainWindow()), LayoutChosen);
 
-    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", 0);
+    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
-    EXPECT_EQ(stateOf(*Form1), PointsRead);
-    EXPECT_EQ(NBPoints, 100);
-    EXPECT_EQ(NBVar, 2);
-    EXPECT_EQ(Coord[100][1], 9.5);
-    EXPECT_EQ(Donnees[100][1], 36.0);
+    EXPECT_EQ(stateOf(mainWindow()), PointsRead);
+    EXPECT_EQ(store().NBPoints, 100);
+    EXPECT_EQ(store().NBVar, 2);
+    EXPECT_EQ(store().Coord[100][1], 9.5);
+    EXPECT_EQ(store().Donnees[100][1], 36.0);
 
     setCells("10");
-    EXPECT_EQ(stateOf(*Form1), CellsSet);
-    EXPECT_EQ(NBMailles, 10);
-    EXPECT_EQ(XMax, 9.5);
+    EXPECT_EQ(stateOf(mainWindow()), CellsSet);
+    EXPECT_EQ(store().NBMailles, 10);
+    EXPECT_EQ(store().XMax, 9.5);
 
     // Reading again or validating again leaves the state as it is.
-    click(Form1->ButtLit_Data);
-    EXPECT_EQ(stateOf(*Form1), CellsSet);
-    click(Form1->ButtNBMailles);
-    EXPECT_EQ(stateOf(*Form1), CellsSet);
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(stateOf(mainWindow()), CellsSet);
+    click(mainWindow(), "ButtNBMailles");
+    EXPECT_EQ(stateOf(mainWindow()), CellsSet);
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
 
     loadNames(writeFile("noms.txt", "Alpha\nBeta\nGamma\n"));
-    EXPECT_EQ(stateOf(*Form1), NamesLoaded);
-    ASSERT_EQ(Form1->Combobox_Var->count(), 3);
-    EXPECT_EQ(Form1->Combobox_Var->itemText(0), "Alpha");
-    EXPECT_EQ(Form1->Combobox_Var->itemText(2), "Gamma");
-    EXPECT_EQ(Form1->Combobox_Var->currentIndex(), 0);
-    EXPECT_EQ(Form1->Combobox_Var->currentText(), "Alpha");
+    EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
+    ASSERT_EQ(variables()->count(), 3);
+    EXPECT_EQ(variables()->itemText(0), "Alpha");
+    EXPECT_EQ(variables()->itemText(2), "Gamma");
+    EXPECT_EQ(variables()->currentIndex(), 0);
+    EXPECT_EQ(variables()->currentText(), "Alpha");
 
-    QTest::keyClick(Form1->Combobox_Var, Qt::Key_Down);  // Beta
-    click(Form1->ButtChoixVar);
-    EXPECT_EQ(stateOf(*Form1), VariableChosen);
-    EXPECT_EQ(Num_Var, 2);
-    EXPECT_EQ(Nom_Var, "Beta");
-    EXPECT_EQ(Form1->EdPourCent->text(), QString::fromStdString(writeReal(PourCent, ",")));
-    EXPECT_FALSE(Form2->isVisible());
+    QTest::keyClick(variables(), Qt::Key_Down);  // Beta
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(stateOf(mainWindow()), VariableChosen);
+    EXPECT_EQ(store().Num_Var, 2);
+    EXPECT_EQ(store().Nom_Var, "Beta");
+    EXPECT_EQ(text("EdPourCent"), QString::fromStdString(writeReal(store().PourCent, ",")));
+    EXPECT_FALSE(results().isVisible());
 
-    click(Form1->ButtCalculer);
-    EXPECT_EQ(stateOf(*Form1), Computed);
-    EXPECT_TRUE(Form2->isVisible());
-    EXPECT_EQ(TForm2::rowCount(Form2->SG_EW), 11);
+    click(mainWindow(), "ButtCalculer");
+    EXPECT_EQ(stateOf(mainWindow()), Computed);
+    EXPECT_TRUE(results().isVisible());
+    EXPECT_EQ(rowCount(grid("SG_EW")), 11);
 
     // From "Computed", a new names file and a new choice keep their states.
     loadNames(pathOf("noms.txt"));
-    EXPECT_EQ(stateOf(*Form1), Computed);
-    click(Form1->ButtChoixVar);
-    EXPECT_EQ(stateOf(*Form1), VariableChosen);
-    EXPECT_EQ(Nom_Var, "Alpha");
+    EXPECT_EQ(stateOf(mainWindow()), Computed);
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(stateOf(mainWindow()), VariableChosen);
+    EXPECT_EQ(store().Nom_Var, "Alpha");
     EXPECT_TRUE(takeMessages().empty());
 }
 
-TEST_F(MainWindowTest, SelectingNonReadsRowsWithoutPointNumbers)
+TEST_F(MainWindowTest, NonReadsRowsWithoutNumbersAndThePercentageTakesTheRegionalSeparator)
 {
-    readPoints(writeFile("six.txt", sixPoints), "6", "2", 1);
+    readPoints(writeFile("six.txt", sixPoints), "6", "2", false);
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
-    EXPECT_EQ(Coord[3][1], 1.5);
-    EXPECT_EQ(Donnees[6][2], 6.0);
-}
+    EXPECT_EQ(store().Coord[3][1], 1.5);
+    EXPECT_EQ(store().Donnees[6][2], 6.0);
 
-TEST_F(MainWindowTest, FillPercentageUsesTheRegionalSeparator)
-{
-    readPoints(writeFile("six.txt", sixPoints), "6", "2", 1);
     setCells("3");
     loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
-    click(Form1->ButtChoixVar);
-    EXPECT_EQ(PourCent, 37.5);
-    EXPECT_EQ(Form1->EdPourCent->text(), "37,5");
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(store().PourCent, 37.5);
+    EXPECT_EQ(text("EdPourCent"), "37,5");
 
     geolago::ui::setDecimalSeparator(".");
-    click(Form1->ButtChoixVar);
-    EXPECT_EQ(Form1->EdPourCent->text(), "37.5");
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(text("EdPourCent"), "37.5");
 }
 
 TEST_F(MainWindowTest, LitDataFailuresKeepWhatWasDoneBefore)
 {
     const QString file = writeFile("lattice.txt", latticeFile());
-    click(Form1->radioButton(0));
-    type(Form1->EdNom_Fich, file);
+    chooseRows(true);
+    type(mainWindow(), "EdNom_Fich", file);
 
     // The point count: a trailing blank, and an empty field, stop before anything is stored.
-    NBPoints = 7;
-    type(Form1->EdNBPoints, "12 ");
-    type(Form1->EdNBVar, "2");
-    click(Form1->ButtLit_Data);
+    store().NBPoints = 7;
+    type(mainWindow(), "EdNBPoints", "12 ");
+    type(mainWindow(), "EdNBVar", "2");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'12 ' n'est pas une valeur entière correcte.")});
-    EXPECT_EQ(NBPoints, 7);
-    type(Form1->EdNBPoints, "");
-    click(Form1->ButtLit_Data);
+    EXPECT_EQ(store().NBPoints, 7);
+    type(mainWindow(), "EdNBPoints", "");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'' n'est pas une valeur entière correcte.")});
-    EXPECT_EQ(NBPoints, 7);
+    EXPECT_EQ(store().NBPoints, 7);
 
     // The variable count: the point count is already stored.
-    type(Form1->EdNBPoints, "100");
-    type(Form1->EdNBVar, "1.5");
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNBPoints", "100");
+    type(mainWindow(), "EdNBVar", "1.5");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'1.5' n'est pas une valeur entière correcte.")});
-    EXPECT_EQ(NBPoints, 100);
-    EXPECT_EQ(NBVar, 0);
+    EXPECT_EQ(store().NBPoints, 100);
+    EXPECT_EQ(store().NBVar, 0);
 
     // The file: both counts stand, no "Données lues !", the cells panel stays hidden.
-    type(Form1->EdNBPoints, "$A");
-    type(Form1->EdNBVar, "x2");
-    type(Form1->EdNom_Fich, pathOf("absent.txt"));
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNBPoints", "$A");
+    type(mainWindow(), "EdNBVar", "x2");
+    type(mainWindow(), "EdNom_Fich", pathOf("absent.txt"));
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Fichier introuvable.")});
-    EXPECT_EQ(NBPoints, 10);
-    EXPECT_EQ(NBVar, 2);
-    EXPECT_FALSE(Form1->PanNBMaillesPanel1->isVisible());
+    EXPECT_EQ(store().NBPoints, 10);
+    EXPECT_EQ(store().NBVar, 2);
+    EXPECT_FALSE(visible("PanNBMaillesPanel1"));
 
-    type(Form1->EdNom_Fich, pathOf("no-folder/absent.txt"));
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNom_Fich", pathOf("no-folder/absent.txt"));
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Nom de fichier incorrect.")});
 
-    type(Form1->EdNom_Fich, writeFile("bad.txt", "1 0 0 4 5\n2 1,5 0 4 5\n"));
-    type(Form1->EdNBPoints, "2");
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNom_Fich", writeFile("bad.txt", "1 0 0 4 5\n2 1,5 0 4 5\n"));
+    type(mainWindow(), "EdNBPoints", "2");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Saisie numérique incorrecte.")});
-    EXPECT_EQ(Coord[1][1], 0.0);
-    EXPECT_FALSE(Form1->PanNBMaillesPanel1->isVisible());
+    EXPECT_EQ(store().Coord[1][1], 0.0);
+    EXPECT_FALSE(visible("PanNBMaillesPanel1"));
 }
 
 TEST_F(MainWindowTest, CountsOutsideTheTablesAreRefusedBeforeTheyAreStored)
 {
     const QString file = writeFile("lattice.txt", latticeFile());
-    readPoints(file, "1001", "2", 0);
+    readPoints(file, "1001", "2", true);
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Le nombre de points doit être compris entre 0 et 1000 !")});
-    EXPECT_EQ(NBPoints, 0);
-    EXPECT_EQ(NBVar, 0);
-    EXPECT_FALSE(Form1->PanNBMaillesPanel1->isVisible());
+    EXPECT_EQ(store().NBPoints, 0);
+    EXPECT_EQ(store().NBVar, 0);
+    EXPECT_FALSE(visible("PanNBMaillesPanel1"));
 
-    type(Form1->EdNBPoints, "-1");
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNBPoints", "-1");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Le nombre de points doit être compris entre 0 et 1000 !")});
-    EXPECT_EQ(NBPoints, 0);
+    EXPECT_EQ(store().NBPoints, 0);
 
     // The point count is accepted and stored; the variable count is not.
-    type(Form1->EdNBPoints, "100");
-    type(Form1->EdNBVar, "31");
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNBPoints", "100");
+    type(mainWindow(), "EdNBVar", "31");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Le nombre de variables doit être compris entre 0 et 30 !")});
-    EXPECT_EQ(NBPoints, 100);
-    EXPECT_EQ(NBVar, 0);
-    EXPECT_EQ(Coord[1][1], 0.0);
-    EXPECT_FALSE(Form1->PanNBMaillesPanel1->isVisible());
+    EXPECT_EQ(store().NBPoints, 100);
+    EXPECT_EQ(store().NBVar, 0);
+    EXPECT_EQ(store().Coord[1][1], 0.0);
+    EXPECT_FALSE(visible("PanNBMaillesPanel1"));
 
     // The limits themselves are accepted.
-    type(Form1->EdNBPoints, "0");
-    type(Form1->EdNBVar, "30");
-    click(Form1->ButtLit_Data);
+    type(mainWindow(), "EdNBPoints", "0");
+    type(mainWindow(), "EdNBVar", "30");
+    click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
-    EXPECT_EQ(NBPoints, 0);
-    EXPECT_EQ(NBVar, 30);
+    EXPECT_EQ(store().NBPoints, 0);
+    EXPECT_EQ(store().NBVar, 30);
 }
 
 TEST_F(MainWindowTest, ValiderAnswersEveryCellCount)
 {
-    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", 0);
+    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
     takeMessages();
 
     setCells("");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut indiquer le nombre de mailles")});
     setCells("  ");  // blanks are not an empty text
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'  ' n'est pas une valeur entière correcte.")});
-    EXPECT_EQ(NBMailles, 10);
+    EXPECT_EQ(store().NBMailles, 10);
 
     setCells("31");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Mailles trop petites !")});
-    EXPECT_EQ(NBMailles, 10);
-    EXPECT_FALSE(Form1->PanelLitVar->isVisible());
+    EXPECT_EQ(store().NBMailles, 10);
+    EXPECT_FALSE(visible("PanelLitVar"));
     setCells("0");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut au moins une maille par côté !")});
     setCells("-4");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut au moins une maille par côté !")});
-    EXPECT_EQ(NBMailles, 10);
-    EXPECT_FALSE(Form1->PanelLitVar->isVisible());
+    EXPECT_EQ(store().NBMailles, 10);
+    EXPECT_FALSE(visible("PanelLitVar"));
 
     setCells("$1E");
     EXPECT_TRUE(takeMessages().empty());
-    EXPECT_EQ(NBMailles, 30);
-    EXPECT_TRUE(Form1->PanelLitVar->isVisible());
+    EXPECT_EQ(store().NBMailles, 30);
+    EXPECT_TRUE(visible("PanelLitVar"));
     setCells("1");
-    EXPECT_EQ(NBMailles, 1);
+    EXPECT_EQ(store().NBMailles, 1);
 }
 
 TEST_F(MainWindowTest, PlacementFailureLeavesTheNewCountAndTheHiddenPanel)
 {
     // All points share one X: the cell width is zero.
-    readPoints(writeFile("line.txt", "1 5 0 1\n2 5 1 2\n3 5 2 3\n"), "3", "1", 0);
+    readPoints(writeFile("line.txt", "1 5 0 1\n2 5 1 2\n3 5 2 3\n"), "3", "1", true);
     takeMessages();
     setCells("4");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Opération en virgule flottante incorrecte.")});
-    EXPECT_EQ(NBMailles, 4);
-    EXPECT_EQ(XMin, 5.0);
-    EXPECT_FALSE(Form1->PanelLitVar->isVisible());
+    EXPECT_EQ(store().NBMailles, 4);
+    EXPECT_EQ(store().XMin, 5.0);
+    EXPECT_FALSE(visible("PanelLitVar"));
 }
 
 TEST_F(MainWindowTest, RefusedCellCountLeavesTheLaterStepsOnThePreviousOne)
@@ -348,22 +329,22 @@ TEST_F(MainWindowTest, RefusedCellCountLeavesTheLaterStepsOnThePreviousOne)
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Mailles trop petites !")});
     setCells("0");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut au moins une maille par côté !")});
-    click(Form1->ButtChoixVar);
-    click(Form1->ButtCalculer);
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
     EXPECT_TRUE(takeMessages().empty());
-    EXPECT_EQ(NBMailles, 10);
-    EXPECT_EQ(TForm2::rowCount(Form2->SG_EW), 11);
+    EXPECT_EQ(store().NBMailles, 10);
+    EXPECT_EQ(rowCount(grid("SG_EW")), 11);
 }
 
 TEST_F(MainWindowTest, NamesFileAnswers)
 {
-    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", 0);
+    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
     setCells("10");
     takeMessages();
 
     loadNames("");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Indiquez un nom de fichier !")});
-    EXPECT_FALSE(Form1->ButtChoixVar->isEnabled());
+    EXPECT_FALSE(control(mainWindow(), "ButtChoixVar")->isEnabled());
 
     loadNames(pathOf("absent.txt"));
     const std::vector<Shown> shown = takeMessages();
@@ -373,24 +354,24 @@ TEST_F(MainWindowTest, NamesFileAnswers)
         << shown[0].text.toStdString();
     EXPECT_TRUE(shown[0].text.endsWith("."));
     EXPECT_FALSE(shown[0].text.endsWith(".."));
-    EXPECT_EQ(Form1->Combobox_Var->count(), 0);
-    EXPECT_FALSE(Form1->ButtChoixVar->isEnabled());
+    EXPECT_EQ(variables()->count(), 0);
+    EXPECT_FALSE(control(mainWindow(), "ButtChoixVar")->isEnabled());
 
     // A single-byte name is shown as its letters and kept as its bytes.
     loadNames(writeFile("latin1.txt", "F\xe9\x63ondit\xe9\r\nOuvriers\r\n"));
-    ASSERT_EQ(Form1->Combobox_Var->count(), 2);
-    EXPECT_EQ(Form1->Combobox_Var->itemText(0), "Fécondité");
-    click(Form1->ButtChoixVar);
-    EXPECT_EQ(Nom_Var, "F\xe9\x63ondit\xe9");
-    EXPECT_EQ(Num_Var, 1);
-    click(Form1->ButtCalculer);
-    EXPECT_EQ(Form2->Label3->text(), "Fécondité");
+    ASSERT_EQ(variables()->count(), 2);
+    EXPECT_EQ(variables()->itemText(0), "Fécondité");
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(store().Nom_Var, "F\xe9\x63ondit\xe9");
+    EXPECT_EQ(store().Num_Var, 1);
+    click(mainWindow(), "ButtCalculer");
+    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Fécondité");
 
     // An empty names file leaves no entry and the text shown as it was.
     loadNames(writeFile("empty.txt", ""));
-    EXPECT_EQ(Form1->Combobox_Var->count(), 0);
-    EXPECT_EQ(Form1->Combobox_Var->currentIndex(), -1);
-    EXPECT_EQ(Form1->Combobox_Var->currentText(), "Fécondité");
+    EXPECT_EQ(variables()->count(), 0);
+    EXPECT_EQ(variables()->currentIndex(), -1);
+    EXPECT_EQ(variables()->currentText(), "Fécondité");
     EXPECT_TRUE(takeMessages().empty());
 }
 
@@ -400,88 +381,97 @@ TEST_F(MainWindowTest, VariableChoicesWithoutDataAreRefusedBeforeAnythingChanges
 
     // A name typed over an empty list: nothing is selected.
     loadNames(writeFile("empty.txt", ""));
-    type(Form1->Combobox_Var->lineEdit(), "Ma variable");
-    click(Form1->ButtChoixVar);
+    type(variables()->lineEdit(), "Ma variable");
+    click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Aucune variable n'est choisie !")});
-    EXPECT_EQ(Num_Var, 0);
-    EXPECT_EQ(Nom_Var, "");
-    EXPECT_EQ(stateOf(*Form1), NamesLoaded);
+    EXPECT_EQ(store().Num_Var, 0);
+    EXPECT_EQ(store().Nom_Var, "");
+    EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
 
     // A name typed over a selected entry is kept as typed, under the entry's position.
     loadNames(pathOf("noms.txt"));
-    type(Form1->Combobox_Var->lineEdit(), "Revenu médian");
-    click(Form1->ButtChoixVar);
-    EXPECT_EQ(Nom_Var, "Revenu médian");
-    EXPECT_EQ(Num_Var, 1);
-    click(Form1->ButtCalculer);  // "Valider Fichier" is usable again only after a calculation
+    type(variables()->lineEdit(), "Revenu médian");
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(store().Nom_Var, "Revenu médian");
+    EXPECT_EQ(store().Num_Var, 1);
+    click(mainWindow(), "ButtCalculer");  // "Valider Fichier" is usable again only after a calculation
     takeMessages();
 
     // A third name when the file held two variables.
     loadNames(writeFile("three.txt", "Alpha\nBeta\nGamma\n"));
-    Form1->Combobox_Var->setCurrentIndex(2);
-    click(Form1->ButtChoixVar);
+    variables()->setCurrentIndex(2);
+    click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(takeMessages(),
               std::vector<Shown>{info("La variable 3 n'a pas été lue : le fichier de données en compte 2 !")});
-    EXPECT_EQ(Num_Var, 1);
-    EXPECT_EQ(Nom_Var, "Revenu médian");
+    EXPECT_EQ(store().Num_Var, 1);
+    EXPECT_EQ(store().Nom_Var, "Revenu médian");
 
     // Beyond the 30th entry.
     QByteArray many;
     for (int i = 1; i <= 31; ++i)
         many += "V" + QByteArray::number(i) + "\n";
     loadNames(writeFile("many.txt", many));
-    Form1->Combobox_Var->setCurrentIndex(30);
-    click(Form1->ButtChoixVar);
+    variables()->setCurrentIndex(30);
+    click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(takeMessages(),
               std::vector<Shown>{info("La variable 31 n'a pas été lue : le fichier de données en compte 2 !")});
-    EXPECT_EQ(Num_Var, 1);
+    EXPECT_EQ(store().Num_Var, 1);
 }
 
-TEST_F(MainWindowTest, CalculerRefillsAnOpenResultsWindow)
+TEST_F(MainWindowTest, CalculerRefillsAnOpenResultsWindowWhoseGraphiqueDrawsTheNewCurves)
 {
     upToNames();
-    click(Form1->ButtChoixVar);
-    click(Form1->ButtCalculer);
-    ASSERT_TRUE(Form2->isVisible());
-    EXPECT_EQ(Form2->Label3->text(), "Alpha");
-    const QString firstR = TForm2::cellText(Form2->SG_EW, 1, 2);
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
+    ASSERT_TRUE(results().isVisible());
+    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Alpha");
+    const QString firstR = cellText(grid("SG_EW"), 1, 2);
 
-    QTest::keyClick(Form1->Combobox_Var, Qt::Key_Down);
-    click(Form1->ButtChoixVar);
-    click(Form1->ButtCalculer);
-    EXPECT_TRUE(takeMessages().empty());
-    EXPECT_TRUE(Form2->isVisible());
-    EXPECT_EQ(Form2->Label3->text(), "Beta");
-    EXPECT_NE(TForm2::cellText(Form2->SG_EW, 1, 2), firstR);
+    QTest::keyClick(variables(), Qt::Key_Down);  // Beta, whose correlations fall off
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
+    EXPECT_TRUE(results().isVisible());
+    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Beta");
+    EXPECT_NE(cellText(grid("SG_EW"), 1, 2), firstR);
     for (int k = 0; k < 10; ++k) {
-        EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 1, k + 1), QString::fromStdString(writeReal(R_EW[k], ",")));
-        EXPECT_EQ(TForm2::cellText(Form2->SG_NS, 2, k + 1), QString::number(Paires_NS[k]));
+        EXPECT_EQ(cellText(grid("SG_EW"), 1, k + 1), QString::fromStdString(writeReal(store().R_EW[k], ",")));
+        EXPECT_EQ(cellText(grid("SG_NS"), 2, k + 1), QString::number(store().Paires_NS[k]));
     }
+
+    click(results(), "Button1");
+    ASSERT_TRUE(chart().isVisible());
+    click(chart(), "ButtAffiche");
+    EXPECT_TRUE(takeMessages().empty());
+    // A red segment below the reference line at r = 1: Beta's pair counts were read.
+    const QImage image = control<TChartCanvas>(chart(), "Canvas")->image();
+    EXPECT_TRUE(hasColour(image, QRect(52, 60, 600, 390), QColor(255, 0, 0)));
 }
 
 TEST_F(MainWindowTest, AideShowsOneHelpWindowThatKeepsWhatWasTyped)
 {
-    click(Form1->ButtAide);
-    ASSERT_TRUE(Form_Aide->isVisible());
-    Form_Aide->Memo_Aide->moveCursor(QTextCursor::End);
-    QTest::keyClicks(Form_Aide->Memo_Aide, "Ma note");
-    click(Form1->ButtAide);
-    EXPECT_TRUE(Form_Aide->isVisible());
+    click(mainWindow(), "ButtAide");
+    ASSERT_TRUE(help().isVisible());
+    auto* memo = control<QPlainTextEdit>(help(), "Memo_Aide");
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, "Ma note");
+    click(mainWindow(), "ButtAide");
+    EXPECT_TRUE(help().isVisible());
 
-    click(Form_Aide->Butt_Aide);
-    EXPECT_FALSE(Form_Aide->isVisible());
-    click(Form1->ButtAide);
-    EXPECT_TRUE(Form_Aide->Memo_Aide->toPlainText().endsWith("Ma note"));
-    EXPECT_EQ(stateOf(*Form1), Start);
+    click(help(), "Butt_Aide");
+    EXPECT_FALSE(help().isVisible());
+    click(mainWindow(), "ButtAide");
+    EXPECT_TRUE(help().isVisible());
+    EXPECT_TRUE(memo->toPlainText().endsWith("Ma note"));
+    EXPECT_EQ(stateOf(mainWindow()), Start);
 }
 
 TEST_F(MainWindowTest, FermerClosesTheMainWindowWhateverIsOpen)
 {
-    QSignalSpy closed(Form1, &TForm1::closed);
-    click(Form1->ButtAide);
-    click(Form1->ButtFermer);
+    QSignalSpy closed(&mainWindow(), &TForm1::closed);
+    click(mainWindow(), "ButtAide");
+    click(mainWindow(), "ButtFermer");
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_FALSE(mainWindow().isVisible());
     EXPECT_TRUE(takeMessages().empty());
 }
 
@@ -489,6 +479,6 @@ TEST_F(MainWindowTest, LocaleChangeReadsTheSeparatorAgain)
 {
     geolago::ui::setDecimalSeparator("#");
     QEvent change(QEvent::LocaleChange);
-    QApplication::sendEvent(Form1, &change);
+    QApplication::sendEvent(&mainWindow(), &change);
     EXPECT_EQ(geolago::ui::decimalSeparator(), geolago::ui::separatorOf(QLocale::system()));
 }

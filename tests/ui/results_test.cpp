@@ -2,114 +2,106 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTableWidget>
 
 #include "windows_fixture.h"
 
 using namespace geolago;
 
-namespace {
-
-// Values whose texts show the single-precision noise, as the correlations leave them.
-void fillTables()
-{
-    for (int k = 0; k <= MaxMailles; ++k) {
-        R_EW[k] = static_cast<double>(static_cast<float>(0.8));
-        R_NS[k] = -0.25;
-        Paires_EW[k] = 100 - k;
-        Paires_NS[k] = k;
+class ResultsTest : public WindowsTest {
+protected:
+    // Values whose texts show the single-precision noise, as the correlations leave them.
+    void fillTables()
+    {
+        Store& s = store();
+        for (int k = 0; k <= MaxMailles; ++k) {
+            s.R_EW[k] = static_cast<double>(static_cast<float>(0.8));
+            s.R_NS[k] = -0.25;
+            s.Paires_EW[k] = 100 - k;
+            s.Paires_NS[k] = k;
+        }
+        s.R_EW[0] = 1.0;
+        s.R_NS[0] = static_cast<double>(0.99999994f);
+        s.R_EW[9] = 0.0;
+        s.R_NS[9] = static_cast<double>(0.00001f);
     }
-    R_EW[0] = 1.0;
-    R_NS[0] = static_cast<double>(0.99999994f);
-    R_EW[9] = 0.0;
-    R_NS[9] = static_cast<double>(0.00001f);
-}
-
-}  // namespace
-
-class ResultsTest : public WindowsTest {};
+    QTableWidget* grid(const char* name) { return control<QTableWidget>(results(), name); }
+    QString label() { return control<QLabel>(results(), "Label3")->text(); }
+};
 
 TEST_F(ResultsTest, TenCellsGiveTheHeaderAndShiftsZeroToNine)
 {
     fillTables();
-    NBMailles = 10;
-    Nom_Var = "Ouvriers";
-    Form2->show();
+    store().NBMailles = 10;
+    store().Nom_Var = "Ouvriers";
+    results().showFigures();
 
-    EXPECT_EQ(Form2->windowTitle(), "Results");
-    EXPECT_EQ(Form2->Label3->text(), "Ouvriers");
-    for (QTableWidget* grid : {Form2->SG_EW, Form2->SG_NS}) {
-        EXPECT_EQ(TForm2::rowCount(grid), 11);
-        EXPECT_EQ(grid->columnCount(), 3);
-        EXPECT_EQ(TForm2::cellText(grid, 0, 0), "Maille");
-        EXPECT_EQ(TForm2::cellText(grid, 1, 0), "  R  ");
-        EXPECT_EQ(TForm2::cellText(grid, 2, 0), "Paires de points");
+    EXPECT_EQ(label(), "Ouvriers");
+    for (const QTableWidget* g : {grid("SG_EW"), grid("SG_NS")}) {
+        EXPECT_EQ(rowCount(g), 11);
+        EXPECT_EQ(g->columnCount(), 3);
+        EXPECT_EQ(cellText(g, 0, 0), "Maille");
+        EXPECT_EQ(cellText(g, 1, 0), "  R  ");
+        EXPECT_EQ(cellText(g, 2, 0), "Paires de points");
         for (int k = 0; k < 10; ++k)
-            EXPECT_EQ(TForm2::cellText(grid, 0, k + 1), QString::number(k));
-        EXPECT_EQ(grid->rowHeight(0), 24);
-        EXPECT_EQ(grid->horizontalHeader()->height(), 24);
-        EXPECT_FALSE(grid->item(0, 1)->flags() & Qt::ItemIsEditable);
+            EXPECT_EQ(cellText(g, 0, k + 1), QString::number(k));
+        EXPECT_FALSE(g->item(0, 1)->flags() & Qt::ItemIsEditable);
     }
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 1, 1), "1");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 1, 2), "0,800000011920929");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 1, 10), "0");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 2, 1), "100");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 2, 10), "91");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_NS, 1, 1), "0,999999940395355");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_NS, 1, 2), "-0,25");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_NS, 1, 10), "9,99999974737875E-6");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_NS, 2, 10), "9");
-
-    EXPECT_EQ(Form2->SG_EW->columnWidth(1), 132);
-    EXPECT_EQ(Form2->SG_NS->columnWidth(1), 146);
+    const QTableWidget* ew = grid("SG_EW");
+    const QTableWidget* ns = grid("SG_NS");
+    EXPECT_EQ(cellText(ew, 1, 1), "1");
+    EXPECT_EQ(cellText(ew, 1, 2), "0,800000011920929");
+    EXPECT_EQ(cellText(ew, 1, 10), "0");
+    EXPECT_EQ(cellText(ew, 2, 1), "100");
+    EXPECT_EQ(cellText(ew, 2, 10), "91");
+    EXPECT_EQ(cellText(ns, 1, 1), "0,999999940395355");
+    EXPECT_EQ(cellText(ns, 1, 2), "-0,25");
+    EXPECT_EQ(cellText(ns, 1, 10), "9,99999974737875E-6");
+    EXPECT_EQ(cellText(ns, 2, 10), "9");
 }
 
 TEST_F(ResultsTest, ThirtyCellsScrollUnderTheFixedHeader)
 {
     fillTables();
-    NBMailles = 30;
-    Form2->show();
-    for (QTableWidget* grid : {Form2->SG_EW, Form2->SG_NS}) {
-        EXPECT_EQ(TForm2::rowCount(grid), 31);
-        EXPECT_EQ(TForm2::cellText(grid, 0, 30), "29");
-        QTRY_VERIFY(grid->verticalScrollBar()->isVisible());
-        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
-        EXPECT_TRUE(grid->horizontalHeader()->isVisible());
+    store().NBMailles = 30;
+    results().showFigures();
+    for (QTableWidget* g : {grid("SG_EW"), grid("SG_NS")}) {
+        EXPECT_EQ(rowCount(g), 31);
+        EXPECT_EQ(cellText(g, 0, 30), "29");
+        QTRY_VERIFY(g->verticalScrollBar()->isVisible());
+        g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+        EXPECT_TRUE(g->horizontalHeader()->isVisible());
     }
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 2, 30), "71");
-    EXPECT_EQ(TForm2::cellText(Form2->SG_NS, 2, 30), "29");
+    EXPECT_EQ(cellText(grid("SG_EW"), 2, 30), "71");
+    EXPECT_EQ(cellText(grid("SG_NS"), 2, 30), "29");
 }
 
 TEST_F(ResultsTest, ShownAgainAfterFermerWithFewerCellsShowsOnlyTheNewRows)
 {
     fillTables();
-    NBMailles = 30;
-    Nom_Var = "Une variable au nom long";
-    Form2->show();
-    R_EW[4] = 0.5;
-    Form2->show();  // already visible: the figures stay
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 1, 5), "0,800000011920929");
-    click(Form2->ButtFermer);
-    EXPECT_FALSE(Form2->isVisible());
-    EXPECT_EQ(TForm2::rowCount(Form2->SG_EW), 31);  // hidden, not emptied
+    store().NBMailles = 30;
+    store().Nom_Var = "Une variable au nom long";
+    results().showFigures();
+    click(results(), "ButtFermer");
+    EXPECT_FALSE(results().isVisible());
+    EXPECT_EQ(rowCount(grid("SG_EW")), 31);  // hidden, not emptied
 
-    NBMailles = 5;
-    Nom_Var = "Court";
-    Form2->show();
-    EXPECT_EQ(TForm2::rowCount(Form2->SG_EW), 6);
-    EXPECT_EQ(TForm2::cellText(Form2->SG_EW, 1, 5), "0,5");
-    EXPECT_EQ(Form2->Label3->text(), "Court");
+    store().NBMailles = 5;
+    store().Nom_Var = "Court";
+    store().R_EW[4] = 0.5;
+    results().showFigures();
+    EXPECT_EQ(rowCount(grid("SG_EW")), 6);
+    EXPECT_EQ(cellText(grid("SG_EW"), 1, 5), "0,5");
+    EXPECT_EQ(label(), "Court");
 }
 
 TEST_F(ResultsTest, GraphiqueOpensTheChartBlank)
 {
-    NBMailles = 10;
-    Form2->show();
-    click(Form2->Button1);
-    ASSERT_TRUE(Form4->isVisible());
-    const QImage canvas = Form4->Canvas->image();
+    store().NBMailles = 10;
+    results().showFigures();
+    click(results(), "Button1");
+    ASSERT_TRUE(chart().isVisible());
+    const QImage canvas = control<TChartCanvas>(chart(), "Canvas")->image();
     for (const QPoint p : {QPoint(50, 100), QPoint(400, 250), QPoint(60, 55)})
         EXPECT_EQ(canvas.pixelColor(p), QColor(Qt::black));
     EXPECT_TRUE(takeMessages().empty());

@@ -1,26 +1,27 @@
 #pragma once
-// The four windows of the program, created afresh for each test as the program creates
-// them, with the message boxes replaced by a recorder and a folder for data files.
+// The four windows of the program, created and wired afresh for each test as the program
+// does it, on a store of the test's own, with the message boxes replaced by a recorder
+// and a folder for data files.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "Graphique.h"
-#include "Page_1.h"
-#include "Resultats.h"
-#include "Texte_Aide.h"
 #include "messages.h"
 #include "regional.h"
 #include "store.h"
+#include "windows.h"
 
 struct Shown {
     enum Kind { Information, Error } kind;
@@ -35,7 +36,6 @@ inline void PrintTo(const Shown& shown, std::ostream* out)
 
 inline Shown info(const char* text) { return {Shown::Information, QString::fromUtf8(text)}; }
 inline Shown error(const char* text) { return {Shown::Error, QString::fromUtf8(text)}; }
-inline Shown error(const QString& text) { return {Shown::Error, text}; }
 
 class RecordedMessages : public geolago::ui::MessageSink {
 public:
@@ -44,36 +44,49 @@ public:
     std::vector<Shown> shown;
 };
 
+// The control of `window` whose object name is `name`; a missing one fails the test.
+template <typename Control = QWidget>
+Control* control(const QWidget& window, const char* name)
+{
+    Control* found = window.findChild<Control*>(QString::fromLatin1(name));
+    if (!found)
+        throw std::logic_error(std::string("no control named ") + name);
+    return found;
+}
+
+// Whether any pixel of `area` has `colour`.
+inline bool hasColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
 class WindowsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder_.isValid());
-        geolago::resetStore();
         geolago::ui::setMessageSink(&messages_);
         geolago::ui::setDecimalSeparator(",");
-        Form1 = new TForm1;
-        Form1->show();
-        Form2 = new TForm2;
-        Form4 = new TForm4;
-        Form_Aide = new TForm_Aide;
-        Form1->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+        windows_ = std::make_unique<geolago::app::Windows>(*store_);
+        mainWindow().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
     }
 
     void TearDown() override
     {
-        delete Form_Aide;
-        delete Form4;
-        delete Form2;
-        delete Form1;
-        Form_Aide = nullptr;
-        Form4 = nullptr;
-        Form2 = nullptr;
-        Form1 = nullptr;
+        windows_.reset();
         geolago::ui::setMessageSink(nullptr);
-        geolago::resetStore();
     }
+
+    geolago::Store& store() { return *store_; }
+    TForm1& mainWindow() { return windows_->mainWindow(); }
+    TForm2& results() { return windows_->results(); }
+    TForm4& chart() { return windows_->chart(); }
+    TForm_Aide& help() { return windows_->help(); }
 
     // Writes `bytes` into `name` in the test's folder; returns the file's path.
     QString writeFile(const QString& name, const QByteArray& bytes)
@@ -86,24 +99,36 @@ protected:
     }
     QString pathOf(const QString& name) const { return folder_.filePath(name); }
 
-    // Replaces the text of a field as a user would: select all, then type.
+    // Replaces the text of field `name` as a user would: select all, then type.
+    static void type(const QWidget& window, const char* name, const QString& text)
+    {
+        type(control<QLineEdit>(window, name), text);
+    }
     static void type(QLineEdit* field, const QString& text)
     {
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Delete);
-        typeText(field, text);
-    }
-    // Key presses carrying `text`, accented letters included.
-    static void typeText(QWidget* widget, const QString& text)
-    {
         for (const QChar c : text) {
             if (c.unicode() < 0x80)
-                QTest::keyClick(widget, c.toLatin1());
+                QTest::keyClick(field, c.toLatin1());
             else
-                QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
-    static void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Presses button `name` with the mouse.
+    static void click(const QWidget& window, const char* name)
+    {
+        QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
+    }
+
+    // A string grid's rows, the header row included, and the text of its cell (col, row),
+    // row 0 being the header.
+    static int rowCount(const QTableWidget* grid) { return grid->rowCount() + 1; }
+    static QString cellText(const QTableWidget* grid, int col, int row)
+    {
+        const QTableWidgetItem* item = row == 0 ? grid->horizontalHeaderItem(col) : grid->item(row - 1, col);
+        return item ? item->text() : QString();
+    }
 
     // Messages shown since the last call.
     std::vector<Shown> takeMessages()
@@ -113,6 +138,9 @@ protected:
         return shown;
     }
 
+private:
     RecordedMessages messages_;
     QTemporaryDir folder_;
+    std::unique_ptr<geolago::Store> store_ = std::make_unique<geolago::Store>();
+    std::unique_ptr<geolago::app::Windows> windows_;
 };
