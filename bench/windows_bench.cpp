@@ -1,17 +1,17 @@
 // The time of the windows' steps on the largest input, on the offscreen platform: the
-// real handlers of the main window, the results window and the chart window, each
-// followed by the events it leaves pending (layout and painting), and the start-up of
-// the program until its main window is on the screen. The message boxes are replaced by
+// buttons of the main window, the results window and the chart window pressed, each
+// press followed by the events it leaves pending (layout and painting), and the start-up
+// of the program until its main window is on the screen. The windows are created and
+// wired as the program does it, on the shared store. The message boxes are replaced by
 // a recorder, so a step's time is its own work without the wait for "OK".
 //   geolago-windows-bench [--benchmark_repetitions=10 --benchmark_report_aggregates_only=true]
 
 #include <benchmark/benchmark.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include <chrono>
@@ -23,13 +23,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Graphique.h"
-#include "Page_1.h"
-#include "Resultats.h"
-#include "Texte_Aide.h"
 #include "bench_data.h"
 #include "messages.h"
 #include "regional.h"
+#include "store.h"
+#include "windows.h"
 
 extern char** environ;
 
@@ -44,6 +42,29 @@ public:
 
 Recorder recorder;
 std::filesystem::path folder;
+geolago::app::Windows* windows = nullptr;
+
+// Control `name` of `window`, found by its object name.
+template <typename Control>
+Control* control(QWidget& window, const char* name)
+{
+    return window.findChild<Control*>(QString::fromLatin1(name));
+}
+
+void setText(const char* field, const std::string& text)
+{
+    control<QLineEdit>(windows->mainWindow(), field)->setText(QString::fromStdString(text));
+}
+
+// Presses button `name` of `window`; the handler runs in its guard, as on a mouse click.
+void press(QWidget& window, const char* name)
+{
+    control<QAbstractButton>(window, name)->click();
+}
+void press(const char* name)
+{
+    press(windows->mainWindow(), name);
+}
 
 void settle()
 {
@@ -77,48 +98,48 @@ void measure(benchmark::State& state, Step step)
 // The store as each step finds it after the steps before it, on the largest file.
 void fillInputs()
 {
-    Form1->EdNom_Fich->setText(QString::fromStdString(geolago::bench::writeLargestFile(folder.string())));
-    Form1->EdNBPoints->setText("1000");
-    Form1->EdNBVar->setText("30");
-    Form1->radioButton(0)->click();
-    Form1->EdNBMailles->setText("30");
+    setText("EdNom_Fich", geolago::bench::writeLargestFile(folder.string()));
+    setText("EdNBPoints", "1000");
+    setText("EdNBVar", "30");
+    press("yesButton");
+    setText("EdNBMailles", "30");
     const auto names = folder / "noms.txt";
     std::ofstream out(names);
     for (int v = 1; v <= geolago::bench::Variables; ++v)
         out << "Variable " << v << "\n";
     out.close();
-    Form1->EdNomsVars->setText(QString::fromStdString(names.string()));
-    Form1->ButtLit_DataClick();
-    Form1->ButtNBMaillesClick();
-    Form1->ButtLit_Noms_VarsClick();
-    Form1->Combobox_Var->setCurrentIndex(0);
-    Form1->ButtChoixVarClick();
-    Form1->ButtCalculerClick();
-    Form2->Button1Click();
+    setText("EdNomsVars", names.string());
+    press("ButtLit_Data");
+    press("ButtNBMailles");
+    press("ButtLit_Noms_Vars");
+    control<QComboBox>(windows->mainWindow(), "Combobox_Var")->setCurrentIndex(0);
+    press("ButtChoixVar");
+    press("ButtCalculer");
+    press(windows->results(), "Button1");
     settle();
 }
 
 void LitData(benchmark::State& state)
 {
-    measure(state, [] { Form1->ButtLit_DataClick(); });
+    measure(state, [] { press("ButtLit_Data"); });
 }
 BENCHMARK(LitData)->Unit(benchmark::kMillisecond);
 
 void Valider(benchmark::State& state)
 {
-    measure(state, [] { Form1->ButtNBMaillesClick(); });
+    measure(state, [] { press("ButtNBMailles"); });
 }
 BENCHMARK(Valider)->Unit(benchmark::kMillisecond);
 
 void ValiderFichier(benchmark::State& state)
 {
-    measure(state, [] { Form1->ButtLit_Noms_VarsClick(); });
+    measure(state, [] { press("ButtLit_Noms_Vars"); });
 }
 BENCHMARK(ValiderFichier)->Unit(benchmark::kMillisecond);
 
 void ValiderLaVariable(benchmark::State& state)
 {
-    measure(state, [] { Form1->ButtChoixVarClick(); });
+    measure(state, [] { press("ButtChoixVar"); });
 }
 BENCHMARK(ValiderLaVariable)->Unit(benchmark::kMillisecond);
 
@@ -126,13 +147,13 @@ BENCHMARK(ValiderLaVariable)->Unit(benchmark::kMillisecond);
 // filled as on the first press.
 void Calculer(benchmark::State& state)
 {
-    measure(state, [] { Form1->ButtCalculerClick(); }, [] { Form2->hide(); });
+    measure(state, [] { press("ButtCalculer"); }, [] { windows->results().hide(); });
 }
 BENCHMARK(Calculer)->Unit(benchmark::kMillisecond);
 
 void AfficherCorrelogramme(benchmark::State& state)
 {
-    measure(state, [] { Form4->ButtAfficheClick(); });
+    measure(state, [] { press(windows->chart(), "ButtAffiche"); });
 }
 BENCHMARK(AfficherCorrelogramme)->Unit(benchmark::kMillisecond);
 
@@ -183,12 +204,8 @@ int startUpMode(int argc, char** argv)
     QApplication application(argc, argv);
     geolago::ui::setApplicationTitle(geolago::ui::titleFromProgramPath(QCoreApplication::applicationFilePath()));
     geolago::ui::readDecimalSeparator();
-    Form1 = new TForm1;
-    Form1->showMaximized();
-    Form2 = new TForm2;
-    Form4 = new TForm4;
-    Form_Aide = new TForm_Aide;
-    if (!QTest::qWaitForWindowExposed(Form1))
+    geolago::app::Windows startedWindows(geolago::sharedStore());
+    if (!QTest::qWaitForWindowExposed(&startedWindows.mainWindow()))
         return 1;
     std::fputc('!', stdout);
     std::fflush(stdout);
@@ -208,12 +225,9 @@ int main(int argc, char** argv)
     geolago::ui::setMessageSink(&recorder);
     geolago::ui::readDecimalSeparator();
     folder = std::filesystem::temp_directory_path() / ("geolago-windows-bench-" + std::to_string(::getpid()));
-    Form1 = new TForm1;
-    Form1->showMaximized();
-    Form2 = new TForm2;
-    Form4 = new TForm4;
-    Form_Aide = new TForm_Aide;
-    if (!QTest::qWaitForWindowExposed(Form1))
+    geolago::app::Windows benchWindows(geolago::sharedStore());
+    windows = &benchWindows;
+    if (!QTest::qWaitForWindowExposed(&benchWindows.mainWindow()))
         return 1;
     fillInputs();
     if (!recorder.errors.empty()) {
