@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -159,7 +158,7 @@ bool TForm1::event(QEvent* e)
         break;
     case QEvent::LocaleChange:
         // The regional settings changed while the program runs.
-        readDecimalSeparator();
+        guarded(readDecimalSeparator);
         break;
     default:
         break;

@@ -36,14 +36,14 @@ State stateOf(const TForm1& form)
 }
 
 constexpr State Start{false, false, false, true, false, false};
-constexpr State LayoutChosen{true, false, false, true, false, false};
+constexpr State RowsChosen{true, false, false, true, false, false};
 constexpr State PointsRead{true, true, false, true, false, false};
 constexpr State CellsSet{true, true, true, true, false, false};
 constexpr State NamesLoaded{true, true, true, true, true, false};
 constexpr State VariableChosen{true, true, true, false, true, true};
 constexpr State Computed{true, true, true, true, true, true};
 
-// 100 points on a 10 x 10 lattice, numbered, with two variables of different patterns.
+// 100 points on a 10 x 10 lattice, with point numbers and two variables of different patterns.
 QByteArray latticeFile()
 {
     QByteArray rows;
@@ -127,9 +127,9 @@ TEST_F(MainWindowTest, StartsMaximisedAloneWithTheCursorInTheFileFieldAndOnlyThe
 TEST_F(MainWindowTest, CompleteRoadPassesThroughEveryStateOfTheTable)
 {
     chooseRows(false);
-    EXPECT_EQ(stateOf(mainWindow()), LayoutChosen);
+    EXPECT_EQ(stateOf(mainWindow()), RowsChosen);
     chooseRows(true);  // another choice changes nothing
-    EXPECT_EQ(stateOf(mainWindow()), LayoutChosen);
+    EXPECT_EQ(stateOf(mainWindow()), RowsChosen);
 
     readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
