@@ -93,4 +93,11 @@ void Remplit_Grille(Store& store)
             grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
 }
 
+double shiftDistance(const Store& store, Direction direction, std::int32_t k)
+{
+    const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin
+                                                        : static_cast<Ext>(store.XMax) - store.XMin;
+    return toDouble(divide(k * extent, store.NBMailles));
+}
+
 }  // namespace geolago
