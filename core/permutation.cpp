@@ -1,6 +1,7 @@
 #include "permutation.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <utility>
 
@@ -115,6 +116,7 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         std::fill(std::begin(row), std::end(row), -1);
     for (int i = 1; i <= store.NBPoints; ++i) {
         const TMaille cell = store.Maille_Point[i];
+        assert(cell.IX >= 0 && cell.IX <= n && cell.IY >= 0 && cell.IY <= n);
         std::int32_t& slot = slotOf[cell.IX][cell.IY];
         if (slot < 0) {
             slot = static_cast<std::int32_t>(slotPoints_.size());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -146,6 +147,7 @@ void test(ShiftsSignificance& shifts, const std::vector<float>& rows, std::size_
 
 Significance testSignificance(const Store& store, const SignificanceRequest& request)
 {
+    assert(request.permutations <= MaxPermutations);
     const std::uint8_t first = request.first;
     const std::uint8_t second = request.second != 0 ? request.second : first;
     const std::int32_t cells = store.NBMailles;
