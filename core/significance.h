@@ -32,11 +32,13 @@ struct ShiftSignificance {
     // The correlation, single precision widened, as R_EW / R_NS hold it; none with fewer
     // than 5 pairs or when its computation faults.
     std::optional<double> r;
-    // The fault that the computation of r met at this shift; the other shifts go on.
+    // The fault the computation met at this shift, where Correlation_EW / NS would stop; the
+    // other shifts go on. A cell value beyond single precision faults even below 5 pairs.
     std::optional<FloatFailure::Kind> fault;
 
-    // Permutations that gave an r at this shift: those with a fault here are left out of
-    // this shift only. 0 when K = 0 or the shift has no r.
+    // Permutations that gave an r at this shift: one with a fault here is left out of this
+    // shift only, one whose cells cannot be aggregated out of every shift. 0 when K = 0 or
+    // the shift has no r.
     std::int32_t used = 0;
     // Two-sided p = (1 + permutations with |r| >= |r observed|, ties counting) / (1 + used),
     // in extended precision rounded to double; none when used = 0.
