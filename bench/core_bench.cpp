@@ -16,6 +16,7 @@
 #include "analysis.h"
 #include "bench_data.h"
 #include "reader.h"
+#include "significance.h"
 #include "store.h"
 
 extern char** environ;
@@ -138,6 +139,33 @@ void WholePipeline(benchmark::State& state)
     }
 }
 BENCHMARK(WholePipeline);
+
+// Both correlograms of variable 1 with 999 permutations on 1 then 2 threads: what the
+// window runs for one variable.
+void PermutationTestOneVariable(benchmark::State& state)
+{
+    prepareGrid();
+    const SignificanceRequest request{.first = 1, .permutations = 999, .threads = static_cast<unsigned>(state.range(0))};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(testSignificance(store, request).eastWest[1].p);
+}
+BENCHMARK(PermutationTestOneVariable)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Every variable with 999 permutations on 1 then 2 threads, after the placement: the
+// permutation tests of geolago-cli --all.
+void PermutationTestAllVariables(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        Calcul_Mailles(store);
+        for (int v = 1; v <= bench::Variables; ++v) {
+            const SignificanceRequest request{.first = static_cast<std::uint8_t>(v), .permutations = 999,
+                                              .threads = static_cast<unsigned>(state.range(0))};
+            benchmark::DoNotOptimize(testSignificance(store, request).eastWest[1].p);
+        }
+    }
+}
+BENCHMARK(PermutationTestAllVariables)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // geolago-cli --all on the largest file, start to exit, its output thrown away.
 void CliAll(benchmark::State& state)

@@ -37,6 +37,11 @@ inline std::int32_t lastShift(Direction direction, std::int32_t cells)
     return direction == Direction::EastWest ? cells - 1 : cells - 2;
 }
 
+// The distance shift k spans in the coordinates' unit, k (YMax - YMin) / N east-west (which
+// pairs along Y) and k (XMax - XMin) / N north-south, in extended precision rounded to
+// double. Needs the extent of Calcul_Mailles for N = NBMailles >= 1.
+double shiftDistance(const Store& store, Direction direction, std::int32_t k);
+
 // The correlogram of `direction` for N = `cells`: every filled cell of `first` with both
 // indices in 1..N paired with the filled cell of `second` k cells further, for k = 0 up
 // to lastShift(). Both grids come from the same placement, so they are filled alike; with

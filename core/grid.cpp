@@ -75,7 +75,7 @@ void Remplit_Grille(Store& store)
 
     for (int i = 1; i <= store.NBPoints; ++i) {
         TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
-        cell.Somme = toDouble(static_cast<Ext>(cell.Somme) + store.Donnees[i][store.Num_Var]);
+        cell.Somme = plain::addToCell(cell.Somme, store.Donnees[i][store.Num_Var]);
         ++cell.Nb;
         cell.Remplie = 1;
     }
@@ -89,12 +89,15 @@ void Remplit_Grille(Store& store)
     store.PourCent = toDouble(divide(static_cast<Ext>(filled), static_cast<Ext>((n + 1) * (n + 1))) * 100);
 
     for (int c = 0; c <= n; ++c)
-        for (int r = 0; r <= n; ++r) {
-            TCellule& cell = grid[c][r];
-            // A single point's value is kept as it is, bit for bit.
-            if (cell.Nb > 1)
-                cell.Somme = toDouble(divide(cell.Somme, cell.Nb));
-        }
+        for (int r = 0; r <= n; ++r)
+            grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
+}
+
+double shiftDistance(const Store& store, Direction direction, std::int32_t k)
+{
+    const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin
+                                                        : static_cast<Ext>(store.XMax) - store.XMin;
+    return toDouble(divide(k * extent, store.NBMailles));
 }
 
 }  // namespace geolago

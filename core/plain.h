@@ -31,9 +31,34 @@ inline std::int32_t cellIndex(Ext offset, double cellWidth, std::int32_t cells)
     return index > cells ? cells : index;
 }
 
-// The correlogram of correlate(), shift after shift and pair after pair, every value
-// rounded where it is kept and every fault raised where it happens. Writes r[k] and, for
-// shifts with enough pairs, pairs[k]; touches nothing else.
+// A cell's running sum after one more point's value: the addition in extended precision,
+// the sum kept as double.
+inline double addToCell(double sum, double value)
+{
+    return toDouble(static_cast<Ext>(sum) + value);
+}
+
+// The mean of a cell from its sum and its points; a single point's value is kept bit for
+// bit, an empty cell's 0 stays.
+inline double cellMean(double sum, std::uint32_t count)
+{
+    return count > 1 ? toDouble(divide(sum, count)) : sum;
+}
+
+// One shift of a correlogram: its pairs of filled cells, and r, which is 0 below MinPairs.
+struct ShiftFigures {
+    std::int32_t pairs = 0;
+    float r = 0;
+};
+
+// Shift k of the correlogram of correlate(), pair after pair, every value rounded where it
+// is kept and every fault raised where it happens.
+ShiftFigures shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+                          std::int32_t k);
+
+// The correlogram of correlate(), shift after shift, each as shiftFigures() gives it.
+// Writes r[k] and, for shifts with enough pairs, pairs[k]; touches nothing else. A fault
+// leaves the shifts before it written.
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
                  Correlations& r, PairCounts& pairs);
 

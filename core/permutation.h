@@ -1,0 +1,114 @@
+#pragma once
+// Internal to the core and its tests: what the permutation test (significance.h) repeats
+// for every permutation. The random draws, made the same on every platform and standard
+// library, and the correlograms of one shuffled column, computed from data prepared once
+// per analysis: which cell each point falls in and the pairs of every shift depend only
+// on the placement, which a permutation keeps.
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "analysis.h"
+#include "store.h"
+
+namespace geolago::permutation {
+
+// xoshiro256**, started from SplitMix64; the same sequence everywhere.
+class Random {
+public:
+    // The generator of block `block` of the permutations of seed S: its four words are the
+    // first four SplitMix64 outputs from the state mix(S xor mix(block)), mix being the
+    // SplitMix64 output function.
+    static Random forBlock(std::uint64_t seed, std::uint64_t block);
+
+    std::uint64_t next();
+
+    // A draw in 0..bound-1, bound >= 1, every value equally likely: the top 32 bits of a
+    // draw, x, give the high word of x times bound, x being drawn again while the low word
+    // falls among the first 2^32 mod bound values, which would bias the result.
+    std::uint32_t below(std::uint32_t bound);
+
+private:
+    std::uint64_t s_[4] = {};
+};
+
+// Permutations are drawn in blocks of this many, block b (permutations b x BlockSize
+// onwards) from Random::forBlock(S, b): the figures are the same however the blocks are
+// spread over threads.
+inline constexpr std::int32_t BlockSize = 16;
+
+// Fisher-Yates: for i from size - 1 down to 1, values[i] swapped with values[below(i + 1)].
+void shuffle(std::span<double> values, Random& random);
+
+// r of one shift of a permutation, or NoR when the shift has fewer than 5 pairs or its
+// computation faults. r itself is never NaN: a NaN is a fault.
+inline constexpr float NoR = std::numeric_limits<float>::quiet_NaN();
+
+// Per thread: the cells of the permutation being computed.
+struct Workspace {
+    std::vector<double> means;
+    std::vector<float> singles;
+    std::unique_ptr<Grid> grid;  // made for the rare permutation that faults
+};
+
+// The two correlograms of variable `first` against variable `second` (the same variable
+// for the auto-correlogram) for any column of values of `second`, as Remplit_Grille then
+// correlate() give them on a store whose column was replaced, bit for bit.
+class Correlograms {
+public:
+    // Prepared from the placement of `store` (Calcul_Mailles done for N = NBMailles) and
+    // columns `first` and `second`, 1-based. Throws FloatFailure when the cells of `first`
+    // cannot be aggregated (a sum beyond the double range), as Remplit_Grille would.
+    Correlograms(const Store& store, std::uint8_t first, std::uint8_t second);
+
+    bool crossed() const { return crossed_; }
+
+    // The column of `second` for points 1..P, point i at index i - 1.
+    const std::vector<double>& secondColumn() const { return secondColumn_; }
+
+    // The number of shifts of `direction`, lastShift() + 1 (0 when there is none).
+    std::int32_t shifts(Direction direction) const;
+    // The pairs of filled cells behind shift k, 0 <= k < shifts(direction).
+    std::int32_t pairs(Direction direction, std::int32_t k) const;
+
+    // r of every shift with `values` as the column of `second` (point i at index i - 1):
+    // the east-west shifts then the north-south ones into `r`, which holds
+    // shifts(EastWest) + shifts(NorthSouth) values; NoR where a shift has no r. With
+    // `second` the same as `first`, the column is that of both cells of every pair. A
+    // permutation whose aggregation faults has no r at any shift; one whose correlation
+    // faults at some shifts is computed again shift by shift, the plain way, and keeps the
+    // r of the others.
+    void figures(std::span<const double> values, Workspace& workspace, std::span<float> r) const;
+
+private:
+    // The filled cells of the grid, in slots; the pairs of a direction as slot pairs.
+    struct Pairs {
+        std::vector<std::uint16_t> first, second;
+        int start[MaxMailles + 2] = {};
+        std::int32_t last = -1;
+    };
+
+    // The plain road, shift by shift, for cells whose fast figures met a fault.
+    void shiftByShift(Workspace& workspace, std::span<float> r) const;
+    // The grid Remplit_Grille leaves for these cell means, cells [0..N][0..N].
+    void toGrid(const std::vector<double>& means, Grid& grid) const;
+
+    std::int32_t cells_ = 0;
+    bool crossed_ = false;
+    std::vector<std::uint16_t> pointSlot_;  // point i at index i - 1
+    std::vector<std::uint32_t> slotPoints_;
+    std::vector<TMaille> slotCell_;
+    std::vector<std::uint16_t> innerSlots_;  // slots with both indices in 1..N
+    Pairs pairs_[2];                         // EastWest, NorthSouth
+    std::vector<double> secondColumn_;
+    // The fixed first variable of a crossed correlogram.
+    std::vector<double> firstMeans_;
+    std::vector<float> firstSingles_;
+    bool firstSinglesFinite_ = true;
+    std::unique_ptr<Grid> firstGrid_;
+};
+
+}  // namespace geolago::permutation

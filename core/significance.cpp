@@ -1,0 +1,180 @@
+#include "significance.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "extended.h"
+#include "permutation.h"
+#include "plain.h"
+
+namespace geolago {
+
+namespace {
+
+// The observed figures of one direction: correlate() on the grids Remplit_Grille leaves,
+// and when it meets a fault, the plain definition shift by shift so that the other shifts
+// keep their r.
+ShiftsSignificance observed(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+                            const permutation::Correlograms& prepared)
+{
+    ShiftsSignificance shifts(static_cast<std::size_t>(prepared.shifts(direction)));
+    for (std::int32_t k = 0; k < prepared.shifts(direction); ++k)
+        shifts[static_cast<std::size_t>(k)].pairs = prepared.pairs(direction, k);
+    try {
+        Correlations r;
+        PairCounts pairs;
+        correlate(direction, first, second, cells, r, pairs);
+        for (std::int32_t k = 0; k < prepared.shifts(direction); ++k)
+            if (pairs[k] >= plain::MinPairs)
+                shifts[static_cast<std::size_t>(k)].r = r[k];
+    } catch (const FloatFailure&) {
+        for (std::int32_t k = 0; k < prepared.shifts(direction); ++k) {
+            ShiftSignificance& shift = shifts[static_cast<std::size_t>(k)];
+            try {
+                const plain::ShiftFigures figures = plain::shiftFigures(direction, first, second, cells, k);
+                if (figures.pairs >= plain::MinPairs)
+                    shift.r = figures.r;
+            } catch (const FloatFailure& failure) {
+                shift.fault = failure.kind();
+            }
+        }
+    }
+    return shifts;
+}
+
+// r of every shift of permutations 0..K-1, row p for permutation p, NoR where it has none.
+std::vector<float> permutedFigures(const permutation::Correlograms& prepared, const SignificanceRequest& request,
+                                   std::size_t columns)
+{
+    const std::int32_t count = request.permutations;
+    std::vector<float> rows(static_cast<std::size_t>(count) * columns);
+    const std::int32_t blocks = (count + permutation::BlockSize - 1) / permutation::BlockSize;
+    std::atomic<std::int32_t> nextBlock{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+
+    // Each thread takes the next block not yet taken until none is left.
+    auto work = [&] {
+        try {
+            permutation::Workspace workspace;
+            std::vector<double> column;
+            for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
+                permutation::Random random = permutation::Random::forBlock(request.seed, static_cast<std::uint64_t>(block));
+                const std::int32_t end = std::min(count, (block + 1) * permutation::BlockSize);
+                for (std::int32_t p = block * permutation::BlockSize; p < end; ++p) {
+                    column = prepared.secondColumn();
+                    permutation::shuffle(column, random);
+                    prepared.figures(column, workspace,
+                                     std::span<float>(rows).subspan(static_cast<std::size_t>(p) * columns, columns));
+                }
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> hold(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+            nextBlock = blocks;
+        }
+    };
+
+    unsigned threads = request.threads != 0 ? request.threads : std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, static_cast<unsigned>(std::max(blocks, 1)));
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer threads: the blocks are shared among those that started
+        }
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return rows;
+}
+
+// The value at fortieths `q` (1 for 2.5 %, 39 for 97.5 %) of `values` by linear
+// interpolation between order statistics; reorders `values`.
+double quantile(std::vector<float>& values, std::int64_t q)
+{
+    const std::int64_t h = static_cast<std::int64_t>(values.size() - 1) * q;  // (n - 1) q, in fortieths
+    const auto below = values.begin() + h / 40;
+    std::nth_element(values.begin(), below, values.end());
+    const Ext x = *below;
+    if (h % 40 == 0)
+        return toDouble(x);
+    const Ext next = *std::min_element(below + 1, values.end());
+    return toDouble(x + divide(h % 40, 40) * (next - x));
+}
+
+// The test of every shift that has an observed r, from column `column` onwards of `rows`.
+void test(ShiftsSignificance& shifts, const std::vector<float>& rows, std::size_t columns, std::size_t column)
+{
+    std::vector<float> values;
+    for (std::size_t k = 0; k < shifts.size(); ++k) {
+        ShiftSignificance& shift = shifts[k];
+        if (!shift.r)
+            continue;
+        const double observedSize = std::fabs(*shift.r);
+        values.clear();
+        std::int64_t asExtreme = 0;
+        for (std::size_t row = column + k; row < rows.size(); row += columns) {
+            const float r = rows[row];
+            if (std::isnan(r))
+                continue;
+            values.push_back(r);
+            if (std::fabs(static_cast<double>(r)) >= observedSize)
+                ++asExtreme;
+        }
+        shift.used = static_cast<std::int32_t>(values.size());
+        if (values.empty())
+            continue;
+        shift.p = toDouble(divide(static_cast<Ext>(1 + asExtreme), static_cast<Ext>(1 + values.size())));
+        shift.low = quantile(values, 1);
+        shift.high = quantile(values, 39);
+    }
+}
+
+}  // namespace
+
+Significance testSignificance(const Store& store, const SignificanceRequest& request)
+{
+    assert(request.permutations <= MaxPermutations);
+    const std::uint8_t first = request.first;
+    const std::uint8_t second = request.second != 0 ? request.second : first;
+    const std::int32_t cells = store.NBMailles;
+
+    // The grids as Remplit_Grille leaves them, on a copy of the store.
+    auto copy = std::make_unique<Store>(store);
+    copy->Num_Var = first;
+    Remplit_Grille(*copy);
+    const auto firstGrid = std::make_unique<Grid>(copy->Grille);
+    if (second != first) {
+        copy->Num_Var = second;
+        Remplit_Grille(*copy);
+    }
+    const Grid& secondGrid = copy->Grille;
+
+    const permutation::Correlograms prepared(store, first, second);
+    Significance result;
+    result.eastWest = observed(Direction::EastWest, *firstGrid, secondGrid, cells, prepared);
+    result.northSouth = observed(Direction::NorthSouth, *firstGrid, secondGrid, cells, prepared);
+    if (request.permutations <= 0)
+        return result;
+
+    const std::size_t columns = result.eastWest.size() + result.northSouth.size();
+    const std::vector<float> rows = permutedFigures(prepared, request, columns);
+    test(result.eastWest, rows, columns, 0);
+    test(result.northSouth, rows, columns, result.eastWest.size());
+    return result;
+}
+
+}  // namespace geolago

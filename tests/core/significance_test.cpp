@@ -1,0 +1,318 @@
+// Correlograms with a permutation test: the observed figures against the analysis steps,
+// the permuted ones against the plain road (Remplit_Grille on a shuffled column, then each
+// shift by its definition), the statistics on random and on structured data, and the
+// figures on any number of threads.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <tuple>
+
+#include "permutation.h"
+#include "plain.h"
+#include "reader.h"
+#include "significance.h"
+#include "test_support.h"
+
+namespace geolago::testing {
+namespace {
+
+using permutation::NoR;
+constexpr Direction Both[] = {Direction::EastWest, Direction::NorthSouth};
+
+// A uniform draw in [0, 1), the same with every standard library.
+double uniform(std::mt19937_64& random)
+{
+    return static_cast<double>(random() >> 11) * 0x1.0p-53;
+}
+
+// Every figure of a result, shift after shift (NaN for none), to compare bit for bit.
+std::vector<double> figuresOf(const geolago::Significance& result)
+{
+    const double none = std::nan("");
+    std::vector<double> all;
+    for (const Direction direction : Both)
+        for (const ShiftSignificance& s : result.of(direction))
+            all.insert(all.end(), {double(s.pairs), s.r.value_or(none), s.fault ? double(*s.fault) : none,
+                                   double(s.used), s.p.value_or(none), s.low.value_or(none), s.high.value_or(none)});
+    return all;
+}
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+class Significance : public StoreTest {
+protected:
+    // The shipped example, 80 districts and 12 variables, placed with N = 10.
+    void readExample()
+    {
+        store.NBPoints = 80;
+        store.NBVar = 12;
+        Lit_Data(store, GEOLAGO_EXAMPLES_DIR "/quartiers.txt", true);
+        store.NBMailles = 10;
+        Calcul_Mailles(store);
+    }
+    // `points` points, on the lattice 0..N x 0..N (one per cell, point x (N + 1) + y + 1
+    // in cell [x][y]) or scattered, with `variables` columns of value().
+    template <typename Value>
+    void place(int points, bool lattice, int variables, int cells, std::mt19937_64& random, Value value)
+    {
+        store.NBPoints = points;
+        store.NBVar = variables;
+        for (int i = 1; i <= points; ++i) {
+            store.Coord[i][1] = lattice ? (i - 1) / (cells + 1) : 100 * uniform(random);
+            store.Coord[i][2] = lattice ? (i - 1) % (cells + 1) : 70 * uniform(random);
+            for (int v = 1; v <= variables; ++v)
+                store.Donnees[i][v] = value();
+        }
+        store.NBMailles = cells;
+        Calcul_Mailles(store);
+    }
+    std::vector<double> column(std::uint8_t v)
+    {
+        std::vector<double> values;
+        for (int i = 1; i <= store.NBPoints; ++i)
+            values.push_back(store.Donnees[i][v]);
+        return values;
+    }
+
+    // r of every shift, east-west then north-south, the plain way with `values` as the
+    // column of `second`; NoR where a shift has no r.
+    std::vector<float> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values)
+    {
+        const std::int32_t n = store.NBMailles;
+        std::vector<float> r(static_cast<std::size_t>(n + std::max(n - 1, 0)), NoR);
+        auto copy = std::make_unique<Store>(store);
+        auto firstGrid = std::make_unique<geolago::Grid>();
+        try {
+            for (int i = 1; i <= store.NBPoints; ++i)
+                copy->Donnees[i][second] = values[static_cast<std::size_t>(i - 1)];
+            copy->Num_Var = first;
+            Remplit_Grille(*copy);
+            *firstGrid = copy->Grille;
+            copy->Num_Var = second;
+            Remplit_Grille(*copy);
+        } catch (const FloatFailure&) {
+            return r;
+        }
+        auto out = r.begin();
+        for (const Direction direction : Both)
+            for (std::int32_t k = 0; k <= lastShift(direction, n); ++k, ++out)
+                try {
+                    const auto figures = plain::shiftFigures(direction, *firstGrid, copy->Grille, n, k);
+                    *out = figures.pairs >= plain::MinPairs ? figures.r : NoR;
+                } catch (const FloatFailure&) {
+                }
+        return r;
+    }
+    // The observed r of a result as plainFigures() gives them, a fault named where a shift
+    // with enough pairs has none (one with fewer can fault as well), and no test.
+    void expectObservedAsDefined(const geolago::Significance& result, std::uint8_t first, std::uint8_t second)
+    {
+        std::vector<float> r;
+        for (const Direction direction : Both)
+            for (const ShiftSignificance& shift : result.of(direction)) {
+                r.push_back(shift.r ? static_cast<float>(*shift.r) : NoR);
+                EXPECT_TRUE(shift.fault ? !shift.r : shift.r || shift.pairs < plain::MinPairs);
+                EXPECT_TRUE(shift.used == 0 && !shift.p && !shift.low && !shift.high);
+            }
+        const auto expected = plainFigures(first, second, column(second));
+        ASSERT_EQ(r.size(), expected.size());
+        EXPECT_EQ(std::memcmp(r.data(), expected.data(), r.size() * sizeof(float)), 0);
+    }
+};
+
+TEST_F(Significance, ObservedFiguresAreThoseOfTheAnalysis)
+{
+    readExample();
+    for (std::uint8_t v = 1; v <= 12; ++v) {
+        const auto result = testSignificance(store, {.first = v});
+        expectObservedAsDefined(result, v, v);
+        // The tables Remplit_Grille and Correlation_EW / NS leave: r, and the pairs of
+        // the shifts that have one.
+        store.Num_Var = v;
+        Remplit_Grille(store);
+        Correlation_EW(store);
+        Correlation_NS(store);
+        for (const auto& [shifts, r, pairs] : {std::tuple{&result.eastWest, &store.R_EW, &store.Paires_EW},
+                                               std::tuple{&result.northSouth, &store.R_NS, &store.Paires_NS}})
+            for (std::int32_t k = 0; k < std::ssize(*shifts); ++k) {
+                const ShiftSignificance& shift = (*shifts)[static_cast<std::size_t>(k)];
+                EXPECT_TRUE(shift.r.value_or(0.0) == (*r)[k] && (shift.r ? shift.pairs : 0) == (*pairs)[k]);
+            }
+        EXPECT_TRUE(!result.eastWest[9].r && result.eastWest[9].pairs < plain::MinPairs);
+    }
+}
+
+TEST_F(Significance, CrossCorrelogramOfAVariableWithItselfIsItsAutoCorrelogram)
+{
+    readExample();
+    // Against a copy of itself, a variable takes the crossed road.
+    store.NBVar = 13;
+    for (int i = 1; i <= 80; ++i)
+        store.Donnees[i][13] = store.Donnees[i][7];
+    EXPECT_TRUE(sameBits(figuresOf(testSignificance(store, {.first = 7, .second = 13})),
+                         figuresOf(testSignificance(store, {.first = 7, .second = 7}))));
+}
+
+// Observed and permuted, crossed and auto, with and without faults.
+TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
+{
+    std::mt19937_64 random(11);
+    permutation::Workspace workspace;
+    for (int round = 0; round < 120; ++round) {
+        const int cells = round % 10 == 0 ? MaxMailles : 2 + static_cast<int>(random() % 12);
+        // Ordinary values; few distinct ones; squares beyond single precision; sums beyond
+        // the double range in a cell.
+        const int kind = static_cast<int>(random() % 4);
+        place(2 + static_cast<int>(random() % 400), false, 2, cells, random, [&] {
+            const double u = uniform(random);
+            return kind == 1 ? std::floor(3 * u) : kind == 2 && u < 0.02 ? 3e19 : kind == 3 && u < 0.02 ? 1.5e308 : 1000 * u - 400;
+        });
+        for (const std::uint8_t first : {1, 2}) {  // crossed, then auto
+            std::unique_ptr<permutation::Correlograms> prepared;
+            try {
+                prepared = std::make_unique<permutation::Correlograms>(store, first, 2);
+            } catch (const FloatFailure&) {
+                continue;  // A cannot be aggregated
+            }
+            try {
+                expectObservedAsDefined(testSignificance(store, {.first = first, .second = 2}), first, 2);
+            } catch (const FloatFailure&) {  // nor B
+                EXPECT_TRUE(std::ranges::all_of(plainFigures(first, 2, column(2)), [](float r) { return std::isnan(r); }));
+            }
+            auto values = prepared->secondColumn();
+            std::vector<float> r(plainFigures(first, 2, values).size());
+            auto draws = permutation::Random::forBlock(round, first);
+            for (int p = 0; p < 6; ++p, permutation::shuffle(values, draws)) {
+                prepared->figures(values, workspace, r);
+                const auto expected = plainFigures(first, 2, values);
+                ASSERT_EQ(std::memcmp(r.data(), expected.data(), r.size() * sizeof(float)), 0)
+                    << "round " << round << ", N = " << cells << ", kind " << kind << ", permutation " << p;
+            }
+        }
+    }
+}
+
+TEST_F(Significance, SameSeedSameFiguresOnAnyNumberOfThreads)
+{
+    readExample();
+    auto run = [&](unsigned threads, std::uint64_t seed) {
+        return figuresOf(testSignificance(store, {.first = 4, .second = 1, .permutations = 333, .seed = seed, .threads = threads}));
+    };
+    const auto one = run(1, 1);
+    for (const unsigned threads : {2u, 3u, 8u})
+        EXPECT_TRUE(sameBits(run(threads, 1), one)) << threads << " threads";
+    EXPECT_FALSE(sameBits(run(2, 2), one));  // the seed counts
+}
+
+TEST_F(Significance, RandomDataAreSignificantInAboutFivePercentOfShifts)
+{
+    std::mt19937_64 random(2024);
+    place(400, false, MaxVar, 10, random, [&] { return uniform(random); });
+    int tests = 0, significant = 0;
+    for (std::uint8_t v = 1; v <= MaxVar; ++v) {
+        const auto result = testSignificance(store, {.first = v, .permutations = 199, .seed = v});
+        for (const Direction direction : Both)
+            for (const auto& shift : result.of(direction))
+                if (shift.p) {
+                    ++tests;
+                    significant += *shift.p < 0.05;
+                }
+    }
+    EXPECT_GT(tests, 400);
+    EXPECT_NEAR(static_cast<double>(significant) / tests, 0.05, 0.03) << significant << " of " << tests;
+}
+
+TEST_F(Significance, StructuredVariablesOfTheExample)
+{
+    readExample();
+    // r far above the envelope at shift 1: trends, the dense centre and the broad wave in
+    // both directions, the strips of 5 and 6 in the direction that runs along them.
+    auto expectStructure = [&](std::uint8_t v, Direction direction) {
+        const auto shift = testSignificance(store, {.first = v, .permutations = 999}).of(direction)[1];
+        EXPECT_TRUE(*shift.p < 0.01 && *shift.r > *shift.high) << "variable " << int(v);
+    };
+    for (const std::uint8_t v : {1, 2, 4, 7, 8, 9, 10})
+        for (const Direction direction : Both)
+            expectStructure(v, direction);
+    expectStructure(5, Direction::EastWest);
+    expectStructure(6, Direction::NorthSouth);
+    // The diagonal bands of 12 repeat every 3 districts, about 3.5 cells: r passes near 0
+    // at shift 1 and is far below the envelope at shift 2.
+    const auto bands = testSignificance(store, {.first = 12, .permutations = 999});
+    for (const Direction direction : Both)
+        EXPECT_TRUE(*bands.of(direction)[2].p < 0.01 && *bands.of(direction)[2].r < *bands.of(direction)[2].low);
+    const auto noise = testSignificance(store, {.first = 3, .permutations = 999});
+    EXPECT_TRUE(*noise.eastWest[1].p > 0.05 && *noise.northSouth[1].p > 0.05);
+}
+
+TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
+{
+    // A square beyond single precision at the origin, in a cell of index 0, which is never
+    // paired: the observed figures have no fault, but a permutation that moves it into an
+    // inner cell faults at the shifts whose pairs take that cell.
+    std::mt19937_64 random(9);
+    place(49, true, 1, 6, random, [&] { return uniform(random); });
+    store.Donnees[1][1] = 1e20;
+    constexpr std::int32_t permutations = 200;
+    const auto result = testSignificance(store, {.first = 1, .permutations = permutations, .seed = 7});
+
+    // The same permutations the plain way: r per permutation (row) and shift (column).
+    std::vector<std::vector<float>> rows;
+    auto draws = permutation::Random::forBlock(7, 0);
+    for (std::int32_t p = 0; p < permutations; ++p) {
+        if (p % permutation::BlockSize == 0)
+            draws = permutation::Random::forBlock(7, static_cast<std::uint64_t>(p / permutation::BlockSize));
+        auto values = column(1);
+        permutation::shuffle(values, draws);
+        rows.push_back(plainFigures(1, 1, values));
+    }
+    std::size_t c = 0;
+    for (const Direction direction : Both)
+        for (const auto& shift : result.of(direction)) {
+            std::vector<double> r;
+            int asExtreme = 0;
+            for (const auto& row : rows)
+                if (!std::isnan(row[c])) {
+                    r.push_back(row[c]);
+                    asExtreme += std::fabs(r.back()) >= std::fabs(*shift.r);
+                }
+            ++c;
+            EXPECT_EQ(shift.used, std::ssize(r));
+            EXPECT_DOUBLE_EQ(*shift.p, (1.0 + asExtreme) / (1.0 + r.size()));
+            std::sort(r.begin(), r.end());
+            auto quantile = [&](double q) {  // linear between order statistics
+                const double h = (r.size() - 1) * q;
+                const auto lo = static_cast<std::size_t>(h);
+                return r[lo] + (h - lo) * (r[std::min(lo + 1, r.size() - 1)] - r[lo]);
+            };
+            EXPECT_DOUBLE_EQ(*shift.low, quantile(0.025));
+            EXPECT_DOUBLE_EQ(*shift.high, quantile(0.975));
+        }
+    // Shift 0 takes every inner cell, the last shift only those of the first and last rows.
+    EXPECT_TRUE(0 < result.eastWest[0].used && result.eastWest[0].used < result.eastWest[5].used
+                && result.eastWest[5].used < permutations);
+}
+
+TEST_F(Significance, DistancesFollowTheExtents)
+{
+    // X over 0..300 and Y over 0..40 with N = 4: east-west shifts step by 10 (along Y),
+    // north-south ones by 75 (along X).
+    store.NBPoints = 2;
+    store.Coord[1][2] = 40;
+    store.Coord[2][1] = 300;
+    store.NBMailles = 4;
+    Calcul_Mailles(store);
+    for (int k = 0; k <= 3; ++k)
+        EXPECT_TRUE(shiftDistance(store, Direction::EastWest, k) == 10.0 * k
+                    && shiftDistance(store, Direction::NorthSouth, k) == 75.0 * k);
+    readExample();
+    EXPECT_DOUBLE_EQ(shiftDistance(store, Direction::EastWest, 3), 3 * (store.YMax - store.YMin) / 10);
+    EXPECT_DOUBLE_EQ(shiftDistance(store, Direction::NorthSouth, 7), 7 * (store.XMax - store.XMin) / 10);
+}
+
+}  // namespace
+}  // namespace geolago::testing
