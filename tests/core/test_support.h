@@ -64,8 +64,9 @@ std::optional<Expected> expectFailure(Action action, const std::string& message)
 template <typename Action>
 void expectIoFailure(Action action, int code, const std::string& message)
 {
-    if (const auto failure = expectFailure<IoFailure>(action, message))
+    if (const auto failure = expectFailure<IoFailure>(action, message)) {
         EXPECT_EQ(failure->code(), code);
+    }
 }
 
 inline const std::string Invalid = "Opération en virgule flottante incorrecte";
