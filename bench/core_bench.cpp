@@ -167,12 +167,13 @@ void PermutationTestAllVariables(benchmark::State& state)
 }
 BENCHMARK(PermutationTestAllVariables)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// geolago-cli --all on the largest file, start to exit, its output thrown away.
+// geolago-cli --all on the largest file, start to exit, its output thrown away; with
+// the argument, that many permutations of every variable.
 void CliAll(benchmark::State& state)
 {
     const std::string cli = GEOLAGO_CLI_PATH;
     std::vector<std::string> args = {cli, largestFile(), "--points", "1000", "--vars", "30", "--numbered",
-                                     "--cells", "30", "--all"};
+                                     "--cells", "30", "--all", "--permutations", std::to_string(state.range(0))};
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -195,7 +196,7 @@ void CliAll(benchmark::State& state)
     }
     posix_spawn_file_actions_destroy(&actions);
 }
-BENCHMARK(CliAll)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(CliAll)->Arg(0)->Arg(999)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

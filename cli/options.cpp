@@ -4,9 +4,9 @@ namespace geolago::cli {
 
 std::string usageLine()
 {
-    return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N]"
-           " [--names FICHIER_NOMS] (--variable K)... [--all] [--format text|tsv|json]"
-           " [--decimal-comma]";
+    return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
+           " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
+           " [--seed S] [--format text|tsv|json] [--decimal-comma]";
 }
 
 std::string helpText()
@@ -19,17 +19,26 @@ std::string helpText()
         "  --points P             nombre de points à lire (0 à 1000)\n"
         "  --vars V               nombre de variables par ligne (0 à 30)\n"
         "  --numbered             chaque ligne commence par un numéro de point\n"
-        "  --cells N              nombre de mailles par côté (1 à 30, 10 par défaut)\n"
+        "  --cells N              nombre de mailles par côté (1 à 30, 10 par défaut) ; une liste\n"
+        "                         (5,10,20) ou une plage (5..30) donne un bloc de lignes par N\n"
         "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne\n"
         "  --variable K           variable à analyser : sa position, ou avec --names son nom\n"
         "                         (un texte qui se lit comme un entier est une position) ;\n"
         "                         peut être répétée\n"
         "  --all                  toutes les variables, de 1 à V\n"
+        "  --cross A:B            corrélogramme croisé : les mailles de A avec celles de B\n"
+        "                         décalées (positions ou noms) ; peut être répétée\n"
+        "  --permutations K       test par permutations de chaque décalage (0 à 100000,\n"
+        "                         0 par défaut) : p bilatéral et enveloppe à 2,5 % et 97,5 %\n"
+        "  --seed S               graine des permutations (1 par défaut)\n"
         "  --format FORMAT        text (par défaut), tsv ou json\n"
         "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
         "  --help                 affiche cette aide\n"
         "\n"
-        "P, V, N et K se lisent comme des entiers : décimal, ou hexadécimal après $, x ou 0x.\n"
+        "P, V, N, K et les positions se lisent comme des entiers : décimal, ou hexadécimal\n"
+        "après $, x ou 0x. Chaque ligne donne, pour un décalage, la distance qu'il couvre, r, les\n"
+        "paires de mailles et, avec --permutations, p et l'enveloppe ; un nombre qui n'existe\n"
+        "pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
         "Code de sortie : 0 si tout est calculé, 1 sur un refus ou un échec du calcul\n"
         "(message sur la sortie d'erreur), 2 sur une ligne de commande incorrecte.\n";
 }
@@ -49,7 +58,7 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed;
     bool rowsAreNumbered = false, decimalComma = false;
     bool optionsEnded = false;
 
@@ -99,7 +108,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
             decimalComma = true;
         } else if (name == "--all") {
             flag();
-            options.variables.push_back({std::string(), true});
+            options.variables.push_back({VariableRequest::Kind::All, std::string()});
         } else if (name == "--points") {
             setOnce(points, name, value());
         } else if (name == "--vars") {
@@ -111,7 +120,13 @@ Options parseCommandLine(const std::vector<std::string>& args)
         } else if (name == "--format") {
             setOnce(format, name, value());
         } else if (name == "--variable") {
-            options.variables.push_back({value(), false});
+            options.variables.push_back({VariableRequest::Kind::One, value()});
+        } else if (name == "--cross") {
+            options.variables.push_back({VariableRequest::Kind::Cross, value()});
+        } else if (name == "--permutations") {
+            setOnce(permutations, name, value());
+        } else if (name == "--seed") {
+            setOnce(seed, name, value());
         } else {
             throw UsageError("option inconnue : " + arg);
         }
@@ -124,13 +139,17 @@ Options parseCommandLine(const std::vector<std::string>& args)
     if (!vars)
         throw UsageError("l'option --vars manque");
     if (options.variables.empty())
-        throw UsageError("aucune variable demandée (--variable K ou --all)");
+        throw UsageError("aucune variable demandée (--variable K, --all ou --cross A:B)");
 
     options.pointsFile = *pointsFile;
     options.points = *points;
     options.vars = *vars;
     if (cells)
         options.cells = *cells;
+    if (permutations)
+        options.permutations = *permutations;
+    if (seed)
+        options.seed = *seed;
     options.namesFile = names;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;

@@ -11,10 +11,11 @@ namespace geolago::cli {
 
 enum class Format { Text, Tsv, Json };
 
-// One --variable (a position or a name, as typed) or one --all.
+// One --variable (a position or a name, as typed), one --all, or one --cross A:B.
 struct VariableRequest {
-    std::string text;
-    bool all = false;
+    enum class Kind { One, All, Cross };
+    Kind kind = Kind::One;
+    std::string text;  // the position or name; for a cross-correlogram "A:B" as typed
 };
 
 struct Options {
@@ -22,10 +23,12 @@ struct Options {
     std::string pointsFile;
     std::string points;          // P, as typed
     std::string vars;            // V, as typed
-    std::string cells = "10";    // N, as typed
+    std::string cells = "10";    // N, a list "5,10,20" or a range "5..30", as typed
     bool rowsAreNumbered = false;  // --numbered
     std::optional<std::string> namesFile;
     std::vector<VariableRequest> variables;  // in command-line order
+    std::string permutations = "0";          // K, as typed
+    std::string seed = "1";                  // S, as typed
     Format format = Format::Text;
     bool decimalComma = false;
 };

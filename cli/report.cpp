@@ -50,6 +50,19 @@ std::string hexEscape(unsigned char c)
     return buffer;
 }
 
+// The directions in the order they are written, with their labels and the axis along
+// which each pairs its cells.
+struct DirectionRows {
+    const char* label;
+    const char* along;
+    const std::vector<Lag>& lags;
+};
+
+std::vector<DirectionRows> directionsOf(const VariableResult& result)
+{
+    return {{"E_W", "Y", result.eastWest}, {"N_S", "X", result.northSouth}};
+}
+
 class TextWriter : public ReportWriter {
 public:
     TextWriter(std::string separator, std::ostream& out) : separator_(std::move(separator)), out_(out) {}
@@ -60,15 +73,23 @@ public:
     {
         if (written_++ > 0)
             out_ << '\n';
-        out_ << "Variable " << writeInteger(result.position) << " : " << result.name << '\n';
-        out_ << "Mailles remplies : " << writeReal(result.fill, separator_) << " %\n\n";
-        out_ << pad("E_W", sideWidth) << "N_S\n";
-        const std::string header = pad("Maille", shiftWidth) + pad("R", rWidth) + "Paires de points";
-        out_ << pad(header, sideWidth) << header << '\n';
-        for (std::size_t k = 0; k < result.eastWest.size(); ++k) {
-            const std::string shift = writeInteger(static_cast<std::int32_t>(k));
-            out_ << pad(row(shift, result.eastWest[k]), sideWidth) << row(shift, result.northSouth[k])
+        out_ << "Variable " << writeInteger(result.variable.position) << " : " << result.variable.name << '\n';
+        if (result.with)
+            out_ << "Croisée avec la variable " << writeInteger(result.with->position) << " : " << result.with->name
                  << '\n';
+        out_ << "Mailles : " << writeInteger(result.cells) << '\n';
+        out_ << "Mailles remplies : " << writeReal(result.fill, separator_) << " %\n";
+        for (const DirectionRows& direction : directionsOf(result)) {
+            out_ << '\n' << direction.label << " (paires le long de " << direction.along << ")\n";
+            out_ << pad("Maille", shiftWidth) << pad("Distance", realWidth) << pad("R", realWidth)
+                 << pad("Paires", pairsWidth) << pad("p", realWidth) << pad("Bas", realWidth) << "Haut\n";
+            for (std::size_t k = 0; k < direction.lags.size(); ++k) {
+                const Lag& lag = direction.lags[k];
+                out_ << pad(writeInteger(static_cast<std::int32_t>(k)), shiftWidth)
+                     << pad(writeReal(lag.distance, separator_), realWidth) << pad(real(lag.r), realWidth)
+                     << pad(writeInteger(lag.pairs), pairsWidth) << pad(real(lag.p), realWidth)
+                     << pad(real(lag.low), realWidth) << real(lag.high) << '\n';
+            }
         }
         out_.flush();
     }
@@ -77,7 +98,7 @@ public:
 
 private:
     // The longest real text, "-0.000999999999999999", has 21 characters.
-    static constexpr std::size_t shiftWidth = 8, rWidth = 23, sideWidth = 52;
+    static constexpr std::size_t shiftWidth = 8, realWidth = 23, pairsWidth = 8;
 
     static std::string pad(std::string text, std::size_t width)
     {
@@ -88,9 +109,10 @@ private:
         return text;
     }
 
-    std::string row(const std::string& shift, const Lag& lag) const
+    // A number that does not exist is a dash.
+    std::string real(const std::optional<double>& value) const
     {
-        return pad(shift, shiftWidth) + pad(writeReal(lag.r, separator_), rWidth) + writeInteger(lag.pairs);
+        return value ? writeReal(*value, separator_) : "-";
     }
 
     std::string separator_;
@@ -104,27 +126,34 @@ public:
 
     void begin(const RunContext&) override
     {
-        out_ << "variable\tfill\tdirection\tshift\tr\tpairs\n";
+        out_ << "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\n";
         out_.flush();
     }
 
     void variable(const VariableResult& result) override
     {
-        const std::string fill = writeReal(result.fill, separator_);
-        auto rows = [&](const char* direction, const std::vector<Lag>& lags) {
-            for (std::size_t k = 0; k < lags.size(); ++k)
-                out_ << result.name << '\t' << fill << '\t' << direction << '\t'
-                     << writeInteger(static_cast<std::int32_t>(k)) << '\t'
-                     << writeReal(lags[k].r, separator_) << '\t' << writeInteger(lags[k].pairs) << '\n';
-        };
-        rows("E_W", result.eastWest);
-        rows("N_S", result.northSouth);
+        const std::string leading = result.variable.name + '\t' + (result.with ? result.with->name : "") + '\t'
+            + writeInteger(result.cells) + '\t' + writeReal(result.fill, separator_) + '\t';
+        for (const DirectionRows& direction : directionsOf(result))
+            for (std::size_t k = 0; k < direction.lags.size(); ++k) {
+                const Lag& lag = direction.lags[k];
+                out_ << leading << direction.label << '\t' << writeInteger(static_cast<std::int32_t>(k)) << '\t'
+                     << writeReal(lag.distance, separator_) << '\t' << real(lag.r) << '\t'
+                     << writeInteger(lag.pairs) << '\t' << real(lag.p) << '\t' << real(lag.low) << '\t'
+                     << real(lag.high) << '\n';
+            }
         out_.flush();
     }
 
     void finish(const std::optional<std::string>&) override { out_.flush(); }
 
 private:
+    // A number that does not exist is NA, which R and pandas read as missing.
+    std::string real(const std::optional<double>& value) const
+    {
+        return value ? writeReal(*value, separator_) : "NA";
+    }
+
     std::string separator_;
     std::ostream& out_;
 };
@@ -137,9 +166,11 @@ public:
     {
         out_ << "{\"file\": " << jsonString(context.pointsFile)
              << ", \"numbered\": " << (context.rowsAreNumbered ? "true" : "false")
-             << ", \"points\": " << context.points << ", \"vars\": " << context.vars
-             << ", \"cells\": " << context.cells
-             << ", \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
+             << ", \"points\": " << context.points << ", \"vars\": " << context.vars << ", \"cells\": [";
+        for (std::size_t i = 0; i < context.cells.size(); ++i)
+            out_ << (i > 0 ? ", " : "") << context.cells[i];
+        out_ << "],\n \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
+             << ", \"permutations\": " << context.permutations << ", \"seed\": " << context.seed
              << ",\n \"results\": [";
         out_.flush();
     }
@@ -147,11 +178,26 @@ public:
     void variable(const VariableResult& result) override
     {
         out_ << (written_++ > 0 ? ",\n  " : "\n  ");
-        out_ << "{\"position\": " << result.position << ", \"name\": " << jsonString(result.name)
-             << ", \"fill\": " << jsonNumber(result.fill) << ",\n   \"E_W\": ";
-        lags(result.eastWest);
-        out_ << ",\n   \"N_S\": ";
-        lags(result.northSouth);
+        out_ << "{\"position\": " << result.variable.position << ", \"name\": " << jsonString(result.variable.name)
+             << ", \"with\": ";
+        if (result.with)
+            out_ << "{\"position\": " << result.with->position << ", \"name\": " << jsonString(result.with->name)
+                 << '}';
+        else
+            out_ << "null";
+        out_ << ", \"cells\": " << result.cells << ", \"fill\": " << jsonNumber(result.fill);
+        for (const DirectionRows& direction : directionsOf(result)) {
+            out_ << ",\n   \"" << direction.label << "\": [";
+            for (std::size_t k = 0; k < direction.lags.size(); ++k) {
+                const Lag& lag = direction.lags[k];
+                out_ << (k > 0 ? ",\n    " : "\n    ") << "{\"shift\": " << k
+                     << ", \"distance\": " << jsonNumber(lag.distance) << ", \"r\": " << number(lag.r)
+                     << ", \"pairs\": " << lag.pairs << ", \"p\": " << number(lag.p)
+                     << ", \"low\": " << number(lag.low) << ", \"high\": " << number(lag.high)
+                     << ", \"permutations_used\": " << lag.used << '}';
+            }
+            out_ << ']';
+        }
         out_ << '}';
         out_.flush();
     }
@@ -166,14 +212,7 @@ public:
     }
 
 private:
-    void lags(const std::vector<Lag>& lags)
-    {
-        out_ << '[';
-        for (std::size_t k = 0; k < lags.size(); ++k)
-            out_ << (k > 0 ? ", " : "") << "{\"shift\": " << k << ", \"r\": " << jsonNumber(lags[k].r)
-                 << ", \"pairs\": " << lags[k].pairs << '}';
-        out_ << ']';
-    }
+    static std::string number(const std::optional<double>& value) { return value ? jsonNumber(*value) : "null"; }
 
     std::ostream& out_;
     int written_ = 0;

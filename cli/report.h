@@ -1,6 +1,6 @@
 #pragma once
 // Writing the results of geolago-cli in its three formats. A report is written as the
-// run goes: begin() once the points are placed, variable() for each variable completed
+// run goes: begin() once the points are read, variable() for each correlogram completed
 // (the stream is flushed after it, so a later failure keeps it on the output), finish()
 // at the end with the message of the failure that stopped the run, if any.
 
@@ -15,17 +15,30 @@
 
 namespace geolago::cli {
 
-// One line of a correlogram: the correlation and the pairs behind it at one shift.
+// One row of a correlogram: shift k, the distance it spans in the coordinates' unit,
+// the correlation and the pairs behind it (0 when r has fewer than 5 pairs, as the
+// windows show it), and the permutation test (nothing without permutations).
 struct Lag {
-    double r = 0.0;
+    double distance = 0.0;
+    std::optional<double> r;
     std::int32_t pairs = 0;
+    std::int32_t used = 0;  // permutations that gave an r at this shift
+    std::optional<double> p, low, high;
 };
 
-// What one variable gave: its position, its name (bytes from the names file, or the
-// position in decimal), the fill percentage and both correlograms, shifts 0..N-1.
-struct VariableResult {
+// A variable as the command names it: its position and its name (bytes from the names
+// file, or the position in decimal).
+struct Named {
     int position = 0;
     std::string name;
+};
+
+// One correlogram: a variable, or a variable crossed with another (`with`), for one N,
+// with the fill percentage and both directions, shifts 0..N-1.
+struct VariableResult {
+    Named variable;
+    std::optional<Named> with;
+    std::int32_t cells = 0;
     double fill = 0.0;
     std::vector<Lag> eastWest;
     std::vector<Lag> northSouth;
@@ -37,8 +50,10 @@ struct RunContext {
     bool rowsAreNumbered = false;
     std::int32_t points = 0;
     std::int32_t vars = 0;
-    std::int32_t cells = 0;
+    std::vector<std::int32_t> cells;
     std::optional<std::string> namesFile;
+    std::int32_t permutations = 0;
+    std::uint64_t seed = 1;
 };
 
 class ReportWriter {

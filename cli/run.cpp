@@ -1,7 +1,9 @@
 #include "run.h"
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "analysis.h"
 #include "failures.h"
@@ -10,6 +12,7 @@
 #include "reader.h"
 #include "refusals.h"
 #include "report.h"
+#include "significance.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -59,18 +62,95 @@ std::string nameOf(std::int64_t position, const std::optional<std::vector<std::s
     return writeInteger(static_cast<std::int32_t>(position));
 }
 
-// Takes the results of the variable just computed out of the store.
-VariableResult collectResult(const Store& store)
+// The cell counts of --cells: one whole number, a list "5,10,20" or a range "5..30",
+// each N read as a typed count and checked.
+std::vector<std::int32_t> cellCounts(const std::string& text)
 {
-    VariableResult result;
-    result.position = store.Num_Var;
-    result.name = store.Nom_Var;
-    result.fill = store.PourCent;
-    for (int k = 0; k < store.NBMailles; ++k) {
-        result.eastWest.push_back({store.R_EW[k], store.Paires_EW[k]});
-        result.northSouth.push_back({store.R_NS[k], store.Paires_NS[k]});
+    std::vector<std::int32_t> counts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (const std::size_t dots = item.find(".."); dots != std::string::npos) {
+            const std::int32_t from = convert(item.substr(0, dots));
+            const std::int32_t to = convert(item.substr(dots + 2));
+            if (from > to)
+                throw Refusal("La plage de mailles " + item + " est vide !");
+            for (std::int64_t n = from; n <= to; ++n) {
+                refuseIf(refuseCellCount(static_cast<std::int32_t>(n)));
+                counts.push_back(static_cast<std::int32_t>(n));
+            }
+        } else {
+            counts.push_back(convert(item));
+            refuseIf(refuseCellCount(counts.back()));
+        }
+        if (comma == std::string::npos)
+            return counts;
+        start = comma + 1;
     }
-    return result;
+}
+
+// The seed: a decimal whole number from 0 to 2^64 - 1.
+std::uint64_t seedOf(const std::string& text)
+{
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw ConvertFailure(text);
+    return seed;
+}
+
+// The pairs of positions a request names: a variable alone (second 0) or crossed.
+std::vector<std::pair<std::int64_t, std::int64_t>> positionsOf(const VariableRequest& request, const Store& store,
+                                                               const std::optional<std::vector<std::string>>& names)
+{
+    switch (request.kind) {
+    case VariableRequest::Kind::All: {
+        std::vector<std::pair<std::int64_t, std::int64_t>> all;
+        for (std::int32_t v = 1; v <= store.NBVar; ++v)
+            all.emplace_back(v, 0);
+        return all;
+    }
+    case VariableRequest::Kind::Cross: {
+        // Names may hold ":": the first split whose two sides both name a variable.
+        const std::string& text = request.text;
+        for (std::size_t colon = text.find(':'); colon != std::string::npos; colon = text.find(':', colon + 1)) {
+            try {
+                return {{positionOf(text.substr(0, colon), names), positionOf(text.substr(colon + 1), names)}};
+            } catch (const std::exception&) {
+                if (text.find(':', colon + 1) == std::string::npos)
+                    throw;
+            }
+        }
+        throw Refusal("Un corrélogramme croisé se demande --cross A:B, pas \"" + text + "\" !");
+    }
+    case VariableRequest::Kind::One: break;
+    }
+    return {{positionOf(request.text, names), 0}};
+}
+
+// A row per shift 0..N-1 of one direction: the shifts the direction does not compute,
+// and those with fewer than 5 pairs, have no r and 0 pairs.
+std::vector<Lag> lagsOf(const Store& store, Direction direction, const ShiftsSignificance& shifts)
+{
+    std::vector<Lag> lags;
+    for (std::int32_t k = 0; k < store.NBMailles; ++k) {
+        Lag lag;
+        lag.distance = shiftDistance(store, direction, k);
+        if (k < static_cast<std::int32_t>(shifts.size())) {
+            const ShiftSignificance& shift = shifts[static_cast<std::size_t>(k)];
+            if (shift.fault)
+                throw FloatFailure(*shift.fault);  // where the correlation stops
+            lag.r = shift.r;
+            lag.pairs = shift.r ? shift.pairs : 0;
+            lag.used = shift.used;
+            lag.p = shift.p;
+            lag.low = shift.low;
+            lag.high = shift.high;
+        }
+        lags.push_back(lag);
+    }
+    return lags;
 }
 
 }  // namespace
@@ -82,41 +162,53 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         // Every count is read and checked before anything is stored.
         const std::int32_t points = convert(options.points);
         const std::int32_t vars = convert(options.vars);
-        const std::int32_t cells = convert(options.cells);
+        const std::vector<std::int32_t> cells = cellCounts(options.cells);
+        const std::int32_t permutations = convert(options.permutations);
+        const std::uint64_t seed = seedOf(options.seed);
         refuseIf(refusePointCount(points));
         refuseIf(refuseVariableCount(vars));
-        refuseIf(refuseCellCount(cells));
+        if (permutations < 0 || permutations > MaxPermutations)
+            throw Refusal("Le nombre de permutations doit être compris entre 0 et " + std::to_string(MaxPermutations)
+                          + " !");
 
         store.NBPoints = points;
         store.NBVar = vars;
         Lit_Data(store, options.pointsFile, options.rowsAreNumbered);
-        store.NBMailles = cells;
-        Calcul_Mailles(store);
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile);
 
         writer = makeWriter(options.format, options.decimalComma, out);
-        writer->begin({options.pointsFile, options.rowsAreNumbered, points, vars, cells, options.namesFile});
+        writer->begin({options.pointsFile, options.rowsAreNumbered, points, vars, cells, options.namesFile,
+                       permutations, seed});
 
-        for (const VariableRequest& request : options.variables) {
-            // Positions are resolved one request at a time, so that the variables asked
-            // before a bad one are still computed and written.
-            std::vector<std::int64_t> asked;
-            if (request.all) {
-                for (std::int32_t v = 1; v <= store.NBVar; ++v)
-                    asked.push_back(v);
-            } else {
-                asked.push_back(positionOf(request.text, names));
-            }
-            for (const std::int64_t position : asked) {
-                refuseIf(refuseVariablePosition(store, position));
-                store.Num_Var = static_cast<std::uint8_t>(position);
-                store.Nom_Var = nameOf(position, names);
-                Remplit_Grille(store);
-                Correlation_EW(store);
-                Correlation_NS(store);
-                writer->variable(collectResult(store));
+        // Each N is an analysis of its own, as if it were the only one asked.
+        for (const std::int32_t n : cells) {
+            store.NBMailles = n;
+            Calcul_Mailles(store);
+            for (const VariableRequest& request : options.variables) {
+                // Positions are resolved one request at a time, so that the variables asked
+                // before a bad one are still computed and written.
+                for (const auto& [first, second] : positionsOf(request, store, names)) {
+                    refuseIf(refuseVariablePosition(store, first));
+                    if (second != 0)
+                        refuseIf(refuseVariablePosition(store, second));
+                    store.Num_Var = static_cast<std::uint8_t>(first);
+                    store.Nom_Var = nameOf(first, names);
+                    Remplit_Grille(store);
+                    const Significance figures = testSignificance(
+                        store, {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second), permutations, seed});
+
+                    VariableResult result;
+                    result.variable = {static_cast<int>(first), store.Nom_Var};
+                    if (second != 0)
+                        result.with = Named{static_cast<int>(second), nameOf(second, names)};
+                    result.cells = n;
+                    result.fill = store.PourCent;
+                    result.eastWest = lagsOf(store, Direction::EastWest, figures.eastWest);
+                    result.northSouth = lagsOf(store, Direction::NorthSouth, figures.northSouth);
+                    writer->variable(result);
+                }
             }
         }
         writer->finish(std::nullopt);

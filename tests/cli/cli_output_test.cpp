@@ -16,16 +16,18 @@ using namespace geolago::cli;
 TEST(CommandLine, ValuesComeAfterTheOptionOrAnEqualsSign)
 {
     const Options o = parseCommandLine({"--points=80", "--vars", "12", "--variable", "Revenu", "--all",
-                                        "--variable=3", "--", "--file"});
+                                        "--cross=1:2", "--variable=3", "--", "--file"});
     EXPECT_EQ(o.pointsFile, "--file");
     EXPECT_EQ(o.points, "80");
     EXPECT_EQ(o.vars, "12");
     EXPECT_EQ(o.cells, "10");
     EXPECT_EQ(o.format, Format::Text);
-    ASSERT_EQ(o.variables.size(), 3u);  // in the order given
+    ASSERT_EQ(o.variables.size(), 4u);  // in the order given
     EXPECT_EQ(o.variables[0].text, "Revenu");
-    EXPECT_TRUE(o.variables[1].all);
-    EXPECT_EQ(o.variables[2].text, "3");
+    EXPECT_EQ(o.variables[1].kind, VariableRequest::Kind::All);
+    EXPECT_EQ(o.variables[2].kind, VariableRequest::Kind::Cross);
+    EXPECT_EQ(o.variables[2].text, "1:2");
+    EXPECT_EQ(o.variables[3].text, "3");
 }
 
 TEST(Json, StringsKeepUtf8AndEscapeEverythingElse)

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 #include "cli_fixture.h"
 #include "run.h"
@@ -48,7 +49,7 @@ protected:
 
 };
 
-const std::string tsvHeader = "variable\tfill\tdirection\tshift\tr\tpairs";
+const std::string tsvHeader = "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh";
 
 // --- Results -------------------------------------------------------------------------
 
@@ -59,7 +60,9 @@ TEST_F(CliTest, FourCornersOfASquareWithOneCellFillEverythingAndCorrelateNothing
                            "--variable", "1", "--format", "tsv"});
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.err, "");
-    EXPECT_EQ(o.out, tsvHeader + "\n1\t100\tE_W\t0\t0\t0\n1\t100\tN_S\t0\t0\t0\n");
+    // No shift has 5 pairs: no r; north-south computes no shift at all with N = 1.
+    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\n"
+                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\n");
 }
 
 TEST_F(CliTest, WorkedGridGivesTheSinglePrecisionFiguresInTheirDirections)
@@ -68,19 +71,19 @@ TEST_F(CliTest, WorkedGridGivesTheSinglePrecisionFiguresInTheirDirections)
                            "--format", "tsv"});
     ASSERT_EQ(o.status, 0) << o.err;
     // E_W shifts along the Y-cell index, N_S along the X-cell index; the shift with only
-    // 3 pairs reads 0 with 0 pairs, and the last N_S shift is not computed.
+    // 3 pairs has no r, and the last N_S shift is not computed. Cells of width 1 over
+    // 0..3 on both axes: shift k spans k.
     EXPECT_EQ(o.out, tsvHeader + "\n"
-                                 "1\t62.5\tE_W\t0\t1.00000035762787\t9\n"
-                                 "1\t62.5\tE_W\t1\t-0.970077335834503\t6\n"
-                                 "1\t62.5\tE_W\t2\t0\t0\n"
-                                 "1\t62.5\tN_S\t0\t1.00000023841858\t9\n"
-                                 "1\t62.5\tN_S\t1\t-0.949047565460205\t6\n"
-                                 "1\t62.5\tN_S\t2\t0\t0\n");
+                                 "1\t\t3\t62.5\tE_W\t0\t0\t1.00000035762787\t9\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tE_W\t1\t1\t-0.970077335834503\t6\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t0\t0\t1.00000023841858\t9\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047565460205\t6\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\n");
 
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
-    EXPECT_EQ(lines(comma.out).at(1), "1\t62,5\tE_W\t0\t1,00000035762787\t9");
-    EXPECT_EQ(lines(comma.out).at(5), "1\t62,5\tN_S\t1\t-0,949047565460205\t6");
+    EXPECT_EQ(lines(comma.out).at(1), "1\t\t3\t62,5\tE_W\t0\t0\t1,00000035762787\t9\tNA\tNA\tNA");
 }
 
 TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
@@ -91,18 +94,22 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
     const std::vector<std::string> t = lines(text.out);
     ASSERT_GE(t.size(), 7u);
     EXPECT_EQ(t[0], "Variable 1 : 1");
-    EXPECT_EQ(t[1], "Mailles remplies : 62.5 %");
-    EXPECT_NE(t[5].find("1.00000035762787"), std::string::npos);
-    EXPECT_NE(t[5].find("1.00000023841858"), std::string::npos);
-    EXPECT_LT(t[5].find("1.00000035762787"), t[5].find("1.00000023841858"));  // E_W on the left
+    EXPECT_EQ(t[2], "Mailles remplies : 62.5 %");
+    EXPECT_EQ(t[4], "E_W (paires le long de Y)");
+    EXPECT_EQ(t[6].rfind("0       0                      1.00000035762787       9       -", 0), 0u) << t[6];
+    EXPECT_EQ(t[8].rfind("2       2                      -                      0       -", 0), 0u) << t[8];
+    EXPECT_EQ(t[10], "N_S (paires le long de X)");
 
     const Outcome json = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                               "--format", "json", "--decimal-comma"});
     ASSERT_EQ(json.status, 0) << json.err;
     // Numbers are the shortest texts that read back as the stored doubles; no comma.
     EXPECT_NE(json.out.find("\"fill\": 62.5"), std::string::npos);
-    EXPECT_NE(json.out.find("{\"shift\": 0, \"r\": 1.0000003576278687, \"pairs\": 9}"), std::string::npos);
-    EXPECT_NE(json.out.find("{\"shift\": 1, \"r\": -0.9490475654602051, \"pairs\": 6}"), std::string::npos);
+    EXPECT_NE(json.out.find("{\"shift\": 0, \"distance\": 0, \"r\": 1.0000003576278687, \"pairs\": 9, "
+                            "\"p\": null, \"low\": null, \"high\": null, \"permutations_used\": 0}"),
+              std::string::npos);
+    EXPECT_NE(json.out.find("{\"shift\": 2, \"distance\": 2, \"r\": null, \"pairs\": 0, "),
+              std::string::npos);
     EXPECT_EQ(json.out.find("\"error\""), std::string::npos);
     EXPECT_EQ(json.out.substr(json.out.size() - 3), "]}\n");
 }
@@ -120,6 +127,59 @@ TEST_F(CliTest, CountsAreReadAsTypedWholeNumbers)
     EXPECT_EQ(bad.err, "'10 ' n'est pas une valeur entière correcte.\n");
 }
 
+TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
+{
+    const std::string file = nineCells();
+    const std::vector<std::string> counts = {file, "--points", "10", "--vars", "2", "--format", "tsv"};
+    auto runWith = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), counts.begin(), counts.end());
+        return run(more);
+    };
+    // Rows without the leading columns (variable, with, cells): the figures.
+    auto figures = [](const std::string& out) {
+        std::vector<std::string> rows;
+        for (const std::string& line : lines(out))
+            if (line.rfind("variable\t", 0) != 0)
+                rows.push_back(line.substr(line.find('\t', line.find('\t', line.find('\t') + 1) + 1) + 1));
+        return rows;
+    };
+    const Outcome single = runWith({"--cells", "3", "--variable", "1"});
+    ASSERT_EQ(single.status, 0) << single.err;
+
+    const Outcome crossed = runWith({"--cells", "3", "--cross", "1:1"});
+    ASSERT_EQ(crossed.status, 0) << crossed.err;
+    EXPECT_EQ(figures(crossed.out), figures(single.out));
+    EXPECT_EQ(lines(crossed.out).at(1).rfind("1\t1\t3\t", 0), 0u);
+
+    // A sweep: each block is the run of its N alone.
+    const Outcome swept = runWith({"--cells", "2..3", "--variable", "1"});
+    ASSERT_EQ(swept.status, 0) << swept.err;
+    const std::vector<std::string> all = figures(swept.out);
+    ASSERT_EQ(all.size(), 4u + 6u);
+    EXPECT_EQ(std::vector<std::string>(all.begin() + 4, all.end()), figures(single.out));
+    EXPECT_EQ(figures(runWith({"--cells", "2,3", "--variable", "1"}).out), all);
+
+    // Permutations: the same seed, the same figures; r and pairs as without them.
+    const Outcome permuted = runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"});
+    ASSERT_EQ(permuted.status, 0) << permuted.err;
+    EXPECT_EQ(permuted.out, runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"}).out);
+    const std::vector<std::string> rows = lines(permuted.out);
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[2].rfind("1\t\t3\t62.5\tE_W\t1\t1\t-0.970077335834503\t6\t0.", 0), 0u) << rows[2];
+    EXPECT_EQ(rows[3].substr(rows[3].size() - 9), "\tNA\tNA\tNA");  // shift 2: no r, no test
+
+    for (const auto& [option, value, message] :
+         {std::tuple{"--permutations", "100001", "Le nombre de permutations doit être compris entre 0 et 100000 !\n"},
+          std::tuple{"--cells", "5..3", "La plage de mailles 5..3 est vide !\n"},
+          std::tuple{"--cells", "3,31", "Mailles trop petites !\n"},
+          std::tuple{"--seed", "-1", "'-1' n'est pas une valeur entière correcte.\n"}}) {
+        const Outcome refused = runWith({option, value, "--variable", "1"});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err, message);
+    }
+}
+
 // --- Names ---------------------------------------------------------------------------
 
 TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
@@ -131,7 +191,7 @@ TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
     const Outcome byNumber = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
                                   "--variable", "2", "--format", "tsv"});
     ASSERT_EQ(byNumber.status, 0) << byNumber.err;
-    EXPECT_EQ(lines(byNumber.out).at(1), "Pente\t100\tE_W\t0\t0\t0");
+    EXPECT_EQ(lines(byNumber.out).at(1).rfind("Pente\t\t1\t100\tE_W\t0\t", 0), 0u);
 
     const Outcome unknown = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--names", names,
                                  "--variable", "pente", "--format", "tsv"});
@@ -157,7 +217,7 @@ TEST_F(CliTest, NamesAreWrittenAsTheirBytesAndEscapedInJson)
     const std::string names = write("names.txt", "Densit\xe9\n\"Pente\" \xc3\xa9t\xc3\xa9\tX\n");
     const Outcome tsv = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
                              "--variable", "1", "--format", "tsv"});
-    EXPECT_EQ(lines(tsv.out).at(1), "Densit\xe9\t100\tE_W\t0\t0\t0");
+    EXPECT_EQ(lines(tsv.out).at(1).rfind("Densit\xe9\t\t1\t100\tE_W\t0\t", 0), 0u);
 
     // Latin-1 bytes become \u00XX, UTF-8 stays as it is, controls and quotes are escaped.
     const Outcome json = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
