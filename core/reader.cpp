@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <sys/stat.h>
 
@@ -114,26 +115,40 @@ Ext realValue(std::string_view token, bool& valid)
     // precision; those after the point lower the decimal exponent instead of dividing.
     // While the value stays below 2^64 every step is exact, so the first 19 significant
     // digits are gathered in a 64-bit integer, which gives the same value faster.
+    // A digit that would carry the mantissa beyond the extended range is dropped, and so
+    // is every later one: behind the thousands of digits taken by then they have no
+    // weight. A dropped digit before the point raises the exponent instead.
     std::uint64_t first = 0;
     int significant = 0;
     Ext mantissa = 0;
-    auto digit = [&](int d) {
+    bool full = false;
+    auto digit = [&](int d) {  // whether d was taken
         if (significant < 19) {
             first = first * 10 + static_cast<unsigned>(d);
             if (first != 0 && ++significant == 19)
                 mantissa = static_cast<Ext>(first);
-        } else {
-            mantissa = mantissa * 10 + d;
+            return true;
         }
+        if (!full) {
+            const Ext next = mantissa * 10 + d;
+            full = std::isinf(next);
+            if (!full)
+                mantissa = next;
+        }
+        return !full;
     };
     auto isDigit = [&](std::size_t at) { return at < token.size() && token[at] >= '0' && token[at] <= '9'; };
+    // The counts of digits are bounded by the token's length; the written exponent
+    // saturates far beyond any magnitude that can come back into range.
     long long exponent = 0;
-    while (isDigit(i))
-        digit(token[i++] - '0');
+    for (; isDigit(i); ++i)
+        if (!digit(token[i] - '0'))
+            ++exponent;
     if (i < token.size() && token[i] == '.') {
         ++i;
-        for (; isDigit(i); ++i, --exponent)
-            digit(token[i] - '0');
+        for (; isDigit(i); ++i)
+            if (digit(token[i] - '0'))
+                --exponent;
     }
     if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
         ++i;
@@ -144,11 +159,10 @@ Ext realValue(std::string_view token, bool& valid)
         }
         if (i == token.size())
             return 0;
+        constexpr long long saturated = 1'000'000'000'000'000'000;
         long long written = 0;
         for (; isDigit(i); ++i)
-            // Far beyond any reachable magnitude; capping keeps the count from overflowing.
-            if (written < 1000000)
-                written = written * 10 + (token[i] - '0');
+            written = written >= saturated / 10 ? saturated : written * 10 + (token[i] - '0');
         exponent += negativeExponent ? -written : written;
     }
     if (i != token.size())
@@ -157,14 +171,21 @@ Ext realValue(std::string_view token, bool& valid)
 
     if (significant < 19)
         mantissa = static_cast<Ext>(first);
-    if (std::isinf(mantissa))
-        raiseFloat(FloatFailure::Kind::Overflow);
     Ext value = mantissa;
     if (mantissa != 0 && exponent != 0) {
-        constexpr long long reach = 100000;  // beyond it 10^n is infinite in extended anyway
-        const int n = static_cast<int>(exponent < 0 ? std::min(-exponent, reach) : std::min(exponent, reach));
-        const Ext power = powerOfTen(n);
-        value = exponent < 0 ? mantissa / power : mantissa * power;
+        // 10^n is finite up to n = 4932. Beyond, a positive exponent overflows whatever the
+        // mantissa (at least 1); a negative one divides in two steps, the largest finite
+        // power first, so that a mantissa of thousands of digits comes back into range
+        // rather than to 0.
+        constexpr long long reach = 100000;  // beyond it every result is infinite or 0
+        constexpr long long finite = std::numeric_limits<Ext>::max_exponent10;
+        const long long n = std::min(exponent < 0 ? -exponent : exponent, reach);
+        if (exponent > 0)
+            value = mantissa * powerOfTen(static_cast<int>(n));
+        else if (n <= finite)
+            value = mantissa / powerOfTen(static_cast<int>(n));
+        else
+            value = mantissa / powerOfTen(static_cast<int>(finite)) / powerOfTen(static_cast<int>(n - finite));
     }
     return negative ? -value : value;
 }
