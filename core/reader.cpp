@@ -190,23 +190,41 @@ Ext realValue(std::string_view token, bool& valid)
     return negative ? -value : value;
 }
 
+// Raises the open failure of `code` at `fileName`.
+[[noreturn]] void failToOpen(int code, const std::string& fileName)
+{
+    IoFailure failure(code);
+    failure.setPlace(Place(fileName));
+    throw failure;
+}
+
 }  // namespace
 
 TextFile::TextFile(const std::string& fileName)
 {
     if (fileName.empty())
-        throw IoFailure(io::FileNotFound);
+        failToOpen(io::FileNotFound, fileName);
     if (const int error = file_.open(fileName))
-        throw IoFailure(ioCodeForErrno(error, fileName));
+        failToOpen(ioCodeForErrno(error, fileName), fileName);
 }
 
 bool TextFile::fill()
 {
     if (ended_)
         return false;
+    // The line feeds of the buffer about to be replaced. A read that meets the end of the
+    // file writes nothing: the buffer and the count then stay, and reading stands at the
+    // end of the last bytes read.
+    const long long lines = std::count(buffer_, buffer_ + len_, '\n');
     const long got = file_.read(buffer_, sizeof buffer_);
     if (got < 0)
         throw IoFailure(ioCodeForErrno(static_cast<int>(-got), {}));
+    if (got == 0) {
+        ended_ = true;
+        return false;
+    }
+    linesBefore_ += lines;
+    tokenStart_ = 0;
     pos_ = 0;
     len_ = static_cast<std::size_t>(got);
     // The first Ctrl-Z ends the file: keep what comes before it and read no further.
@@ -214,8 +232,6 @@ bool TextFile::fill()
         len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
         ended_ = true;
     }
-    if (got == 0)
-        ended_ = true;
     return len_ > 0;
 }
 
@@ -230,34 +246,55 @@ std::optional<Ext> parseReal(std::string_view token)
 
 std::string_view TextFile::nextToken()
 {
+    straddlingLine_ = 0;
     // Blanks first, across refills.
     for (;;) {
         while (pos_ < len_ && isBlank(static_cast<unsigned char>(buffer_[pos_])))
             ++pos_;
         if (pos_ < len_)
             break;
-        if (!fill())
-            return {};
+        if (!fill()) {
+            // The file has ended: the place is the line of its last byte.
+            tokenStart_ = pos_ > 0 && buffer_[pos_ - 1] == '\n' ? pos_ - 1 : pos_;
+            return token_ = {};
+        }
     }
     const std::size_t start = pos_;
+    tokenStart_ = start;
     pos_ = tokenEnd(buffer_, pos_, len_);
     if (pos_ < len_)
-        return {buffer_ + start, pos_ - start};
+        return token_ = {buffer_ + start, pos_ - start};
 
     // The token runs to the end of the buffer and may go on after the next refill: gather
-    // its pieces until a blank or the end of the file.
+    // its pieces until a blank or the end of the file, within MaxTokenLength.
+    straddlingLine_ = linesBefore_ + std::count(buffer_, buffer_ + start, '\n') + 1;
     straddling_.assign(buffer_ + start, pos_ - start);
     while (fill()) {
         pos_ = tokenEnd(buffer_, pos_, len_);
+        if (pos_ > MaxTokenLength - straddling_.size()) {
+            token_ = straddling_;
+            throw LimitFailure("Nombre trop long : plus de " + std::to_string(MaxTokenLength) + " caractères");
+        }
         straddling_.append(buffer_, pos_);
         if (pos_ < len_)
             break;
     }
-    return straddling_;
+    return token_ = straddling_;
+}
+
+long long TextFile::tokenLine() const
+{
+    if (straddlingLine_ != 0)
+        return straddlingLine_;
+    return linesBefore_ + std::count(buffer_, buffer_ + tokenStart_, '\n') + 1;
 }
 
 void TextFile::skipLine()
 {
+    // What follows is no longer about the last token.
+    token_ = {};
+    straddlingLine_ = 0;
+    tokenStart_ = pos_;
     for (;;) {
         if (pos_ < len_) {
             const void* found = std::memchr(buffer_ + pos_, '\n', len_ - pos_);
@@ -303,14 +340,25 @@ void Saute_Ligne(TextFile& file)
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered)
 {
     TextFile file(fileName);
-    for (int i = 1; i <= store.NBPoints; ++i) {
-        if (rowsAreNumbered)
-            Lit_Entier(file);
-        store.Coord[i][1] = toDouble(Lit_Reel(file));
-        store.Coord[i][2] = toDouble(Lit_Reel(file));
-        for (int v = 1; v <= store.NBVar; ++v)
-            store.Donnees[i][v] = toDouble(Lit_Reel(file));
-        Saute_Ligne(file);
+    int i = 1;
+    try {
+        for (; i <= store.NBPoints; ++i) {
+            if (rowsAreNumbered)
+                Lit_Entier(file);
+            store.Coord[i][1] = toDouble(Lit_Reel(file));
+            store.Coord[i][2] = toDouble(Lit_Reel(file));
+            for (int v = 1; v <= store.NBVar; ++v)
+                store.Donnees[i][v] = toDouble(Lit_Reel(file));
+            Saute_Ligne(file);
+        }
+    } catch (Failure& failure) {
+        Place place(fileName, file.tokenLine(), i);
+        if (const std::string_view token = file.lastToken(); !token.empty()) {
+            place.token = std::string(token.substr(0, Place::TokenShown));
+            place.tokenCut = token.size() > Place::TokenShown;
+        }
+        failure.setPlace(std::move(place));
+        throw;
     }
 }
 
