@@ -497,6 +497,21 @@ TEST_F(MainWindowTest, AFailedCalculerHidesTheResultsAndTheChartOfTheOneBefore)
     EXPECT_FALSE(chart().isVisible());
 }
 
+TEST_F(MainWindowTest, AReadingFailureShowsWhereItAroseUnderItsMessage)
+{
+    const QString file = writeFile("bad.txt", "1 0 0 4\n\n2 1,5 0 4\n");
+    readPoints(file, "2", "1", true);
+    std::vector<Shown> shown = takeMessages();
+    ASSERT_EQ(shown, std::vector<Shown>{error("Saisie numérique incorrecte.")});
+    EXPECT_EQ(shown[0].details, "Fichier : " + file + "\nLigne : 3\nPoint : 2\nValeur lue : « 1,5 »");
+
+    type(mainWindow(), "EdNom_Fich", pathOf("absent.txt"));
+    click(mainWindow(), "ButtLit_Data");
+    shown = takeMessages();
+    ASSERT_EQ(shown, std::vector<Shown>{error("Fichier introuvable.")});
+    EXPECT_EQ(shown[0].details, "Fichier : " + pathOf("absent.txt"));
+}
+
 TEST_F(MainWindowTest, CalculerRefillsAnOpenResultsWindowWhoseGraphiqueDrawsTheNewCurves)
 {
     upToNames();
