@@ -60,7 +60,7 @@ public:
     {
         if (written_++ > 0)
             out_ << '\n';
-        out_ << "Variable " << writeInteger(result.position) << " : " << result.name << '\n';
+        out_ << "Variable " << writeInteger(result.position) << " : " << escapeControls(result.name) << '\n';
         out_ << "Mailles remplies : " << writeReal(result.fill, separator_) << " %\n\n";
         out_ << pad("E_W", sideWidth) << "N_S\n";
         const std::string header = pad("Maille", shiftWidth) + pad("R", rWidth) + "Paires de points";
@@ -110,10 +110,11 @@ public:
 
     void variable(const VariableResult& result) override
     {
+        const std::string name = tsvField(result.name);
         const std::string fill = writeReal(result.fill, separator_);
         auto rows = [&](const char* direction, const std::vector<Lag>& lags) {
             for (std::size_t k = 0; k < lags.size(); ++k)
-                out_ << result.name << '\t' << fill << '\t' << direction << '\t'
+                out_ << name << '\t' << fill << '\t' << direction << '\t'
                      << writeInteger(static_cast<std::int32_t>(k)) << '\t'
                      << writeReal(lags[k].r, separator_) << '\t' << writeInteger(lags[k].pairs) << '\n';
         };
@@ -179,7 +180,42 @@ private:
     int written_ = 0;
 };
 
+// `bytes` with the tsv escapes, and with every other control character written \xHH
+// when `allControls`.
+std::string escaped(const std::string& bytes, bool allControls)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        switch (c) {
+        case '\t': text += "\\t"; break;
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '\\': text += "\\\\"; break;
+        default:
+            if (allControls && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)) {
+                char code[8];
+                std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned char>(c));
+                text += code;
+            } else {
+                text += c;
+            }
+        }
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string tsvField(const std::string& bytes)
+{
+    return escaped(bytes, false);
+}
+
+std::string escapeControls(const std::string& bytes)
+{
+    return escaped(bytes, true);
+}
 
 std::string jsonString(const std::string& bytes)
 {

@@ -52,6 +52,14 @@ public:
 // The writer of `format`; `decimalComma` chooses "," for the real texts of text and tsv.
 std::unique_ptr<ReportWriter> makeWriter(Format format, bool decimalComma, std::ostream& out);
 
+// `bytes` as one field of a tsv line: tab, line feed, carriage return and backslash
+// written \t, \n, \r and \\.
+std::string tsvField(const std::string& bytes);
+
+// `bytes` for a terminal, on one line: as tsvField(), and every other control character
+// written \xHH.
+std::string escapeControls(const std::string& bytes);
+
 // `bytes` as a JSON string, quotes included. Valid UTF-8 sequences are kept; any other
 // byte is taken as Latin-1 and written \u00XX; controls, '"' and '\' are escaped.
 std::string jsonString(const std::string& bytes);

@@ -252,6 +252,22 @@ TEST_F(CliTest, VariablesCompletedBeforeAFailureStayWritten)
               std::string::npos);
 }
 
+TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
+{
+    const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\n");
+    const std::vector<std::string> args{square(), "--points", "4", "--vars", "2", "--cells", "1",
+                                        "--names", names, "--variable", "1", "--format"};
+    auto with = [&](const char* format) {
+        std::vector<std::string> all = args;
+        all.push_back(format);
+        return run(all);
+    };
+    // tsv: the linear-tsv escapes, six fields a row.
+    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\t100\tE_W\t0\t0\t0");
+    // text: no control character reaches the terminal.
+    EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J");
+}
+
 // --- Usage ---------------------------------------------------------------------------
 
 TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
