@@ -30,8 +30,9 @@ std::string helpText()
         "  --help                 affiche cette aide\n"
         "\n"
         "P, V, N et K se lisent comme des entiers : décimal, ou hexadécimal après $, x ou 0x.\n"
-        "Code de sortie : 0 si tout est calculé, 1 sur un refus ou un échec du calcul\n"
-        "(message sur la sortie d'erreur), 2 sur une ligne de commande incorrecte.\n";
+        "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
+        "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
+        "incorrecte.\n";
 }
 
 namespace {

@@ -73,7 +73,7 @@ public:
         out_.flush();
     }
 
-    void finish(const std::optional<std::string>&) override { out_.flush(); }
+    void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
     // The longest real text, "-0.000999999999999999", has 21 characters.
@@ -123,7 +123,7 @@ public:
         out_.flush();
     }
 
-    void finish(const std::optional<std::string>&) override { out_.flush(); }
+    void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
     std::string separator_;
@@ -136,13 +136,17 @@ public:
 
     void begin(const RunContext& context) override
     {
+        auto count = [](const std::optional<std::int32_t>& value) {
+            return value ? std::to_string(*value) : std::string("null");
+        };
         out_ << "{\"file\": " << jsonString(context.pointsFile)
              << ", \"numbered\": " << (context.rowsAreNumbered ? "true" : "false")
-             << ", \"points\": " << context.points << ", \"vars\": " << context.vars
-             << ", \"cells\": " << context.cells
+             << ", \"points\": " << count(context.points) << ", \"vars\": " << count(context.vars)
+             << ", \"cells\": " << count(context.cells)
              << ", \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
              << ",\n \"results\": [";
         out_.flush();
+        begun_ = true;
     }
 
     void variable(const VariableResult& result) override
@@ -157,8 +161,11 @@ public:
         out_.flush();
     }
 
-    void finish(const std::optional<std::string>& failure) override
+    void finish(const RunContext& context, const std::optional<std::string>& failure) override
     {
+        // A failure before the first result still gives one whole document.
+        if (!begun_)
+            begin(context);
         out_ << (written_ > 0 ? "\n ]" : "]");
         if (failure)
             out_ << ",\n \"error\": " << jsonString(*failure);
@@ -178,6 +185,7 @@ private:
 
     std::ostream& out_;
     int written_ = 0;
+    bool begun_ = false;
 };
 
 // `bytes` with the tsv escapes, and with every other control character written \xHH

@@ -2,7 +2,8 @@
 // Writing the results of geolago-cli in its three formats. A report is written as the
 // run goes: begin() once the points are placed, variable() for each variable completed
 // (the stream is flushed after it, so a later failure keeps it on the output), finish()
-// at the end with the message of the failure that stopped the run, if any.
+// at the end with the message of the failure that stopped the run, if any, whether
+// begin() ran or not.
 
 #include <cstdint>
 #include <memory>
@@ -31,13 +32,14 @@ struct VariableResult {
     std::vector<Lag> northSouth;
 };
 
-// What the run works on, for the formats that repeat it.
+// What the run works on, for the formats that repeat it; a count is empty until it has
+// been read and accepted.
 struct RunContext {
     std::string pointsFile;
     bool rowsAreNumbered = false;
-    std::int32_t points = 0;
-    std::int32_t vars = 0;
-    std::int32_t cells = 0;
+    std::optional<std::int32_t> points;
+    std::optional<std::int32_t> vars;
+    std::optional<std::int32_t> cells;
     std::optional<std::string> namesFile;
 };
 
@@ -46,7 +48,7 @@ public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
     virtual void variable(const VariableResult& result) = 0;
-    virtual void finish(const std::optional<std::string>& failure) = 0;
+    virtual void finish(const RunContext& context, const std::optional<std::string>& failure) = 0;
 };
 
 // The writer of `format`; `decimalComma` chooses "," for the real texts of text and tsv.

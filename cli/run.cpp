@@ -7,6 +7,7 @@
 #include "failures.h"
 #include "names.h"
 #include "numbertext.h"
+#include "output.h"
 #include "reader.h"
 #include "refusals.h"
 #include "report.h"
@@ -59,6 +60,19 @@ std::string nameOf(std::int64_t position, const std::optional<std::vector<std::s
     return writeInteger(static_cast<std::int32_t>(position));
 }
 
+// Where a failure of the reader arose: "FILE:LINE", or "FILE" without a line.
+std::string placeText(const Place& place)
+{
+    return place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
+}
+
+// Writes one failure line on `err`: "geolago-cli: SUBJECT: message", the subject left out
+// when there is none; control characters are escaped so that it stays one line.
+void reportFailure(std::ostream& err, const std::string& subject, const std::string& message)
+{
+    err << "geolago-cli: " << escapeControls(subject.empty() ? message : subject + ": " + message) << '\n';
+}
+
 // Takes the results of the variable just computed out of the store.
 VariableResult collectResult(const Store& store)
 {
@@ -77,28 +91,36 @@ VariableResult collectResult(const Store& store)
 
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err)
 {
-    std::unique_ptr<ReportWriter> writer;
+    const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
+    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile};
+    // What the run is about, for a failure that does not carry its place: the option being
+    // read, the point file being placed, the variable being computed.
+    std::string subject;
     try {
         // Every count is read and checked before anything is stored.
-        const std::int32_t points = convert(options.points);
-        const std::int32_t vars = convert(options.vars);
-        const std::int32_t cells = convert(options.cells);
-        refuseIf(refusePointCount(points));
-        refuseIf(refuseVariableCount(vars));
-        refuseIf(refuseCellCount(cells));
+        auto count = [&](const char* option, const std::string& text, auto refuse) {
+            subject = option;
+            const std::int32_t value = convert(text);
+            refuseIf(refuse(value));
+            return value;
+        };
+        context.points = count("--points", options.points, refusePointCount);
+        context.vars = count("--vars", options.vars, refuseVariableCount);
+        context.cells = count("--cells", options.cells, refuseCellCount);
 
-        store.NBPoints = points;
-        store.NBVar = vars;
+        subject.clear();  // the readers' failures say where they arose
+        store.NBPoints = *context.points;
+        store.NBVar = *context.vars;
         Lit_Data(store, options.pointsFile, options.rowsAreNumbered);
-        store.NBMailles = cells;
+        store.NBMailles = *context.cells;
+        subject = options.pointsFile;
         Calcul_Mailles(store);
+        subject.clear();
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile);
 
-        writer = makeWriter(options.format, options.decimalComma, out);
-        writer->begin({options.pointsFile, options.rowsAreNumbered, points, vars, cells, options.namesFile});
-
+        writer->begin(context);
         for (const VariableRequest& request : options.variables) {
             // Positions are resolved one request at a time, so that the variables asked
             // before a bad one are still computed and written.
@@ -107,48 +129,68 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 for (std::int32_t v = 1; v <= store.NBVar; ++v)
                     asked.push_back(v);
             } else {
+                subject = "--variable " + request.text;
                 asked.push_back(positionOf(request.text, names));
             }
             for (const std::int64_t position : asked) {
+                subject = "variable " + std::to_string(position);
                 refuseIf(refuseVariablePosition(store, position));
                 store.Num_Var = static_cast<std::uint8_t>(position);
                 store.Nom_Var = nameOf(position, names);
+                if (store.Nom_Var != std::to_string(position))
+                    subject += " (" + store.Nom_Var + ")";
                 Remplit_Grille(store);
                 Correlation_EW(store);
                 Correlation_NS(store);
                 writer->variable(collectResult(store));
             }
         }
-        writer->finish(std::nullopt);
+        writer->finish(context, std::nullopt);
         return ExitSuccess;
     } catch (const Refusal& refusal) {
-        if (writer)
-            writer->finish(refusal.what());
-        err << refusal.what() << '\n';
+        writer->finish(context, refusal.what());
+        reportFailure(err, subject, refusal.what());
     } catch (const Failure& failure) {
         const std::string message = messageForDisplay(failure.what());
-        if (writer)
-            writer->finish(message);
-        err << message << '\n';
+        writer->finish(context, message);
+        reportFailure(err, failure.place() ? placeText(*failure.place()) : subject, message);
+    } catch (const std::exception& failure) {
+        // Memory ran out, most likely: the run ends as on any failure.
+        const std::string message = messageForDisplay(failureMessage(failure));
+        writer->finish(context, message);
+        reportFailure(err, subject, message);
     }
-    err.flush();
     return ExitFailure;
 }
 
 int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    Options options;
     try {
-        options = parseCommandLine(args);
-    } catch (const UsageError& error) {
-        err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
-        return ExitUsage;
+        Options options;
+        try {
+            options = parseCommandLine(args);
+        } catch (const UsageError& error) {
+            err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
+            return ExitUsage;
+        }
+        int status = ExitSuccess;
+        if (options.help)
+            out << helpText();
+        else
+            status = runAnalysis(store, options, out, err);
+
+        // Whatever the run gave, output that did not reach its file is a failure.
+        out.flush();
+        if (!out) {
+            reportFailure(err, {}, "Erreur d'écriture : " + writeFailureReason(out));
+            status = ExitFailure;
+        }
+        err.flush();
+        return status;
+    } catch (const std::exception& failure) {
+        reportFailure(err, {}, messageForDisplay(failureMessage(failure)));
+        return ExitFailure;
     }
-    if (options.help) {
-        out << helpText();
-        return ExitSuccess;
-    }
-    return runAnalysis(store, options, out, err);
 }
 
 }  // namespace geolago::cli
