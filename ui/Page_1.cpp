@@ -292,7 +292,7 @@ void TForm1::ButtChoixVarClick()
     // entry's names no variable.
     const QString shown = Combobox_Var->currentText();
     int index = Combobox_Var->currentIndex();
-    if (index >= 0 && Combobox_Var->itemText(index) != shown) {
+    if (index < 0 || Combobox_Var->itemText(index) != shown) {
         index = -1;
         for (int i = 0; i < Combobox_Var->count() && index < 0; ++i)
             if (Combobox_Var->itemText(i) == shown)
