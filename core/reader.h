@@ -34,8 +34,8 @@ public:
     // Consumes up to and including the next line feed, or to the end of the file.
     void skipLine();
 
-    // The line (from 1) where the last token begins; without one, where reading stands.
-    long long tokenLine() const;
+    // The line (from 1) where the last token begins; without one, where reading stood.
+    long long tokenLine() const { return tokenLine_; }
     // The last token nextToken() gave, empty when the file had ended; valid as long as
     // that token's view is.
     std::string_view lastToken() const { return token_; }
@@ -48,11 +48,8 @@ private:
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     std::string straddling_;  // a token cut by the end of the buffer, joined here
-    // Lines are counted only when asked for, so that reading does not pay for them: the
-    // line feeds of the buffers before this one, and where the last token starts.
-    long long linesBefore_ = 0;
-    std::size_t tokenStart_ = 0;
-    long long straddlingLine_ = 0;  // the line of a token begun in an earlier buffer; 0 if none
+    long long line_ = 1;  // the line of the next byte: the line feeds consumed, plus 1
+    long long tokenLine_ = 1;
     std::string_view token_;
     char buffer_[64 * 1024];
 };
