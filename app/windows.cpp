@@ -15,6 +15,10 @@ Windows::Windows(Store& store) : mainWindow_(std::make_unique<TForm1>(store))
     // "Calculer" shows the new figures: an open results window is filled again and
     // comes to the front.
     QObject::connect(mainWindow_.get(), &TForm1::calculated, results_.get(), &TForm2::showFigures);
+    // A failed "Calculer" cleared the tables: the results and the chart of the calculation
+    // before are hidden rather than shown as current.
+    QObject::connect(mainWindow_.get(), &TForm1::calculationFailed, results_.get(), &QWidget::hide);
+    QObject::connect(mainWindow_.get(), &TForm1::calculationFailed, chart_.get(), &QWidget::hide);
     // "Aide" and "Graphique" show their window, or only bring it to the front when it is
     // already open.
     TForm_Aide* help = help_.get();

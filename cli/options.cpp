@@ -39,8 +39,9 @@ std::string helpText()
         "après $, x ou 0x. Chaque ligne donne, pour un décalage, la distance qu'il couvre, r, les\n"
         "paires de mailles et, avec --permutations, p et l'enveloppe ; un nombre qui n'existe\n"
         "pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
-        "Code de sortie : 0 si tout est calculé, 1 sur un refus ou un échec du calcul\n"
-        "(message sur la sortie d'erreur), 2 sur une ligne de commande incorrecte.\n";
+        "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
+        "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
+        "incorrecte.\n";
 }
 
 namespace {

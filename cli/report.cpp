@@ -73,10 +73,11 @@ public:
     {
         if (written_++ > 0)
             out_ << '\n';
-        out_ << "Variable " << writeInteger(result.variable.position) << " : " << result.variable.name << '\n';
+        out_ << "Variable " << writeInteger(result.variable.position) << " : " << escapeControls(result.variable.name)
+             << '\n';
         if (result.with)
-            out_ << "Croisée avec la variable " << writeInteger(result.with->position) << " : " << result.with->name
-                 << '\n';
+            out_ << "Croisée avec la variable " << writeInteger(result.with->position) << " : "
+                 << escapeControls(result.with->name) << '\n';
         out_ << "Mailles : " << writeInteger(result.cells) << '\n';
         out_ << "Mailles remplies : " << writeReal(result.fill, separator_) << " %\n";
         for (const DirectionRows& direction : directionsOf(result)) {
@@ -94,7 +95,7 @@ public:
         out_.flush();
     }
 
-    void finish(const std::optional<std::string>&) override { out_.flush(); }
+    void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
     // The longest real text, "-0.000999999999999999", has 21 characters.
@@ -132,8 +133,9 @@ public:
 
     void variable(const VariableResult& result) override
     {
-        const std::string leading = result.variable.name + '\t' + (result.with ? result.with->name : "") + '\t'
-            + writeInteger(result.cells) + '\t' + writeReal(result.fill, separator_) + '\t';
+        const std::string leading = tsvField(result.variable.name) + '\t'
+            + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
+            + writeReal(result.fill, separator_) + '\t';
         for (const DirectionRows& direction : directionsOf(result))
             for (std::size_t k = 0; k < direction.lags.size(); ++k) {
                 const Lag& lag = direction.lags[k];
@@ -145,7 +147,7 @@ public:
         out_.flush();
     }
 
-    void finish(const std::optional<std::string>&) override { out_.flush(); }
+    void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
     // A number that does not exist is NA, which R and pandas read as missing.
@@ -164,15 +166,23 @@ public:
 
     void begin(const RunContext& context) override
     {
+        auto count = [](const auto& value) { return value ? std::to_string(*value) : std::string("null"); };
         out_ << "{\"file\": " << jsonString(context.pointsFile)
              << ", \"numbered\": " << (context.rowsAreNumbered ? "true" : "false")
-             << ", \"points\": " << context.points << ", \"vars\": " << context.vars << ", \"cells\": [";
-        for (std::size_t i = 0; i < context.cells.size(); ++i)
-            out_ << (i > 0 ? ", " : "") << context.cells[i];
-        out_ << "],\n \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
-             << ", \"permutations\": " << context.permutations << ", \"seed\": " << context.seed
+             << ", \"points\": " << count(context.points) << ", \"vars\": " << count(context.vars) << ", \"cells\": ";
+        if (context.cells) {
+            out_ << '[';
+            for (std::size_t i = 0; i < context.cells->size(); ++i)
+                out_ << (i > 0 ? ", " : "") << (*context.cells)[i];
+            out_ << ']';
+        } else {
+            out_ << "null";
+        }
+        out_ << ",\n \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
+             << ", \"permutations\": " << count(context.permutations) << ", \"seed\": " << count(context.seed)
              << ",\n \"results\": [";
         out_.flush();
+        begun_ = true;
     }
 
     void variable(const VariableResult& result) override
@@ -202,8 +212,11 @@ public:
         out_.flush();
     }
 
-    void finish(const std::optional<std::string>& failure) override
+    void finish(const RunContext& context, const std::optional<std::string>& failure) override
     {
+        // A failure before the first result still gives one whole document.
+        if (!begun_)
+            begin(context);
         out_ << (written_ > 0 ? "\n ]" : "]");
         if (failure)
             out_ << ",\n \"error\": " << jsonString(*failure);
@@ -216,9 +229,45 @@ private:
 
     std::ostream& out_;
     int written_ = 0;
+    bool begun_ = false;
 };
 
+// `bytes` with the tsv escapes, and with every other control character written \xHH
+// when `allControls`.
+std::string escaped(const std::string& bytes, bool allControls)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        switch (c) {
+        case '\t': text += "\\t"; break;
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '\\': text += "\\\\"; break;
+        default:
+            if (allControls && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)) {
+                char code[8];
+                std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned char>(c));
+                text += code;
+            } else {
+                text += c;
+            }
+        }
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string tsvField(const std::string& bytes)
+{
+    return escaped(bytes, false);
+}
+
+std::string escapeControls(const std::string& bytes)
+{
+    return escaped(bytes, true);
+}
 
 std::string jsonString(const std::string& bytes)
 {

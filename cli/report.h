@@ -2,7 +2,8 @@
 // Writing the results of geolago-cli in its three formats. A report is written as the
 // run goes: begin() once the points are read, variable() for each correlogram completed
 // (the stream is flushed after it, so a later failure keeps it on the output), finish()
-// at the end with the message of the failure that stopped the run, if any.
+// at the end with the message of the failure that stopped the run, if any, whether
+// begin() ran or not.
 
 #include <cstdint>
 #include <memory>
@@ -44,16 +45,17 @@ struct VariableResult {
     std::vector<Lag> northSouth;
 };
 
-// What the run works on, for the formats that repeat it.
+// What the run works on, for the formats that repeat it; a count is empty until it has
+// been read and accepted.
 struct RunContext {
     std::string pointsFile;
     bool rowsAreNumbered = false;
-    std::int32_t points = 0;
-    std::int32_t vars = 0;
-    std::vector<std::int32_t> cells;
+    std::optional<std::int32_t> points;
+    std::optional<std::int32_t> vars;
+    std::optional<std::vector<std::int32_t>> cells;
     std::optional<std::string> namesFile;
-    std::int32_t permutations = 0;
-    std::uint64_t seed = 1;
+    std::optional<std::int32_t> permutations;
+    std::optional<std::uint64_t> seed;
 };
 
 class ReportWriter {
@@ -61,11 +63,19 @@ public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
     virtual void variable(const VariableResult& result) = 0;
-    virtual void finish(const std::optional<std::string>& failure) = 0;
+    virtual void finish(const RunContext& context, const std::optional<std::string>& failure) = 0;
 };
 
 // The writer of `format`; `decimalComma` chooses "," for the real texts of text and tsv.
 std::unique_ptr<ReportWriter> makeWriter(Format format, bool decimalComma, std::ostream& out);
+
+// `bytes` as one field of a tsv line: tab, line feed, carriage return and backslash
+// written \t, \n, \r and \\.
+std::string tsvField(const std::string& bytes);
+
+// `bytes` for a terminal, on one line: as tsvField(), and every other control character
+// written \xHH.
+std::string escapeControls(const std::string& bytes);
 
 // `bytes` as a JSON string, quotes included. Valid UTF-8 sequences are kept; any other
 // byte is taken as Latin-1 and written \u00XX; controls, '"' and '\' are escaped.

@@ -9,6 +9,7 @@
 #include "failures.h"
 #include "names.h"
 #include "numbertext.h"
+#include "output.h"
 #include "reader.h"
 #include "refusals.h"
 #include "report.h"
@@ -60,6 +61,19 @@ std::string nameOf(std::int64_t position, const std::optional<std::vector<std::s
     if (names && position <= static_cast<std::int64_t>(names->size()))
         return (*names)[static_cast<std::size_t>(position - 1)];
     return writeInteger(static_cast<std::int32_t>(position));
+}
+
+// Where a failure of the reader arose: "FILE:LINE", or "FILE" without a line.
+std::string placeText(const Place& place)
+{
+    return place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
+}
+
+// Writes one failure line on `err`: "geolago-cli: SUBJECT: message", the subject left out
+// when there is none; control characters are escaped so that it stays one line.
+void reportFailure(std::ostream& err, const std::string& subject, const std::string& message)
+{
+    err << "geolago-cli: " << escapeControls(subject.empty() ? message : subject + ": " + message) << '\n';
 }
 
 // The cell counts of --cells: one whole number, a list "5,10,20" or a range "5..30",
@@ -157,52 +171,73 @@ std::vector<Lag> lagsOf(const Store& store, Direction direction, const ShiftsSig
 
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err)
 {
-    std::unique_ptr<ReportWriter> writer;
+    const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
+    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}};
+    // What the run is about, for a failure that does not carry its place: the option being
+    // read, the point file being placed, the variable being computed.
+    std::string subject;
     try {
         // Every count is read and checked before anything is stored.
-        const std::int32_t points = convert(options.points);
-        const std::int32_t vars = convert(options.vars);
-        const std::vector<std::int32_t> cells = cellCounts(options.cells);
-        const std::int32_t permutations = convert(options.permutations);
-        const std::uint64_t seed = seedOf(options.seed);
-        refuseIf(refusePointCount(points));
-        refuseIf(refuseVariableCount(vars));
-        if (permutations < 0 || permutations > MaxPermutations)
-            throw Refusal("Le nombre de permutations doit être compris entre 0 et " + std::to_string(MaxPermutations)
-                          + " !");
+        auto count = [&](const char* option, const std::string& text, auto refuse) {
+            subject = option;
+            const std::int32_t value = convert(text);
+            refuseIf(refuse(value));
+            return value;
+        };
+        context.points = count("--points", options.points, refusePointCount);
+        context.vars = count("--vars", options.vars, refuseVariableCount);
+        subject = "--cells";
+        context.cells = cellCounts(options.cells);
+        context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
+            return k < 0 || k > MaxPermutations
+                ? std::optional<std::string>("Le nombre de permutations doit être compris entre 0 et "
+                                             + std::to_string(MaxPermutations) + " !")
+                : std::nullopt;
+        });
+        subject = "--seed";
+        context.seed = seedOf(options.seed);
 
-        store.NBPoints = points;
-        store.NBVar = vars;
+        subject.clear();  // the readers' failures say where they arose
+        store.NBPoints = *context.points;
+        store.NBVar = *context.vars;
         Lit_Data(store, options.pointsFile, options.rowsAreNumbered);
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile);
 
-        writer = makeWriter(options.format, options.decimalComma, out);
-        writer->begin({options.pointsFile, options.rowsAreNumbered, points, vars, cells, options.namesFile,
-                       permutations, seed});
-
+        writer->begin(context);
         // Each N is an analysis of its own, as if it were the only one asked.
-        for (const std::int32_t n : cells) {
+        for (const std::int32_t n : *context.cells) {
             store.NBMailles = n;
+            subject = options.pointsFile;
             Calcul_Mailles(store);
             for (const VariableRequest& request : options.variables) {
                 // Positions are resolved one request at a time, so that the variables asked
                 // before a bad one are still computed and written.
+                subject = request.kind == VariableRequest::Kind::Cross ? "--cross " + request.text
+                                                                       : "--variable " + request.text;
                 for (const auto& [first, second] : positionsOf(request, store, names)) {
+                    subject = "variable " + std::to_string(first);
                     refuseIf(refuseVariablePosition(store, first));
-                    if (second != 0)
-                        refuseIf(refuseVariablePosition(store, second));
                     store.Num_Var = static_cast<std::uint8_t>(first);
                     store.Nom_Var = nameOf(first, names);
-                    Remplit_Grille(store);
-                    const Significance figures = testSignificance(
-                        store, {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second), permutations, seed});
-
+                    if (store.Nom_Var != std::to_string(first))
+                        subject += " (" + store.Nom_Var + ")";
                     VariableResult result;
                     result.variable = {static_cast<int>(first), store.Nom_Var};
-                    if (second != 0)
+                    if (second != 0) {
                         result.with = Named{static_cast<int>(second), nameOf(second, names)};
+                        subject += " × variable " + std::to_string(second);
+                        if (result.with->name != std::to_string(second))
+                            subject += " (" + result.with->name + ")";
+                        refuseIf(refuseVariablePosition(store, second));
+                    }
+                    if (context.cells->size() > 1)
+                        subject += ", " + std::to_string(n) + " mailles";
+                    Remplit_Grille(store);
+                    const Significance figures =
+                        testSignificance(store, {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second),
+                                                 *context.permutations, *context.seed});
                     result.cells = n;
                     result.fill = store.PourCent;
                     result.eastWest = lagsOf(store, Direction::EastWest, figures.eastWest);
@@ -211,36 +246,52 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 }
             }
         }
-        writer->finish(std::nullopt);
+        writer->finish(context, std::nullopt);
         return ExitSuccess;
     } catch (const Refusal& refusal) {
-        if (writer)
-            writer->finish(refusal.what());
-        err << refusal.what() << '\n';
+        writer->finish(context, refusal.what());
+        reportFailure(err, subject, refusal.what());
     } catch (const Failure& failure) {
         const std::string message = messageForDisplay(failure.what());
-        if (writer)
-            writer->finish(message);
-        err << message << '\n';
+        writer->finish(context, message);
+        reportFailure(err, failure.place() ? placeText(*failure.place()) : subject, message);
+    } catch (const std::exception& failure) {
+        // Memory ran out, most likely: the run ends as on any failure.
+        const std::string message = messageForDisplay(failureMessage(failure));
+        writer->finish(context, message);
+        reportFailure(err, subject, message);
     }
-    err.flush();
     return ExitFailure;
 }
 
 int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    Options options;
     try {
-        options = parseCommandLine(args);
-    } catch (const UsageError& error) {
-        err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
-        return ExitUsage;
+        Options options;
+        try {
+            options = parseCommandLine(args);
+        } catch (const UsageError& error) {
+            err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
+            return ExitUsage;
+        }
+        int status = ExitSuccess;
+        if (options.help)
+            out << helpText();
+        else
+            status = runAnalysis(store, options, out, err);
+
+        // Whatever the run gave, output that did not reach its file is a failure.
+        out.flush();
+        if (!out) {
+            reportFailure(err, {}, "Erreur d'écriture : " + writeFailureReason(out));
+            status = ExitFailure;
+        }
+        err.flush();
+        return status;
+    } catch (const std::exception& failure) {
+        reportFailure(err, {}, messageForDisplay(failureMessage(failure)));
+        return ExitFailure;
     }
-    if (options.help) {
-        out << helpText();
-        return ExitSuccess;
-    }
-    return runAnalysis(store, options, out, err);
 }
 
 }  // namespace geolago::cli

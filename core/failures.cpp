@@ -1,5 +1,7 @@
 #include "failures.h"
 
+#include <new>
+
 namespace geolago {
 
 std::string IoFailure::messageFor(int code)
@@ -33,6 +35,13 @@ FloatFailure::FloatFailure(Kind kind) : Failure(floatMessage(kind)), kind_(kind)
 ConvertFailure::ConvertFailure(const std::string& text)
     : Failure("'" + text + "' n'est pas une valeur entière correcte")
 {
+}
+
+std::string failureMessage(const std::exception& failure)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&failure))
+        return "Mémoire insuffisante";
+    return failure.what();
 }
 
 std::string messageForDisplay(const std::string& message)

@@ -3,15 +3,43 @@
 // output failures also carry their numeric code. Front ends show what() through
 // messageForDisplay().
 
+#include <cstddef>
+#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace geolago {
 
+// Where in an input file a failure arose. The file is always known; the line (from 1),
+// the point being read (from 1) and the text of the value when the failure concerns one.
+struct Place {
+    explicit Place(std::string file, long long line = 0, int point = 0)
+        : file(std::move(file)), line(line), point(point)
+    {
+    }
+
+    std::string file;                  // as the user named it
+    long long line = 0;                // 0: not known
+    int point = 0;                     // 0: not known
+    std::optional<std::string> token;  // the value's text, cut to TokenShown bytes
+    bool tokenCut = false;             // the value's text was longer
+
+    static constexpr std::size_t TokenShown = 64;
+};
+
 // Any failure of the analysis; what() is the French message, without final full stop.
+// A reader gives it the place in its file where it arose.
 class Failure : public std::runtime_error {
 public:
     explicit Failure(const std::string& message) : std::runtime_error(message) {}
+
+    const std::optional<Place>& place() const noexcept { return place_; }
+    void setPlace(Place place) { place_ = std::move(place); }
+
+private:
+    std::optional<Place> place_;
 };
 
 // A file could not be opened or read, or a number in it is malformed.
@@ -63,6 +91,17 @@ class OpenFailure : public Failure {
 public:
     using Failure::Failure;
 };
+
+// An input goes beyond a bound that keeps the program's memory bounded: a number of more
+// than MaxTokenLength characters, a names file of more than MaxNamesFileSize bytes.
+class LimitFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// The message of any failure that leaves a step: what() of a Failure or of another
+// exception, "Mémoire insuffisante" when memory ran out.
+std::string failureMessage(const std::exception& failure);
 
 // The text a failure shows in an error box: the message with a full stop added when its
 // last character's code is above that of "." (a letter or a digit, not "!" or a blank).

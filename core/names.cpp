@@ -24,7 +24,9 @@ std::string reasonFor(int error)
 {
     std::string path;
     try {
-        path = std::filesystem::absolute(fileName).lexically_normal().string();
+        // Made absolute against the current folder, an empty name included (absolute()
+        // refuses it).
+        path = (std::filesystem::current_path() / fileName).lexically_normal().string();
         // "folder/." normalises to "folder/": name the folder itself.
         if (path.size() > 1 && path.back() == '/')
             path.pop_back();
@@ -34,8 +36,9 @@ std::string reasonFor(int error)
     throw OpenFailure("Impossible d'ouvrir le fichier \"" + path + "\". " + reasonFor(error));
 }
 
-// The whole content of `fileName`, closed on every outcome.
-std::string readWholeFile(const std::string& fileName)
+// The text of `fileName` up to its first NUL, whatever follows left unread; the file is
+// closed on every outcome.
+std::string readText(const std::string& fileName)
 {
     InputFile file;
     if (const int error = file.open(fileName))
@@ -48,7 +51,17 @@ std::string readWholeFile(const std::string& fileName)
             failToOpen(fileName, static_cast<int>(-got));
         if (got == 0)
             break;
-        text.append(buffer, static_cast<std::size_t>(got));
+        const auto* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<std::size_t>(got)));
+        const std::size_t size = nul ? static_cast<std::size_t>(nul - buffer) : static_cast<std::size_t>(got);
+        if (size > MaxNamesFileSize - text.size()) {
+            LimitFailure failure("Fichier des noms trop long : plus de " + std::to_string(MaxNamesFileSize)
+                                 + " octets");
+            failure.setPlace(Place(fileName));
+            throw failure;
+        }
+        text.append(buffer, size);
+        if (nul)
+            break;
     }
     return text;
 }
@@ -81,7 +94,7 @@ std::vector<std::string> splitNames(std::string_view text)
 
 std::vector<std::string> Lit_Noms_Vars(const std::string& fileName)
 {
-    return splitNames(readWholeFile(fileName));
+    return splitNames(readText(fileName));
 }
 
 }  // namespace geolago

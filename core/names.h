@@ -1,18 +1,24 @@
 #pragma once
 // The variable names file: one name per line, position p naming variable p.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace geolago {
 
+// The longest names text taken, in bytes up to its first NUL: thousands of times a real
+// names file, and little memory even when every byte is a line end.
+inline constexpr std::size_t MaxNamesFileSize = std::size_t{1} << 20;
+
 // Splits a text into names: CR, LF and CR LF each end a line; the first NUL ends the
 // text; names are kept byte for byte; a final line end adds no name.
 std::vector<std::string> splitNames(std::string_view text);
 
-// The names of `fileName`. Throws OpenFailure "Impossible d'ouvrir le fichier "<full
-// path>". <reason>" when the file cannot be opened or read.
+// The names of `fileName`, read up to its first NUL. Throws OpenFailure "Impossible
+// d'ouvrir le fichier "<full path>". <reason>" when the file cannot be opened or read,
+// LimitFailure when its text is longer than MaxNamesFileSize.
 std::vector<std::string> Lit_Noms_Vars(const std::string& fileName);
 
 }  // namespace geolago

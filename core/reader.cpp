@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <sys/stat.h>
 
@@ -114,26 +115,40 @@ Ext realValue(std::string_view token, bool& valid)
     // precision; those after the point lower the decimal exponent instead of dividing.
     // While the value stays below 2^64 every step is exact, so the first 19 significant
     // digits are gathered in a 64-bit integer, which gives the same value faster.
+    // A digit that would carry the mantissa beyond the extended range is dropped, and so
+    // is every later one: behind the thousands of digits taken by then they have no
+    // weight. A dropped digit before the point raises the exponent instead.
     std::uint64_t first = 0;
     int significant = 0;
     Ext mantissa = 0;
-    auto digit = [&](int d) {
+    bool full = false;
+    auto digit = [&](int d) {  // whether d was taken
         if (significant < 19) {
             first = first * 10 + static_cast<unsigned>(d);
             if (first != 0 && ++significant == 19)
                 mantissa = static_cast<Ext>(first);
-        } else {
-            mantissa = mantissa * 10 + d;
+            return true;
         }
+        if (!full) {
+            const Ext next = mantissa * 10 + d;
+            full = std::isinf(next);
+            if (!full)
+                mantissa = next;
+        }
+        return !full;
     };
     auto isDigit = [&](std::size_t at) { return at < token.size() && token[at] >= '0' && token[at] <= '9'; };
+    // The counts of digits are bounded by the token's length; the written exponent
+    // saturates far beyond any magnitude that can come back into range.
     long long exponent = 0;
-    while (isDigit(i))
-        digit(token[i++] - '0');
+    for (; isDigit(i); ++i)
+        if (!digit(token[i] - '0'))
+            ++exponent;
     if (i < token.size() && token[i] == '.') {
         ++i;
-        for (; isDigit(i); ++i, --exponent)
-            digit(token[i] - '0');
+        for (; isDigit(i); ++i)
+            if (digit(token[i] - '0'))
+                --exponent;
     }
     if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
         ++i;
@@ -144,11 +159,10 @@ Ext realValue(std::string_view token, bool& valid)
         }
         if (i == token.size())
             return 0;
+        constexpr long long saturated = 1'000'000'000'000'000'000;
         long long written = 0;
         for (; isDigit(i); ++i)
-            // Far beyond any reachable magnitude; capping keeps the count from overflowing.
-            if (written < 1000000)
-                written = written * 10 + (token[i] - '0');
+            written = written >= saturated / 10 ? saturated : written * 10 + (token[i] - '0');
         exponent += negativeExponent ? -written : written;
     }
     if (i != token.size())
@@ -157,16 +171,31 @@ Ext realValue(std::string_view token, bool& valid)
 
     if (significant < 19)
         mantissa = static_cast<Ext>(first);
-    if (std::isinf(mantissa))
-        raiseFloat(FloatFailure::Kind::Overflow);
     Ext value = mantissa;
     if (mantissa != 0 && exponent != 0) {
-        constexpr long long reach = 100000;  // beyond it 10^n is infinite in extended anyway
-        const int n = static_cast<int>(exponent < 0 ? std::min(-exponent, reach) : std::min(exponent, reach));
-        const Ext power = powerOfTen(n);
-        value = exponent < 0 ? mantissa / power : mantissa * power;
+        // 10^n is finite up to n = 4932. Beyond, a positive exponent overflows whatever the
+        // mantissa (at least 1); a negative one divides in two steps, the largest finite
+        // power first, so that a mantissa of thousands of digits comes back into range
+        // rather than to 0.
+        constexpr long long reach = 100000;  // beyond it every result is infinite or 0
+        constexpr long long finite = std::numeric_limits<Ext>::max_exponent10;
+        const long long n = std::min(exponent < 0 ? -exponent : exponent, reach);
+        if (exponent > 0)
+            value = mantissa * powerOfTen(static_cast<int>(n));
+        else if (n <= finite)
+            value = mantissa / powerOfTen(static_cast<int>(n));
+        else
+            value = mantissa / powerOfTen(static_cast<int>(finite)) / powerOfTen(static_cast<int>(n - finite));
     }
     return negative ? -value : value;
+}
+
+// Raises the open failure of `code` at `fileName`.
+[[noreturn]] void failToOpen(int code, const std::string& fileName)
+{
+    IoFailure failure(code);
+    failure.setPlace(Place(fileName));
+    throw failure;
 }
 
 }  // namespace
@@ -174,18 +203,24 @@ Ext realValue(std::string_view token, bool& valid)
 TextFile::TextFile(const std::string& fileName)
 {
     if (fileName.empty())
-        throw IoFailure(io::FileNotFound);
+        failToOpen(io::FileNotFound, fileName);
     if (const int error = file_.open(fileName))
-        throw IoFailure(ioCodeForErrno(error, fileName));
+        failToOpen(ioCodeForErrno(error, fileName), fileName);
 }
 
 bool TextFile::fill()
 {
     if (ended_)
         return false;
+    // A read that meets the end of the file writes nothing: the last bytes read stay in
+    // the buffer, for the place of a failure at the end.
     const long got = file_.read(buffer_, sizeof buffer_);
     if (got < 0)
         throw IoFailure(ioCodeForErrno(static_cast<int>(-got), {}));
+    if (got == 0) {
+        ended_ = true;
+        return false;
+    }
     pos_ = 0;
     len_ = static_cast<std::size_t>(got);
     // The first Ctrl-Z ends the file: keep what comes before it and read no further.
@@ -193,8 +228,6 @@ bool TextFile::fill()
         len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
         ended_ = true;
     }
-    if (got == 0)
-        ended_ = true;
     return len_ > 0;
 }
 
@@ -209,39 +242,56 @@ std::optional<Ext> parseReal(std::string_view token)
 
 std::string_view TextFile::nextToken()
 {
-    // Blanks first, across refills.
+    // Blanks first, across refills, counting the line feeds among them (in locals: a count
+    // kept in the object through the loop costs the reader a sixth of its pace).
     for (;;) {
-        while (pos_ < len_ && isBlank(static_cast<unsigned char>(buffer_[pos_])))
-            ++pos_;
+        std::size_t at = pos_;
+        long long lines = 0;
+        while (at < len_ && isBlank(static_cast<unsigned char>(buffer_[at])))
+            lines += buffer_[at++] == '\n';
+        pos_ = at;
+        line_ += lines;
         if (pos_ < len_)
             break;
-        if (!fill())
-            return {};
+        if (!fill()) {
+            // The file has ended: the place is the line of its last byte.
+            tokenLine_ = pos_ > 0 && buffer_[pos_ - 1] == '\n' ? line_ - 1 : line_;
+            return token_ = {};
+        }
     }
+    tokenLine_ = line_;
     const std::size_t start = pos_;
     pos_ = tokenEnd(buffer_, pos_, len_);
     if (pos_ < len_)
-        return {buffer_ + start, pos_ - start};
+        return token_ = {buffer_ + start, pos_ - start};
 
     // The token runs to the end of the buffer and may go on after the next refill: gather
-    // its pieces until a blank or the end of the file.
+    // its pieces until a blank or the end of the file, within MaxTokenLength.
     straddling_.assign(buffer_ + start, pos_ - start);
     while (fill()) {
         pos_ = tokenEnd(buffer_, pos_, len_);
+        if (pos_ > MaxTokenLength - straddling_.size()) {
+            token_ = straddling_;
+            throw LimitFailure("Nombre trop long : plus de " + std::to_string(MaxTokenLength) + " caractères");
+        }
         straddling_.append(buffer_, pos_);
         if (pos_ < len_)
             break;
     }
-    return straddling_;
+    return token_ = straddling_;
 }
 
 void TextFile::skipLine()
 {
+    // What follows is no longer about the last token.
+    token_ = {};
+    tokenLine_ = line_;
     for (;;) {
         if (pos_ < len_) {
             const void* found = std::memchr(buffer_ + pos_, '\n', len_ - pos_);
             if (found) {
                 pos_ = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_) + 1;
+                ++line_;
                 return;
             }
             pos_ = len_;
@@ -282,14 +332,25 @@ void Saute_Ligne(TextFile& file)
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered)
 {
     TextFile file(fileName);
-    for (int i = 1; i <= store.NBPoints; ++i) {
-        if (rowsAreNumbered)
-            Lit_Entier(file);
-        store.Coord[i][1] = toDouble(Lit_Reel(file));
-        store.Coord[i][2] = toDouble(Lit_Reel(file));
-        for (int v = 1; v <= store.NBVar; ++v)
-            store.Donnees[i][v] = toDouble(Lit_Reel(file));
-        Saute_Ligne(file);
+    int i = 1;
+    try {
+        for (; i <= store.NBPoints; ++i) {
+            if (rowsAreNumbered)
+                Lit_Entier(file);
+            store.Coord[i][1] = toDouble(Lit_Reel(file));
+            store.Coord[i][2] = toDouble(Lit_Reel(file));
+            for (int v = 1; v <= store.NBVar; ++v)
+                store.Donnees[i][v] = toDouble(Lit_Reel(file));
+            Saute_Ligne(file);
+        }
+    } catch (Failure& failure) {
+        Place place(fileName, file.tokenLine(), i);
+        if (const std::string_view token = file.lastToken(); !token.empty()) {
+            place.token = std::string(token.substr(0, Place::TokenShown));
+            place.tokenCut = token.size() > Place::TokenShown;
+        }
+        failure.setPlace(std::move(place));
+        throw;
     }
 }
 

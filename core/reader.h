@@ -14,6 +14,10 @@
 
 namespace geolago {
 
+// The longest token the reader takes: a number of 10^6 digits passes, an endless one
+// fails with LimitFailure at this length instead of taking all memory.
+inline constexpr std::size_t MaxTokenLength = std::size_t{4} << 20;
+
 // A point file opened read-only and read through a buffer. The first Ctrl-Z (code 26)
 // ends it.
 class TextFile {
@@ -24,10 +28,17 @@ public:
     // The next token: the bytes above 32 from the next non-blank byte up to the next
     // blank, which stays in the file. Empty when the file ends before a token. The view
     // points into the buffer, or into a copy when the token straddles a refill, and
-    // lasts until the next call.
+    // lasts until the next call. Throws LimitFailure for a token longer than
+    // MaxTokenLength.
     std::string_view nextToken();
     // Consumes up to and including the next line feed, or to the end of the file.
     void skipLine();
+
+    // The line (from 1) where the last token begins; without one, where reading stood.
+    long long tokenLine() const { return tokenLine_; }
+    // The last token nextToken() gave, empty when the file had ended; valid as long as
+    // that token's view is.
+    std::string_view lastToken() const { return token_; }
 
 private:
     bool fill();
@@ -37,6 +48,9 @@ private:
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     std::string straddling_;  // a token cut by the end of the buffer, joined here
+    long long line_ = 1;  // the line of the next byte: the line feeds consumed, plus 1
+    long long tokenLine_ = 1;
+    std::string_view token_;
     char buffer_[64 * 1024];
 };
 
@@ -56,7 +70,8 @@ std::optional<Ext> parseReal(std::string_view token);
 
 // Reads NBPoints rows of `fileName` into Coord[1..P] and Donnees[1..P][1..NBVar] of
 // `store`, each value stored as soon as it is read. `rowsAreNumbered`: each row begins
-// with a point number, checked and dropped. On failure what was stored before stays.
+// with a point number, checked and dropped. On failure what was stored before stays, and
+// the failure carries its place: the file, and for a value the line, point and token.
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered);
 
 }  // namespace geolago

@@ -53,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const FloatFailure& failure) {
         check(failure.kind() == FloatFailure::Kind::Overflow, "the reader fails only by overflow");
         kind = ReferenceOutcome::Kind::Overflow;
+    } catch (const LimitFailure&) {
+        kind = ReferenceOutcome::Kind::TooLong;
     }
     check(store.NBPoints == points && store.NBVar == vars, "the counts are kept");
 

@@ -46,11 +46,14 @@ ReferenceOutcome referenceRead(std::string_view bytes, int points, int vars, boo
     Cursor cursor{bytes.substr(0, bytes.find('\x1A'))};
     const ReferenceOutcome endOfFile{ReferenceOutcome::Kind::IoFailure, 100};
     const ReferenceOutcome malformed{ReferenceOutcome::Kind::IoFailure, 106};
+    const ReferenceOutcome tooLong{ReferenceOutcome::Kind::TooLong, 0};
 
     auto real = [&](double& slot) -> std::optional<ReferenceOutcome> {
         const auto t = cursor.token();
         if (!t)
             return endOfFile;
+        if (t->size() > MaxTokenLength)
+            return tooLong;
         std::optional<Ext> value;
         try {
             value = parseReal(*t);
@@ -71,6 +74,8 @@ ReferenceOutcome referenceRead(std::string_view bytes, int points, int vars, boo
             const auto t = cursor.token();
             if (!t)
                 return endOfFile;
+            if (t->size() > MaxTokenLength)
+                return tooLong;
             if (!parseWholeNumber(*t))
                 return malformed;
         }

@@ -15,7 +15,7 @@ struct ReferenceTables {
 };
 
 struct ReferenceOutcome {
-    enum class Kind { Read, IoFailure, Overflow };
+    enum class Kind { Read, IoFailure, Overflow, TooLong };
     Kind kind = Kind::Read;
     int code = 0;  // the input/output code of an IoFailure
 };

@@ -204,24 +204,34 @@ void TForm1::RG_Numero_AvantClick()
     ButtLit_Data->setEnabled(true);
 }
 
+void TForm1::enableLaterSteps()
+{
+    ButtChoixVar->setEnabled(namesLoaded_ && cellsAreCurrent_);
+    ButtCalculer->setEnabled(gridIsCurrent_);
+}
+
 void TForm1::ButtLit_DataClick()
 {
-    // Each count is checked before it is stored, so the tables are never read or
-    // written beyond their capacities.
+    // Both counts are converted and checked before either is stored, so the tables are
+    // never read or written beyond their capacities, and a refusal leaves both as they
+    // were.
     const std::int32_t points = convert(bytesFromText(EdNBPoints->text()));
     if (const auto refusal = refusePointCount(points)) {
         inform(*refusal);
         return;
     }
-    store_.NBPoints = points;
-
     const std::int32_t variables = convert(bytesFromText(EdNBVar->text()));
     if (const auto refusal = refuseVariableCount(variables)) {
         inform(*refusal);
         return;
     }
+    store_.NBPoints = points;
     store_.NBVar = variables;
 
+    // From here the tables change, even if the reading fails half-way: the cells and the
+    // grid belong to the earlier points until "Valider" places the new ones.
+    cellsAreCurrent_ = gridIsCurrent_ = false;
+    enableLaterSteps();
     Lit_Data(store_, fileNameFromText(EdNom_Fich->text()), rowsAreNumbered());
     inform("Données lues !");
     PanNBMaillesPanel1->show();
@@ -242,7 +252,12 @@ void TForm1::ButtNBMaillesClick()
         return;
     }
     store_.NBMailles = cells;
+    // The grid of the earlier N stays until "Valider la variable" fills it again.
+    cellsAreCurrent_ = gridIsCurrent_ = false;
+    enableLaterSteps();
     Calcul_Mailles(store_);
+    cellsAreCurrent_ = true;
+    enableLaterSteps();
     PanelLitVar->show();
 }
 
@@ -266,28 +281,40 @@ void TForm1::ButtLit_Noms_VarsClick()
     } else {
         Combobox_Var->setCurrentIndex(0);
     }
-    ButtChoixVar->setEnabled(true);
+    namesLoaded_ = true;
+    enableLaterSteps();
 }
 
 void TForm1::ButtChoixVarClick()
 {
-    const int position = Combobox_Var->currentIndex() + 1;
+    // The variable is the entry whose text the box shows: the selected one, or else the
+    // first one equal to a typed text, which is then selected. A typed text that is no
+    // entry's names no variable.
+    const QString shown = Combobox_Var->currentText();
+    int index = Combobox_Var->currentIndex();
+    if (index < 0 || Combobox_Var->itemText(index) != shown) {
+        index = -1;
+        for (int i = 0; i < Combobox_Var->count() && index < 0; ++i)
+            if (Combobox_Var->itemText(i) == shown)
+                index = i;
+        if (index >= 0)
+            Combobox_Var->setCurrentIndex(index);
+    }
+    const int position = index + 1;
     if (const auto refusal = refuseVariablePosition(store_, position)) {
         inform(*refusal);
         return;
     }
 
-    // The name as the file gave it when an entry is shown unchanged, else what was typed.
-    const QString shown = Combobox_Var->currentText();
-    if (position > 0 && Combobox_Var->itemText(position - 1) == shown)
-        store_.Nom_Var = Combobox_Var->itemData(position - 1).toByteArray().toStdString();
-    else
-        store_.Nom_Var = bytesFromText(shown);
+    store_.Nom_Var = Combobox_Var->itemData(index).toByteArray().toStdString();  // the name's own bytes
     store_.Num_Var = static_cast<std::uint8_t>(position);
-    ButtCalculer->setEnabled(true);
+    gridIsCurrent_ = false;
+    enableLaterSteps();
     ButtLit_Noms_Vars->setEnabled(false);
     PanNBMaillesPanel1->show();
     Remplit_Grille(store_);
+    gridIsCurrent_ = true;  // only a grid filled without failure opens "Calculer"
+    enableLaterSteps();
     EdPourCent->setText(QString::fromStdString(writeReal(store_.PourCent, decimalSeparator())));
     EdPourCent->setCursorPosition(0);  // the leading digits in view
 }
@@ -295,8 +322,13 @@ void TForm1::ButtChoixVarClick()
 void TForm1::ButtCalculerClick()
 {
     ButtLit_Noms_Vars->setEnabled(true);
-    Correlation_EW(store_);
-    Correlation_NS(store_);
+    try {
+        Correlation_EW(store_);
+        Correlation_NS(store_);
+    } catch (...) {
+        emit calculationFailed();
+        throw;  // on to the error box
+    }
     emit calculated();
 }
 

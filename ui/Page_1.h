@@ -23,6 +23,9 @@ public:
 signals:
     // "Calculer" computed both correlograms: the results are to be shown.
     void calculated();
+    // "Calculer" failed and left the result tables cleared: no window may go on showing
+    // the figures of an earlier calculation.
+    void calculationFailed();
     // "Aide" was pressed.
     void helpRequested();
     // The main window has been closed: the program ends.
@@ -48,7 +51,17 @@ private:
     // "Oui" is selected: each row of the point file begins with a point number.
     bool rowsAreNumbered() const;
 
+    // Enables "Valider la variable" when a names list is loaded and the cells are those
+    // of the points read, and "Calculer" when the grid was filled from those cells.
+    void enableLaterSteps();
+
     geolago::Store& store_;
+
+    // What the tables hold, so that no step combines tables of different data: the cells
+    // were computed for the points read and the N accepted; the grid was filled from them.
+    bool namesLoaded_ = false;
+    bool cellsAreCurrent_ = false;
+    bool gridIsCurrent_ = false;
 
     // The controls the handlers use; the others are only laid out.
     QLineEdit* EdNom_Fich;

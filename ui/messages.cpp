@@ -1,6 +1,8 @@
 #include "messages.h"
 
+#include <QFile>
 #include <QMessageBox>
+#include <QStringList>
 
 #include "failures.h"
 #include "texts.h"
@@ -13,12 +15,28 @@ ScreenMessages screenMessages;
 MessageSink* currentSink = &screenMessages;
 QString title;
 
-void showBox(QMessageBox::Icon icon, const QString& text)
+void showBox(QMessageBox::Icon icon, const QString& text, const QString& details = {})
 {
     // No parent: the box is centred on the screen and blocks every window of the program.
     QMessageBox box(icon, applicationTitle(), text, QMessageBox::Ok);
+    box.setInformativeText(details);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+// The place of a failure, one item a line: the file, then the line, the point and the
+// value being read when the failure concerns one.
+QString placeText(const Place& place)
+{
+    QStringList lines{QStringLiteral("Fichier : ") + QFile::decodeName(QByteArray::fromStdString(place.file))};
+    if (place.line > 0)
+        lines << QStringLiteral("Ligne : %1").arg(place.line);
+    if (place.point > 0)
+        lines << QStringLiteral("Point : %1").arg(place.point);
+    if (place.token)
+        lines << QStringLiteral("Valeur lue : « %1%2 »")
+                     .arg(textFromBytes(*place.token), place.tokenCut ? QStringLiteral("…") : QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -31,6 +49,11 @@ void ScreenMessages::information(const QString& text)
 void ScreenMessages::error(const QString& text)
 {
     showBox(QMessageBox::Critical, text);
+}
+
+void ScreenMessages::error(const QString& text, const QString& details)
+{
+    showBox(QMessageBox::Critical, text, details);
 }
 
 MessageSink& messages()
@@ -74,7 +97,12 @@ void inform(const std::string& text)
 
 void reportFailure(const std::exception& failure)
 {
-    messages().error(textFromBytes(messageForDisplay(failure.what())));
+    const QString text = textFromBytes(messageForDisplay(failureMessage(failure)));
+    const auto* located = dynamic_cast<const Failure*>(&failure);
+    if (located && located->place())
+        messages().error(text, placeText(*located->place()));
+    else
+        messages().error(text);
 }
 
 void guarded(const std::function<void()>& handler) noexcept

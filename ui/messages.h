@@ -19,6 +19,13 @@ public:
     virtual void information(const QString& text) = 0;
     // The error box: modal, error icon, one "OK" button. `text` is shown as given.
     virtual void error(const QString& text) = 0;
+    // The error box with `details` under `text`: where the failure arose. A sink that
+    // has no room for them shows the text alone.
+    virtual void error(const QString& text, const QString& details)
+    {
+        static_cast<void>(details);
+        error(text);
+    }
 };
 
 // The boxes on the screen: QMessageBox, modal, captioned with the application title.
@@ -26,6 +33,7 @@ class ScreenMessages : public MessageSink {
 public:
     void information(const QString& text) override;
     void error(const QString& text) override;
+    void error(const QString& text, const QString& details) override;
 };
 
 // Where messages go now; the screen unless replaced.
@@ -45,7 +53,7 @@ void setApplicationTitle(const QString& title);
 void inform(const std::string& text);
 
 // Shows a failure that left a handler in the error box, with the full stop the display
-// rule adds.
+// rule adds, and under it the place in its file where it arose, when it carries one.
 void reportFailure(const std::exception& failure);
 
 // Runs one event handler. Any failure that leaves it goes to the error box and ends

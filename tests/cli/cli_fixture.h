@@ -16,9 +16,10 @@ namespace geolago::testing {
 namespace fs = std::filesystem;
 
 struct Outcome {
-    int status = -1;
+    int status = -1;  // -1 when the process did not exit by itself
     std::string out;
     std::string err;
+    long peakKilobytes = 0;  // the largest resident memory of a process started
 };
 
 inline std::vector<std::string> lines(const std::string& text)

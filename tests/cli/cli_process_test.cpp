@@ -1,9 +1,15 @@
 // geolago-cli as a user starts it: the real executable, its output streams and its exit
 // status. The other tests run the same command in process.
 
+#include <csignal>
+#include <cstring>
+#include <thread>
+
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "cli_fixture.h"
 
@@ -20,36 +26,107 @@ std::string slurp(const fs::path& path)
     return text.str();
 }
 
+// How the command is started, beyond its arguments.
+struct Launch {
+    enum class Output { File, Full, Closed } output = Output::File;  // standard output
+    // Added to the environment, whose language settings are otherwise LC_ALL=C.
+    std::vector<std::string> environment;
+    // When not empty, standard input is a pipe fed with this text over and over, up to
+    // 200 MB or until the command stops reading.
+    std::string endlessInput;
+    // When not 0, the command runs with at most this many kilobytes of address space.
+    long memoryLimit = 0;
+};
+
 class CliProcess : public CliFolder {
 protected:
-    Outcome run(const std::vector<std::string>& args)
+    void SetUp() override
+    {
+        CliFolder::SetUp();
+        // A command that stops reading its endless input must not end the tests.
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+
+    Outcome run(const std::vector<std::string>& args, const Launch& launch = {})
     {
         std::vector<std::string> all{GEOLAGO_CLI_PATH};
         all.insert(all.end(), args.begin(), args.end());
+        if (launch.memoryLimit > 0)
+            all.insert(all.begin(), {"/bin/sh", "-c", "ulimit -v " + std::to_string(launch.memoryLimit)
+                                                          + " && exec \"$0\" \"$@\""});
         std::vector<char*> argv;
         for (std::string& a : all)
             argv.push_back(a.data());
         argv.push_back(nullptr);
 
+        // The first of two equal names is the one a program sees.
+        std::vector<std::string> environment = launch.environment;
+        environment.push_back("LC_ALL=C");
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("LC_", 0) != 0 && entry.rfind("LANG", 0) != 0)
+                environment.push_back(entry);
+        }
+        std::vector<char*> envp;
+        for (std::string& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+
         const std::string outFile = path(".stdout"), errFile = path(".stderr");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        switch (launch.output) {
+        case Launch::Output::File:
+            posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            break;
+        case Launch::Output::Full:
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+            break;
+        case Launch::Output::Closed:
+            posix_spawn_file_actions_addclose(&actions, 1);
+            break;
+        }
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int input[2] = {-1, -1};
+        if (!launch.endlessInput.empty()) {
+            EXPECT_EQ(pipe2(input, O_CLOEXEC), 0);
+            posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+        }
         pid_t pid = 0;
         Outcome outcome;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(spawned, 0) << "cannot start " << GEOLAGO_CLI_PATH;
-        if (spawned != 0)
-            return outcome;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = slurp(outFile);
-        outcome.err = slurp(errFile);
+        EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
+        std::thread feeder;
+        if (input[0] >= 0) {
+            close(input[0]);
+            feeder = std::thread([fd = input[1], text = launch.endlessInput] {
+                for (std::size_t sent = 0; sent < 200'000'000;) {
+                    const ssize_t written = ::write(fd, text.data(), text.size());
+                    if (written <= 0)
+                        break;  // the command stopped reading
+                    sent += static_cast<std::size_t>(written);
+                }
+                close(fd);
+            });
+        }
+        if (spawned == 0) {
+            int status = 0;
+            rusage usage{};
+            wait4(pid, &status, 0, &usage);
+            outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            outcome.peakKilobytes = usage.ru_maxrss;
+            outcome.out = slurp(outFile);
+            outcome.err = slurp(errFile);
+        }
+        if (feeder.joinable())
+            feeder.join();
         return outcome;
     }
+
+    const std::string examples = GEOLAGO_EXAMPLES_DIR;
+    const std::vector<std::string> example{examples + "/quartiers.txt", "--points", "80", "--vars", "12",
+                                           "--numbered"};
 };
 
 TEST_F(CliProcess, TheShippedExampleRunsEveryVariable)
@@ -69,12 +146,74 @@ TEST_F(CliProcess, FailuresAndUsageErrorsGiveTheirExitStatus)
     const Outcome missing = run({path("absent.txt"), "--points", "4", "--vars", "1", "--all"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "Fichier introuvable.\n");
+    EXPECT_EQ(missing.err, "geolago-cli: " + path("absent.txt") + ": Fichier introuvable.\n");
 
     const Outcome usage = run({"--points", "4"});
     EXPECT_EQ(usage.status, 2);
     EXPECT_EQ(usage.out, "");
     EXPECT_NE(usage.err.find("Usage : geolago-cli "), std::string::npos);
+}
+
+TEST_F(CliProcess, EndlessInputsStayWithinBoundedMemory)
+{
+    Launch endless;
+    endless.endlessInput = std::string(64 * 1024, 'n');
+    const Outcome names = run({example[0], "--points", "80", "--vars", "12", "--numbered", "--names", "/dev/stdin",
+                               "--all"},
+                              endless);
+    EXPECT_EQ(names.status, 1);
+    EXPECT_EQ(names.err, "geolago-cli: /dev/stdin: Fichier des noms trop long : plus de 1048576 octets.\n");
+    EXPECT_LT(names.peakKilobytes, 100 * 1024);
+
+    endless.endlessInput = std::string(64 * 1024, '7');
+    const Outcome token = run({"/dev/stdin", "--points", "1", "--vars", "0", "--all"}, endless);
+    EXPECT_EQ(token.status, 1);
+    EXPECT_EQ(token.err, "geolago-cli: /dev/stdin:1: Nombre trop long : plus de 4194304 caractères.\n");
+    EXPECT_LT(token.peakKilobytes, 100 * 1024);
+
+    // Memory that runs out all the same (a million empty names in 30 MB) is a failure; the
+    // address sanitizer alone needs more address space than that.
+#if !defined(__SANITIZE_ADDRESS__)
+    Launch scarceMemory;
+    scarceMemory.memoryLimit = 30'000;
+    const Outcome scarce = run({example[0], "--points", "80", "--vars", "12", "--numbered", "--names",
+                                write("lines.txt", std::string(1 << 20, '\n')), "--variable", "1"},
+                               scarceMemory);
+    EXPECT_EQ(scarce.status, 1);
+    EXPECT_EQ(scarce.err, "geolago-cli: Mémoire insuffisante.\n");
+#endif
+}
+
+TEST_F(CliProcess, OutputThatCannotBeWrittenIsAFailure)
+{
+    const std::vector<std::vector<std::string>> commands = {
+        {"--all", "--format", "text"}, {"--all", "--format", "tsv"}, {"--all", "--format", "json"}, {"--help"}};
+    const std::pair<Launch::Output, int> outputs[] = {{Launch::Output::Full, ENOSPC}, {Launch::Output::Closed, EBADF}};
+    for (const auto& [output, reason] : outputs)
+        for (const auto& command : commands) {
+            std::vector<std::string> args = command[0] == "--help" ? std::vector<std::string>{} : example;
+            args.insert(args.end(), command.begin(), command.end());
+            Launch launch;
+            launch.output = output;
+            const Outcome o = run(args, launch);
+            SCOPED_TRACE(::testing::PrintToString(args) + " " + std::strerror(reason));
+            EXPECT_EQ(o.status, 1);
+            EXPECT_EQ(o.err, std::string("geolago-cli: Erreur d'écriture : ") + std::strerror(reason) + "\n");
+        }
+}
+
+TEST_F(CliProcess, SystemTextsSpeakTheUsersLanguageAndAnEmptyNamesFileHasItsFullPath)
+{
+    if (!fs::exists("/usr/share/locale/fr/LC_MESSAGES/libc.mo"))
+        GTEST_SKIP() << "the system's French texts are not installed";
+    // C.UTF-8 lets LANGUAGE choose the texts' language without a French locale installed.
+    Launch french;
+    french.environment = {"LC_ALL=C.UTF-8", "LANGUAGE=fr"};
+    const Outcome o = run({example[0], "--points", "80", "--vars", "12", "--numbered", "--names", "", "--all"},
+                          french);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "geolago-cli: Impossible d'ouvrir le fichier \"" + fs::current_path().string()
+                         + "\". Aucun fichier ou dossier de ce type.\n");
 }
 
 }  // namespace

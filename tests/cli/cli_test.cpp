@@ -124,7 +124,7 @@ TEST_F(CliTest, CountsAreReadAsTypedWholeNumbers)
 
     const Outcome bad = run({file, "--points", "10 ", "--vars", "2", "--all"});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "'10 ' n'est pas une valeur entière correcte.\n");
+    EXPECT_EQ(bad.err, "geolago-cli: --points: '10 ' n'est pas une valeur entière correcte.\n");
 }
 
 TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
@@ -169,10 +169,11 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     EXPECT_EQ(rows[3].substr(rows[3].size() - 9), "\tNA\tNA\tNA");  // shift 2: no r, no test
 
     for (const auto& [option, value, message] :
-         {std::tuple{"--permutations", "100001", "Le nombre de permutations doit être compris entre 0 et 100000 !\n"},
-          std::tuple{"--cells", "5..3", "La plage de mailles 5..3 est vide !\n"},
-          std::tuple{"--cells", "3,31", "Mailles trop petites !\n"},
-          std::tuple{"--seed", "-1", "'-1' n'est pas une valeur entière correcte.\n"}}) {
+         {std::tuple{"--permutations", "100001",
+                     "geolago-cli: --permutations: Le nombre de permutations doit être compris entre 0 et 100000 !\n"},
+          std::tuple{"--cells", "5..3", "geolago-cli: --cells: La plage de mailles 5..3 est vide !\n"},
+          std::tuple{"--cells", "3,31", "geolago-cli: --cells: Mailles trop petites !\n"},
+          std::tuple{"--seed", "-1", "geolago-cli: --seed: '-1' n'est pas une valeur entière correcte.\n"}}) {
         const Outcome refused = runWith({option, value, "--variable", "1"});
         EXPECT_EQ(refused.status, 1);
         EXPECT_EQ(refused.out, "");
@@ -196,11 +197,12 @@ TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
     const Outcome unknown = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--names", names,
                                  "--variable", "pente", "--format", "tsv"});
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_EQ(unknown.err, "Aucune variable ne s'appelle \"pente\" dans le fichier des noms !\n");
+    EXPECT_EQ(unknown.err,
+              "geolago-cli: --variable pente: Aucune variable ne s'appelle \"pente\" dans le fichier des noms !\n");
 
     const Outcome noNames = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "Pente"});
     EXPECT_EQ(noNames.status, 1);
-    EXPECT_EQ(noNames.err, "'Pente' n'est pas une valeur entière correcte.\n");
+    EXPECT_EQ(noNames.err, "geolago-cli: --variable Pente: 'Pente' n'est pas une valeur entière correcte.\n");
 
     // A list shorter than the variables: the position stands for the missing name.
     const Outcome shorter = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names",
@@ -254,14 +256,14 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
         EXPECT_EQ(o.status, 1);
         EXPECT_EQ(o.out, "");
         if (!c.message.empty()) {
-            EXPECT_EQ(o.err, c.message);
+            EXPECT_EQ(o.err, "geolago-cli: --cells: " + c.message);
         }
         ASSERT_GE(o.err.size(), 3u);
         EXPECT_EQ(o.err.substr(o.err.size() - 3), " !\n");  // as it stands, no full stop
     }
 
     const Outcome limits = run({missing, "--points", "1000", "--vars", "30", "--cells", "30", "--all"});
-    EXPECT_EQ(limits.err, "Fichier introuvable.\n");
+    EXPECT_EQ(limits.err, "geolago-cli: " + missing + ": Fichier introuvable.\n");
     EXPECT_EQ(limits.status, 1);
 }
 
@@ -271,17 +273,18 @@ TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
                                       "--all"});
     EXPECT_EQ(missingNames.status, 1);
     EXPECT_EQ(missingNames.out, "");
-    EXPECT_EQ(missingNames.err.rfind("Impossible d'ouvrir le fichier \"" + path("noms.txt") + "\". ", 0), 0u);
+    EXPECT_EQ(missingNames.err.rfind("geolago-cli: Impossible d'ouvrir le fichier \"" + path("noms.txt") + "\". ", 0),
+              0u);
 
     const Outcome badNumber = run({write("comma.txt", "0 0 1,5\n1 1 2\n"), "--points", "2", "--vars", "1",
                                    "--all"});
     EXPECT_EQ(badNumber.status, 1);
-    EXPECT_EQ(badNumber.err, "Saisie numérique incorrecte.\n");
+    EXPECT_EQ(badNumber.err, "geolago-cli: " + path("comma.txt") + ":1: Saisie numérique incorrecte.\n");
 
     // One point: the cell width is 0 and the placement fails.
     const Outcome onePoint = run({write("one.txt", "3 4 5\n"), "--points", "1", "--vars", "1", "--all"});
     EXPECT_EQ(onePoint.status, 1);
-    EXPECT_EQ(onePoint.err, "Opération en virgule flottante incorrecte.\n");
+    EXPECT_EQ(onePoint.err, "geolago-cli: " + path("one.txt") + ": Opération en virgule flottante incorrecte.\n");
 
     const Outcome position = run({nineCells(), "--points", "10", "--vars", "2", "--variable", "3"});
     EXPECT_EQ(position.status, 1);
@@ -294,7 +297,7 @@ TEST_F(CliTest, VariablesCompletedBeforeAFailureStayWritten)
     // Variable 2 is the same in every cell: its spread is 0 and the correlation fails.
     const Outcome tsv = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--all", "--format", "tsv"});
     EXPECT_EQ(tsv.status, 1);
-    EXPECT_EQ(tsv.err, "Opération en virgule flottante incorrecte.\n");
+    EXPECT_EQ(tsv.err, "geolago-cli: variable 2: Opération en virgule flottante incorrecte.\n");
     EXPECT_EQ(lines(tsv.out).size(), 1u + 6);
 
     const Outcome refused = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
@@ -310,6 +313,50 @@ TEST_F(CliTest, VariablesCompletedBeforeAFailureStayWritten)
     EXPECT_EQ(json.out.find("\"position\": 2"), std::string::npos);
     EXPECT_NE(json.out.find(" ],\n \"error\": \"Opération en virgule flottante incorrecte.\"}\n"),
               std::string::npos);
+}
+
+TEST_F(CliTest, EveryFailureSaysWhereItArose)
+{
+    // The file and the line of the malformed value, or of the last byte when the file
+    // ends before the value.
+    const std::string bad = write("bad.txt", "0 0 1\n\n1 1,5 2\n");
+    EXPECT_EQ(run({bad, "--points", "2", "--vars", "1", "--all"}).err,
+              "geolago-cli: " + bad + ":3: Saisie numérique incorrecte.\n");
+    const std::string cut = write("cut.txt", "0 0 1\n1 1\n");
+    EXPECT_EQ(run({cut, "--points", "2", "--vars", "1", "--all"}).err,
+              "geolago-cli: " + cut + ":2: Lecture au-delà de la fin de fichier.\n");
+
+    // An analysis failure names its variable.
+    const Outcome named = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--all", "--names",
+                               write("names.txt", "Pente\nAltitude\n")});
+    EXPECT_EQ(named.err, "geolago-cli: variable 2 (Altitude): Opération en virgule flottante incorrecte.\n");
+
+    // A failure before any result still writes one JSON document, the counts not yet
+    // accepted left null.
+    const Outcome json = run({cut, "--points", "2", "--vars", "1", "--all", "--format", "json"});
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.out, "{\"file\": \"" + cut + "\", \"numbered\": false, \"points\": 2, \"vars\": 1, \"cells\": [10],\n"
+                        " \"names_file\": null, \"permutations\": 0, \"seed\": 1,\n"
+                        " \"results\": [],\n \"error\": \"Lecture au-delà de la fin de fichier.\"}\n");
+    const Outcome refused = run({cut, "--points", "1001", "--vars", "1", "--all", "--format", "json"});
+    EXPECT_NE(refused.out.find("\"points\": null, \"vars\": null, \"cells\": null"), std::string::npos);
+    EXPECT_NE(refused.out.find("\"results\": [],\n \"error\": \"Le nombre de points"), std::string::npos);
+}
+
+TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
+{
+    const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\n");
+    const std::vector<std::string> args{square(), "--points", "4", "--vars", "2", "--cells", "1",
+                                        "--names", names, "--variable", "1", "--format"};
+    auto with = [&](const char* format) {
+        std::vector<std::string> all = args;
+        all.push_back(format);
+        return run(all);
+    };
+    // tsv: the linear-tsv escapes, twelve fields a row.
+    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA");
+    // text: no control character reaches the terminal.
+    EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J");
 }
 
 // --- Usage ---------------------------------------------------------------------------

@@ -55,6 +55,36 @@ TEST(RealDigits, AnyNumberOfDigitsGivesTheOneByOneValueBitForBit)
     }
 }
 
+class LongTokens : public StoreTest {};
+
+TEST_F(LongTokens, ARealOfAnyLengthReadsAsTheNumberItWrites)
+{
+    const auto value = [](const std::string& token) { return toDouble(parseReal(token).value()); };
+    // Mantissas and powers of ten beyond the extended range.
+    EXPECT_EQ(value("0.1" + std::string(4932, '0')), 0.1);
+    EXPECT_EQ(value("1" + std::string(5000, '0') + "e-5000"), 1.0);
+    EXPECT_EQ(value(std::string(5000, '9') + "e-4999"), 10.0);
+    EXPECT_EQ(value("-0." + std::string(1'000'000, '0') + "1e1000005"), -10000.0);
+    EXPECT_EQ(value("1e-" + std::string(1'000'000, '9')), 0.0);
+
+    // Within the range, the one-by-one value bit for bit, however many digits.
+    std::string digits;
+    for (int i = 0; i < 400; ++i)
+        digits += "1234567890";
+    const std::string inRange = digits.substr(0, 2000) + "." + digits.substr(2000);
+    EXPECT_EQ(parseReal(inRange), byDefinition(inRange));
+
+    // Tokens of a million digits through the reader's buffer.
+    store.NBPoints = 1;
+    store.NBVar = 0;
+    Lit_Data(store,
+             writeFile("long.txt", "1" + std::string(999'999, '0') + "e-999999 0." + std::string(999'999, '0')
+                                       + "3e999999\n"),
+             false);
+    EXPECT_EQ(store.Coord[1][1], 1.0);
+    EXPECT_EQ(store.Coord[1][2], 0.3);
+}
+
 class StraddlingTokens : public StoreTest {};
 
 TEST_F(StraddlingTokens, ATokenCutByARefillIsReadWhole)

@@ -42,6 +42,10 @@ constexpr State CellsSet{true, true, true, true, false, false};
 constexpr State NamesLoaded{true, true, true, true, true, false};
 constexpr State VariableChosen{true, true, true, false, true, true};
 constexpr State Computed{true, true, true, true, true, true};
+// Between "Valider la variable" and "Calculer": new points wait for their cells; a new N,
+// or a grid whose filling failed, waits for the grid.
+constexpr State CellsPending{true, true, true, false, false, false};
+constexpr State GridPending{true, true, true, false, true, false};
 
 // 100 points on a 10 x 10 lattice, with point numbers and two variables of different patterns.
 QByteArray latticeFile()
@@ -57,6 +61,11 @@ QByteArray latticeFile()
         }
     return rows;
 }
+
+// Ten points for N = 3, without numbers: variable 1 varies from cell to cell, variable 2
+// is the same everywhere, so that its correlations fail.
+const QByteArray tenPoints = "0 0 0 5\n1.5 1.5 2 5\n2.5 1.5 7 5\n3 1.5 1 5\n1.5 2.5 8 5\n2.5 2.5 2 5\n"
+                             "3 2.5 8 5\n1.5 3 1 5\n2.5 3 8 5\n3 3 3 5\n";
 
 // Six points that fill 6 of the 16 cells of a 3 x 3 grid (37.5 %), without numbers.
 const QByteArray sixPoints = "0 0 10 1\n3 3 20 2\n1.5 0.5 30 3\n2.5 0.5 40 4\n0.5 1.5 50 5\n1.5 1.5 60 6\n";
@@ -216,12 +225,12 @@ TEST_F(MainWindowTest, LitDataFailuresKeepWhatWasDoneBefore)
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'' n'est pas une valeur entière correcte.")});
     EXPECT_EQ(store().NBPoints, 7);
 
-    // The variable count: the point count is already stored.
+    // The variable count: the point count, converted, is not stored either.
     type(mainWindow(), "EdNBPoints", "100");
     type(mainWindow(), "EdNBVar", "1.5");
     click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'1.5' n'est pas une valeur entière correcte.")});
-    EXPECT_EQ(store().NBPoints, 100);
+    EXPECT_EQ(store().NBPoints, 7);
     EXPECT_EQ(store().NBVar, 0);
 
     // The file: both counts stand, no "Données lues !", the cells panel stays hidden.
@@ -246,7 +255,7 @@ TEST_F(MainWindowTest, LitDataFailuresKeepWhatWasDoneBefore)
     EXPECT_FALSE(visible("PanNBMaillesPanel1"));
 }
 
-TEST_F(MainWindowTest, CountsOutsideTheTablesAreRefusedBeforeTheyAreStored)
+TEST_F(MainWindowTest, CountsOutsideTheTablesAreRefusedBeforeEitherIsStored)
 {
     const QString file = writeFile("lattice.txt", latticeFile());
     readPoints(file, "1001", "2", true);
@@ -260,15 +269,20 @@ TEST_F(MainWindowTest, CountsOutsideTheTablesAreRefusedBeforeTheyAreStored)
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Le nombre de points doit être compris entre 0 et 1000 !")});
     EXPECT_EQ(store().NBPoints, 0);
 
-    // The point count is accepted and stored; the variable count is not.
+    // 100 points read; then 20 points with a refused or malformed variable count leave
+    // both counts of the points read.
     type(mainWindow(), "EdNBPoints", "100");
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
+    type(mainWindow(), "EdNBPoints", "20");
     type(mainWindow(), "EdNBVar", "31");
     click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Le nombre de variables doit être compris entre 0 et 30 !")});
+    type(mainWindow(), "EdNBVar", "x");
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'x' n'est pas une valeur entière correcte.")});
     EXPECT_EQ(store().NBPoints, 100);
-    EXPECT_EQ(store().NBVar, 0);
-    EXPECT_EQ(store().Coord[1][1], 0.0);
-    EXPECT_FALSE(visible("PanNBMaillesPanel1"));
+    EXPECT_EQ(store().NBVar, 2);
 
     // The limits themselves are accepted.
     type(mainWindow(), "EdNBPoints", "0");
@@ -387,11 +401,21 @@ TEST_F(MainWindowTest, VariableChoicesWithoutDataAreRefusedBeforeAnythingChanges
     EXPECT_EQ(store().Nom_Var, "");
     EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
 
-    // A name typed over a selected entry is kept as typed, under the entry's position.
+    // A name typed over a selected entry names no variable, not the selected one's.
     loadNames(pathOf("noms.txt"));
-    type(variables()->lineEdit(), "Revenu médian");
+    QTest::keyClick(variables(), Qt::Key_Down);  // Beta
+    type(variables()->lineEdit(), "Inventée");
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().Nom_Var, "Revenu médian");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Aucune variable n'est choisie !")});
+    EXPECT_EQ(store().Num_Var, 0);
+    EXPECT_EQ(store().Nom_Var, "");
+
+    // A typed name equal to an entry's selects that entry.
+    type(variables()->lineEdit(), "Alpha");
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_TRUE(takeMessages().empty());
+    EXPECT_EQ(variables()->currentIndex(), 0);
+    EXPECT_EQ(store().Nom_Var, "Alpha");
     EXPECT_EQ(store().Num_Var, 1);
     click(mainWindow(), "ButtCalculer");  // "Valider Fichier" is usable again only after a calculation
     takeMessages();
@@ -403,7 +427,7 @@ TEST_F(MainWindowTest, VariableChoicesWithoutDataAreRefusedBeforeAnythingChanges
     EXPECT_EQ(takeMessages(),
               std::vector<Shown>{info("La variable 3 n'a pas été lue : le fichier de données en compte 2 !")});
     EXPECT_EQ(store().Num_Var, 1);
-    EXPECT_EQ(store().Nom_Var, "Revenu médian");
+    EXPECT_EQ(store().Nom_Var, "Alpha");
 
     // Beyond the 30th entry.
     QByteArray many;
@@ -415,6 +439,77 @@ TEST_F(MainWindowTest, VariableChoicesWithoutDataAreRefusedBeforeAnythingChanges
     EXPECT_EQ(takeMessages(),
               std::vector<Shown>{info("La variable 31 n'a pas été lue : le fichier de données en compte 2 !")});
     EXPECT_EQ(store().Num_Var, 1);
+}
+
+TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
+{
+    upToNames();
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
+    ASSERT_EQ(stateOf(mainWindow()), Computed);
+
+    // A new N: "Calculer" waits for the grid of that N.
+    setCells("20");
+    EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(stateOf(mainWindow()), VariableChosen);
+    click(mainWindow(), "ButtCalculer");
+    EXPECT_EQ(store().PourCent, 100.0 * 100 / (21 * 21));
+    EXPECT_EQ(rowCount(grid("SG_EW")), 21);
+
+    // New points: the variable and "Calculer" wait for their cells.
+    readPoints(writeFile("six.txt", sixPoints), "6", "2", false);
+    EXPECT_EQ(stateOf(mainWindow()), CellsSet);
+    setCells("3");
+    EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(store().PourCent, 37.5);
+    readPoints(pathOf("six.txt"), "6", "2", false);
+    EXPECT_EQ(stateOf(mainWindow()), CellsPending);
+
+    // A grid that cannot be filled (two sums beyond the double range in one cell) leaves
+    // "Calculer" closed.
+    readPoints(writeFile("huge.txt", "0 0 1e308 0\n0.5 0.5 1e308 0\n3 3 1 0\n"), "3", "2", false);
+    setCells("3");
+    takeMessages();
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Débordement en virgule flottante.")});
+    EXPECT_EQ(stateOf(mainWindow()), GridPending);
+}
+
+TEST_F(MainWindowTest, AFailedCalculerHidesTheResultsAndTheChartOfTheOneBefore)
+{
+    readPoints(writeFile("ten.txt", tenPoints), "10", "2", false);
+    setCells("3");
+    loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
+    click(results(), "Button1");
+    ASSERT_TRUE(results().isVisible());
+    ASSERT_TRUE(chart().isVisible());
+    takeMessages();
+
+    QTest::keyClick(variables(), Qt::Key_Down);  // Beta, the same in every cell
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Opération en virgule flottante incorrecte.")});
+    EXPECT_FALSE(results().isVisible());
+    EXPECT_FALSE(chart().isVisible());
+}
+
+TEST_F(MainWindowTest, AReadingFailureShowsWhereItAroseUnderItsMessage)
+{
+    const QString file = writeFile("bad.txt", "1 0 0 4\n\n2 1,5 0 4\n");
+    readPoints(file, "2", "1", true);
+    std::vector<Shown> shown = takeMessages();
+    ASSERT_EQ(shown, std::vector<Shown>{error("Saisie numérique incorrecte.")});
+    EXPECT_EQ(shown[0].details, "Fichier : " + file + "\nLigne : 3\nPoint : 2\nValeur lue : « 1,5 »");
+
+    type(mainWindow(), "EdNom_Fich", pathOf("absent.txt"));
+    click(mainWindow(), "ButtLit_Data");
+    shown = takeMessages();
+    ASSERT_EQ(shown, std::vector<Shown>{error("Fichier introuvable.")});
+    EXPECT_EQ(shown[0].details, "Fichier : " + pathOf("absent.txt"));
 }
 
 TEST_F(MainWindowTest, CalculerRefillsAnOpenResultsWindowWhoseGraphiqueDrawsTheNewCurves)

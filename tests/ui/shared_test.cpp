@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QRawFont>
 
+#include <new>
+
 #include "failures.h"
 #include "look.h"
 #include "windows_fixture.h"
@@ -41,6 +43,7 @@ TEST_F(GuardTest, SendsEveryFailureToTheErrorBoxWithTheFullStopRule)
     guarded([] { throw FloatFailure(FloatFailure::Kind::DivisionByZero); });
     guarded([] { throw Failure("Mailles trop petites !"); });
     guarded([] { throw std::runtime_error("plain failure"); });
+    guarded([] { throw std::bad_alloc(); });
     guarded([] { throw 42; });
     bool ran = false;
     guarded([&] { ran = true; });
@@ -49,6 +52,7 @@ TEST_F(GuardTest, SendsEveryFailureToTheErrorBoxWithTheFullStopRule)
         error("Division par zéro en virgule flottante."),
         error("Mailles trop petites !"),
         error("plain failure."),
+        error("Mémoire insuffisante."),
         error("Erreur inconnue."),
     };
     EXPECT_EQ(messages_.shown, expected);

@@ -26,6 +26,7 @@
 struct Shown {
     enum Kind { Information, Error } kind;
     QString text;
+    QString details = {};  // under an error's text; not compared
     bool operator==(const Shown& other) const { return kind == other.kind && text == other.text; }
 };
 
@@ -41,6 +42,10 @@ class RecordedMessages : public geolago::ui::MessageSink {
 public:
     void information(const QString& text) override { shown.push_back({Shown::Information, text}); }
     void error(const QString& text) override { shown.push_back({Shown::Error, text}); }
+    void error(const QString& text, const QString& details) override
+    {
+        shown.push_back({Shown::Error, text, details});
+    }
     std::vector<Shown> shown;
 };
 
