@@ -312,7 +312,14 @@ void TForm1::ButtChoixVarClick()
     enableLaterSteps();
     ButtLit_Noms_Vars->setEnabled(false);
     PanNBMaillesPanel1->show();
-    Remplit_Grille(store_);
+    try {
+        Remplit_Grille(store_);
+    } catch (...) {
+        // "Valider Fichier" waits for the calculation, which a failed grid keeps shut:
+        // open it again, so that another names file can still be loaded.
+        ButtLit_Noms_Vars->setEnabled(true);
+        throw;
+    }
     gridIsCurrent_ = true;  // only a grid filled without failure opens "Calculer"
     enableLaterSteps();
     EdPourCent->setText(QString::fromStdString(writeReal(store_.PourCent, decimalSeparator())));

@@ -42,8 +42,8 @@ constexpr State CellsSet{true, true, true, true, false, false};
 constexpr State NamesLoaded{true, true, true, true, true, false};
 constexpr State VariableChosen{true, true, true, false, true, true};
 constexpr State Computed{true, true, true, true, true, true};
-// Between "Valider la variable" and "Calculer": new points wait for their cells; a new N,
-// or a grid whose filling failed, waits for the grid.
+// Between "Valider la variable" and "Calculer": new points wait for their cells, a new N
+// waits for the grid.
 constexpr State CellsPending{true, true, true, false, false, false};
 constexpr State GridPending{true, true, true, false, true, false};
 
@@ -468,13 +468,13 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
     EXPECT_EQ(stateOf(mainWindow()), CellsPending);
 
     // A grid that cannot be filled (two sums beyond the double range in one cell) leaves
-    // "Calculer" closed.
+    // "Calculer" closed, and "Valider Fichier", which waits for a calculation, open.
     readPoints(writeFile("huge.txt", "0 0 1e308 0\n0.5 0.5 1e308 0\n3 3 1 0\n"), "3", "2", false);
     setCells("3");
     takeMessages();
     click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Débordement en virgule flottante.")});
-    EXPECT_EQ(stateOf(mainWindow()), GridPending);
+    EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
 }
 
 TEST_F(MainWindowTest, AFailedCalculerHidesTheResultsAndTheChartOfTheOneBefore)
