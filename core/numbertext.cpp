@@ -1,6 +1,6 @@
 #include "numbertext.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 
 #include "failures.h"
@@ -99,9 +99,12 @@ std::string writeReal(double value, std::string_view separator)
     if (value - value != 0)
         return value < 0 ? "-INF" : "INF";
 
-    // 18 significant digits, correctly rounded, as "d.ddddddddddddddddde+XX".
+    // 18 significant digits, correctly rounded, as "d.ddddddddddddddddde+XX", whatever
+    // the C locale says of the decimal point.
     char expanded[40];
-    std::snprintf(expanded, sizeof expanded, "%.17e", value < 0 ? -value : value);
+    const auto written = std::to_chars(expanded, expanded + sizeof expanded - 1, value < 0 ? -value : value,
+                                       std::chars_format::scientific, 17);
+    *written.ptr = '\0';
     std::string digits;
     digits.reserve(18);
     digits += expanded[0];
