@@ -282,6 +282,8 @@ void Saute_Ligne(TextFile& file)
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered)
 {
     TextFile file(fileName);
+    // From here on the tables hold points of this file, even when the reading stops.
+    store.pointsFile = fileName;
     for (int i = 1; i <= store.NBPoints; ++i) {
         if (rowsAreNumbered)
             Lit_Entier(file);

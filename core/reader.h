@@ -57,6 +57,7 @@ std::optional<Ext> parseReal(std::string_view token);
 // Reads NBPoints rows of `fileName` into Coord[1..P] and Donnees[1..P][1..NBVar] of
 // `store`, each value stored as soon as it is read. `rowsAreNumbered`: each row begins
 // with a point number, checked and dropped. On failure what was stored before stays.
+// Once the file is open, `fileName` is kept as the store's pointsFile.
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered);
 
 }  // namespace geolago
