@@ -1,4 +1,6 @@
-// Geolago_2: start-up and the event loop.
+// Geolago_2 [POINT_FILE]: start-up and the event loop. Given a point file (as "Open
+// with" passes it), the program starts with it in the main window, its counts and row
+// layout proposed.
 
 #include <QApplication>
 
@@ -17,5 +19,8 @@ int main(int argc, char* argv[])
     geolago::app::Windows windows(geolago::sharedStore());
     // Closing the main window ends the program, whichever other windows are open.
     QObject::connect(&windows.mainWindow(), &TForm1::closed, &application, &QCoreApplication::quit);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        geolago::ui::guarded([&] { windows.mainWindow().setPointsFile(arguments.at(1)); });
     return application.exec();
 }
