@@ -1,12 +1,14 @@
 #include "options.h"
 
+#include <cctype>
+
 namespace geolago::cli {
 
 std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N]"
            " [--names FICHIER_NOMS] (--variable K)... [--all] [--format text|tsv|json]"
-           " [--decimal-comma]";
+           " [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
 }
 
 std::string helpText()
@@ -27,9 +29,15 @@ std::string helpText()
         "  --all                  toutes les variables, de 1 à V\n"
         "  --format FORMAT        text (par défaut), tsv ou json\n"
         "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
+        "  --plot FICHIER         écrit le graphique de chaque variable, tel que la fenêtre le\n"
+        "                         dessine, en PNG ou en SVG selon l'extension ; avec plusieurs\n"
+        "                         variables, sa position s'insère avant l'extension\n"
+        "                         (graphique-5.png) ; absent d'un geolago-cli construit sans\n"
+        "                         les fenêtres\n"
         "  --help                 affiche cette aide\n"
         "\n"
         "P, V, N et K se lisent comme des entiers : décimal, ou hexadécimal après $, x ou 0x.\n"
+        "E_W apparie les mailles le long de Y (la seconde coordonnée), N_S le long de X.\n"
         "Code de sortie : 0 si tout est calculé, 1 sur un refus ou un échec du calcul\n"
         "(message sur la sortie d'erreur), 2 sur une ligne de commande incorrecte.\n";
 }
@@ -49,7 +57,7 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, plot;
     bool rowsAreNumbered = false, decimalComma = false;
     bool optionsEnded = false;
 
@@ -110,6 +118,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
             setOnce(names, name, value());
         } else if (name == "--format") {
             setOnce(format, name, value());
+        } else if (name == "--plot") {
+            setOnce(plot, name, value());
         } else if (name == "--variable") {
             options.variables.push_back({value(), false});
         } else {
@@ -134,6 +144,20 @@ Options parseCommandLine(const std::vector<std::string>& args)
     options.namesFile = names;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;
+    if (plot) {
+        const auto endsWith = [&](const char* suffix) {
+            const std::string tail(suffix);
+            if (plot->size() <= tail.size())
+                return false;
+            for (std::size_t i = 0; i < tail.size(); ++i)
+                if (std::tolower(static_cast<unsigned char>((*plot)[plot->size() - tail.size() + i])) != tail[i])
+                    return false;
+            return true;
+        };
+        if (!endsWith(".png") && !endsWith(".svg"))
+            throw UsageError("le fichier de --plot doit finir en .png ou .svg : " + *plot);
+        options.plotFile = plot;
+    }
     if (format) {
         if (*format == "text")
             options.format = Format::Text;

@@ -28,6 +28,7 @@ struct Options {
     std::vector<VariableRequest> variables;  // in command-line order
     Format format = Format::Text;
     bool decimalComma = false;
+    std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg
 };
 
 // A command line that cannot be run: unknown or repeated option, missing value, no

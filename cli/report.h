@@ -12,24 +12,9 @@
 #include <vector>
 
 #include "options.h"
+#include "results.h"
 
 namespace geolago::cli {
-
-// One line of a correlogram: the correlation and the pairs behind it at one shift.
-struct Lag {
-    double r = 0.0;
-    std::int32_t pairs = 0;
-};
-
-// What one variable gave: its position, its name (bytes from the names file, or the
-// position in decimal), the fill percentage and both correlograms, shifts 0..N-1.
-struct VariableResult {
-    int position = 0;
-    std::string name;
-    double fill = 0.0;
-    std::vector<Lag> eastWest;
-    std::vector<Lag> northSouth;
-};
 
 // What the run works on, for the formats that repeat it.
 struct RunContext {

@@ -10,6 +10,7 @@
 #include "reader.h"
 #include "refusals.h"
 #include "report.h"
+#include "results.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -59,23 +60,19 @@ std::string nameOf(std::int64_t position, const std::optional<std::vector<std::s
     return writeInteger(static_cast<std::int32_t>(position));
 }
 
-// Takes the results of the variable just computed out of the store.
-VariableResult collectResult(const Store& store)
-{
-    VariableResult result;
-    result.position = store.Num_Var;
-    result.name = store.Nom_Var;
-    result.fill = store.PourCent;
-    for (int k = 0; k < store.NBMailles; ++k) {
-        result.eastWest.push_back({store.R_EW[k], store.Paires_EW[k]});
-        result.northSouth.push_back({store.R_NS[k], store.Paires_NS[k]});
-    }
-    return result;
-}
-
 }  // namespace
 
-int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err)
+std::string plotFileFor(const std::string& fileName, int position, bool severalVariables)
+{
+    if (!severalVariables)
+        return fileName;
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t dot = fileName.find_last_of('.');
+    const std::size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? fileName.size() : dot;
+    return fileName.substr(0, at) + "-" + std::to_string(position) + fileName.substr(at);
+}
+
+int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
 {
     std::unique_ptr<ReportWriter> writer;
     try {
@@ -99,6 +96,10 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         writer = makeWriter(options.format, options.decimalComma, out);
         writer->begin({options.pointsFile, options.rowsAreNumbered, points, vars, cells, options.namesFile});
 
+        std::size_t variablesAsked = 0;
+        for (const VariableRequest& request : options.variables)
+            variablesAsked += request.all ? static_cast<std::size_t>(vars) : 1;
+
         for (const VariableRequest& request : options.variables) {
             // Positions are resolved one request at a time, so that the variables asked
             // before a bad one are still computed and written.
@@ -116,7 +117,9 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 Remplit_Grille(store);
                 Correlation_EW(store);
                 Correlation_NS(store);
-                writer->variable(collectResult(store));
+                writer->variable(resultOf(store));
+                if (options.plotFile && plotter)
+                    plotter->plot(store, plotFileFor(*options.plotFile, static_cast<int>(position), variablesAsked > 1));
             }
         }
         writer->finish(std::nullopt);
@@ -135,11 +138,14 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
     return ExitFailure;
 }
 
-int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               ChartPlotter* plotter)
 {
     Options options;
     try {
         options = parseCommandLine(args);
+        if (options.plotFile && !plotter)
+            throw UsageError("l'option --plot n'est pas disponible : ce geolago-cli a été construit sans les fenêtres");
     } catch (const UsageError& error) {
         err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
         return ExitUsage;
@@ -148,7 +154,7 @@ int runCommand(Store& store, const std::vector<std::string>& args, std::ostream&
         out << helpText();
         return ExitSuccess;
     }
-    return runAnalysis(store, options, out, err);
+    return runAnalysis(store, options, out, err, plotter);
 }
 
 }  // namespace geolago::cli

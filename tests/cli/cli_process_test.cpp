@@ -1,5 +1,6 @@
-// geolago-cli as a user starts it: the real executable, its output streams and its exit
-// status. The other tests run the same command in process.
+// geolago-cli as a user starts it, with no display: the real executable, its output
+// streams, its exit status and the files it writes. The other tests run the same
+// command in process.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -36,9 +37,18 @@ protected:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        // The environment without any display.
+        std::vector<char*> env;
+        for (char** variable = environ; *variable; ++variable) {
+            const std::string entry = *variable;
+            if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("WAYLAND_DISPLAY=", 0) != 0
+                && entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
+                env.push_back(*variable);
+        }
+        env.push_back(nullptr);
         pid_t pid = 0;
         Outcome outcome;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(spawned, 0) << "cannot start " << GEOLAGO_CLI_PATH;
         if (spawned != 0)
@@ -76,6 +86,51 @@ TEST_F(CliProcess, FailuresAndUsageErrorsGiveTheirExitStatus)
     EXPECT_EQ(usage.out, "");
     EXPECT_NE(usage.err.find("Usage : geolago-cli "), std::string::npos);
 }
+
+#ifdef GEOLAGO_PLOT
+// Width and height of a PNG file, from its header.
+std::pair<int, int> pngSize(const std::string& bytes)
+{
+    if (bytes.rfind("\x89PNG\r\n\x1a\n", 0) != 0 || bytes.size() < 24)
+        return {0, 0};
+    auto word = [&](std::size_t at) {
+        int value = 0;
+        for (std::size_t i = at; i < at + 4; ++i)
+            value = value * 256 + static_cast<unsigned char>(bytes[i]);
+        return value;
+    };
+    return {word(16), word(20)};
+}
+
+TEST_F(CliProcess, PlotWritesTheChartOfEachVariableAsked)
+{
+    const std::string examples = GEOLAGO_EXAMPLES_DIR;
+    const std::vector<std::string> analysis = {examples + "/quartiers.txt", "--points", "80", "--vars", "12",
+                                               "--numbered", "--variable", "5"};
+    std::vector<std::string> several = analysis;
+    several.insert(several.end(), {"--variable", "1", "--plot", path("chart.png")});
+    const Outcome pngs = run(several);
+    ASSERT_EQ(pngs.status, 0) << pngs.err;
+    EXPECT_EQ(pngs.err, "");
+    EXPECT_EQ(pngSize(slurp(path("chart-5.png"))), std::make_pair(842, 540));
+    EXPECT_EQ(pngSize(slurp(path("chart-1.png"))), std::make_pair(842, 540));
+
+    std::vector<std::string> one = analysis;
+    one.insert(one.end(), {"--plot", path("chart.svg")});
+    ASSERT_EQ(run(one).status, 0);
+    const std::string svg = slurp(path("chart.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<svg width=\"842\" height=\"540\""), std::string::npos);
+    EXPECT_NE(svg.find("</svg>"), std::string::npos);
+}
+#else
+TEST_F(CliProcess, PlotIsAUsageErrorWithoutTheWindows)
+{
+    const Outcome o = run({path("p.txt"), "--points", "1", "--vars", "0", "--all", "--plot", path("c.png")});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("--plot n'est pas disponible"), std::string::npos) << o.err;
+}
+#endif
 
 }  // namespace
 }  // namespace geolago::testing
