@@ -3,6 +3,8 @@
 // layout proposed.
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "messages.h"
 #include "regional.h"
@@ -15,6 +17,11 @@ int main(int argc, char* argv[])
     geolago::ui::setApplicationTitle(
         geolago::ui::titleFromProgramPath(QCoreApplication::applicationFilePath()));
     geolago::ui::readDecimalSeparator();
+    // The interface is French whatever the regional settings: so are Qt's own texts (the
+    // file dialogs, the fields' context menus), when its French translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     geolago::app::Windows windows(geolago::sharedStore());
     // Closing the main window ends the program, whichever other windows are open.
