@@ -21,11 +21,11 @@ namespace {
 
 // The drawing operations of the usual canvas model on a painter: a current position, a
 // pen, a font, and text written on an opaque black box.
-class Canvas {
+class PainterCanvas {
 public:
     enum class PenStyle { Solid, Dash };
 
-    explicit Canvas(QPainter& painter)
+    explicit PainterCanvas(QPainter& painter)
         : painter_(painter),
           textAsOutlines_(!painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster)
     {
@@ -117,7 +117,7 @@ QPoint curvePoint(std::int32_t k, std::int32_t step, double r)
 // One correlogram: its name at (nameLeft, 20), then from point 0 a segment to every
 // point k whose pair count is above 2. A skipped shift draws nothing, so the next
 // segment starts from the last point reached.
-void drawCurve(Canvas& canvas, const QColor& colour, const char* name, int nameLeft, std::int32_t cells,
+void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, int nameLeft, std::int32_t cells,
                std::int32_t step, const Correlations& r, const PairCounts& pairs)
 {
     canvas.setPenColor(colour);
@@ -155,7 +155,7 @@ ChartFigures chartFiguresOf(const Store& store)
 
 void drawChart(QPainter& painter, const ChartFigures& figures)
 {
-    Canvas canvas(painter);
+    PainterCanvas canvas(painter);
 
     // Title.
     canvas.setFontColor(clRed);
@@ -180,7 +180,7 @@ void drawChart(QPainter& painter, const ChartFigures& figures)
 
     // Reference lines at r = +1 and just below r = -1.
     canvas.setPenWidth(1);
-    canvas.setPenStyle(Canvas::PenStyle::Dash);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Dash);
     canvas.MoveTo(50, 55);
     canvas.LineTo(650, 55);
     canvas.MoveTo(50, 465);
@@ -199,7 +199,7 @@ void drawChart(QPainter& painter, const ChartFigures& figures)
 
     // Curves.
     canvas.setPenWidth(3);
-    canvas.setPenStyle(Canvas::PenStyle::Solid);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
     drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, figures.eastWestPairs);
     drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, figures.northSouthPairs);
 }
