@@ -8,6 +8,9 @@ namespace geolago::app {
 Windows::Windows(Store& store) : mainWindow_(std::make_unique<TForm1>(store))
 {
     mainWindow_->showMaximized();
+    // The program's active window from the start, also where no window manager hands
+    // the focus over (a bare X server): its activation handler fills the limits.
+    mainWindow_->activateWindow();
     results_ = std::make_unique<TForm2>(store);
     chart_ = std::make_unique<TForm4>(store);
     help_ = std::make_unique<TForm_Aide>();

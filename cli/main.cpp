@@ -1,4 +1,5 @@
-// geolago-cli: the grid correlogram of a point file, computed without any window.
+// geolago-cli: the grid correlogram of a point file, computed without any window. Built
+// with the windows, it also draws their chart (--plot).
 
 #include <clocale>
 #include <exception>
@@ -10,6 +11,9 @@
 #include "failures.h"
 #include "output.h"
 #include "run.h"
+#ifdef GEOLAGO_PLOT
+#include "plot.h"
+#endif
 
 int main(int argc, char** argv)
 {
@@ -21,7 +25,12 @@ int main(int argc, char** argv)
         geolago::cli::DescriptorBuffer output(STDOUT_FILENO);
         std::ostream out(&output);
         std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef GEOLAGO_PLOT
+        const auto plotter = geolago::cli::makeChartPlotter();
+        return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr, plotter.get());
+#else
         return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr);
+#endif
     } catch (const std::exception& failure) {
         std::cerr << "geolago-cli: " << geolago::messageForDisplay(geolago::failureMessage(failure)) << '\n';
         return geolago::cli::ExitFailure;

@@ -1,12 +1,14 @@
 #include "options.h"
 
+#include <cctype>
+
 namespace geolago::cli {
 
 std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
            " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
-           " [--seed S] [--format text|tsv|json] [--decimal-comma]";
+           " [--seed S] [--format text|tsv|json] [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
 }
 
 std::string helpText()
@@ -33,12 +35,20 @@ std::string helpText()
         "  --seed S               graine des permutations (1 par défaut)\n"
         "  --format FORMAT        text (par défaut), tsv ou json\n"
         "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
+        "  --plot FICHIER         écrit le graphique de chaque variable, tel que la fenêtre le\n"
+        "                         dessine, en PNG ou en SVG selon l'extension ; avec plusieurs\n"
+        "                         graphiques, la position de la variable (AxB pour un\n"
+        "                         croisement) et, sur plusieurs N, -mN s'insèrent avant\n"
+        "                         l'extension : graphique-5.png, graphique-1x2-m10.png\n"
+        "                         (graphique-5.png) ; absent d'un geolago-cli construit sans\n"
+        "                         les fenêtres\n"
         "  --help                 affiche cette aide\n"
         "\n"
         "P, V, N, K et les positions se lisent comme des entiers : décimal, ou hexadécimal\n"
         "après $, x ou 0x. Chaque ligne donne, pour un décalage, la distance qu'il couvre, r, les\n"
         "paires de mailles et, avec --permutations, p et l'enveloppe ; un nombre qui n'existe\n"
         "pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
+        "E_W apparie les mailles le long de Y (la seconde coordonnée), N_S le long de X.\n"
         "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
         "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
         "incorrecte.\n";
@@ -59,7 +69,7 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot;
     bool rowsAreNumbered = false, decimalComma = false;
     bool optionsEnded = false;
 
@@ -120,6 +130,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
             setOnce(names, name, value());
         } else if (name == "--format") {
             setOnce(format, name, value());
+        } else if (name == "--plot") {
+            setOnce(plot, name, value());
         } else if (name == "--variable") {
             options.variables.push_back({VariableRequest::Kind::One, value()});
         } else if (name == "--cross") {
@@ -154,6 +166,20 @@ Options parseCommandLine(const std::vector<std::string>& args)
     options.namesFile = names;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;
+    if (plot) {
+        const auto endsWith = [&](const char* suffix) {
+            const std::string tail(suffix);
+            if (plot->size() <= tail.size())
+                return false;
+            for (std::size_t i = 0; i < tail.size(); ++i)
+                if (std::tolower(static_cast<unsigned char>((*plot)[plot->size() - tail.size() + i])) != tail[i])
+                    return false;
+            return true;
+        };
+        if (!endsWith(".png") && !endsWith(".svg"))
+            throw UsageError("le fichier de --plot doit finir en .png ou .svg : " + *plot);
+        options.plotFile = plot;
+    }
     if (format) {
         if (*format == "text")
             options.format = Format::Text;

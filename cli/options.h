@@ -31,6 +31,7 @@ struct Options {
     std::string seed = "1";                  // S, as typed
     Format format = Format::Text;
     bool decimalComma = false;
+    std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg
 };
 
 // A command line that cannot be run: unknown or repeated option, missing value, no

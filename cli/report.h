@@ -13,37 +13,9 @@
 #include <vector>
 
 #include "options.h"
+#include "results.h"
 
 namespace geolago::cli {
-
-// One row of a correlogram: shift k, the distance it spans in the coordinates' unit,
-// the correlation and the pairs behind it (0 when r has fewer than 5 pairs, as the
-// windows show it), and the permutation test (nothing without permutations).
-struct Lag {
-    double distance = 0.0;
-    std::optional<double> r;
-    std::int32_t pairs = 0;
-    std::int32_t used = 0;  // permutations that gave an r at this shift
-    std::optional<double> p, low, high;
-};
-
-// A variable as the command names it: its position and its name (bytes from the names
-// file, or the position in decimal).
-struct Named {
-    int position = 0;
-    std::string name;
-};
-
-// One correlogram: a variable, or a variable crossed with another (`with`), for one N,
-// with the fill percentage and both directions, shifts 0..N-1.
-struct VariableResult {
-    Named variable;
-    std::optional<Named> with;
-    std::int32_t cells = 0;
-    double fill = 0.0;
-    std::vector<Lag> eastWest;
-    std::vector<Lag> northSouth;
-};
 
 // What the run works on, for the formats that repeat it; a count is empty until it has
 // been read and accepted.

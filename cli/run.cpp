@@ -14,6 +14,7 @@
 #include "refusals.h"
 #include "report.h"
 #include "significance.h"
+#include "results.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -167,9 +168,31 @@ std::vector<Lag> lagsOf(const Store& store, Direction direction, const ShiftsSig
     return lags;
 }
 
+// What tells the chart of `result` from the others of a run: the variable's position,
+// "AxB" for a cross-correlogram, then "-mN" for its N when the run sweeps over N.
+std::string plotSuffix(const VariableResult& result, bool severalCellCounts)
+{
+    std::string suffix = std::to_string(result.variable.position);
+    if (result.with)
+        suffix += "x" + std::to_string(result.with->position);
+    if (severalCellCounts)
+        suffix += "-m" + std::to_string(result.cells);
+    return suffix;
+}
+
 }  // namespace
 
-int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err)
+std::string plotFileFor(const std::string& fileName, const std::string& suffix, bool severalCharts)
+{
+    if (!severalCharts)
+        return fileName;
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t dot = fileName.find_last_of('.');
+    const std::size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? fileName.size() : dot;
+    return fileName.substr(0, at) + "-" + suffix + fileName.substr(at);
+}
+
+int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
     RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}};
@@ -206,6 +229,10 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
             names = Lit_Noms_Vars(*options.namesFile);
 
         writer->begin(context);
+        std::size_t chartsAsked = 0;
+        for (const VariableRequest& request : options.variables)
+            chartsAsked += request.kind == VariableRequest::Kind::All ? static_cast<std::size_t>(store.NBVar) : 1;
+        chartsAsked *= context.cells->size();
         // Each N is an analysis of its own, as if it were the only one asked.
         for (const std::int32_t n : *context.cells) {
             store.NBMailles = n;
@@ -243,6 +270,9 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     result.eastWest = lagsOf(store, Direction::EastWest, figures.eastWest);
                     result.northSouth = lagsOf(store, Direction::NorthSouth, figures.northSouth);
                     writer->variable(result);
+                    if (options.plotFile && plotter)
+                        plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, context.cells->size() > 1),
+                                                          chartsAsked > 1));
                 }
             }
         }
@@ -264,12 +294,15 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
     return ExitFailure;
 }
 
-int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               ChartPlotter* plotter)
 {
     try {
         Options options;
         try {
             options = parseCommandLine(args);
+            if (options.plotFile && !plotter)
+                throw UsageError("l'option --plot n'est pas disponible : ce geolago-cli a été construit sans les fenêtres");
         } catch (const UsageError& error) {
             err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
             return ExitUsage;
@@ -278,7 +311,7 @@ int runCommand(Store& store, const std::vector<std::string>& args, std::ostream&
         if (options.help)
             out << helpText();
         else
-            status = runAnalysis(store, options, out, err);
+            status = runAnalysis(store, options, out, err, plotter);
 
         // Whatever the run gave, output that did not reach its file is a failure.
         out.flush();

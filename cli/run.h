@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "options.h"
+#include "results.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -16,12 +17,31 @@ inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitFailure = 1;  // a refusal or a failure of the analysis
 inline constexpr int ExitUsage = 2;    // a command line that cannot be run
 
+// Draws the chart of a correlogram just computed into a file: --plot. The command has one
+// only when it is built with the windows, whose drawing it uses.
+class ChartPlotter {
+public:
+    virtual ~ChartPlotter() = default;
+    // Writes the chart of `result` into `fileName` (PNG, or SVG for a name ending in
+    // ".svg"); throws Failure when it cannot.
+    virtual void plot(const VariableResult& result, const std::string& fileName) = 0;
+};
+
+// The file of --plot `fileName` for one chart: `fileName` itself when the run draws one
+// chart, else `suffix` inserted before the extension ("graphique.png", "5" ->
+// "graphique-5.png").
+std::string plotFileFor(const std::string& fileName, const std::string& suffix, bool severalCharts);
+
 // Runs the analysis `options` asks for, writing the results on `out` and a refusal's or
-// a failure's message on `err`; returns the exit status (never ExitUsage).
-int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err);
+// a failure's message on `err`, and each variable's chart with `plotter` when --plot is
+// given; returns the exit status (never ExitUsage).
+int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err,
+                ChartPlotter* plotter = nullptr);
 
 // The whole command: parses `args` (without the program name), shows the help or the
-// usage line, or runs the analysis. Returns the exit status.
-int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// usage line, or runs the analysis. Without a `plotter`, --plot is a usage error.
+// Returns the exit status.
+int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               ChartPlotter* plotter = nullptr);
 
 }  // namespace geolago::cli

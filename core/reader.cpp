@@ -332,6 +332,8 @@ void Saute_Ligne(TextFile& file)
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered)
 {
     TextFile file(fileName);
+    // From here on the tables hold points of this file, even when the reading stops.
+    store.pointsFile = fileName;
     int i = 1;
     try {
         for (; i <= store.NBPoints; ++i) {

@@ -72,6 +72,7 @@ std::optional<Ext> parseReal(std::string_view token);
 // `store`, each value stored as soon as it is read. `rowsAreNumbered`: each row begins
 // with a point number, checked and dropped. On failure what was stored before stays, and
 // the failure carries its place: the file, and for a value the line, point and token.
+// Once the file is open, `fileName` is kept as the store's pointsFile.
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered);
 
 }  // namespace geolago

@@ -65,6 +65,7 @@ struct Store {
     std::int32_t NBMailles = 0;  // cells per axis, N
     std::uint8_t Num_Var = 0;    // chosen variable, 1-based; 0 = none
     std::string Nom_Var;         // name shown for the chosen variable
+    std::string pointsFile;      // the file Lit_Data last read points from
 
     // Extent of the points, written by the placement.
     double XMin = 0.0, XMax = 0.0, YMin = 0.0, YMax = 0.0;

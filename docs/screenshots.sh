@@ -2,21 +2,24 @@
 # Takes the screenshots of docs/ from the real program on a virtual X display, driving
 # it with xdotool through the example dataset (needs xvfb, xdotool and imagemagick):
 #   xvfb-run -a -s "-screen 0 1280x1024x24" env LC_ALL=fr_FR.UTF-8 docs/screenshots.sh [program]
+# The program runs in a fresh folder holding a copy of the example, its files named
+# there without any folder, so that no path of the machine shows in the pictures.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-EX=$ROOT/examples
 OUT=$ROOT/docs
-PROGRAM=${1:-$ROOT/build/app/Geolago_2}
-"$PROGRAM" &
+PROGRAM=$(realpath "${1:-$ROOT/build/app/Geolago_2}")
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cp "$ROOT/examples/quartiers.txt" "$ROOT/examples/quartiers_noms.txt" "$WORK/"
+cd "$WORK"
+
+# Started on the point file, as ./run.sh does: its counts and "Oui" are filled in.
+"$PROGRAM" quartiers.txt &
 APP=$!
 sleep 3
 W=$(xdotool search --onlyvisible --name "^Corr.+lograme$" | head -1)
 xdotool windowfocus --sync $W
 at() { xdotool mousemove --window $1 $2 $3 click 1; sleep 0.4; }
-at $W 300 133; xdotool type "$EX/quartiers.txt"
-at $W 260 157; xdotool type "80"
-at $W 260 181; xdotool type "12"
-at $W 370 190
 at $W 190 248
 sleep 1
 B=$(xdotool search --onlyvisible --name "^Geolago_2$" | head -1)
@@ -24,7 +27,7 @@ xdotool windowfocus --sync $B; xdotool key Return; sleep 0.5
 xdotool windowfocus --sync $W
 at $W 720 149; xdotool type "10"
 at $W 646 204
-at $W 150 333; xdotool type "$EX/quartiers_noms.txt"
+at $W 150 333; xdotool type "quartiers_noms.txt"
 at $W 466 332
 at $W 150 373; for i in 1 2 3 4; do xdotool key Down; done
 at $W 466 368

@@ -1,11 +1,16 @@
 #pragma once
 // The chart window: both correlograms as broken lines, E_W in red and N_S in white.
 
-#include <QColor>
-#include <QFont>
 #include <QImage>
-#include <QPoint>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
+
+#include "chart_drawing.h"
+
+class QPainter;
+class QPushButton;
 
 namespace geolago {
 struct Store;
@@ -13,30 +18,16 @@ struct Store;
 
 // The surface the chart is drawn on. It keeps what was drawn in an image and paints it
 // back whenever the window is repainted, so covering, minimising or resizing the window
-// leaves the chart in place. The drawing operations follow the usual canvas model: a
-// current position, a pen, a font, and text written on an opaque black box.
+// leaves the chart in place.
 class TChartCanvas : public QWidget {
     Q_OBJECT
 
 public:
-    enum class PenStyle { Solid, Dash };
-
     explicit TChartCanvas(QWidget* parent = nullptr);
 
-    void MoveTo(int x, int y);
-    void LineTo(int x, int y);
-    // Writes `text` with the top-left corner of its box at (x, y).
-    void TextOut(int x, int y, const QString& text);
-
-    void setPenColor(const QColor& color) { penColor_ = color; }
-    void setPenWidth(int width) { penWidth_ = width; }
-    void setPenStyle(PenStyle style) { penStyle_ = style; }
-    void setFontColor(const QColor& color) { fontColor_ = color; }
-    // A font name as the drawing asks for it, "garamond" or "MS Sans Serif"; each is
-    // drawn in the installed face that stands for it.
-    void setFontName(const QString& name);
-    // Size in points at 96 pixels per inch.
-    void setFontSize(int points);
+    // Runs `steps` with a painter on the image, then shows the result, also when the
+    // steps stop on a failure (which goes on to the caller).
+    void draw(const std::function<void(QPainter&)>& steps);
 
     // Everything drawn so far.
     const QImage& image() const { return image_; }
@@ -48,16 +39,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QFont currentFont() const;
-
     QImage image_;
-    QPoint position_;
-    QColor penColor_{Qt::black};
-    int penWidth_ = 1;
-    PenStyle penStyle_ = PenStyle::Solid;
-    QColor fontColor_{Qt::black};
-    QString fontName_;
-    int fontPixels_ = 11;
 };
 
 class TForm4 : public QWidget {
@@ -74,8 +56,17 @@ protected:
 private:
     void ButtAfficheClick();
     void ButtFermerClick();
+    // "Enregistrer l'image…": the chart shown, as a PNG or SVG file the user chooses.
+    void saveImage();
+    // Ctrl+C: the chart shown, as an image on the clipboard.
+    void copyImage();
+    // Back to plain black, nothing to save or copy.
+    void clearChart();
 
     const geolago::Store& store_;
 
     TChartCanvas* Canvas;
+    QPushButton* saveImageButton_;
+    // The figures of the chart on the canvas, once a drawing has completed.
+    std::optional<geolago::ui::ChartFigures> shown_;
 };

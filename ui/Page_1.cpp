@@ -10,10 +10,12 @@
 #include <QShowEvent>
 
 #include "analysis.h"
+#include "dialogs.h"
 #include "look.h"
 #include "messages.h"
 #include "names.h"
 #include "numbertext.h"
+#include "pointlayout.h"
 #include "reader.h"
 #include "refusals.h"
 #include "regional.h"
@@ -59,13 +61,15 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     yesButton_ = new QRadioButton(QStringLiteral("Oui"), RG_Numero_Avant);
     yesButton_->setObjectName(QStringLiteral("yesButton"));
     yesButton_->setGeometry(8, 4, 52, 20);
-    auto* noButton = new QRadioButton(QStringLiteral("Non"), RG_Numero_Avant);
-    noButton->setObjectName(QStringLiteral("noButton"));
-    noButton->setGeometry(8, 25, 52, 20);
+    noButton_ = new QRadioButton(QStringLiteral("Non"), RG_Numero_Avant);
+    noButton_->setObjectName(QStringLiteral("noButton"));
+    noButton_->setGeometry(8, 25, 52, 20);
     choice->addButton(yesButton_);
-    choice->addButton(noButton);
+    choice->addButton(noButton_);
 
     ButtLit_Data = makeButton(this, "ButtLit_Data", QStringLiteral("Lit Data"), 120, 232, 145, 33);
+    // In the free space right of the point file's field.
+    QPushButton* pointsFileButton = makeButton(this, "pointsFileButton", QStringLiteral("…"), 446, 120, 32, 26);
 
     // Cells panel.
     PanNBMaillesPanel1 = makePanel(this, "PanNBMaillesPanel1", 496, 120, 289, 121);
@@ -88,6 +92,8 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     Combobox_Var->setFont(field);
     Combobox_Var->setGeometry(16, 80, 313, 26);
     ButtChoixVar = makeButton(PanelLitVar, "ButtChoixVar", QStringLiteral("Valider la variable"), 336, 72, 233, 33);
+    // The only free space on the names file's row: right of "Valider Fichier".
+    QPushButton* namesFileButton = makeButton(PanelLitVar, "namesFileButton", QStringLiteral("…"), 576, 40, 32, 25);
     makeLabel(PanelLitVar, "Label15", QStringLiteral("Pourcentage de Mailles remplies ="), 64, 136);
     EdPourCent = makeEdit(PanelLitVar, "EdPourCent", 312, 128, 89, 26, field);
     makeLabel(PanelLitVar, "Label16", QStringLiteral("%"), 408, 136);
@@ -120,9 +126,9 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
 
     // Tab order: the window's controls, each panel's in its own order at the panel's place.
     const QList<QWidget*> order = {
-        EdNom_Fich, EdNBPoints, EdNBVar, yesButton_, noButton, ButtLit_Data,
+        EdNom_Fich, pointsFileButton, EdNBPoints, EdNBVar, yesButton_, noButton_, ButtLit_Data,
         EdNBMailles, ButtNBMailles,
-        ButtLit_Noms_Vars, EdNomsVars, Combobox_Var, ButtChoixVar, EdPourCent,
+        ButtLit_Noms_Vars, EdNomsVars, namesFileButton, Combobox_Var, ButtChoixVar, EdPourCent,
         ButtCalculer, ButtFermer,
         ENBPoints, ENBVar, ENBMailles,
         ButtAide,
@@ -138,6 +144,10 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     onClick(ButtCalculer, [this] { ButtCalculerClick(); });
     onClick(ButtAide, [this] { ButtAideClick(); });
     onClick(ButtFermer, [this] { ButtFermerClick(); });
+    onClick(pointsFileButton, [this] { choosePointsFile(); });
+    onClick(namesFileButton, [this] { chooseNamesFile(); });
+    acceptFileDrops(EdNom_Fich, [this](const QString& file) { setPointsFile(file); });
+    acceptFileDrops(EdNomsVars, [this](const QString& file) { EdNomsVars->setText(file); });
     // A selection by mouse or keyboard; the frame of the group does not select.
     connect(choice, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked)
@@ -148,6 +158,46 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
 bool TForm1::rowsAreNumbered() const
 {
     return yesButton_->isChecked();
+}
+
+void TForm1::setPointsFile(const QString& fileName)
+{
+    EdNom_Fich->setText(fileName);
+    proposeLayout(fileName);
+}
+
+void TForm1::proposeLayout(const QString& fileName)
+{
+    const auto untouched = [](const QLineEdit* field, const QString& proposed) {
+        return field->text().isEmpty() || field->text() == proposed;
+    };
+    if (!untouched(EdNBPoints, proposedPoints_) || !untouched(EdNBVar, proposedVariables_))
+        return;
+    const auto layout = guessPointFileLayoutOfFile(fileNameFromText(fileName));
+    if (!layout)
+        return;
+    proposedPoints_ = QString::fromStdString(writeInteger(layout->points));
+    proposedVariables_ = QString::fromStdString(writeInteger(layout->variables));
+    EdNBPoints->setText(proposedPoints_);
+    EdNBVar->setText(proposedVariables_);
+    // Selecting runs RG_Numero_AvantClick, as a selection by the user does.
+    (layout->rowsAreNumbered ? yesButton_ : noButton_)->setChecked(true);
+}
+
+void TForm1::choosePointsFile()
+{
+    const QString file = fileDialogs().openFileName(this, QStringLiteral("Fichier des points"),
+                                                    folderToOpenFrom(EdNom_Fich->text()));
+    if (!file.isEmpty())
+        setPointsFile(file);
+}
+
+void TForm1::chooseNamesFile()
+{
+    const QString file = fileDialogs().openFileName(this, QStringLiteral("Fichier des noms de variables"),
+                                                    folderToOpenFrom(EdNomsVars->text()));
+    if (!file.isEmpty())
+        EdNomsVars->setText(file);
 }
 
 bool TForm1::event(QEvent* e)

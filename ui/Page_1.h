@@ -20,6 +20,11 @@ public:
     // The window reads and writes `store`, which outlives it.
     explicit TForm1(geolago::Store& store, QWidget* parent = nullptr);
 
+    // Sets the point file, as chosen in the file dialog, dropped on its field or given
+    // when the program starts, and proposes its counts and row layout (see
+    // proposeLayout). Nothing is read into the store before "Lit Data".
+    void setPointsFile(const QString& fileName);
+
 signals:
     // "Calculer" computed both correlograms: the results are to be shown.
     void calculated();
@@ -54,6 +59,13 @@ private:
     // Enables "Valider la variable" when a names list is loaded and the cells are those
     // of the points read, and "Calculer" when the grid was filled from those cells.
     void enableLaterSteps();
+    // The "…" buttons: a file dialog for the point file and for the names file.
+    void choosePointsFile();
+    void chooseNamesFile();
+    // Fills in the counts and chooses "Oui" or "Non" from a first look at `fileName`,
+    // when both count fields are empty or still hold the last counts proposed: what the
+    // user typed stays.
+    void proposeLayout(const QString& fileName);
 
     geolago::Store& store_;
 
@@ -68,6 +80,7 @@ private:
     QLineEdit* EdNBPoints;
     QLineEdit* EdNBVar;
     QRadioButton* yesButton_;  // "Oui" of RG_Numero_Avant
+    QRadioButton* noButton_;   // "Non"
     QPushButton* ButtLit_Data;
     QFrame* PanNBMaillesPanel1;
     QLineEdit* EdNBMailles;
@@ -82,4 +95,8 @@ private:
     QLineEdit* ENBMailles;
     QPushButton* ButtCalculer;
     QPushButton* ButtFermer;
+
+    // The counts last proposed by proposeLayout, as written in their fields.
+    QString proposedPoints_;
+    QString proposedVariables_;
 };

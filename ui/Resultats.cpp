@@ -1,17 +1,26 @@
 #include "Resultats.h"
 
 #include <algorithm>
+#include <sstream>
 
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTableWidget>
 
+#include "dialogs.h"
 #include "look.h"
 #include "messages.h"
 #include "numbertext.h"
 #include "regional.h"
+#include "savefile.h"
 #include "store.h"
 #include "texts.h"
 
@@ -22,13 +31,30 @@ namespace {
 
 constexpr int rowHeight = 24;
 
+// A string grid whose Ctrl+C copies cells as text (see gridText).
+class ResultsGrid : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->matches(QKeySequence::Copy)) {
+            guarded([this] { QGuiApplication::clipboard()->setText(gridText(this)); });
+            event->accept();
+            return;
+        }
+        QTableWidget::keyPressEvent(event);
+    }
+};
+
 // A string grid of three columns. Row 0 is the header, kept in place while the rows
 // scroll; column 0 and the header are drawn on the button face in the grid's own text
 // colour. Cells can be selected, not edited.
 QTableWidget* makeGrid(QWidget* parent, const char* name, int left, int top, int width, int height,
                        std::initializer_list<int> widths, const QColor& cells, const QColor& text)
 {
-    auto* grid = new QTableWidget(parent);
+    auto* grid = new ResultsGrid(parent);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setGeometry(left, top, width, height);
     grid->setFont(sansSerif(11));
@@ -118,6 +144,37 @@ void fillGrid(QTableWidget* grid, std::int32_t cellCount, const Correlations& r,
 
 }  // namespace
 
+QString gridText(const QTableWidget* grid)
+{
+    auto cell = [grid](int row, int col) {
+        const QTableWidgetItem* item = grid->item(row, col);
+        return item ? item->text() : QString();
+    };
+    QStringList lines;
+    int top = 0, bottom = grid->rowCount() - 1, left = 0, right = grid->columnCount() - 1;
+    const QList<QTableWidgetSelectionRange> selected = grid->selectedRanges();
+    if (selected.isEmpty()) {
+        QStringList header;
+        for (int col = left; col <= right; ++col) {
+            const QTableWidgetItem* item = grid->horizontalHeaderItem(col);
+            header << (item ? item->text().trimmed() : QString());
+        }
+        lines << header.join(QLatin1Char('\t'));
+    } else {
+        top = selected.first().topRow();
+        bottom = selected.first().bottomRow();
+        left = selected.first().leftColumn();
+        right = selected.first().rightColumn();
+    }
+    for (int row = top; row <= bottom; ++row) {
+        QStringList cells;
+        for (int col = left; col <= right; ++col)
+            cells << cell(row, col);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
 TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(store)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -132,6 +189,7 @@ TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(st
 
     Label3 = makeLabel(this, "Label3", QString(), 225, 16, &labels);
     setWindowColours(Label3, clBlack, clRed);  // opaque: red on its own black
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     Label3->setGeometry(225, 16, 5, 21);
 
     QLabel* Label2 = makeLabel(this, "Label2", QStringLiteral("N_S"), 472, 16, &labels);
@@ -140,14 +198,18 @@ TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     SG_EW = makeGrid(this, "SG_EW", 32, 40, 289, 537, {64, 132, 92}, clTeal, clYellow);
     QPushButton* ButtFermer = makeButton(this, "ButtFermer", QStringLiteral("Fermer"), 672, 544, 113, 25);
     QPushButton* Button1 = makeButton(this, "Button1", QStringLiteral("Graphique"), 672, 376, 115, 121);
+    // In the free right-hand column, above "Graphique".
+    QPushButton* saveButton = makeButton(this, "saveButton", QStringLiteral("Enregistrer…"), 672, 320, 115, 33);
     SG_NS = makeGrid(this, "SG_NS", 344, 40, 305, 537, {64, 146, 88}, clOlive, clAqua);
 
     QWidget::setTabOrder(SG_EW, ButtFermer);
     QWidget::setTabOrder(ButtFermer, Button1);
     QWidget::setTabOrder(Button1, SG_NS);
+    QWidget::setTabOrder(SG_NS, saveButton);
 
     onClick(ButtFermer, [this] { ButtFermerClick(); });
     onClick(Button1, [this] { Button1Click(); });
+    onClick(saveButton, [this] { saveTables(); });
 }
 
 void TForm2::showFigures()
@@ -168,9 +230,17 @@ void TForm2::FormShow()
 {
     Label3->setText(textFromBytes(store_.Nom_Var));
     Label3->adjustSize();
-    Label3->resize(std::max(Label3->width(), 5), Label3->height());
+    // An accent over a capital ("É") rises above the face's ascent, where the label
+    // would cut it off: the label grows upwards by as much, its text on its bottom edge,
+    // so the line of its text stays that of "E_W" and "N_S".
+    const QFontMetrics metrics(Label3->font());
+    const int overhang =
+        std::max(0, -metrics.tightBoundingRect(QStringLiteral("ÀÉÈÊÇ")).top() - metrics.ascent());
+    Label3->setGeometry(225, 16 - overhang, std::max(Label3->width(), 5), Label3->height() + overhang);
     fillGrid(SG_EW, store_.NBMailles, store_.R_EW, store_.Paires_EW);
     fillGrid(SG_NS, store_.NBMailles, store_.R_NS, store_.Paires_NS);
+    shown_ = resultOf(store_);
+    shownPointsFile_ = store_.pointsFile;
 }
 
 void TForm2::ButtFermerClick()
@@ -181,4 +251,28 @@ void TForm2::ButtFermerClick()
 void TForm2::Button1Click()
 {
     emit chartRequested();
+}
+
+void TForm2::saveTables()
+{
+    const QString csv = QStringLiteral("Tableau CSV (*.csv)");
+    const QString tsv = QStringLiteral("Tableau TSV, séparé par des tabulations (*.tsv)");
+    const QString pointsFile = QFile::decodeName(QByteArray::fromStdString(shownPointsFile_));
+    const QString proposed = QDir(savingFolder(pointsFile))
+                                 .filePath(suggestedFileName(textFromBytes(shown_.variable.name), QStringLiteral("csv")));
+    const SaveChoice choice =
+        fileDialogs().saveFileName(this, QStringLiteral("Enregistrer les corrélogrammes"), proposed, {csv, tsv});
+    if (choice.path.isEmpty())
+        return;
+    const QString path = withSuffix(choice.path, choice.filter == tsv ? QStringLiteral("tsv") : QStringLiteral("csv"),
+                                    {QStringLiteral("csv"), QStringLiteral("tsv")});
+    const bool tabs = path.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive);
+
+    // The texts in UTF-8, whatever encoding the names file had.
+    VariableResult result = shown_;
+    result.variable.name = bytesFromText(textFromBytes(result.variable.name));
+    std::ostringstream table;
+    writeResultsTable(table, result, bytesFromText(pointsFile),
+                      tabs ? tsvConvention(decimalSeparator()) : csvConvention(decimalSeparator()));
+    saveFile(path, QByteArray::fromStdString(table.str()));
 }

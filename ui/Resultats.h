@@ -1,7 +1,12 @@
 #pragma once
 // The results window: both correlograms as tables of shift, r and pair count.
 
+#include <QString>
 #include <QWidget>
+
+#include <string>
+
+#include "results.h"
 
 class QLabel;
 class QTableWidget;
@@ -34,10 +39,20 @@ private:
     void FormShow();
     void ButtFermerClick();
     void Button1Click();
+    // "Enregistrer…": both tables shown, as a CSV or TSV file the user chooses.
+    void saveTables();
 
     const geolago::Store& store_;
+    // The figures and points file the grids show, as they were when filled.
+    geolago::VariableResult shown_;
+    std::string shownPointsFile_;
 
     QLabel* Label3;
     QTableWidget* SG_EW;
     QTableWidget* SG_NS;
 };
+
+// The text Ctrl+C in a results grid puts on the clipboard: the selected cells, or the
+// whole grid with its header row when none is selected, as shown (the user's decimal
+// separator); a tab between the cells of a row, a line feed after each row.
+QString gridText(const QTableWidget* grid);

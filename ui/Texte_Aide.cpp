@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "installation.h"
 #include "look.h"
 
 using namespace geolago::ui;
@@ -78,7 +79,13 @@ TForm_Aide::TForm_Aide(QWidget* parent) : QWidget(parent)
     Memo_Aide->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo_Aide->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo_Aide->setReadOnly(false);
-    Memo_Aide->setPlainText(helpLines().join(QLatin1Char('\n')));
+    // After the help proper, the example that ships with the program.
+    const QString examples =
+        QStringLiteral("Exemple fourni avec le programme : quartiers.txt (les 80 quartiers d'une ville imaginaire, "
+                       "Lagoville : un numéro, X, Y et 12 variables par ligne ; répondez « Oui ») et "
+                       "quartiers_noms.txt (les noms des 12 variables), installés dans le dossier %1.")
+            .arg(installedExampleFolder());
+    Memo_Aide->setPlainText(helpLines().join(QLatin1Char('\n')) + QStringLiteral("\n\n") + examples);
 
     QPushButton* Butt_Aide = makeButton(this, "Butt_Aide", QStringLiteral("Fermer"), 448, 760, 75, 25);
     QWidget::setTabOrder(Memo_Aide, Butt_Aide);

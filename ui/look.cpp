@@ -2,13 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFontDatabase>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
-#include <QRawFont>
 #include <QScreen>
 #include <QWidget>
 
@@ -22,70 +22,52 @@ namespace {
 constexpr int frameSide = 4;
 constexpr int frameTop = 23;
 
-// First family of `candidates` the font database holds, else the first one (left to
-// the font matching).
-QString firstInstalled(std::initializer_list<const char*> candidates)
+// The one local file a drag carries, else empty.
+QString droppedFile(const QMimeData* data)
 {
-    const QStringList families = QFontDatabase::families();
-    for (const char* name : candidates)
-        if (families.contains(QString::fromLatin1(name), Qt::CaseInsensitive))
-            return QString::fromLatin1(name);
-    return QString::fromLatin1(*candidates.begin());
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return QString();
+    return data->urls().first().toLocalFile();
 }
 
-// Every accented letter the windows' captions use.
-const QString accentedLetters = QStringLiteral("àâçéèêëîïôùûüÀÉÈ");
+// Takes the drags and drops of one local file off a field.
+class FileDrops : public QObject {
+public:
+    FileDrops(QObject* field, std::function<void(const QString&)> dropped)
+        : QObject(field), dropped_(std::move(dropped))
+    {
+    }
 
-// Whether the bold cut of `family` draws every accented letter itself. Where it does
-// not (the bold EB Garamond of Debian 12 stops at U+00BF), the letters would come from
-// a fallback face in the middle of a word.
-bool boldCutIsComplete(const QString& family)
-{
-    QFont bold(family);
-    bold.setPixelSize(16);
-    bold.setWeight(QFont::Bold);
-    const QRawFont raw = QRawFont::fromFont(bold);
-    if (!raw.isValid())
-        return true;
-    for (const QChar letter : accentedLetters)
-        if (!raw.supportsCharacter(letter))
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (droppedFile(drag->mimeData()).isEmpty())
+                return false;
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QString file = droppedFile(drop->mimeData());
+            if (file.isEmpty())
+                return false;
+            drop->acceptProposedAction();
+            guarded([&] { dropped_(file); });
+            return true;
+        }
+        default:
             return false;
-    return true;
-}
+        }
+    }
 
-// The regular style of `family`, to be emboldened by the font engine.
-QString regularStyle(const QString& family)
-{
-    for (const QString& style : QFontDatabase::styles(family))
-        if (style.endsWith(QLatin1String("Regular")))
-            return style;
-    return QString();
-}
+private:
+    std::function<void(const QString&)> dropped_;
+};
 
 }  // namespace
-
-QFont garamond(int pixelSize, bool bold)
-{
-    // "EB Garamond 12" is the optical size meant for text; the plain family would mix
-    // its 08 and 12 cuts.
-    static const QString family = firstInstalled({"EB Garamond 12", "EB Garamond", "Garamond"});
-    static const QString emboldenedStyle = boldCutIsComplete(family) ? QString() : regularStyle(family);
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    if (bold && !emboldenedStyle.isEmpty())
-        font.setStyleName(emboldenedStyle);  // drawn bold from the regular cut
-    return font;
-}
-
-QFont sansSerif(int pixelSize)
-{
-    static const QString family = firstInstalled({"Liberation Sans", "DejaVu Sans", "Sans Serif"});
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setWeight(QFont::Normal);
-    return font;
-}
 
 QColor buttonFace()
 {
@@ -184,6 +166,12 @@ QFrame* makePanel(QWidget* parent, const char* name, int left, int top, int widt
     panel->setLineWidth(1);
     setWindowColours(panel, clBlack, clYellow);
     return panel;
+}
+
+void acceptFileDrops(QLineEdit* field, std::function<void(const QString&)> dropped)
+{
+    field->setAcceptDrops(true);
+    field->installEventFilter(new FileDrops(field, std::move(dropped)));
 }
 
 void onClick(QAbstractButton* button, std::function<void()> handler)

@@ -1,10 +1,6 @@
 #pragma once
-// Colours, fonts, window placement and the controls' factories shared by the four
-// windows.
-//
-// The layouts name two fonts the Debian desktop does not ship: "Garamond" is drawn in
-// EB Garamond and "MS Sans Serif" in Liberation Sans. Sizes are character heights in
-// pixels, as the layouts give them (12 pt at 96 dpi = 16 px).
+// Window placement, the controls' factories and the guarded connection of a handler,
+// shared by the four windows; the colours and fonts come from style.h.
 
 #include <QColor>
 #include <QFont>
@@ -12,6 +8,8 @@
 #include <QString>
 
 #include <functional>
+
+#include "style.h"
 
 class QAbstractButton;
 class QFrame;
@@ -21,23 +19,6 @@ class QPushButton;
 class QWidget;
 
 namespace geolago::ui {
-
-inline const QColor clBlack{0, 0, 0};
-inline const QColor clRed{255, 0, 0};
-inline const QColor clYellow{255, 255, 0};
-inline const QColor clBlue{0, 0, 255};
-inline const QColor clWhite{255, 255, 255};
-inline const QColor clAqua{0, 255, 255};
-inline const QColor clTeal{0, 128, 128};
-inline const QColor clOlive{128, 128, 0};
-inline const QColor clSilver{192, 192, 192};
-inline const QColor clNavy{0, 0, 128};
-
-// The face standing for "Garamond", at `pixelSize`, bold or regular.
-QFont garamond(int pixelSize, bool bold);
-
-// The face standing for "MS Sans Serif", regular.
-QFont sansSerif(int pixelSize);
 
 // The system's button face, on which the grids draw their fixed cells.
 QColor buttonFace();
@@ -83,6 +64,10 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 // A panel with a raised one-pixel frame, black, its texts yellow.
 QFrame* makePanel(QWidget* parent, const char* name, int left, int top, int width, int height);
+
+// Makes a file dropped on `field` (one local file, from a file manager) call `dropped`
+// with its path, inside guarded(), in place of the text drop of the field.
+void acceptFileDrops(QLineEdit* field, std::function<void(const QString&)> dropped);
 
 // Runs `handler` inside guarded() each time `button` is clicked, so that no failure of
 // the handler reaches the event loop.

@@ -1,4 +1,10 @@
-// The chart: where the drawing steps put their pixels, and a canvas that keeps them.
+// The chart: where the drawing steps put their pixels, a canvas that keeps them, and
+// the image saved and copied.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include "windows_fixture.h"
 
@@ -159,21 +165,30 @@ TEST_F(ChartTest, ShiftsWithTwoPairsOrFewerAreBridged)
     EXPECT_FALSE(hasColour(image, QRect(52, 253, 640, 200), red));
 }
 
-TEST_F(ChartTest, TitlesStandAcrossTheTopAndLaterDrawingsCoverEarlierOnes)
+TEST_F(ChartTest, TitlesStandAcrossTheTopAndEachPressShowsTheCurrentAnalysisAlone)
 {
     store().NBMailles = 10;
     store().Nom_Var = "Commerces_d'alimentation";
+    for (int k = 0; k <= 3; ++k) {
+        store().R_NS[k] = 0.5;  // y = 155
+        store().Paires_NS[k] = 9;
+    }
     QImage image = draw();
     EXPECT_TRUE(hasColour(image, QRect(500, 20, 40, 34), red));
     EXPECT_TRUE(hasColour(image, QRect(300, 20, 50, 28), red));
     EXPECT_TRUE(hasColour(image, QRect(100, 20, 50, 28), white));
     EXPECT_FALSE(hasColour(image, QRect(100, 20, 50, 28), red));
     EXPECT_TRUE(hasColour(image, QRect(700, 20, 100, 34), red));
+    EXPECT_EQ(image.pixelColor(140, 155), white);
 
-    // A shorter name is written on its own black box; the end of the longer one stays.
+    // A second analysis: a shorter name and another curve, with nothing left of the first.
     store().Nom_Var = "Ouvriers";
+    for (int k = 0; k <= 3; ++k)
+        store().R_NS[k] = -0.5;  // y = 355
     const QImage again = draw();
-    EXPECT_TRUE(hasColour(again, QRect(700, 20, 100, 34), red));
+    EXPECT_FALSE(hasColour(again, QRect(700, 20, 100, 34), red));
+    EXPECT_FALSE(hasColour(again, QRect(52, 100, 600, 100), white));
+    EXPECT_EQ(again.pixelColor(140, 355), white);
     EXPECT_EQ(draw(), again);
 }
 
@@ -219,4 +234,44 @@ TEST_F(ChartTest, CellCountsWithoutTableEntriesStopAfterTheReferenceLines)
         EXPECT_EQ(takeMessages(), std::vector<Shown>{error(message)});
         EXPECT_FALSE(hasColour(image, labelBand(60, 700), yellow));
     }
+}
+
+TEST_F(ChartTest, SavedAndCopiedImagesAreTheChartShown)
+{
+    store().NBMailles = 10;
+    store().Nom_Var = "Ouvriers";
+    for (int k = 0; k <= 5; ++k) {
+        store().R_EW[k] = 0.5;  // y = 155
+        store().Paires_EW[k] = 9;
+    }
+    const QImage shown = draw().copy(QRect(QPoint(0, 0), QSize(842, 540)));
+
+    // PNG, its suffix added from the type chosen: the pixels of the window.
+    dialogs().fileToSave = pathOf("chart");
+    click(chart(), "saveImageButton");
+    EXPECT_TRUE(takeMessages().empty());
+    const QImage png(pathOf("chart.png"));
+    EXPECT_EQ(png.size(), QSize(842, 540));
+    EXPECT_EQ(png.convertToFormat(shown.format()), shown);
+
+    // SVG: the same drawing, the texts as outlines.
+    dialogs().fileToSave = pathOf("chart.svg");
+    dialogs().filterToSave = 1;
+    click(chart(), "saveImageButton");
+    QSvgRenderer svg(pathOf("chart.svg"));
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.defaultSize(), QSize(842, 540));
+    EXPECT_EQ(svg.viewBox(), QRect(0, 0, 842, 540));
+    QImage rendered(842, 540, QImage::Format_RGB32);
+    QPainter painter(&rendered);
+    svg.render(&painter);
+    painter.end();
+    EXPECT_EQ(rendered.pixelColor(50, 100), yellow);
+    EXPECT_EQ(rendered.pixelColor(140, 155), red);
+    EXPECT_TRUE(hasColour(rendered, QRect(500, 20, 40, 34), red));
+
+    chart().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chart()));
+    QTest::keyClick(&chart(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(shown.format()), shown);
 }

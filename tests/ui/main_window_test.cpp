@@ -1,12 +1,18 @@
 // The main window driven as a user would: typing, choosing, pressing the buttons.
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QMimeData>
 #include <QSignalSpy>
+#include <QUrl>
 
+#include "installation.h"
 #include "numbertext.h"
 #include "windows_fixture.h"
 
@@ -102,6 +108,18 @@ protected:
         loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
         ASSERT_EQ(stateOf(mainWindow()), NamesLoaded);
         takeMessages();
+    }
+
+    // Drags `file` from a file manager onto field `name` and drops it there.
+    void dropFile(const char* name, const QString& file)
+    {
+        QWidget* field = control(mainWindow(), name);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field, &drop);
     }
 
     QComboBox* variables() { return control<QComboBox>(mainWindow(), "Combobox_Var"); }
@@ -539,6 +557,42 @@ TEST_F(MainWindowTest, CalculerRefillsAnOpenResultsWindowWhoseGraphiqueDrawsTheN
     // A red segment below the reference line at r = 1: Beta's pair counts were read.
     const QImage image = control<TChartCanvas>(chart(), "Canvas")->image();
     EXPECT_TRUE(hasColour(image, QRect(52, 60, 600, 390), QColor(255, 0, 0)));
+}
+
+TEST_F(MainWindowTest, FilesChosenInTheDialogOrDroppedProposeTheirLayoutAndReadNothing)
+{
+    // Empty field: the dialog starts in the example's folder.
+    const QString lattice = writeFile("lattice.txt", latticeFile());
+    dialogs().fileToOpen = lattice;
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(dialogs().openedIn, std::vector<QString>{geolago::ui::exampleFolder()});
+    EXPECT_EQ(text("EdNom_Fich"), lattice);
+    EXPECT_EQ(text("EdNBPoints"), "100");
+    EXPECT_EQ(text("EdNBVar"), "2");
+    EXPECT_TRUE(control<QRadioButton>(mainWindow(), "yesButton")->isChecked());
+    EXPECT_EQ(stateOf(mainWindow()), RowsChosen);
+    EXPECT_EQ(store().NBPoints, 0);
+
+    // Another file while the counts are the ones proposed: its own; from the folder of
+    // the field's file.
+    dialogs().fileToOpen = writeFile("six.txt", sixPoints);
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(dialogs().openedIn.back(), QFileInfo(lattice).absolutePath());
+    EXPECT_EQ(text("EdNBPoints"), "6");
+    EXPECT_EQ(text("EdNBVar"), "2");
+    EXPECT_TRUE(control<QRadioButton>(mainWindow(), "noButton")->isChecked());
+
+    // A count the user typed stays; a dropped file sets the field.
+    type(mainWindow(), "EdNBPoints", "5");
+    dropFile("EdNom_Fich", lattice);
+    EXPECT_EQ(text("EdNom_Fich"), lattice);
+    EXPECT_EQ(text("EdNBPoints"), "5");
+    EXPECT_EQ(text("EdNBVar"), "2");
+
+    const QString names = writeFile("noms.txt", "Alpha\nBeta\n");
+    dropFile("EdNomsVars", names);
+    EXPECT_EQ(text("EdNomsVars"), names);
+    EXPECT_TRUE(takeMessages().empty());
 }
 
 TEST_F(MainWindowTest, AideShowsOneHelpWindowThatKeepsWhatWasTyped)

@@ -1,5 +1,8 @@
-// The results window: the two grids as the store holds the figures when it is shown.
+// The results window: the two grids as the store holds the figures when it is shown, and
+// the figures saved and copied.
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -105,4 +108,60 @@ TEST_F(ResultsTest, GraphiqueOpensTheChartBlank)
     for (const QPoint p : {QPoint(50, 100), QPoint(400, 250), QPoint(60, 55)})
         EXPECT_EQ(canvas.pixelColor(p), QColor(Qt::black));
     EXPECT_TRUE(takeMessages().empty());
+}
+
+TEST_F(ResultsTest, SavedTablesReadBackAsTheWindowShowsThem)
+{
+    fillTables();
+    store().NBMailles = 10;
+    store().Nom_Var = "Élève; 1886";
+    store().PourCent = 37.5;
+    store().pointsFile = "points.txt";
+    results().showFigures();
+
+    dialogs().fileToSave = pathOf("figures");
+    click(results(), "saveButton");
+    EXPECT_TRUE(takeMessages().empty());
+    QFile saved(pathOf("figures.csv"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split('\n');
+    // Under French settings: ";" between fields, "," in the numbers.
+    EXPECT_EQ(lines.mid(0, 6), QStringList({"Variable;\"Élève; 1886\"", "Fichier de points;points.txt",
+                                             "Mailles;10", "Mailles remplies (%);37,5", "",
+                                             "Maille;R E_W;Paires E_W;R N_S;Paires N_S"}));
+    ASSERT_EQ(lines.size(), 6 + 10 + 1);
+    for (int k = 0; k < 10; ++k) {
+        const QStringList fields = lines[6 + k].split(';');
+        const QStringList shown = {cellText(grid("SG_EW"), 0, k + 1), cellText(grid("SG_EW"), 1, k + 1),
+                                   cellText(grid("SG_EW"), 2, k + 1), cellText(grid("SG_NS"), 1, k + 1),
+                                   cellText(grid("SG_NS"), 2, k + 1)};
+        EXPECT_EQ(fields, shown) << "shift " << k;
+    }
+}
+
+TEST_F(ResultsTest, CtrlCCopiesTheSelectedCellsOrTheWholeGrid)
+{
+    fillTables();
+    store().NBMailles = 2;
+    results().showFigures();
+    QTableWidget* ns = grid("SG_NS");
+    ns->setFocus();
+    QTest::keyClick(ns, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "Maille\tR\tPaires de points\n0\t0,999999940395355\t0\n1\t-0,25\t1\n");
+
+    ns->setRangeSelected(QTableWidgetSelectionRange(0, 1, 1, 2), true);
+    QTest::keyClick(ns, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "0,999999940395355\t0\n-0,25\t1\n");
+}
+
+TEST_F(ResultsTest, AnAccentOverACapitalIsShownWhole)
+{
+    store().NBMailles = 10;
+    store().Nom_Var = "Élève";
+    results().showFigures();
+    // The text's line is that of "E_W", whose capitals reach y = 16: only the accent
+    // stands above.
+    const QImage window = results().grab().toImage();
+    EXPECT_TRUE(hasColour(window, QRect(225, 0, 20, 16), QColor(255, 0, 0)));
 }

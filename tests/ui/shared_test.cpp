@@ -9,6 +9,7 @@
 #include <new>
 
 #include "failures.h"
+#include "installation.h"
 #include "look.h"
 #include "windows_fixture.h"
 
@@ -72,13 +73,29 @@ TEST(Fonts, DrawEveryAccentedCaptionLetterInTheGaramondFace)
     EXPECT_EQ(sansSerif(11).pixelSize(), 11);
 }
 
+TEST(Fonts, DrawDigitsAsLiningFiguresAsTallAsTheCapitals)
+{
+    for (bool bold : {true, false}) {
+        const QRawFont raw = QRawFont::fromFont(garamond(27, bold));
+        const auto height = [&](QChar c) {
+            const QList<quint32> glyphs = raw.glyphIndexesForString(QString(c));
+            return raw.boundingRect(glyphs.first()).height();
+        };
+        // Old-style figures would stand as high as "x", or reach below the line.
+        for (const QChar digit : QStringLiteral("0125"))
+            EXPECT_NEAR(height(digit), height('H'), 0.08 * height('H')) << "bold " << bold << " digit " << digit.toLatin1();
+    }
+}
+
 class HelpTest : public WindowsTest {};
 
 TEST_F(HelpTest, ShowsTheHelpTextLineForLine)
 {
-    // The golden file holds the text as the window shows it, with a final line end.
+    // The golden file holds the text as the window shows it, with a final line end; the
+    // examples' folder is where this build installs them.
     QFile golden(QStringLiteral(GEOLAGO_HELP_GOLDEN));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
-    const QString expected = QString::fromUtf8(golden.readAll());
+    const QString expected =
+        QString::fromUtf8(golden.readAll()).replace(QStringLiteral("@EXAMPLES@"), installedExampleFolder());
     EXPECT_EQ(control<QPlainTextEdit>(help(), "Memo_Aide")->toPlainText() + '\n', expected);
 }

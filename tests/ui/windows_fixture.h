@@ -1,7 +1,7 @@
 #pragma once
 // The four windows of the program, created and wired afresh for each test as the program
-// does it, on a store of the test's own, with the message boxes replaced by a recorder
-// and a folder for data files.
+// does it, on a store of the test's own, with the message boxes and the file dialogs
+// replaced by recorders and a folder for data files.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs.h"
 #include "messages.h"
 #include "regional.h"
 #include "store.h"
@@ -49,6 +50,27 @@ public:
     std::vector<Shown> shown;
 };
 
+// Answers the file dialogs with the names a test sets, and records where they started.
+class RecordedDialogs : public geolago::ui::FileDialogs {
+public:
+    QString openFileName(QWidget*, const QString&, const QString& folder) override
+    {
+        openedIn.push_back(folder);
+        return fileToOpen;
+    }
+    geolago::ui::SaveChoice saveFileName(QWidget*, const QString&, const QString& proposed,
+                                         const QStringList& filters) override
+    {
+        proposedNames.push_back(proposed);
+        return {fileToSave, filters.value(filterToSave)};
+    }
+    QString fileToOpen;   // empty: cancelled
+    QString fileToSave;   // empty: cancelled
+    int filterToSave = 0;  // position of the file type chosen
+    std::vector<QString> openedIn;
+    std::vector<QString> proposedNames;
+};
+
 // The control of `window` whose object name is `name`; a missing one fails the test.
 template <typename Control = QWidget>
 Control* control(const QWidget& window, const char* name)
@@ -75,6 +97,7 @@ protected:
     {
         ASSERT_TRUE(folder_.isValid());
         geolago::ui::setMessageSink(&messages_);
+        geolago::ui::setFileDialogs(&dialogs_);
         geolago::ui::setDecimalSeparator(",");
         windows_ = std::make_unique<geolago::app::Windows>(*store_);
         mainWindow().activateWindow();
@@ -85,6 +108,7 @@ protected:
     {
         windows_.reset();
         geolago::ui::setMessageSink(nullptr);
+        geolago::ui::setFileDialogs(nullptr);
     }
 
     geolago::Store& store() { return *store_; }
@@ -135,6 +159,8 @@ protected:
         return item ? item->text() : QString();
     }
 
+    RecordedDialogs& dialogs() { return dialogs_; }
+
     // Messages shown since the last call.
     std::vector<Shown> takeMessages()
     {
@@ -145,6 +171,7 @@ protected:
 
 private:
     RecordedMessages messages_;
+    RecordedDialogs dialogs_;
     QTemporaryDir folder_;
     std::unique_ptr<geolago::Store> store_ = std::make_unique<geolago::Store>();
     std::unique_ptr<geolago::app::Windows> windows_;

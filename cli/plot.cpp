@@ -1,0 +1,48 @@
+#include "plot.h"
+
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+#include "chart_drawing.h"
+#include "store.h"
+
+namespace geolago::cli {
+
+namespace {
+
+class OffscreenPlotter : public ChartPlotter {
+public:
+    void plot(const VariableResult& result, const std::string& fileName) override
+    {
+        if (!application_) {
+            // The error stream carries the command's own messages: Qt's notes on the
+            // platform (no runtime folder and the like) are left out, its critical
+            // messages kept.
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+                if (type == QtCriticalMsg || type == QtFatalMsg)
+                    std::fprintf(stderr, "%s\n", qPrintable(message));
+            });
+            // No display is needed, nor used when there is one.
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        }
+        ui::saveChart(ui::chartFiguresOf(result), QFile::decodeName(QByteArray::fromStdString(fileName)));
+    }
+
+private:
+    int argc_ = 1;
+    char name_[12] = "geolago-cli";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> application_;
+};
+
+}  // namespace
+
+std::unique_ptr<ChartPlotter> makeChartPlotter()
+{
+    return std::make_unique<OffscreenPlotter>();
+}
+
+}  // namespace geolago::cli

@@ -1,0 +1,28 @@
+#pragma once
+// A first look at a point file, to propose its counts before it is read: how many rows
+// hold data, how many values each holds after the coordinates, and whether the rows
+// begin with a point number. Nothing is stored; the reading proper stays Lit_Data's.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace geolago {
+
+struct PointFileLayout {
+    std::int32_t points = 0;     // rows holding at least one token
+    std::int32_t variables = 0;  // tokens of the first such row after the number and X, Y
+    bool rowsAreNumbered = false;
+};
+
+// The layout of the bytes of a point file, read as Lit_Data reads them: bytes up to 32
+// are blanks, a line feed ends a row, the first Ctrl-Z ends the file. The rows are taken
+// as numbered when their first tokens are the whole numbers 1, 2, 3... in order. Empty
+// when no row holds data or the first row holds fewer values than the coordinates.
+std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes);
+
+// The same for the file `fileName`; empty when it cannot be read.
+std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fileName);
+
+}  // namespace geolago

@@ -1,0 +1,97 @@
+#include "results.h"
+
+#include <algorithm>
+
+#include "analysis.h"
+#include "numbertext.h"
+
+namespace geolago {
+
+VariableResult resultOf(const Store& store)
+{
+    VariableResult result;
+    result.variable = {store.Num_Var, store.Nom_Var};
+    result.fill = store.PourCent;
+    result.cells = std::clamp<std::int32_t>(store.NBMailles, 0, MaxMailles);
+    for (std::int32_t k = 0; k < result.cells; ++k) {
+        Lag eastWest, northSouth;
+        eastWest.distance = shiftDistance(store, Direction::EastWest, k);
+        eastWest.r = store.R_EW[k];
+        eastWest.pairs = store.Paires_EW[k];
+        northSouth.distance = shiftDistance(store, Direction::NorthSouth, k);
+        northSouth.r = store.R_NS[k];
+        northSouth.pairs = store.Paires_NS[k];
+        result.eastWest.push_back(eastWest);
+        result.northSouth.push_back(northSouth);
+    }
+    return result;
+}
+
+TableConvention csvConvention(std::string_view decimalSeparator)
+{
+    return {decimalSeparator == "," ? ';' : ',', std::string(decimalSeparator)};
+}
+
+TableConvention tsvConvention(std::string_view decimalSeparator)
+{
+    return {'\t', std::string(decimalSeparator)};
+}
+
+namespace {
+
+std::string field(const std::string& text, char separator)
+{
+    if (text.find_first_of(std::string{separator, '"', '\n', '\r'}) == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+}  // namespace
+
+void writeResultsTable(std::ostream& out, const VariableResult& result, const std::string& pointsFile,
+                       const TableConvention& convention)
+{
+    const char sep = convention.fieldSeparator;
+    auto line = [&](const std::vector<std::string>& fields) {
+        bool first = true;
+        for (const std::string& text : fields) {
+            if (!first)
+                out << sep;
+            out << field(text, sep);
+            first = false;
+        }
+        out << '\n';
+    };
+    auto real = [&](const std::optional<double>& value) {
+        return value ? writeReal(*value, convention.decimalSeparator) : std::string("NA");
+    };
+
+    const auto cells = static_cast<std::int32_t>(result.eastWest.size());
+    const bool tested = std::any_of(result.eastWest.begin(), result.eastWest.end(), [](const Lag& lag) { return lag.used > 0; })
+        || std::any_of(result.northSouth.begin(), result.northSouth.end(), [](const Lag& lag) { return lag.used > 0; });
+    line({"Variable", result.variable.name});
+    line({"Fichier de points", pointsFile});
+    line({"Mailles", writeInteger(cells)});
+    line({"Mailles remplies (%)", real(result.fill)});
+    out << '\n';
+    std::vector<std::string> fields = {"Maille", "R E_W", "Paires E_W", "R N_S", "Paires N_S"};
+    if (tested)
+        fields.insert(fields.end(), {"p E_W", "Bas E_W", "Haut E_W", "p N_S", "Bas N_S", "Haut N_S"});
+    line(fields);
+    for (std::int32_t k = 0; k < cells; ++k) {
+        const Lag& ew = result.eastWest[static_cast<std::size_t>(k)];
+        const Lag& ns = result.northSouth[static_cast<std::size_t>(k)];
+        fields = {writeInteger(k), real(ew.r), writeInteger(ew.pairs), real(ns.r), writeInteger(ns.pairs)};
+        if (tested)
+            fields.insert(fields.end(), {real(ew.p), real(ew.low), real(ew.high), real(ns.p), real(ns.low), real(ns.high)});
+        line(fields);
+    }
+}
+
+}  // namespace geolago

@@ -1,0 +1,258 @@
+#include "chart_drawing.h"
+
+#include <QBuffer>
+#include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgGenerator>
+
+#include "extended.h"
+#include "failures.h"
+#include "numbertext.h"
+#include "refusals.h"
+#include "savefile.h"
+#include "style.h"
+#include "texts.h"
+
+namespace geolago::ui {
+
+namespace {
+
+// The drawing operations of the usual canvas model on a painter: a current position, a
+// pen, a font, and text written on an opaque black box.
+class PainterCanvas {
+public:
+    enum class PenStyle { Solid, Dash };
+
+    explicit PainterCanvas(QPainter& painter)
+        : painter_(painter),
+          textAsOutlines_(!painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster)
+    {
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+    }
+
+    void MoveTo(int x, int y) { position_ = QPoint(x, y); }
+
+    void LineTo(int x, int y)
+    {
+        const QPoint to(x, y);
+        QPen pen(penColor_);
+        pen.setWidth(penWidth_);
+        if (penStyle_ == PenStyle::Dash) {
+            // 18 pixels drawn, 6 left out, as the usual dashed 1-pixel pen.
+            pen.setDashPattern({18.0, 6.0});
+        }
+        // A thin line stops short of its end point, as a canvas line does; wide ones get
+        // round ends so that the pieces of a broken line meet without gaps.
+        pen.setCapStyle(penWidth_ > 1 ? Qt::RoundCap : Qt::FlatCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter_.setPen(pen);
+        painter_.drawLine(position_, to);
+        position_ = to;
+    }
+
+    // Writes `text` with the top-left corner of its box at (x, y).
+    void TextOut(int x, int y, const QString& text)
+    {
+        const QFont font = currentFont();
+        const QFontMetrics metrics(font);
+        painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), clBlack);
+        if (textAsOutlines_) {
+            QPainterPath outline;
+            outline.addText(x, y + metrics.ascent(), font, text);
+            painter_.fillPath(outline, fontColor_);
+            return;
+        }
+        painter_.setFont(font);
+        painter_.setPen(fontColor_);
+        painter_.drawText(x, y + metrics.ascent(), text);
+    }
+
+    void setPenColor(const QColor& color) { penColor_ = color; }
+    void setPenWidth(int width) { penWidth_ = width; }
+    void setPenStyle(PenStyle style) { penStyle_ = style; }
+    void setFontColor(const QColor& color) { fontColor_ = color; }
+    // The chart asks only for "garamond"; any other name is drawn in the sans serif
+    // face that stands for the window font.
+    void setFontName(const QString& name) { fontName_ = name; }
+    // Size in points at 96 pixels per inch: 25, 20 and 14 points are 33, 27 and 19
+    // pixels high.
+    void setFontSize(int points) { fontPixels_ = (points * 96 + 36) / 72; }
+
+private:
+    QFont currentFont() const
+    {
+        QFont font = fontName_.compare(QLatin1String("garamond"), Qt::CaseInsensitive) == 0
+                         ? garamond(fontPixels_, false)
+                         : sansSerif(fontPixels_);
+        // Plain pixels in the text's own colour, with no blended edges.
+        font.setStyleStrategy(QFont::NoAntialias);
+        return font;
+    }
+
+    QPainter& painter_;
+    const bool textAsOutlines_;
+    QPoint position_;
+    QColor penColor_{Qt::black};
+    int penWidth_ = 1;
+    PenStyle penStyle_ = PenStyle::Solid;
+    QColor fontColor_{Qt::black};
+    QString fontName_ = QStringLiteral("MS Sans Serif");
+    int fontPixels_ = 11;
+};
+
+constexpr int chartLeft = 50;
+constexpr int labelTop = 470;
+
+// Point k of a curve: x from the step, y = 255 - round(200 r) with a tie to the even
+// integer, the product formed exactly in extended precision.
+QPoint curvePoint(std::int32_t k, std::int32_t step, double r)
+{
+    const std::int32_t x = chartLeft + k * step;
+    const std::int64_t lift = roundToInt64(static_cast<Ext>(200) * static_cast<Ext>(r));
+    return QPoint(x, low32(255 - lift));
+}
+
+// One correlogram: its name at (nameLeft, 20), then from point 0 a segment to every
+// point k whose pair count is above 2. A skipped shift draws nothing, so the next
+// segment starts from the last point reached.
+void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, int nameLeft, std::int32_t cells,
+               std::int32_t step, const Correlations& r, const PairCounts& pairs)
+{
+    canvas.setPenColor(colour);
+    canvas.setFontColor(colour);
+    canvas.setFontName(QStringLiteral("garamond"));
+    canvas.setFontSize(20);
+    canvas.TextOut(nameLeft, 20, QString::fromLatin1(name));
+    const QPoint start = curvePoint(0, step, r[0]);
+    canvas.MoveTo(start.x(), start.y());
+    for (std::int32_t k = 1; k <= cells; ++k)
+        if (pairs[k] > 2) {
+            const QPoint to = curvePoint(k, step, r[k]);
+            canvas.LineTo(to.x(), to.y());
+        }
+}
+
+// Sets attribute `name` of the <svg> element of `svg` to `value`, when it has one.
+void setSvgAttribute(QByteArray& svg, const QByteArray& name, int value)
+{
+    const qsizetype element = svg.indexOf("<svg");
+    const qsizetype end = svg.indexOf('>', element);
+    const qsizetype at = svg.indexOf(" " + name + "=\"", element);
+    if (element < 0 || at < 0 || at > end)
+        return;
+    const qsizetype from = at + name.size() + 3;
+    svg.replace(from, svg.indexOf('"', from) - from, QByteArray::number(value));
+}
+
+}  // namespace
+
+ChartFigures chartFiguresOf(const Store& store)
+{
+    return {store.NBMailles, store.Nom_Var, store.R_EW, store.Paires_EW, store.R_NS, store.Paires_NS};
+}
+
+ChartFigures chartFiguresOf(const VariableResult& result)
+{
+    ChartFigures figures;
+    figures.cells = result.cells;
+    figures.title = result.variable.name + (result.with ? " × " + result.with->name : std::string());
+    for (std::size_t k = 0; k < result.eastWest.size() && k <= MaxMailles; ++k) {
+        const int shift = static_cast<int>(k);
+        figures.eastWest[shift] = result.eastWest[k].r.value_or(0.0);
+        figures.eastWestPairs[shift] = result.eastWest[k].pairs;
+        figures.northSouth[shift] = result.northSouth[k].r.value_or(0.0);
+        figures.northSouthPairs[shift] = result.northSouth[k].pairs;
+    }
+    return figures;
+}
+
+void drawChart(QPainter& painter, const ChartFigures& figures)
+{
+    PainterCanvas canvas(painter);
+
+    // Title.
+    canvas.setFontColor(clRed);
+    canvas.setFontName(QStringLiteral("garamond"));
+    canvas.setFontSize(25);
+    canvas.TextOut(500, 20, textFromBytes(figures.title));
+
+    // Axes.
+    canvas.setPenColor(clYellow);
+    canvas.setPenWidth(2);
+    canvas.MoveTo(50, 20);
+    canvas.LineTo(50, 500);
+    canvas.MoveTo(50, 250);
+    canvas.LineTo(700, 250);
+
+    // Scale texts, always with a point.
+    canvas.setFontSize(14);
+    canvas.setFontColor(clYellow);
+    canvas.TextOut(15, 40, QStringLiteral("1.0"));
+    canvas.TextOut(15, 230, QStringLiteral("0.0"));
+    canvas.TextOut(15, 450, QStringLiteral("-1.0"));
+
+    // Reference lines at r = +1 and just below r = -1.
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Dash);
+    canvas.MoveTo(50, 55);
+    canvas.LineTo(650, 55);
+    canvas.MoveTo(50, 465);
+    canvas.LineTo(650, 465);
+
+    // Step in pixels between shifts; N = 0 fails here with a division by zero.
+    const std::int32_t cells = figures.cells;
+    const std::int32_t step = low32(truncToInt64(divide(static_cast<Ext>(600), static_cast<Ext>(cells))));
+    // The tables hold shifts 0..30 only: any other N stops the drawing here.
+    if (const auto refusal = refuseCellCount(cells))
+        throw Failure(*refusal);
+
+    // Shift labels.
+    for (std::int32_t k = 0; k <= cells; ++k)
+        canvas.TextOut(chartLeft + k * step, labelTop, QString::fromStdString(writeInteger(k)));
+
+    // Curves.
+    canvas.setPenWidth(3);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
+    drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, figures.eastWestPairs);
+    drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, figures.northSouthPairs);
+}
+
+QImage chartImage(const ChartFigures& figures)
+{
+    QImage image(chartSize, QImage::Format_RGB32);
+    image.fill(clBlack);
+    QPainter painter(&image);
+    drawChart(painter, figures);
+    return image;
+}
+
+void saveChart(const ChartFigures& figures, const QString& path)
+{
+    QByteArray bytes;
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        QBuffer buffer(&bytes);
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(chartSize);
+        svg.setViewBox(QRect(QPoint(0, 0), chartSize));
+        svg.setResolution(96);
+        svg.setTitle(textFromBytes(figures.title));
+        QPainter painter(&svg);
+        painter.fillRect(QRect(QPoint(0, 0), chartSize), clBlack);
+        drawChart(painter, figures);
+        painter.end();
+        // The generator gives the size in millimetres at its resolution, which viewers
+        // of other resolutions turn into other sizes: in pixels, as drawn.
+        setSvgAttribute(bytes, "width", chartSize.width());
+        setSvgAttribute(bytes, "height", chartSize.height());
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        chartImage(figures).save(&buffer, "PNG");
+    }
+    saveFile(path, bytes);
+}
+
+}  // namespace geolago::ui
