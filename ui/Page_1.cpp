@@ -3,6 +3,8 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -164,6 +166,21 @@ void TForm1::setPointsFile(const QString& fileName)
 {
     EdNom_Fich->setText(fileName);
     proposeLayout(fileName);
+    proposeNextSteps(fileName);
+}
+
+void TForm1::proposeNextSteps(const QString& fileName)
+{
+    // Ten cells, the grid the help text advises for some eighty points.
+    if (EdNBMailles->text().isEmpty())
+        EdNBMailles->setText(QStringLiteral("10"));
+    // The names file that goes with "quartiers.txt" is "quartiers_noms.txt", beside it.
+    const QFileInfo points(fileName);
+    const QString names = points.dir().filePath(points.completeBaseName() + QStringLiteral("_noms.txt"));
+    if (!EdNomsVars->text().isEmpty() && EdNomsVars->text() != proposedNames_)
+        return;  // typed or chosen by the user
+    proposedNames_ = QFileInfo(names).isFile() ? names : QString();
+    EdNomsVars->setText(proposedNames_);
 }
 
 void TForm1::proposeLayout(const QString& fileName)

@@ -66,6 +66,9 @@ private:
     // when both count fields are empty or still hold the last counts proposed: what the
     // user typed stays.
     void proposeLayout(const QString& fileName);
+    // Proposes what the later steps need, where the user has typed nothing: 10 cells, and
+    // the names file that goes with `fileName` when there is one ("x.txt": "x_noms.txt").
+    void proposeNextSteps(const QString& fileName);
 
     geolago::Store& store_;
 
@@ -99,4 +102,5 @@ private:
     // The counts last proposed by proposeLayout, as written in their fields.
     QString proposedPoints_;
     QString proposedVariables_;
+    QString proposedNames_;
 };

@@ -570,16 +570,20 @@ TEST_F(MainWindowTest, FilesChosenInTheDialogOrDroppedProposeTheirLayoutAndReadN
     EXPECT_EQ(text("EdNBPoints"), "100");
     EXPECT_EQ(text("EdNBVar"), "2");
     EXPECT_TRUE(control<QRadioButton>(mainWindow(), "yesButton")->isChecked());
+    EXPECT_EQ(text("EdNBMailles"), "10");  // the later steps proposed too
+    EXPECT_EQ(text("EdNomsVars"), "");     // no lattice_noms.txt beside it
     EXPECT_EQ(stateOf(mainWindow()), RowsChosen);
     EXPECT_EQ(store().NBPoints, 0);
 
-    // Another file while the counts are the ones proposed: its own; from the folder of
-    // the field's file.
+    // Another file while the counts are the ones proposed: its own, and its names file;
+    // from the folder of the field's file.
     dialogs().fileToOpen = writeFile("six.txt", sixPoints);
+    const QString sixNames = writeFile("six_noms.txt", "Un\nDeux\n");
     click(mainWindow(), "pointsFileButton");
     EXPECT_EQ(dialogs().openedIn.back(), QFileInfo(lattice).absolutePath());
     EXPECT_EQ(text("EdNBPoints"), "6");
     EXPECT_EQ(text("EdNBVar"), "2");
+    EXPECT_EQ(text("EdNomsVars"), sixNames);
     EXPECT_TRUE(control<QRadioButton>(mainWindow(), "noButton")->isChecked());
 
     // A count the user typed stays; a dropped file sets the field.
@@ -588,6 +592,7 @@ TEST_F(MainWindowTest, FilesChosenInTheDialogOrDroppedProposeTheirLayoutAndReadN
     EXPECT_EQ(text("EdNom_Fich"), lattice);
     EXPECT_EQ(text("EdNBPoints"), "5");
     EXPECT_EQ(text("EdNBVar"), "2");
+    EXPECT_EQ(text("EdNomsVars"), "");  // the names proposed for six.txt are not lattice's
 
     const QString names = writeFile("noms.txt", "Alpha\nBeta\n");
     dropFile("EdNomsVars", names);
