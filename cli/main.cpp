@@ -26,7 +26,7 @@ int main(int argc, char** argv)
         std::ostream out(&output);
         std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef GEOLAGO_PLOT
-        const auto plotter = geolago::cli::makeChartPlotter();
+        const auto plotter = geolago::cli::findChartPlotter();
         return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr, plotter.get());
 #else
         return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr);

@@ -40,9 +40,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ChartPlotter> makeChartPlotter()
-{
-    return std::make_unique<OffscreenPlotter>();
-}
-
 }  // namespace geolago::cli
+
+extern "C" geolago::cli::ChartPlotter* geolagoMakeChartPlotter()
+{
+    return new geolago::cli::OffscreenPlotter;
+}

@@ -21,6 +21,11 @@ void Calcul_Mailles(Store& store);
 // share of the (N + 1)^2 cells that are filled.
 void Remplit_Grille(Store& store);
 
+// Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
+// grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
+// On a fault, the cells of the points before it keep their partial sums.
+double fillGrid(const Store& store, std::uint8_t variable, Grid& grid);
+
 // Clears R_EW and Paires_EW, then writes the east-west correlogram, shifts 0..N-1.
 void Correlation_EW(Store& store);
 

@@ -67,15 +67,19 @@ void Calcul_Mailles(Store& store)
 
 void Remplit_Grille(Store& store)
 {
+    store.PourCent = fillGrid(store, store.Num_Var, store.Grille);
+}
+
+double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
+{
     const std::int32_t n = store.NBMailles;
-    Grid& grid = store.Grille;
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
 
     for (int i = 1; i <= store.NBPoints; ++i) {
         TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
-        cell.Somme = plain::addToCell(cell.Somme, store.Donnees[i][store.Num_Var]);
+        cell.Somme = plain::addToCell(cell.Somme, store.Donnees[i][variable]);
         ++cell.Nb;
         cell.Remplie = 1;
     }
@@ -86,11 +90,12 @@ void Remplit_Grille(Store& store)
             if (grid[c][r].Remplie != 0)
                 ++filled;
     // Share of the (N + 1)^2 cells examined, so never above 100.
-    store.PourCent = toDouble(divide(static_cast<Ext>(filled), static_cast<Ext>((n + 1) * (n + 1))) * 100);
+    const double fill = toDouble(divide(static_cast<Ext>(filled), static_cast<Ext>((n + 1) * (n + 1))) * 100);
 
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
+    return fill;
 }
 
 double shiftDistance(const Store& store, Direction direction, std::int32_t k)

@@ -152,16 +152,15 @@ Significance testSignificance(const Store& store, const SignificanceRequest& req
     const std::uint8_t second = request.second != 0 ? request.second : first;
     const std::int32_t cells = store.NBMailles;
 
-    // The grids as Remplit_Grille leaves them, on a copy of the store.
-    auto copy = std::make_unique<Store>(store);
-    copy->Num_Var = first;
-    Remplit_Grille(*copy);
-    const auto firstGrid = std::make_unique<Grid>(copy->Grille);
+    // The grids as Remplit_Grille leaves them, the store's own untouched.
+    const auto firstGrid = std::make_unique<Grid>();
+    fillGrid(store, first, *firstGrid);
+    std::unique_ptr<Grid> crossed;
     if (second != first) {
-        copy->Num_Var = second;
-        Remplit_Grille(*copy);
+        crossed = std::make_unique<Grid>();
+        fillGrid(store, second, *crossed);
     }
-    const Grid& secondGrid = copy->Grille;
+    const Grid& secondGrid = crossed ? *crossed : *firstGrid;
 
     const permutation::Correlograms prepared(store, first, second);
     Significance result;
