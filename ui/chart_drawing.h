@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 
-
 #include "results.h"
 #include "significance.h"
 #include "store.h"
