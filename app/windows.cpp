@@ -22,11 +22,30 @@ Windows::Windows(Store& store) : mainWindow_(std::make_unique<TForm1>(store))
     // before are hidden rather than shown as current.
     QObject::connect(mainWindow_.get(), &TForm1::calculationFailed, results_.get(), &QWidget::hide);
     QObject::connect(mainWindow_.get(), &TForm1::calculationFailed, chart_.get(), &QWidget::hide);
+
+    // The chart's test button tests the last calculation, while the store's tables come
+    // from its data. A test belongs to the calculation it was made for: the results window
+    // saves it with those figures, and any new "Calculer", completed or failed, takes it
+    // off the chart and the results alike. (A completed one refills the results window,
+    // which drops it there.)
+    TForm2* results = results_.get();
+    TForm4* chart = chart_.get();
+    QObject::connect(mainWindow_.get(), &TForm1::calculated, chart, [chart] {
+        chart->dropSignificance();
+        chart->setTestable(true);
+    });
+    QObject::connect(mainWindow_.get(), &TForm1::calculationFailed, chart, [chart, results] {
+        chart->setTestable(false);
+        chart->dropSignificance();
+        results->dropSignificance();
+    });
+    QObject::connect(mainWindow_.get(), &TForm1::calculationOutdated, chart, [chart] { chart->setTestable(false); });
+    QObject::connect(chart, &TForm4::significanceComputed, results, &TForm2::addSignificance);
+
     // "Aide" and "Graphique" show their window, or only bring it to the front when it is
     // already open.
     TForm_Aide* help = help_.get();
     QObject::connect(mainWindow_.get(), &TForm1::helpRequested, help, [help] { ui::bringToFront(help); });
-    TForm4* chart = chart_.get();
     QObject::connect(results_.get(), &TForm2::chartRequested, chart, [chart] { ui::bringToFront(chart); });
 }
 

@@ -1,9 +1,10 @@
 // The time of the windows' steps on the largest input, on the offscreen platform: the
-// buttons of the main window, the results window and the chart window pressed, each
-// press followed by the events it leaves pending (layout and painting), and the start-up
-// of the program until its main window is on the screen. The windows are created and
-// wired as the program does it, on the shared store. The message boxes are replaced by
-// a recorder, so a step's time is its own work without the wait for "OK".
+// buttons of the main window, the results window and the chart window (its test of 999
+// permutations included) pressed, each press followed by the events it leaves pending
+// (layout and painting), and the start-up of the program until its main window is on
+// the screen. The windows are created and wired as the program does it, on the shared
+// store. The message boxes are replaced by a recorder, so a step's time is its own work
+// without the wait for "OK".
 //   geolago-windows-bench [--benchmark_repetitions=10 --benchmark_report_aggregates_only=true]
 
 #include <benchmark/benchmark.h>
@@ -156,6 +157,18 @@ void AfficherCorrelogramme(benchmark::State& state)
     measure(state, [] { press(windows->chart(), "ButtAffiche"); });
 }
 BENCHMARK(AfficherCorrelogramme)->Unit(benchmark::kMillisecond);
+
+// "Tester (999 permutations)" of the chart window: the permutation test of the chosen
+// variable on all cores, then the chart drawn with its envelopes and marks.
+void Tester(benchmark::State& state)
+{
+    if (!control<QAbstractButton>(windows->chart(), "significanceButton")->isEnabled()) {
+        state.SkipWithError("the test button waits for a calculation");
+        return;
+    }
+    measure(state, [] { press(windows->chart(), "significanceButton"); });
+}
+BENCHMARK(Tester)->Unit(benchmark::kMillisecond);
 
 // A fresh process of this program in its start-up mode: from its start until it reports
 // its main window exposed.

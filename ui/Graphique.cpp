@@ -20,6 +20,20 @@
 using namespace geolago;
 using namespace geolago::ui;
 
+namespace {
+
+// The wait cursor over the whole program for as long as it lives, however its scope is
+// left.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------
 // TChartCanvas
 
@@ -96,12 +110,19 @@ TForm4::TForm4(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     saveImageButton_ =
         makeButton(this, "saveImageButton", QStringLiteral("Enregistrer l'image…"), 595, 568, 140, 25);
     saveImageButton_->setEnabled(false);
+    // In the chart area right of the axes, where the drawing never reaches, by the
+    // bottom row; open once a calculation has completed. Its caption on two lines.
+    significanceButton_ = makeButton(this, "significanceButton",
+                                     QStringLiteral("Tester\n(%1 permutations)").arg(testPermutations), 712, 496, 115, 41);
+    significanceButton_->setEnabled(false);
     QWidget::setTabOrder(ButtAffiche, ButtFermer);
     QWidget::setTabOrder(ButtFermer, saveImageButton_);
+    QWidget::setTabOrder(saveImageButton_, significanceButton_);
 
     onClick(ButtAffiche, [this] { ButtAfficheClick(); });
     onClick(ButtFermer, [this] { ButtFermerClick(); });
     onClick(saveImageButton_, [this] { saveImage(); });
+    onClick(significanceButton_, [this] { showSignificance(); });
     auto* copy = new QShortcut(QKeySequence::Copy, this);
     connect(copy, &QShortcut::activated, this, [this] { guarded([this] { copyImage(); }); });
 }
@@ -128,14 +149,45 @@ void TForm4::clearChart()
     Canvas->clear();
 }
 
-void TForm4::ButtAfficheClick()
+void TForm4::setTestable(bool testable)
 {
-    // Each press shows the current analysis alone, on a cleared surface.
+    significanceButton_->setEnabled(testable);
+}
+
+void TForm4::dropSignificance()
+{
+    guarded([this] {
+        if (!shown_ || !shown_->significance)
+            return;
+        shown_->significance.reset();
+        showChart(*shown_);
+    });
+}
+
+void TForm4::showChart(ChartFigures figures)
+{
+    // Each drawing shows one analysis alone, on a cleared surface.
     clearChart();
-    ChartFigures figures = chartFiguresOf(store_);
     Canvas->draw([&](QPainter& painter) { drawChart(painter, figures); });
     shown_ = std::move(figures);
     saveImageButton_->setEnabled(true);
+}
+
+void TForm4::ButtAfficheClick()
+{
+    showChart(chartFiguresOf(store_));
+}
+
+void TForm4::showSignificance()
+{
+    // About a tenth of a second on the largest input, under the wait cursor.
+    const BusyCursor busy;
+    // Seed 1, geolago-cli's own, so that `--permutations 999` gives the same figures.
+    const SignificanceRequest request{.first = store_.Num_Var, .permutations = testPermutations, .seed = 1};
+    ChartFigures figures = chartFiguresOf(store_);
+    figures.significance = testSignificance(store_, request);
+    showChart(std::move(figures));
+    emit significanceComputed(*shown_->significance);
 }
 
 void TForm4::ButtFermerClick()

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -49,6 +50,21 @@ public:
     // The window draws the figures of `store`, which outlives it.
     explicit TForm4(const geolago::Store& store, QWidget* parent = nullptr);
 
+    // The permutations the test button computes.
+    static constexpr std::int32_t testPermutations = 999;
+
+public slots:
+    // Whether the store's result tables come from its data, so that the test button may
+    // test them: from a completed "Calculer" until new points, cells or variable.
+    void setTestable(bool testable);
+    // Takes the envelopes and marks of a test off the chart, which shows what "Afficher
+    // Correlogramme" drew: the test belonged to a calculation that is no longer the last.
+    void dropSignificance();
+
+signals:
+    // The test button tested the figures of the last calculation.
+    void significanceComputed(const geolago::Significance& significance);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -56,6 +72,11 @@ protected:
 private:
     void ButtAfficheClick();
     void ButtFermerClick();
+    // The test button: the permutation test of the store's variable, then the chart with
+    // each curve's envelope and its significant shifts.
+    void showSignificance();
+    // Draws `figures` on a cleared surface; they are then the chart shown, saved and copied.
+    void showChart(geolago::ui::ChartFigures figures);
     // "Enregistrer l'image…": the chart shown, as a PNG or SVG file the user chooses.
     void saveImage();
     // Ctrl+C: the chart shown, as an image on the clipboard.
@@ -67,6 +88,7 @@ private:
 
     TChartCanvas* Canvas;
     QPushButton* saveImageButton_;
+    QPushButton* significanceButton_;
     // The figures of the chart on the canvas, once a drawing has completed.
     std::optional<geolago::ui::ChartFigures> shown_;
 };

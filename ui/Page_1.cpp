@@ -299,6 +299,7 @@ void TForm1::ButtLit_DataClick()
     // grid belong to the earlier points until "Valider" places the new ones.
     cellsAreCurrent_ = gridIsCurrent_ = false;
     enableLaterSteps();
+    emit calculationOutdated();
     Lit_Data(store_, fileNameFromText(EdNom_Fich->text()), rowsAreNumbered());
     inform("Données lues !");
     PanNBMaillesPanel1->show();
@@ -322,6 +323,7 @@ void TForm1::ButtNBMaillesClick()
     // The grid of the earlier N stays until "Valider la variable" fills it again.
     cellsAreCurrent_ = gridIsCurrent_ = false;
     enableLaterSteps();
+    emit calculationOutdated();
     Calcul_Mailles(store_);
     cellsAreCurrent_ = true;
     enableLaterSteps();
@@ -377,6 +379,7 @@ void TForm1::ButtChoixVarClick()
     store_.Num_Var = static_cast<std::uint8_t>(position);
     gridIsCurrent_ = false;
     enableLaterSteps();
+    emit calculationOutdated();
     ButtLit_Noms_Vars->setEnabled(false);
     PanNBMaillesPanel1->show();
     try {

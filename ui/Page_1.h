@@ -31,6 +31,9 @@ signals:
     // "Calculer" failed and left the result tables cleared: no window may go on showing
     // the figures of an earlier calculation.
     void calculationFailed();
+    // New points, a new N or a new variable: the result tables no longer come from the
+    // data in the store, until the next "Calculer".
+    void calculationOutdated();
     // "Aide" was pressed.
     void helpRequested();
     // The main window has been closed: the program ends.

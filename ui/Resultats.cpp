@@ -219,6 +219,29 @@ void TForm2::showFigures()
     bringToFront(this);
 }
 
+void TForm2::addSignificance(const Significance& significance)
+{
+    auto add = [](std::vector<Lag>& lags, const ShiftsSignificance& shifts) {
+        for (std::size_t k = 0; k < lags.size() && k < shifts.size(); ++k) {
+            lags[k].used = shifts[k].used;
+            lags[k].p = shifts[k].p;
+            lags[k].low = shifts[k].low;
+            lags[k].high = shifts[k].high;
+        }
+    };
+    add(shown_.eastWest, significance.eastWest);
+    add(shown_.northSouth, significance.northSouth);
+}
+
+void TForm2::dropSignificance()
+{
+    for (std::vector<Lag>* lags : {&shown_.eastWest, &shown_.northSouth})
+        for (Lag& lag : *lags) {
+            lag.used = 0;
+            lag.p = lag.low = lag.high = std::nullopt;
+        }
+}
+
 void TForm2::showEvent(QShowEvent* e)
 {
     if (!e->spontaneous())
@@ -239,7 +262,7 @@ void TForm2::FormShow()
     Label3->setGeometry(225, 16 - overhang, std::max(Label3->width(), 5), Label3->height() + overhang);
     fillGrid(SG_EW, store_.NBMailles, store_.R_EW, store_.Paires_EW);
     fillGrid(SG_NS, store_.NBMailles, store_.R_NS, store_.Paires_NS);
-    shown_ = resultOf(store_);
+    shown_ = resultOf(store_);  // without a test: one made earlier was of earlier figures
     shownPointsFile_ = store_.pointsFile;
 }
 

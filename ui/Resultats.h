@@ -7,6 +7,7 @@
 #include <string>
 
 #include "results.h"
+#include "significance.h"
 
 class QLabel;
 class QTableWidget;
@@ -26,6 +27,11 @@ public slots:
     // Shows the store's current figures and brings the window to the front. From hidden
     // the show handler fills the window; an open window is filled again here.
     void showFigures();
+    // The permutation test of the figures shown: their saved table gains p and the
+    // envelope of each shift. The grids stay as they are.
+    void addSignificance(const geolago::Significance& significance);
+    // Takes the test off the figures shown, so that no table is saved with it.
+    void dropSignificance();
 
 signals:
     // "Graphique" was pressed.
@@ -43,7 +49,8 @@ private:
     void saveTables();
 
     const geolago::Store& store_;
-    // The figures and points file the grids show, as they were when filled.
+    // The figures and points file the grids show, as they were when filled, with the
+    // test of those figures once one is added.
     geolago::VariableResult shown_;
     std::string shownPointsFile_;
 

@@ -1,10 +1,13 @@
 #include "chart_drawing.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygon>
 #include <QSvgGenerator>
 
 #include "extended.h"
@@ -37,20 +40,21 @@ public:
     void LineTo(int x, int y)
     {
         const QPoint to(x, y);
-        QPen pen(penColor_);
-        pen.setWidth(penWidth_);
-        if (penStyle_ == PenStyle::Dash) {
-            // 18 pixels drawn, 6 left out, as the usual dashed 1-pixel pen.
-            pen.setDashPattern({18.0, 6.0});
-        }
-        // A thin line stops short of its end point, as a canvas line does; wide ones get
-        // round ends so that the pieces of a broken line meet without gaps.
-        pen.setCapStyle(penWidth_ > 1 ? Qt::RoundCap : Qt::FlatCap);
-        pen.setJoinStyle(Qt::RoundJoin);
-        painter_.setPen(pen);
+        painter_.setPen(currentPen());
         painter_.drawLine(position_, to);
         position_ = to;
     }
+
+    // Draws with the pen through `points` in turn, as one line: a dashed pen's dashes run
+    // on from one piece to the next.
+    void Polyline(const QPolygon& points)
+    {
+        painter_.setPen(currentPen());
+        painter_.drawPolyline(points);
+    }
+
+    // Fills `area` with `colour`, outline included.
+    void FillRect(const QRect& area, const QColor& colour) { painter_.fillRect(area, colour); }
 
     // Writes `text` with the top-left corner of its box at (x, y).
     void TextOut(int x, int y, const QString& text)
@@ -81,6 +85,21 @@ public:
     void setFontSize(int points) { fontPixels_ = (points * 96 + 36) / 72; }
 
 private:
+    QPen currentPen() const
+    {
+        QPen pen(penColor_);
+        pen.setWidth(penWidth_);
+        if (penStyle_ == PenStyle::Dash) {
+            // 18 pixels drawn, 6 left out, as the usual dashed 1-pixel pen.
+            pen.setDashPattern({18.0, 6.0});
+        }
+        // A thin line stops short of its end point, as a canvas line does; wide ones get
+        // round ends so that the pieces of a broken line meet without gaps.
+        pen.setCapStyle(penWidth_ > 1 ? Qt::RoundCap : Qt::FlatCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        return pen;
+    }
+
     QFont currentFont() const
     {
         QFont font = fontName_.compare(QLatin1String("garamond"), Qt::CaseInsensitive) == 0
@@ -114,17 +133,59 @@ QPoint curvePoint(std::int32_t k, std::int32_t step, double r)
     return QPoint(x, low32(255 - lift));
 }
 
+// The last shift of a curve that the chart tests: N, or the last that `shifts` holds.
+std::int32_t lastTested(std::int32_t cells, const ShiftsSignificance& shifts)
+{
+    return std::min(cells, static_cast<std::int32_t>(shifts.size()) - 1);
+}
+
+// The envelope of a curve: the low quantiles of its tested shifts joined in one thin
+// dashed line, then the high ones in another; a bound that only one shift has is a short
+// dash across that shift. Leaves the pen as it found it for the curve, 3 pixels, solid.
+void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, const ShiftsSignificance& shifts)
+{
+    constexpr int loneDashHalf = 4;
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Dash);
+    for (const auto bound : {&ShiftSignificance::low, &ShiftSignificance::high}) {
+        QPolygon line;
+        for (std::int32_t k = 1; k <= lastTested(cells, shifts); ++k)
+            if (const std::optional<double>& value = shifts[static_cast<std::size_t>(k)].*bound)
+                line.append(curvePoint(k, step, *value));
+        if (line.size() == 1)
+            line = {line[0] - QPoint(loneDashHalf, 0), line[0] + QPoint(loneDashHalf, 0)};
+        canvas.Polyline(line);
+    }
+    canvas.setPenWidth(3);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
+}
+
+// A 7 x 7 square on every point of the curve whose shift has p below the level. A point
+// the curve does not reach gets none.
+void markSignificantShifts(PainterCanvas& canvas, const QColor& colour, std::int32_t cells, std::int32_t step,
+                           const Correlations& r, const PairCounts& pairs, const ShiftsSignificance& shifts)
+{
+    for (std::int32_t k = 1; k <= lastTested(cells, shifts); ++k) {
+        const std::optional<double>& p = shifts[static_cast<std::size_t>(k)].p;
+        if (p && *p < significanceLevel && pairs[k] > 2)
+            canvas.FillRect(QRect(curvePoint(k, step, r[k]) - QPoint(3, 3), QSize(7, 7)), colour);
+    }
+}
+
 // One correlogram: its name at (nameLeft, 20), then from point 0 a segment to every
 // point k whose pair count is above 2. A skipped shift draws nothing, so the next
-// segment starts from the last point reached.
+// segment starts from the last point reached. With `tested`, its envelope goes under the
+// curve and the marks of its significant shifts over it.
 void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, int nameLeft, std::int32_t cells,
-               std::int32_t step, const Correlations& r, const PairCounts& pairs)
+               std::int32_t step, const Correlations& r, const PairCounts& pairs, const ShiftsSignificance* tested)
 {
     canvas.setPenColor(colour);
     canvas.setFontColor(colour);
     canvas.setFontName(QStringLiteral("garamond"));
     canvas.setFontSize(20);
     canvas.TextOut(nameLeft, 20, QString::fromLatin1(name));
+    if (tested)
+        drawEnvelope(canvas, cells, step, *tested);
     const QPoint start = curvePoint(0, step, r[0]);
     canvas.MoveTo(start.x(), start.y());
     for (std::int32_t k = 1; k <= cells; ++k)
@@ -132,6 +193,8 @@ void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, in
             const QPoint to = curvePoint(k, step, r[k]);
             canvas.LineTo(to.x(), to.y());
         }
+    if (tested)
+        markSignificantShifts(canvas, colour, cells, step, r, pairs, *tested);
 }
 
 // Sets attribute `name` of the <svg> element of `svg` to `value`, when it has one.
@@ -150,7 +213,7 @@ void setSvgAttribute(QByteArray& svg, const QByteArray& name, int value)
 
 ChartFigures chartFiguresOf(const Store& store)
 {
-    return {store.NBMailles, store.Nom_Var, store.R_EW, store.Paires_EW, store.R_NS, store.Paires_NS};
+    return {store.NBMailles, store.Nom_Var, store.R_EW, store.Paires_EW, store.R_NS, store.Paires_NS, std::nullopt};
 }
 
 ChartFigures chartFiguresOf(const VariableResult& result)
@@ -215,8 +278,11 @@ void drawChart(QPainter& painter, const ChartFigures& figures)
     // Curves.
     canvas.setPenWidth(3);
     canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
-    drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, figures.eastWestPairs);
-    drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, figures.northSouthPairs);
+    const Significance* tested = figures.significance ? &*figures.significance : nullptr;
+    drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, figures.eastWestPairs,
+              tested ? &tested->eastWest : nullptr);
+    drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, figures.northSouthPairs,
+              tested ? &tested->northSouth : nullptr);
 }
 
 QImage chartImage(const ChartFigures& figures)

@@ -8,9 +8,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "results.h"
+#include "significance.h"
 #include "store.h"
 
 class QPainter;
@@ -18,7 +20,8 @@ class QPainter;
 namespace geolago::ui {
 
 // What one chart shows: the figures of the store when the drawing is asked for, shift N
-// included (the drawing joins points 0..N).
+// included (the drawing joins points 0..N), and the permutation test of those figures
+// when one was made for them.
 struct ChartFigures {
     std::int32_t cells = 0;  // N
     std::string title;       // Nom_Var, as the store keeps it
@@ -26,7 +29,11 @@ struct ChartFigures {
     PairCounts eastWestPairs;
     Correlations northSouth;
     PairCounts northSouthPairs;
+    std::optional<Significance> significance;
 };
+
+// The level of the test: a shift whose p is below it is marked on its curve.
+inline constexpr double significanceLevel = 0.05;
 
 ChartFigures chartFiguresOf(const Store& store);
 
@@ -40,11 +47,16 @@ inline constexpr QSize chartSize{842, 540};
 
 // Draws the chart of `figures` with `painter`, in pixels from the device's top-left
 // corner, over whatever the device holds: axes, scale, reference lines, shift labels,
-// both curves and the titles, each text on an opaque black box. On a raster device the
-// lines and texts are drawn without antialiasing; on any other (SVG) the texts are
-// drawn as outlines, so that they keep their face wherever the file is shown. Throws as
-// the drawing steps do: FloatFailure for N = 0, Failure for an N without table entries,
-// with what came before already drawn.
+// both curves and the titles, each text on an opaque black box. With a significance,
+// each curve also gets, in its colour, its envelope under it (the low and the high
+// quantile of each shift from 1 on, joined as two thin dashed lines, or a short dash for
+// a lone shift) and, over it, a 7 x 7 filled square centred on each point whose p is
+// below significanceLevel. Shift 0 pairs every cell with itself: r is 1 under any
+// arrangement and its p would only measure the rounding, so it gets neither. On a
+// raster device the lines and texts are drawn without antialiasing; on any other (SVG)
+// the texts are drawn as outlines, so that they keep their face wherever the file is
+// shown. Throws as the drawing steps do: FloatFailure for N = 0, Failure for an N
+// without table entries, with what came before already drawn.
 void drawChart(QPainter& painter, const ChartFigures& figures);
 
 // The chart of `figures` on black, chartSize, as the chart window shows it.

@@ -1,0 +1,193 @@
+// The chart window's test of 999 permutations, driven through the windows: what it draws,
+// the table the results window saves with it, and the calculation it belongs to.
+
+#include <cmath>
+#include <optional>
+
+#include <QApplication>
+#include <QComboBox>
+
+#include "chart_drawing.h"
+#include "numbertext.h"
+#include "windows_fixture.h"
+
+using namespace geolago;
+
+namespace {
+
+// Forty points in two columns along Y, without numbers: at X = 9.5 the only cells that
+// pair, so that the chart holds the E_W curve alone; at X = 0.5 cells of index 0, which
+// never pair. Variable 1 is a wave of 8 cells along Y, so that some shifts are significant
+// and others not; variable 2 is the same everywhere.
+QByteArray columnsFile()
+{
+    static const int wave[8] = {0, 7, 10, 7, 0, -7, -10, -7};
+    QByteArray rows;
+    for (int j = 0; j < 20; ++j) {
+        const double value = wave[j % 8] + 0.3 * ((j * 7) % 5);
+        rows += "9.5 " + QByteArray::number(j) + ".25 " + QByteArray::number(value) + " 5\n";
+        rows += "0.5 " + QByteArray::number(j) + ".25 " + QByteArray::number(40 - j) + " 5\n";
+    }
+    return rows;
+}
+
+// The square of 7 x 7 pixels centred on the point of shift k at r, for N = 20 (a step of 30).
+QRect markAt(int k, double r)
+{
+    return QRect(50 + 30 * k - 3, 255 - static_cast<int>(std::lrint(200 * r)) - 3, 7, 7);
+}
+
+bool allRed(const QImage& image, const QRect& area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) != QColor(255, 0, 0))
+                return false;
+    return true;
+}
+
+}  // namespace
+
+class SignificanceTest : public WindowsTest {
+protected:
+    // The first time reads the points, N = 20 and the names; then chooses `variable` and
+    // presses "Calculer".
+    void calculate(int variable)
+    {
+        if (store().NBPoints == 0) {
+            type(mainWindow(), "EdNom_Fich", writeFile("colonnes.txt", columnsFile()));
+            type(mainWindow(), "EdNBPoints", "40");
+            type(mainWindow(), "EdNBVar", "2");
+            click(mainWindow(), "noButton");
+            click(mainWindow(), "ButtLit_Data");
+            type(mainWindow(), "EdNBMailles", "20");
+            click(mainWindow(), "ButtNBMailles");
+            type(mainWindow(), "EdNomsVars", writeFile("noms.txt", "Vague\nConstante\n"));
+            click(mainWindow(), "ButtLit_Noms_Vars");
+        }
+        control<QComboBox>(mainWindow(), "Combobox_Var")->setCurrentIndex(variable - 1);
+        click(mainWindow(), "ButtChoixVar");
+        click(mainWindow(), "ButtCalculer");
+        takeMessages();
+    }
+    // "Graphique", then "Afficher Correlogramme".
+    QImage drawPlain()
+    {
+        click(results(), "Button1");
+        click(chart(), "ButtAffiche");
+        return chartShown();
+    }
+    QImage chartShown()
+    {
+        return control<TChartCanvas>(chart(), "Canvas")->image().copy(QRect(QPoint(0, 0), ui::chartSize));
+    }
+    bool testable() { return control(chart(), "significanceButton")->isEnabled(); }
+    // The lines of the table "Enregistrer…" saves now.
+    QStringList savedTable(const QString& name)
+    {
+        dialogs().fileToSave = pathOf(name);
+        click(results(), "saveButton");
+        QFile saved(pathOf(name));
+        EXPECT_TRUE(saved.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(saved.readAll()).split('\n');
+    }
+};
+
+TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnderTheWaitCursor)
+{
+    calculate(1);
+    const QImage plain = drawPlain();
+    std::optional<Qt::CursorShape> cursorWhileTesting;
+    QObject context;
+    QObject::connect(&chart(), &TForm4::significanceComputed, &context, [&] {
+        if (const QCursor* cursor = QApplication::overrideCursor())
+            cursorWhileTesting = cursor->shape();
+    });
+    click(chart(), "significanceButton");
+    EXPECT_TRUE(takeMessages().empty());
+    EXPECT_EQ(cursorWhileTesting, Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const QImage tested = chartShown();
+
+    // Shifts 1..14 have 5 pairs or more: each is marked when its p is below 0.05.
+    const Significance expected = testSignificance(store(), {.first = 1, .permutations = 999, .seed = 1});
+    int marked = 0;
+    for (int k = 1; k <= 14; ++k) {
+        const ShiftSignificance& shift = expected.eastWest[static_cast<std::size_t>(k)];
+        ASSERT_TRUE(shift.r && shift.p) << k;
+        EXPECT_EQ(allRed(tested, markAt(k, *shift.r)), *shift.p < 0.05) << k;
+        marked += *shift.p < 0.05;
+    }
+    EXPECT_GT(marked, 0);
+    EXPECT_LT(marked, 14);
+    // Both bounds of shift 2 lie on red dashes that the plain chart does not have.
+    for (const double bound : {*expected.eastWest[2].low, *expected.eastWest[2].high}) {
+        const QRect around = markAt(2, bound).adjusted(-2, -2, 2, 2);
+        EXPECT_FALSE(hasColour(plain, around, QColor(255, 0, 0))) << bound;
+        EXPECT_TRUE(hasColour(tested, around, QColor(255, 0, 0))) << bound;
+    }
+
+    // The whole chart is the drawing of the figures with that test; so is the image saved.
+    ui::ChartFigures figures = ui::chartFiguresOf(store());
+    figures.significance = expected;
+    EXPECT_EQ(tested, ui::chartImage(figures));
+    dialogs().fileToSave = pathOf("teste.png");
+    click(chart(), "saveImageButton");
+    EXPECT_EQ(QImage(pathOf("teste.png")).convertToFormat(tested.format()), tested);
+
+    // The results window saves p, low and high with the figures.
+    const QStringList lines = savedTable("teste.csv");
+    ASSERT_GT(lines.size(), 9);
+    EXPECT_EQ(lines[5], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p N_S;Bas N_S;Haut N_S");
+    const ShiftSignificance& third = expected.eastWest[3];
+    EXPECT_EQ(lines[9].split(';').mid(5, 3).join(';').toStdString(),
+              writeReal(*third.p, ",") + ";" + writeReal(*third.low, ",") + ";" + writeReal(*third.high, ","));
+}
+
+TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
+{
+    EXPECT_FALSE(testable());
+    calculate(1);
+    EXPECT_TRUE(testable());
+    const QImage plain = drawPlain();
+    click(chart(), "significanceButton");
+    const QImage tested = chartShown();
+    ASSERT_NE(tested, plain);
+
+    // A new variable: nothing to test until it is calculated; the test stays with the
+    // figures it was made for, on the chart and in the table.
+    control<QComboBox>(mainWindow(), "Combobox_Var")->setCurrentIndex(1);
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_FALSE(testable());
+    EXPECT_EQ(chartShown(), tested);
+    EXPECT_TRUE(savedTable("avant.csv")[5].endsWith("Haut N_S"));
+
+    // A new "Calculer" takes it off the chart, which shows what "Afficher Correlogramme"
+    // drew, and off the table.
+    calculate(1);
+    EXPECT_TRUE(testable());
+    EXPECT_EQ(chartShown(), plain);
+    EXPECT_EQ(savedTable("apres.csv")[5], "Maille;R E_W;Paires E_W;R N_S;Paires N_S");
+
+    // New points or new cells leave nothing to test either.
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_FALSE(testable());
+    click(mainWindow(), "ButtNBMailles");
+    calculate(1);
+    ASSERT_TRUE(testable());
+    click(mainWindow(), "ButtNBMailles");
+    EXPECT_FALSE(testable());
+}
+
+TEST_F(SignificanceTest, AFailureGoesToTheErrorBoxAndLeavesTheChartAndTheCursorAsTheyWere)
+{
+    calculate(1);
+    const QImage plain = drawPlain();
+    // Two points in one cell whose values add up beyond the double range.
+    store().Maille_Point[3] = store().Maille_Point[1];
+    store().Donnees[1][1] = store().Donnees[3][1] = 1e308;
+    click(chart(), "significanceButton");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Débordement en virgule flottante.")});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(chartShown(), plain);
+}
