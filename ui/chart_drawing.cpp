@@ -228,6 +228,27 @@ ChartFigures chartFiguresOf(const VariableResult& result)
         figures.northSouth[shift] = result.northSouth[k].r.value_or(0.0);
         figures.northSouthPairs[shift] = result.northSouth[k].pairs;
     }
+    // A permutation test, drawn as the chart window draws its own.
+    const auto tested = [](const std::vector<Lag>& lags) {
+        return std::any_of(lags.begin(), lags.end(), [](const Lag& lag) { return lag.used > 0; });
+    };
+    if (tested(result.eastWest) || tested(result.northSouth)) {
+        const auto shiftsOf = [](const std::vector<Lag>& lags) {
+            ShiftsSignificance shifts;
+            for (const Lag& lag : lags) {
+                ShiftSignificance shift;
+                shift.pairs = lag.pairs;
+                shift.r = lag.r;
+                shift.used = lag.used;
+                shift.p = lag.p;
+                shift.low = lag.low;
+                shift.high = lag.high;
+                shifts.push_back(shift);
+            }
+            return shifts;
+        };
+        figures.significance = Significance{shiftsOf(result.eastWest), shiftsOf(result.northSouth)};
+    }
     return figures;
 }
 

@@ -38,7 +38,8 @@ inline constexpr double significanceLevel = 0.05;
 ChartFigures chartFiguresOf(const Store& store);
 
 // The chart of a correlogram of the batch command: a shift without r is drawn as the
-// result tables hold it, 0 with 0 pairs; a cross-correlogram is titled "A × B".
+// result tables hold it, 0 with 0 pairs; a cross-correlogram is titled "A × B"; a
+// permutation test is drawn as the chart window draws its own.
 ChartFigures chartFiguresOf(const VariableResult& result);
 
 // The area the chart is drawn in from its top-left corner: the chart window's client

@@ -251,6 +251,13 @@ TEST_F(CliProcess, PlotWritesTheChartOfEachVariableAsked)
     EXPECT_EQ(pngSize(slurp(path("chart-5.png"))), std::make_pair(842, 540));
     EXPECT_EQ(pngSize(slurp(path("chart-1.png"))), std::make_pair(842, 540));
 
+    // With a permutation test, the envelopes and marks are drawn too.
+    std::vector<std::string> tested = analysis;
+    tested.insert(tested.end(), {"--permutations", "99", "--plot", path("tested.png")});
+    ASSERT_EQ(run(tested).status, 0);
+    EXPECT_EQ(pngSize(slurp(path("tested.png"))), std::make_pair(842, 540));
+    EXPECT_NE(slurp(path("tested.png")), slurp(path("chart-5.png")));
+
     std::vector<std::string> one = analysis;
     one.insert(one.end(), {"--plot", path("chart.svg")});
     ASSERT_EQ(run(one).status, 0);
