@@ -13,7 +13,8 @@ trap 'rm -rf "$WORK"' EXIT
 cp "$ROOT/examples/quartiers.txt" "$ROOT/examples/quartiers_noms.txt" "$WORK/"
 cd "$WORK"
 
-# Started on the point file, as ./run.sh does: its counts and "Oui" are filled in.
+# Started on the point file, as ./run.sh does: its counts, "Oui", 10 cells and the names
+# file are filled in.
 "$PROGRAM" quartiers.txt &
 APP=$!
 sleep 3
@@ -25,9 +26,7 @@ sleep 1
 B=$(xdotool search --onlyvisible --name "^Geolago_2$" | head -1)
 xdotool windowfocus --sync $B; xdotool key Return; sleep 0.5
 xdotool windowfocus --sync $W
-at $W 720 149; xdotool type "10"
 at $W 646 204
-at $W 150 333; xdotool type "quartiers_noms.txt"
 at $W 466 332
 at $W 150 373; for i in 1 2 3 4; do xdotool key Down; done
 at $W 466 368
@@ -44,6 +43,9 @@ C=$(xdotool search --onlyvisible --name "Corr.+logrammes$" | head -1)
 xdotool windowraise $C; sleep 0.3
 at $C 348 580
 sleep 0.5
+# The permutation test, right of the axes: envelopes and the significant shifts.
+at $C 769 516
+sleep 1
 import -window $C $OUT/chart.png
 xdotool windowraise $W; sleep 0.3
 at $W 720 412

@@ -175,8 +175,10 @@ void TForm1::proposeNextSteps(const QString& fileName)
     if (EdNBMailles->text().isEmpty())
         EdNBMailles->setText(QStringLiteral("10"));
     // The names file that goes with "quartiers.txt" is "quartiers_noms.txt", beside it.
+    // The folder is written as the point file's is, none for a file named without one.
     const QFileInfo points(fileName);
-    const QString names = points.dir().filePath(points.completeBaseName() + QStringLiteral("_noms.txt"));
+    const QString names = fileName.left(fileName.size() - points.fileName().size()) + points.completeBaseName()
+        + QStringLiteral("_noms.txt");
     if (!EdNomsVars->text().isEmpty() && EdNomsVars->text() != proposedNames_)
         return;  // typed or chosen by the user
     proposedNames_ = QFileInfo(names).isFile() ? names : QString();
