@@ -156,12 +156,9 @@ std::vector<Lag> lagsOf(const Store& store, Direction direction, const ShiftsSig
             const ShiftSignificance& shift = shifts[static_cast<std::size_t>(k)];
             if (shift.fault)
                 throw FloatFailure(*shift.fault);  // where the correlation stops
+            static_cast<ShiftTest&>(lag) = shift;
             lag.r = shift.r;
             lag.pairs = shift.r ? shift.pairs : 0;
-            lag.used = shift.used;
-            lag.p = shift.p;
-            lag.low = shift.low;
-            lag.high = shift.high;
         }
         lags.push_back(lag);
     }

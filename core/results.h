@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "significance.h"
 #include "store.h"
 
 namespace geolago {
@@ -16,12 +17,10 @@ namespace geolago {
 // One row of a correlogram: shift k, the distance it spans in the coordinates' unit,
 // the correlation and the pairs behind it (0 when r has fewer than 5 pairs, as the
 // result tables hold it), and the permutation test (nothing without permutations).
-struct Lag {
+struct Lag : ShiftTest {
     double distance = 0.0;
     std::optional<double> r;
     std::int32_t pairs = 0;
-    std::int32_t used = 0;  // permutations that gave an r at this shift
-    std::optional<double> p, low, high;
 };
 
 // A variable as a front end names it: its position and its name (bytes from the names

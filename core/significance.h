@@ -26,16 +26,8 @@ struct SignificanceRequest {
 };
 
 // One shift of one direction.
-struct ShiftSignificance {
-    // Pairs of filled cells behind the shift, however few (the result tables hold 0 below 5).
-    std::int32_t pairs = 0;
-    // The correlation, single precision widened, as R_EW / R_NS hold it; none with fewer
-    // than 5 pairs or when its computation faults.
-    std::optional<double> r;
-    // The fault the computation met at this shift, where Correlation_EW / NS would stop; the
-    // other shifts go on. A cell value beyond single precision faults even below 5 pairs.
-    std::optional<FloatFailure::Kind> fault;
-
+// The permutation test of one shift, as the results carry it too (results.h).
+struct ShiftTest {
     // Permutations that gave an r at this shift: one with a fault here is left out of this
     // shift only, one whose cells cannot be aggregated out of every shift. 0 when K = 0 or
     // the shift has no r.
@@ -48,6 +40,18 @@ struct ShiftSignificance {
     // x(floor h) + (h - floor h) (x(floor h + 1) - x(floor h)), h exact, the arithmetic in
     // extended precision rounded to double; none when used = 0.
     std::optional<double> low, high;
+};
+
+// One shift of one direction, with its test.
+struct ShiftSignificance : ShiftTest {
+    // Pairs of filled cells behind the shift, however few (the result tables hold 0 below 5).
+    std::int32_t pairs = 0;
+    // The correlation, single precision widened, as R_EW / R_NS hold it; none with fewer
+    // than 5 pairs or when its computation faults.
+    std::optional<double> r;
+    // The fault the computation met at this shift, where Correlation_EW / NS would stop; the
+    // other shifts go on. A cell value beyond single precision faults even below 5 pairs.
+    std::optional<FloatFailure::Kind> fault;
 };
 
 // A correlogram: shifts 0..lastShift(direction, N), none with N = 1 north-south.

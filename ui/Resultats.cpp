@@ -222,12 +222,8 @@ void TForm2::showFigures()
 void TForm2::addSignificance(const Significance& significance)
 {
     auto add = [](std::vector<Lag>& lags, const ShiftsSignificance& shifts) {
-        for (std::size_t k = 0; k < lags.size() && k < shifts.size(); ++k) {
-            lags[k].used = shifts[k].used;
-            lags[k].p = shifts[k].p;
-            lags[k].low = shifts[k].low;
-            lags[k].high = shifts[k].high;
-        }
+        for (std::size_t k = 0; k < lags.size() && k < shifts.size(); ++k)
+            static_cast<ShiftTest&>(lags[k]) = shifts[k];
     };
     add(shown_.eastWest, significance.eastWest);
     add(shown_.northSouth, significance.northSouth);
@@ -236,10 +232,8 @@ void TForm2::addSignificance(const Significance& significance)
 void TForm2::dropSignificance()
 {
     for (std::vector<Lag>* lags : {&shown_.eastWest, &shown_.northSouth})
-        for (Lag& lag : *lags) {
-            lag.used = 0;
-            lag.p = lag.low = lag.high = std::nullopt;
-        }
+        for (Lag& lag : *lags)
+            static_cast<ShiftTest&>(lag) = ShiftTest{};
 }
 
 void TForm2::showEvent(QShowEvent* e)

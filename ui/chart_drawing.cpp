@@ -237,12 +237,9 @@ ChartFigures chartFiguresOf(const VariableResult& result)
             ShiftsSignificance shifts;
             for (const Lag& lag : lags) {
                 ShiftSignificance shift;
+                static_cast<ShiftTest&>(shift) = lag;
                 shift.pairs = lag.pairs;
                 shift.r = lag.r;
-                shift.used = lag.used;
-                shift.p = lag.p;
-                shift.low = lag.low;
-                shift.high = lag.high;
                 shifts.push_back(shift);
             }
             return shifts;
