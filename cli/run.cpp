@@ -243,12 +243,10 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 for (const auto& [first, second] : positionsOf(request, store, names)) {
                     subject = "variable " + std::to_string(first);
                     refuseIf(refuseVariablePosition(store, first));
-                    store.Num_Var = static_cast<std::uint8_t>(first);
-                    store.Nom_Var = nameOf(first, names);
-                    if (store.Nom_Var != std::to_string(first))
-                        subject += " (" + store.Nom_Var + ")";
                     VariableResult result;
-                    result.variable = {static_cast<int>(first), store.Nom_Var};
+                    result.variable = {static_cast<int>(first), nameOf(first, names)};
+                    if (result.variable.name != std::to_string(first))
+                        subject += " (" + result.variable.name + ")";
                     if (second != 0) {
                         result.with = Named{static_cast<int>(second), nameOf(second, names)};
                         subject += " × variable " + std::to_string(second);
@@ -258,12 +256,11 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     }
                     if (context.cells->size() > 1)
                         subject += ", " + std::to_string(n) + " mailles";
-                    Remplit_Grille(store);
                     const Significance figures =
                         testSignificance(store, {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second),
                                                  *context.permutations, *context.seed});
                     result.cells = n;
-                    result.fill = store.PourCent;
+                    result.fill = figures.fill;
                     result.eastWest = lagsOf(store, Direction::EastWest, figures.eastWest);
                     result.northSouth = lagsOf(store, Direction::NorthSouth, figures.northSouth);
                     writer->variable(result);

@@ -154,7 +154,7 @@ Significance testSignificance(const Store& store, const SignificanceRequest& req
 
     // The grids as Remplit_Grille leaves them, the store's own untouched.
     const auto firstGrid = std::make_unique<Grid>();
-    fillGrid(store, first, *firstGrid);
+    const double fill = fillGrid(store, first, *firstGrid);
     std::unique_ptr<Grid> crossed;
     if (second != first) {
         crossed = std::make_unique<Grid>();
@@ -164,6 +164,7 @@ Significance testSignificance(const Store& store, const SignificanceRequest& req
 
     const permutation::Correlograms prepared(store, first, second);
     Significance result;
+    result.fill = fill;
     result.eastWest = observed(Direction::EastWest, *firstGrid, secondGrid, cells, prepared);
     result.northSouth = observed(Direction::NorthSouth, *firstGrid, secondGrid, cells, prepared);
     if (request.permutations <= 0)

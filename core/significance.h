@@ -58,6 +58,7 @@ struct ShiftSignificance : ShiftTest {
 using ShiftsSignificance = std::vector<ShiftSignificance>;
 
 struct Significance {
+    double fill = 0.0;  // the fill percentage of A's grid, as Remplit_Grille sets PourCent
     ShiftsSignificance eastWest, northSouth;
 
     const ShiftsSignificance& of(Direction direction) const

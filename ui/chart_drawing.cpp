@@ -244,7 +244,7 @@ ChartFigures chartFiguresOf(const VariableResult& result)
             }
             return shifts;
         };
-        figures.significance = Significance{shiftsOf(result.eastWest), shiftsOf(result.northSouth)};
+        figures.significance = Significance{result.fill, shiftsOf(result.eastWest), shiftsOf(result.northSouth)};
     }
     return figures;
 }
