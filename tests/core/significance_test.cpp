@@ -309,9 +309,6 @@ TEST_F(Significance, DistancesFollowTheExtents)
     for (int k = 0; k <= 3; ++k)
         EXPECT_TRUE(shiftDistance(store, Direction::EastWest, k) == 10.0 * k
                     && shiftDistance(store, Direction::NorthSouth, k) == 75.0 * k);
-    readExample();
-    EXPECT_DOUBLE_EQ(shiftDistance(store, Direction::EastWest, 3), 3 * (store.YMax - store.YMin) / 10);
-    EXPECT_DOUBLE_EQ(shiftDistance(store, Direction::NorthSouth, 7), 7 * (store.XMax - store.XMin) / 10);
 }
 
 }  // namespace
