@@ -51,17 +51,6 @@ inline double toDouble(Ext v)
     return d;
 }
 
-// v rounded to single precision to be stored; faults as toDouble.
-inline float toSingle(Ext v)
-{
-    if (std::isnan(v))
-        raiseFloat(FloatFailure::Kind::Invalid);
-    const float f = static_cast<float>(v);
-    if (std::isinf(f))
-        raiseFloat(FloatFailure::Kind::Overflow);
-    return f;
-}
-
 // v truncated toward zero to a 64-bit integer; NaN or a value outside the 64-bit range
 // is invalid.
 inline std::int64_t truncToInt64(Ext v)

@@ -1,6 +1,7 @@
 #include "permutation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <utility>
@@ -40,7 +41,7 @@ int indexOf(Direction direction)
 // The sums of the filled cells, then their means, with `values` as the column (point i at
 // index i - 1): the steps of Remplit_Grille, point after point. Throws FloatFailure as it
 // does.
-void aggregate(std::span<const double> values, const std::vector<std::uint16_t>& pointSlot,
+void aggregate(std::span<const double> values, const std::vector<std::uint32_t>& pointSlot,
                const std::vector<std::uint32_t>& slotPoints, std::vector<double>& means)
 {
     means.assign(slotPoints.size(), 0.0);
@@ -48,20 +49,6 @@ void aggregate(std::span<const double> values, const std::vector<std::uint16_t>&
         means[pointSlot[i]] = plain::addToCell(means[pointSlot[i]], values[i]);
     for (std::size_t s = 0; s < means.size(); ++s)
         means[s] = plain::cellMean(means[s], slotPoints[s]);
-}
-
-// The means in single precision, as the correlations read them; false when a cell that
-// can be paired leaves the single-precision range.
-bool toSingles(const std::vector<double>& means, const std::vector<std::uint16_t>& innerSlots,
-               std::vector<float>& singles)
-{
-    singles.resize(means.size());
-    for (std::size_t s = 0; s < means.size(); ++s)
-        singles[s] = static_cast<float>(means[s]);
-    bool finite = true;
-    for (const std::uint16_t s : innerSlots)
-        finite = finite && std::isfinite(singles[s]);
-    return finite;
 }
 
 }  // namespace
@@ -109,46 +96,58 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
     : cells_(store.NBMailles), crossed_(first != second)
 {
     const std::int32_t n = cells_;
+    const auto side = static_cast<std::size_t>(n + 1);
 
     // A slot for every filled cell, in the order their first points come.
-    std::int32_t slotOf[MaxMailles + 1][MaxMailles + 1];
-    for (auto& row : slotOf)
-        std::fill(std::begin(row), std::end(row), -1);
+    constexpr std::uint32_t Empty = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> slotOf(side * side, Empty);  // [IX * (N + 1) + IY]
     for (int i = 1; i <= store.NBPoints; ++i) {
         const TMaille cell = store.Maille_Point[i];
         assert(cell.IX >= 0 && cell.IX <= n && cell.IY >= 0 && cell.IY <= n);
-        std::int32_t& slot = slotOf[cell.IX][cell.IY];
-        if (slot < 0) {
-            slot = static_cast<std::int32_t>(slotPoints_.size());
+        std::uint32_t& slot = slotOf[static_cast<std::size_t>(cell.IX) * side + static_cast<std::size_t>(cell.IY)];
+        if (slot == Empty) {
+            slot = static_cast<std::uint32_t>(slotPoints_.size());
             slotPoints_.push_back(0);
             slotCell_.push_back(cell);
-            if (cell.IX >= 1 && cell.IY >= 1)
-                innerSlots_.push_back(static_cast<std::uint16_t>(slot));
         }
-        ++slotPoints_[static_cast<std::size_t>(slot)];
-        pointSlot_.push_back(static_cast<std::uint16_t>(slot));
+        ++slotPoints_[slot];
+        pointSlot_.push_back(slot);
         secondColumn_.push_back(store.Donnees[i][second]);
     }
 
     // The pairs of every shift, in the order of the plain definition: b = 1..N-k, then
-    // a = 1..N.
+    // a = 1..N. Row b of a direction holds the cells whose shifted index is b, one bit per
+    // filled cell a = 1..N; the pairs of row b at shift k are the bits rows b and b + k
+    // share, lowest first.
+    const std::size_t words = side / 64 + 1;
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        const bool eastWest = direction == Direction::EastWest;
+        auto slotAt = [&](int b, int a) {
+            return eastWest ? slotOf[static_cast<std::size_t>(a) * side + static_cast<std::size_t>(b)]
+                            : slotOf[static_cast<std::size_t>(b) * side + static_cast<std::size_t>(a)];
+        };
+        std::vector<std::uint64_t> filled(side * words);
+        for (int b = 1; b <= n; ++b)
+            for (int a = 1; a <= n; ++a)
+                if (slotAt(b, a) != Empty)
+                    filled[static_cast<std::size_t>(b) * words + static_cast<std::size_t>(a / 64)] |= std::uint64_t{1} << (a % 64);
+
         Pairs& pairs = pairs_[indexOf(direction)];
         pairs.last = lastShift(direction, n);
+        pairs.start.assign(static_cast<std::size_t>(std::max(pairs.last, -1) + 2), 0);
         for (std::int32_t k = 0; k <= pairs.last; ++k) {
-            pairs.start[k] = static_cast<int>(pairs.first.size());
+            pairs.start[static_cast<std::size_t>(k)] = static_cast<int>(pairs.first.size());
             for (int b = 1; b <= n - k; ++b)
-                for (int a = 1; a <= n; ++a) {
-                    const bool eastWest = direction == Direction::EastWest;
-                    const std::int32_t x = eastWest ? slotOf[a][b] : slotOf[b][a];
-                    const std::int32_t y = eastWest ? slotOf[a][b + k] : slotOf[b + k][a];
-                    if (x >= 0 && y >= 0) {
-                        pairs.first.push_back(static_cast<std::uint16_t>(x));
-                        pairs.second.push_back(static_cast<std::uint16_t>(y));
+                for (std::size_t w = 0; w < words; ++w)
+                    for (std::uint64_t both = filled[static_cast<std::size_t>(b) * words + w]
+                                              & filled[static_cast<std::size_t>(b + k) * words + w];
+                         both != 0; both &= both - 1) {
+                        const int a = static_cast<int>(64 * w) + std::countr_zero(both);
+                        pairs.first.push_back(slotAt(b, a));
+                        pairs.second.push_back(slotAt(b + k, a));
                     }
-                }
         }
-        pairs.start[pairs.last + 1] = static_cast<int>(pairs.first.size());
+        pairs.start[static_cast<std::size_t>(pairs.last + 1)] = static_cast<int>(pairs.first.size());
     }
 
     if (crossed_) {
@@ -156,7 +155,6 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         for (int i = 1; i <= store.NBPoints; ++i)
             firstColumn.push_back(store.Donnees[i][first]);
         aggregate(firstColumn, pointSlot_, slotPoints_, firstMeans_);
-        firstSinglesFinite_ = toSingles(firstMeans_, innerSlots_, firstSingles_);
         firstGrid_ = std::make_unique<Grid>();
         toGrid(firstMeans_, *firstGrid_);
     }
@@ -170,10 +168,10 @@ std::int32_t Correlograms::shifts(Direction direction) const
 std::int32_t Correlograms::pairs(Direction direction, std::int32_t k) const
 {
     const Pairs& pairs = pairs_[indexOf(direction)];
-    return pairs.start[k + 1] - pairs.start[k];
+    return pairs.start[static_cast<std::size_t>(k) + 1] - pairs.start[static_cast<std::size_t>(k)];
 }
 
-void Correlograms::figures(std::span<const double> values, Workspace& workspace, std::span<float> r) const
+void Correlograms::figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const
 {
     std::fill(r.begin(), r.end(), NoR);
     try {
@@ -181,26 +179,22 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
     } catch (const FloatFailure&) {
         return;  // Remplit_Grille would fail: no grid, no r
     }
-    bool done = toSingles(workspace.means, innerSlots_, workspace.singles) && firstSinglesFinite_;
-    const float* second = workspace.singles.data();
-    const float* first = crossed_ ? firstSingles_.data() : second;
+    const double* second = workspace.means.data();
+    const double* first = crossed_ ? firstMeans_.data() : second;
     std::size_t offset = 0;
     for (const Pairs& pairs : pairs_) {
-        if (!done)
-            break;
-        abreast::Figures out;
-        done = abreast::figures([&](int i) { return first[pairs.first[static_cast<std::size_t>(i)]]; },
-                                [&](int i) { return second[pairs.second[static_cast<std::size_t>(i)]]; },
-                                pairs.start, pairs.last, out);
-        for (std::int32_t k = 0; done && k <= pairs.last; ++k)
-            r[offset + static_cast<std::size_t>(k)] = out.pairs[k] >= plain::MinPairs ? out.r[k] : NoR;
+        const bool done = abreast::correlations([&](int i) { return first[pairs.first[static_cast<std::size_t>(i)]]; },
+                                                [&](int i) { return second[pairs.second[static_cast<std::size_t>(i)]]; },
+                                                pairs.start.data(), pairs.last, r.data() + offset);
+        if (!done) {
+            shiftByShift(workspace, r);
+            return;
+        }
         offset += static_cast<std::size_t>(pairs.last + 1);
     }
-    if (!done)
-        shiftByShift(workspace, r);
 }
 
-void Correlograms::shiftByShift(Workspace& workspace, std::span<float> r) const
+void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const
 {
     if (!workspace.grid)
         workspace.grid = std::make_unique<Grid>();
@@ -210,7 +204,7 @@ void Correlograms::shiftByShift(Workspace& workspace, std::span<float> r) const
     std::size_t offset = 0;
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         for (std::int32_t k = 0; k < shifts(direction); ++k) {
-            float& rk = r[offset + static_cast<std::size_t>(k)];
+            double& rk = r[offset + static_cast<std::size_t>(k)];
             try {
                 const plain::ShiftFigures figures = plain::shiftFigures(direction, first, second, cells_, k);
                 rk = figures.pairs >= plain::MinPairs ? figures.r : NoR;

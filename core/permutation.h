@@ -45,12 +45,11 @@ void shuffle(std::span<double> values, Random& random);
 
 // r of one shift of a permutation, or NoR when the shift has fewer than 5 pairs or its
 // computation faults. r itself is never NaN: a NaN is a fault.
-inline constexpr float NoR = std::numeric_limits<float>::quiet_NaN();
+inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
 
 // Per thread: the cells of the permutation being computed.
 struct Workspace {
     std::vector<double> means;
-    std::vector<float> singles;
     std::unique_ptr<Grid> grid;  // made for the rare permutation that faults
 };
 
@@ -81,33 +80,30 @@ public:
     // permutation whose aggregation faults has no r at any shift; one whose correlation
     // faults at some shifts is computed again shift by shift, the plain way, and keeps the
     // r of the others.
-    void figures(std::span<const double> values, Workspace& workspace, std::span<float> r) const;
+    void figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const;
 
 private:
     // The filled cells of the grid, in slots; the pairs of a direction as slot pairs.
     struct Pairs {
-        std::vector<std::uint16_t> first, second;
-        int start[MaxMailles + 2] = {};
+        std::vector<std::uint32_t> first, second;
+        std::vector<int> start;  // shift k owns pairs start[k]..start[k + 1] - 1
         std::int32_t last = -1;
     };
 
     // The plain road, shift by shift, for cells whose fast figures met a fault.
-    void shiftByShift(Workspace& workspace, std::span<float> r) const;
+    void shiftByShift(Workspace& workspace, std::span<double> r) const;
     // The grid Remplit_Grille leaves for these cell means, cells [0..N][0..N].
     void toGrid(const std::vector<double>& means, Grid& grid) const;
 
     std::int32_t cells_ = 0;
     bool crossed_ = false;
-    std::vector<std::uint16_t> pointSlot_;  // point i at index i - 1
+    std::vector<std::uint32_t> pointSlot_;  // point i at index i - 1
     std::vector<std::uint32_t> slotPoints_;
     std::vector<TMaille> slotCell_;
-    std::vector<std::uint16_t> innerSlots_;  // slots with both indices in 1..N
-    Pairs pairs_[2];                         // EastWest, NorthSouth
+    Pairs pairs_[2];  // EastWest, NorthSouth
     std::vector<double> secondColumn_;
     // The fixed first variable of a crossed correlogram.
     std::vector<double> firstMeans_;
-    std::vector<float> firstSingles_;
-    bool firstSinglesFinite_ = true;
     std::unique_ptr<Grid> firstGrid_;
 };
 

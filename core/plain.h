@@ -4,6 +4,7 @@
 // path meets a fault, so that the fault and the figures before it come out where the
 // definition puts them.
 
+#include <cmath>
 #include <cstdint>
 
 #include "analysis.h"
@@ -48,13 +49,34 @@ inline double cellMean(double sum, std::uint32_t count)
 // One shift of a correlogram: its pairs of filled cells, and r, which is 0 below MinPairs.
 struct ShiftFigures {
     std::int32_t pairs = 0;
-    float r = 0;
+    double r = 0;
 };
 
-// Shift k of the correlogram of correlate(), pair after pair, every value rounded where it
-// is kept and every fault raised where it happens.
+// Shift k of the correlogram of correlate(): Pearson's r of the pairs' first and second
+// values, in double precision, pair after pair in the order b = 1..N-k, a = 1..N.
+//  - first pass: sx = sum of (x - x0), sy = sum of (y - y0), x0 and y0 being the first
+//    pair's values; the means are mx = x0 + sx / j and my = y0 + sy / j (so that values
+//    that are all equal have exactly that value as their mean);
+//  - second pass: sxx, syy and sxy, the sums of (x - mx)^2, (y - my)^2 and
+//    (x - mx)(y - my);
+//  - r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded
+//    to double. On the same values sxx, syy and sxy are the same number, and r is exactly 1.
+// Faults: a sum or a mean beyond the double range is an overflow; sxx or syy equal to 0
+// (one side's values all equal) is invalid. Below MinPairs nothing is computed.
 ShiftFigures shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
                           std::int32_t k);
+
+// r from the sums of one shift, with the faults of shiftFigures(): what both the plain
+// and the fast road end with.
+inline double pearson(double mx, double my, double sxx, double syy, double sxy)
+{
+    if (!std::isfinite(mx) || !std::isfinite(my) || !std::isfinite(sxx) || !std::isfinite(syy)
+        || !std::isfinite(sxy))
+        raiseFloat(FloatFailure::Kind::Overflow);
+    if (sxx == 0 || syy == 0)
+        raiseFloat(FloatFailure::Kind::Invalid);
+    return toDouble(divide(sxy, squareRoot(static_cast<Ext>(sxx) * syy)));
+}
 
 // The correlogram of correlate(), shift after shift, each as shiftFigures() gives it.
 // Writes r[k] and, for shifts with enough pairs, pairs[k]; touches nothing else. A fault

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "abreast.h"
 #include "extended.h"
 #include "permutation.h"
 #include "plain.h"
@@ -18,43 +19,39 @@ namespace geolago {
 
 namespace {
 
-// The observed figures of one direction: correlate() on the grids Remplit_Grille leaves,
-// and when it meets a fault, the plain definition shift by shift so that the other shifts
-// keep their r.
-ShiftsSignificance observed(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                            const permutation::Correlograms& prepared)
+// The observed figures of one direction: those of correlate() on the grids Remplit_Grille
+// leaves, and when it meets a fault, the plain definition shift by shift so that the other
+// shifts keep their r.
+ShiftsSignificance observed(Direction direction, const Grid& first, const Grid& second, std::int32_t cells)
 {
-    ShiftsSignificance shifts(static_cast<std::size_t>(prepared.shifts(direction)));
-    for (std::int32_t k = 0; k < prepared.shifts(direction); ++k)
-        shifts[static_cast<std::size_t>(k)].pairs = prepared.pairs(direction, k);
-    try {
-        Correlations r;
-        PairCounts pairs;
-        correlate(direction, first, second, cells, r, pairs);
-        for (std::int32_t k = 0; k < prepared.shifts(direction); ++k)
-            if (pairs[k] >= plain::MinPairs)
-                shifts[static_cast<std::size_t>(k)].r = r[k];
-    } catch (const FloatFailure&) {
-        for (std::int32_t k = 0; k < prepared.shifts(direction); ++k) {
-            ShiftSignificance& shift = shifts[static_cast<std::size_t>(k)];
-            try {
-                const plain::ShiftFigures figures = plain::shiftFigures(direction, first, second, cells, k);
-                if (figures.pairs >= plain::MinPairs)
-                    shift.r = figures.r;
-            } catch (const FloatFailure& failure) {
-                shift.fault = failure.kind();
-            }
+    std::vector<std::int32_t> pairs;
+    std::vector<double> r;
+    const bool done = abreast::correlogram(direction, first, second, cells, pairs, r);
+    ShiftsSignificance shifts(pairs.size());
+    for (std::size_t k = 0; k < shifts.size(); ++k) {
+        ShiftSignificance& shift = shifts[k];
+        shift.pairs = pairs[k];
+        if (shift.pairs < plain::MinPairs)
+            continue;
+        if (done) {
+            shift.r = r[k];
+            continue;
+        }
+        try {
+            shift.r = plain::shiftFigures(direction, first, second, cells, static_cast<std::int32_t>(k)).r;
+        } catch (const FloatFailure& failure) {
+            shift.fault = failure.kind();
         }
     }
     return shifts;
 }
 
 // r of every shift of permutations 0..K-1, row p for permutation p, NoR where it has none.
-std::vector<float> permutedFigures(const permutation::Correlograms& prepared, const SignificanceRequest& request,
-                                   std::size_t columns)
+std::vector<double> permutedFigures(const permutation::Correlograms& prepared, const SignificanceRequest& request,
+                                    std::size_t columns)
 {
     const std::int32_t count = request.permutations;
-    std::vector<float> rows(static_cast<std::size_t>(count) * columns);
+    std::vector<double> rows(static_cast<std::size_t>(count) * columns);
     const std::int32_t blocks = (count + permutation::BlockSize - 1) / permutation::BlockSize;
     std::atomic<std::int32_t> nextBlock{0};
     std::exception_ptr failure;
@@ -72,7 +69,7 @@ std::vector<float> permutedFigures(const permutation::Correlograms& prepared, co
                     column = prepared.secondColumn();
                     permutation::shuffle(column, random);
                     prepared.figures(column, workspace,
-                                     std::span<float>(rows).subspan(static_cast<std::size_t>(p) * columns, columns));
+                                     std::span<double>(rows).subspan(static_cast<std::size_t>(p) * columns, columns));
                 }
             }
         } catch (...) {
@@ -103,7 +100,7 @@ std::vector<float> permutedFigures(const permutation::Correlograms& prepared, co
 
 // The value at fortieths `q` (1 for 2.5 %, 39 for 97.5 %) of `values` by linear
 // interpolation between order statistics; reorders `values`.
-double quantile(std::vector<float>& values, std::int64_t q)
+double quantile(std::vector<double>& values, std::int64_t q)
 {
     const std::int64_t h = static_cast<std::int64_t>(values.size() - 1) * q;  // (n - 1) q, in fortieths
     const auto below = values.begin() + h / 40;
@@ -116,9 +113,9 @@ double quantile(std::vector<float>& values, std::int64_t q)
 }
 
 // The test of every shift that has an observed r, from column `column` onwards of `rows`.
-void test(ShiftsSignificance& shifts, const std::vector<float>& rows, std::size_t columns, std::size_t column)
+void test(ShiftsSignificance& shifts, const std::vector<double>& rows, std::size_t columns, std::size_t column)
 {
-    std::vector<float> values;
+    std::vector<double> values;
     for (std::size_t k = 0; k < shifts.size(); ++k) {
         ShiftSignificance& shift = shifts[k];
         if (!shift.r)
@@ -127,11 +124,11 @@ void test(ShiftsSignificance& shifts, const std::vector<float>& rows, std::size_
         values.clear();
         std::int64_t asExtreme = 0;
         for (std::size_t row = column + k; row < rows.size(); row += columns) {
-            const float r = rows[row];
+            const double r = rows[row];
             if (std::isnan(r))
                 continue;
             values.push_back(r);
-            if (std::fabs(static_cast<double>(r)) >= observedSize)
+            if (std::fabs(r) >= observedSize)
                 ++asExtreme;
         }
         shift.used = static_cast<std::int32_t>(values.size());
@@ -162,16 +159,16 @@ Significance testSignificance(const Store& store, const SignificanceRequest& req
     }
     const Grid& secondGrid = crossed ? *crossed : *firstGrid;
 
-    const permutation::Correlograms prepared(store, first, second);
     Significance result;
     result.fill = fill;
-    result.eastWest = observed(Direction::EastWest, *firstGrid, secondGrid, cells, prepared);
-    result.northSouth = observed(Direction::NorthSouth, *firstGrid, secondGrid, cells, prepared);
+    result.eastWest = observed(Direction::EastWest, *firstGrid, secondGrid, cells);
+    result.northSouth = observed(Direction::NorthSouth, *firstGrid, secondGrid, cells);
     if (request.permutations <= 0)
         return result;
 
+    const permutation::Correlograms prepared(store, first, second);
     const std::size_t columns = result.eastWest.size() + result.northSouth.size();
-    const std::vector<float> rows = permutedFigures(prepared, request, columns);
+    const std::vector<double> rows = permutedFigures(prepared, request, columns);
     test(result.eastWest, rows, columns, 0);
     test(result.northSouth, rows, columns, result.eastWest.size());
     return result;

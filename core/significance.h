@@ -46,11 +46,11 @@ struct ShiftTest {
 struct ShiftSignificance : ShiftTest {
     // Pairs of filled cells behind the shift, however few (the result tables hold 0 below 5).
     std::int32_t pairs = 0;
-    // The correlation, single precision widened, as R_EW / R_NS hold it; none with fewer
-    // than 5 pairs or when its computation faults.
+    // The correlation, as R_EW / R_NS hold it; none with fewer than 5 pairs or when its
+    // computation faults.
     std::optional<double> r;
     // The fault the computation met at this shift, where Correlation_EW / NS would stop; the
-    // other shifts go on. A cell value beyond single precision faults even below 5 pairs.
+    // other shifts go on.
     std::optional<FloatFailure::Kind> fault;
 };
 

@@ -65,7 +65,7 @@ TEST_F(CliTest, FourCornersOfASquareWithOneCellFillEverythingAndCorrelateNothing
                                  "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\n");
 }
 
-TEST_F(CliTest, WorkedGridGivesTheSinglePrecisionFiguresInTheirDirections)
+TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
 {
     const Outcome o = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                            "--format", "tsv"});
@@ -74,16 +74,16 @@ TEST_F(CliTest, WorkedGridGivesTheSinglePrecisionFiguresInTheirDirections)
     // 3 pairs has no r, and the last N_S shift is not computed. Cells of width 1 over
     // 0..3 on both axes: shift k spans k.
     EXPECT_EQ(o.out, tsvHeader + "\n"
-                                 "1\t\t3\t62.5\tE_W\t0\t0\t1.00000035762787\t9\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tE_W\t1\t1\t-0.970077335834503\t6\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\n"
                                  "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t0\t0\t1.00000023841858\t9\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047565460205\t6\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\n"
                                  "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\n");
 
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
-    EXPECT_EQ(lines(comma.out).at(1), "1\t\t3\t62,5\tE_W\t0\t0\t1,00000035762787\t9\tNA\tNA\tNA");
+    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t62,5\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA");
 }
 
 TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
@@ -96,7 +96,7 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
     EXPECT_EQ(t[0], "Variable 1 : 1");
     EXPECT_EQ(t[2], "Mailles remplies : 62.5 %");
     EXPECT_EQ(t[4], "E_W (paires le long de Y)");
-    EXPECT_EQ(t[6].rfind("0       0                      1.00000035762787       9       -", 0), 0u) << t[6];
+    EXPECT_EQ(t[7].rfind("1       1                      -0.97007727214974      6       -", 0), 0u) << t[7];
     EXPECT_EQ(t[8].rfind("2       2                      -                      0       -", 0), 0u) << t[8];
     EXPECT_EQ(t[10], "N_S (paires le long de X)");
 
@@ -105,7 +105,7 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
     ASSERT_EQ(json.status, 0) << json.err;
     // Numbers are the shortest texts that read back as the stored doubles; no comma.
     EXPECT_NE(json.out.find("\"fill\": 62.5"), std::string::npos);
-    EXPECT_NE(json.out.find("{\"shift\": 0, \"distance\": 0, \"r\": 1.0000003576278687, \"pairs\": 9, "
+    EXPECT_NE(json.out.find("{\"shift\": 1, \"distance\": 1, \"r\": -0.9700772721497398, \"pairs\": 6, "
                             "\"p\": null, \"low\": null, \"high\": null, \"permutations_used\": 0}"),
               std::string::npos);
     EXPECT_NE(json.out.find("{\"shift\": 2, \"distance\": 2, \"r\": null, \"pairs\": 0, "),
@@ -165,7 +165,7 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     EXPECT_EQ(permuted.out, runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"}).out);
     const std::vector<std::string> rows = lines(permuted.out);
     ASSERT_EQ(rows.size(), 7u);
-    EXPECT_EQ(rows[2].rfind("1\t\t3\t62.5\tE_W\t1\t1\t-0.970077335834503\t6\t0.", 0), 0u) << rows[2];
+    EXPECT_EQ(rows[2].rfind("1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.", 0), 0u) << rows[2];
     EXPECT_EQ(rows[3].substr(rows[3].size() - 9), "\tNA\tNA\tNA");  // shift 2: no r, no test
 
     for (const auto& [option, value, message] :

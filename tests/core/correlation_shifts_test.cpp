@@ -58,8 +58,8 @@ TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
     for (int round = 0; round < 600; ++round) {
         const int n = 1 + static_cast<int>(random() % MaxMailles);
         const double fill = (random() % 100) / 100.0;
-        // Values of one scale, some constant grids (zero deviation), and now and then
-        // magnitudes that leave single precision in a sum or in a cell.
+        // Values of one scale, some constant grids (no spread), magnitudes whose squares
+        // leave the double range, and few distinct values on a large offset.
         const int kind = static_cast<int>(random() % 10);
         const double scale = std::pow(10.0, static_cast<int>(random() % 13) - 6);
         std::uniform_real_distribution<double> value(-1.0, 1.0);
@@ -68,9 +68,9 @@ TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
             if (kind == 0)
                 v = 2.5;
             else if (kind == 1)
-                v = 1e19 * (1 + value(random));
+                v = 1e154 * (1 + value(random));
             else if (kind == 2 && random() % 50 == 0)
-                v = 1e39;
+                v = 1e300;
             else if (kind == 3)
                 v = 1000 + std::round(value(random));  // few distinct values
             return v;

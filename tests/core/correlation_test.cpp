@@ -1,5 +1,9 @@
-// The lagged correlations: directions, single-precision figures, the pair threshold, and
-// tables that start clean for every calculation.
+// The lagged correlations: directions, exact figures of a small grid, the pair threshold,
+// the faults, and tables that start clean for every calculation.
+
+#include <cmath>
+#include <random>
+#include <vector>
 
 #include "analysis.h"
 #include "test_support.h"
@@ -40,14 +44,16 @@ TEST_F(Correlation, DirectionsOfTheTwoCorrelograms)
     EXPECT_EQ(store.Paires_NS[1], 6);
 }
 
-TEST_F(Correlation, SinglePrecisionFiguresOfTheWorkedGrid)
+TEST_F(Correlation, FiguresOfTheWorkedGrid)
 {
     fill({{2, 7, 1}, {8, 2, 8}, {1, 8, 3}});
     calculate();
-    EXPECT_EQ(store.R_EW[0], 1.0 + 3 * 0x1p-23);
-    EXPECT_EQ(store.R_NS[0], 1.0 + 2 * 0x1p-23);
-    EXPECT_EQ(store.R_EW[1], static_cast<double>(-0.970077336f));
-    EXPECT_EQ(store.R_NS[1], static_cast<double>(-0.949047565f));
+    // Shift 0 pairs each cell with itself: exactly 1. Shift 1 against exact rational
+    // arithmetic on the same pairs.
+    EXPECT_EQ(store.R_EW[0], 1.0);
+    EXPECT_EQ(store.R_NS[0], 1.0);
+    EXPECT_NEAR(store.R_EW[1], -0.9700772721497397, 1e-15);
+    EXPECT_NEAR(store.R_NS[1], -0.9490475698030951, 1e-15);
     EXPECT_EQ(store.R_EW[2], 0.0);
     EXPECT_EQ(store.R_NS[2], 0.0);  // not computed
     EXPECT_EQ(store.Paires_EW[0], 9);
@@ -65,7 +71,7 @@ TEST_F(Correlation, CellsOfIndexZeroNeverEnterAPair)
     store.Grille[0][2] = {1000.0, 1, 1};
     store.Grille[2][0] = {-1000.0, 1, 1};
     calculate();
-    EXPECT_EQ(store.R_EW[1], static_cast<double>(-0.970077336f));
+    EXPECT_NEAR(store.R_EW[1], -0.9700772721497397, 1e-15);
     EXPECT_EQ(store.Paires_EW[0], 9);
 }
 
@@ -112,43 +118,113 @@ TEST_F(Correlation, SmallGridsAndTheFivePairThreshold)
     EXPECT_NE(store.R_EW[0], 0.0);
 }
 
-TEST_F(Correlation, FaultsOfTheArithmetic)
+TEST_F(Correlation, FailsOnlyWhereTheFigureDoesNotExist)
 {
-    // All paired values equal: zero deviations and zero covariance.
+    // All paired values equal: no spread, no r.
     fill({{3, 3, 3}, {3, 3, 3}, {3, 3, 3}});
     expectFailure<FloatFailure>([&] { Correlation_EW(store); }, Invalid);
     EXPECT_EQ(store.Paires_EW[0], 0);  // the tables were cleared before the fault
+    // Equal values whose sum is not a multiple of them (0.1 added nine times is not 0.9):
+    // still no spread.
+    fill({{0.1, 0.1, 0.1}, {0.1, 0.1, 0.1}, {0.1, 0.1, 0.1}});
+    expectFailure<FloatFailure>([&] { Correlation_NS(store); }, Invalid);
 
-    // Deviations that round to zero under a covariance that does not: values one unit in
-    // the last place of single precision apart.
-    const double u = 0x1p-16;  // the spacing of single-precision values near 249
-    fill({{249, 249 + u, 249}, {249 + u, 249, 249 + 2 * u}, {249 + 2 * u, 249, 249 + u}});
-    expectFailure<FloatFailure>([&] { Correlation_EW(store); }, DivisionByZero);
-
-    // Values too large for single precision.
-    fill({{1e39, 1, 1}, {1, 1, 1}, {1, 1, 1}});
-    expectFailure<FloatFailure>([&] { Correlation_EW(store); }, Overflow);
-    // Squares beyond the single-precision range.
-    fill({{2e19, 1, 1}, {1, 1, 1}, {1, 1, 1}});
+    // Squares of the deviations beyond the double range.
+    fill({{1e160, 1, 1}, {1, 1, 1}, {1, 1, 1}});
     expectFailure<FloatFailure>([&] { Correlation_NS(store); }, Overflow);
 
-    // Nearly equal values: rounding makes the variance term negative.
+    // Values that single precision could not tell apart have an r like any others.
     fill({{1845.0001, 1845.0001, 1845.0001}, {1845, 1845.0001, 1845.0001}, {1845, 1845.0001, 1845}});
-    expectFailure<FloatFailure>([&] { Correlation_EW(store); }, Invalid);
+    Correlation_EW(store);
+    EXPECT_EQ(store.R_EW[0], 1.0);
+    // Two levels: r is that of the same pairs written 0 and 1, (1,0) (1,1) (1,1) (0,0) (1,1) (1,0).
+    EXPECT_NEAR(store.R_EW[1], 0.4472135954999579, 1e-12);
 }
 
 TEST_F(Correlation, AFaultAtALaterShiftKeepsTheFiguresOfTheShiftsBefore)
 {
     // Rows IY = 1 and 2 hold one value: shift 0 has a spread, but at shift 1 every first
-    // cell of a pair is 2, so deviation and covariance are both zero.
+    // cell of a pair is 2, so it has none.
     fill({{2, 2, 2}, {2, 2, 2}, {5, 1, 7}});
     store.R_EW[1] = store.R_EW[2] = 0.5;
     expectFailure<FloatFailure>([&] { Correlation_EW(store); }, Invalid);
     EXPECT_EQ(store.Paires_EW[0], 9);
-    EXPECT_EQ(store.R_EW[0], 1.0 - 3 * 0x1p-24);  // single-precision noise below 1
+    EXPECT_EQ(store.R_EW[0], 1.0);
     EXPECT_EQ(store.R_EW[1], 0.0);
     EXPECT_EQ(store.Paires_EW[1], 0);
     EXPECT_EQ(store.R_EW[2], 0.0);
+}
+
+// The same field as clay %, as an altitude, a price, a pressure in pascals, in another unit
+// and negated: 600 points on a 20 x 20 grid, the whole road from the points.
+TEST_F(Correlation, RIsPearsonsRWhateverTheOffsetUnitOrSign)
+{
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    store.NBPoints = 600;
+    store.NBVar = 6;
+    for (int i = 1; i <= 600; ++i) {
+        const double x = 1000 * unit(random), y = 1000 * unit(random);
+        const double clay = 25 + 8 * std::sin(x / 90) * std::cos(y / 140) + 3 * (unit(random) - 0.5);
+        store.Coord[i][1] = x;
+        store.Coord[i][2] = y;
+        const double values[] = {clay, clay + 1800, clay * 1000 + 250000, clay + 101300, clay * 0.3048, -clay};
+        for (int v = 1; v <= 6; ++v)
+            store.Donnees[i][v] = values[v - 1];
+    }
+    store.NBMailles = 20;
+    Calcul_Mailles(store);
+
+    // Pearson's r of each shift's pairs, computed apart: textbook two passes in extended
+    // precision over the pairs listed from the grid.
+    auto reference = [&](Direction direction, int k) {
+        std::vector<long double> x, y;
+        for (int b = 1; b <= 20 - k; ++b)
+            for (int a = 1; a <= 20; ++a) {
+                const TCellule& c = direction == Direction::EastWest ? store.Grille[a][b] : store.Grille[b][a];
+                const TCellule& d = direction == Direction::EastWest ? store.Grille[a][b + k] : store.Grille[b + k][a];
+                if (c.Remplie && d.Remplie) {
+                    x.push_back(c.Somme);
+                    y.push_back(d.Somme);
+                }
+            }
+        long double mx = 0, my = 0, sxx = 0, syy = 0, sxy = 0;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            mx += x[i] / x.size();
+            my += y[i] / y.size();
+        }
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            sxx += (x[i] - mx) * (x[i] - mx);
+            syy += (y[i] - my) * (y[i] - my);
+            sxy += (x[i] - mx) * (y[i] - my);
+        }
+        return static_cast<double>(sxy / std::sqrt(sxx * syy));
+    };
+
+    std::vector<double> clay;
+    for (std::uint8_t v = 1; v <= 6; ++v) {
+        store.Num_Var = v;
+        Remplit_Grille(store);
+        calculate();
+        EXPECT_EQ(store.R_EW[0], 1.0);
+        EXPECT_EQ(store.R_NS[0], 1.0);
+        std::vector<double> r;
+        for (int k = 1; k <= 18; ++k) {
+            if (store.Paires_EW[k] >= 5)
+                EXPECT_NEAR(store.R_EW[k], reference(Direction::EastWest, k), 1e-12) << "variable " << int(v) << ", E_W " << k;
+            if (store.Paires_NS[k] >= 5)
+                EXPECT_NEAR(store.R_NS[k], reference(Direction::NorthSouth, k), 1e-12) << "variable " << int(v) << ", N_S " << k;
+            r.insert(r.end(), {store.R_EW[k], store.R_NS[k]});
+        }
+        if (v == 1)
+            clay = r;
+        else if (v == 6)
+            EXPECT_EQ(r, clay);  // negated: the same figures to the last bit
+        else
+            for (std::size_t i = 0; i < r.size(); ++i)
+                ASSERT_NEAR(r[i], clay[i], 1e-9) << "variable " << int(v) << ", figure " << i;
+    }
+    EXPECT_GT(clay[0], 0.5);  // a structured field, not noise
 }
 
 }  // namespace

@@ -80,10 +80,10 @@ protected:
 
     // r of every shift, east-west then north-south, the plain way with `values` as the
     // column of `second`; NoR where a shift has no r.
-    std::vector<float> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values)
+    std::vector<double> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values)
     {
         const std::int32_t n = store.NBMailles;
-        std::vector<float> r(static_cast<std::size_t>(n + std::max(n - 1, 0)), NoR);
+        std::vector<double> r(static_cast<std::size_t>(n + std::max(n - 1, 0)), NoR);
         auto copy = std::make_unique<Store>(store);
         auto firstGrid = std::make_unique<geolago::Grid>();
         try {
@@ -111,16 +111,16 @@ protected:
     // with enough pairs has none (one with fewer can fault as well), and no test.
     void expectObservedAsDefined(const geolago::Significance& result, std::uint8_t first, std::uint8_t second)
     {
-        std::vector<float> r;
+        std::vector<double> r;
         for (const Direction direction : Both)
             for (const ShiftSignificance& shift : result.of(direction)) {
-                r.push_back(shift.r ? static_cast<float>(*shift.r) : NoR);
+                r.push_back(shift.r.value_or(NoR));
                 EXPECT_TRUE(shift.fault ? !shift.r : shift.r || shift.pairs < plain::MinPairs);
                 EXPECT_TRUE(shift.used == 0 && !shift.p && !shift.low && !shift.high);
             }
         const auto expected = plainFigures(first, second, column(second));
         ASSERT_EQ(r.size(), expected.size());
-        EXPECT_EQ(std::memcmp(r.data(), expected.data(), r.size() * sizeof(float)), 0);
+        EXPECT_TRUE(sameBits(r, expected));
     }
 };
 
@@ -164,12 +164,12 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
     permutation::Workspace workspace;
     for (int round = 0; round < 120; ++round) {
         const int cells = round % 10 == 0 ? MaxMailles : 2 + static_cast<int>(random() % 12);
-        // Ordinary values; few distinct ones; squares beyond single precision; sums beyond
+        // Ordinary values; few distinct ones; squares beyond the double range; sums beyond
         // the double range in a cell.
         const int kind = static_cast<int>(random() % 4);
         place(2 + static_cast<int>(random() % 400), false, 2, cells, random, [&] {
             const double u = uniform(random);
-            return kind == 1 ? std::floor(3 * u) : kind == 2 && u < 0.02 ? 3e19 : kind == 3 && u < 0.02 ? 1.5e308 : 1000 * u - 400;
+            return kind == 1 ? std::floor(3 * u) : kind == 2 && u < 0.02 ? 3e160 : kind == 3 && u < 0.02 ? 1.5e308 : 1000 * u - 400;
         });
         for (const std::uint8_t first : {1, 2}) {  // crossed, then auto
             std::unique_ptr<permutation::Correlograms> prepared;
@@ -181,15 +181,15 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
             try {
                 expectObservedAsDefined(testSignificance(store, {.first = first, .second = 2}), first, 2);
             } catch (const FloatFailure&) {  // nor B
-                EXPECT_TRUE(std::ranges::all_of(plainFigures(first, 2, column(2)), [](float r) { return std::isnan(r); }));
+                EXPECT_TRUE(std::ranges::all_of(plainFigures(first, 2, column(2)), [](double r) { return std::isnan(r); }));
             }
             auto values = prepared->secondColumn();
-            std::vector<float> r(plainFigures(first, 2, values).size());
+            std::vector<double> r(plainFigures(first, 2, values).size());
             auto draws = permutation::Random::forBlock(round, first);
             for (int p = 0; p < 6; ++p, permutation::shuffle(values, draws)) {
                 prepared->figures(values, workspace, r);
                 const auto expected = plainFigures(first, 2, values);
-                ASSERT_EQ(std::memcmp(r.data(), expected.data(), r.size() * sizeof(float)), 0)
+                ASSERT_TRUE(sameBits(r, expected))
                     << "round " << round << ", N = " << cells << ", kind " << kind << ", permutation " << p;
             }
         }
@@ -251,17 +251,17 @@ TEST_F(Significance, StructuredVariablesOfTheExample)
 
 TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
 {
-    // A square beyond single precision at the origin, in a cell of index 0, which is never
+    // A square beyond the double range at the origin, in a cell of index 0, which is never
     // paired: the observed figures have no fault, but a permutation that moves it into an
     // inner cell faults at the shifts whose pairs take that cell.
     std::mt19937_64 random(9);
     place(49, true, 1, 6, random, [&] { return uniform(random); });
-    store.Donnees[1][1] = 1e20;
+    store.Donnees[1][1] = 1e160;
     constexpr std::int32_t permutations = 200;
     const auto result = testSignificance(store, {.first = 1, .permutations = permutations, .seed = 7});
 
     // The same permutations the plain way: r per permutation (row) and shift (column).
-    std::vector<std::vector<float>> rows;
+    std::vector<std::vector<double>> rows;
     auto draws = permutation::Random::forBlock(7, 0);
     for (std::int32_t p = 0; p < permutations; ++p) {
         if (p % permutation::BlockSize == 0)
