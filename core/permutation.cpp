@@ -1,12 +1,11 @@
 #include "permutation.h"
 
 #include <algorithm>
-#include <bit>
+#include <atomic>
 #include <cassert>
 #include <cmath>
 #include <utility>
 
-#include "abreast.h"
 #include "extended.h"
 #include "plain.h"
 
@@ -95,6 +94,8 @@ void shuffle(std::span<double> values, Random& random)
 Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t second)
     : cells_(store.NBMailles), crossed_(first != second)
 {
+    static std::atomic<std::uint64_t> made{0};
+    id_ = ++made;
     const std::int32_t n = cells_;
     const auto side = static_cast<std::size_t>(n + 1);
 
@@ -114,40 +115,18 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         pointSlot_.push_back(slot);
         secondColumn_.push_back(store.Donnees[i][second]);
     }
-
-    // The pairs of every shift, in the order of the plain definition: b = 1..N-k, then
-    // a = 1..N. Row b of a direction holds the cells whose shifted index is b, one bit per
-    // filled cell a = 1..N; the pairs of row b at shift k are the bits rows b and b + k
-    // share, lowest first.
-    const std::size_t words = side / 64 + 1;
+    const lanes::Rows layout(n);
+    for (std::uint32_t s = 0; s < slotCell_.size(); ++s) {
+        const TMaille cell = slotCell_[s];
+        if (cell.IX >= 1 && cell.IY >= 1)
+            inner_.push_back({s, layout.index(cell.IY, cell.IX), layout.index(cell.IX, cell.IY)});
+    }
+    // Where each shift's first pair lies depends on the filled cells only.
+    std::vector<lanes::Rows> filled(2, layout);
+    toRows(std::vector<double>(slotCell_.size(), 0.0), filled);
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        const bool eastWest = direction == Direction::EastWest;
-        auto slotAt = [&](int b, int a) {
-            return eastWest ? slotOf[static_cast<std::size_t>(a) * side + static_cast<std::size_t>(b)]
-                            : slotOf[static_cast<std::size_t>(b) * side + static_cast<std::size_t>(a)];
-        };
-        std::vector<std::uint64_t> filled(side * words);
-        for (int b = 1; b <= n; ++b)
-            for (int a = 1; a <= n; ++a)
-                if (slotAt(b, a) != Empty)
-                    filled[static_cast<std::size_t>(b) * words + static_cast<std::size_t>(a / 64)] |= std::uint64_t{1} << (a % 64);
-
-        Pairs& pairs = pairs_[indexOf(direction)];
-        pairs.last = lastShift(direction, n);
-        pairs.start.assign(static_cast<std::size_t>(std::max(pairs.last, -1) + 2), 0);
-        for (std::int32_t k = 0; k <= pairs.last; ++k) {
-            pairs.start[static_cast<std::size_t>(k)] = static_cast<int>(pairs.first.size());
-            for (int b = 1; b <= n - k; ++b)
-                for (std::size_t w = 0; w < words; ++w)
-                    for (std::uint64_t both = filled[static_cast<std::size_t>(b) * words + w]
-                                              & filled[static_cast<std::size_t>(b + k) * words + w];
-                         both != 0; both &= both - 1) {
-                        const int a = static_cast<int>(64 * w) + std::countr_zero(both);
-                        pairs.first.push_back(slotAt(b, a));
-                        pairs.second.push_back(slotAt(b + k, a));
-                    }
-        }
-        pairs.start[static_cast<std::size_t>(pairs.last + 1)] = static_cast<int>(pairs.first.size());
+        const auto d = static_cast<std::size_t>(indexOf(direction));
+        firstPairs_[d] = lanes::firstPairs(filled[d], filled[d], lastShift(direction, n));
     }
 
     if (crossed_) {
@@ -155,6 +134,8 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         for (int i = 1; i <= store.NBPoints; ++i)
             firstColumn.push_back(store.Donnees[i][first]);
         aggregate(firstColumn, pointSlot_, slotPoints_, firstMeans_);
+        firstRows_.assign(2, layout);
+        toRows(firstMeans_, firstRows_);
         firstGrid_ = std::make_unique<Grid>();
         toGrid(firstMeans_, *firstGrid_);
     }
@@ -162,13 +143,15 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
 
 std::int32_t Correlograms::shifts(Direction direction) const
 {
-    return pairs_[indexOf(direction)].last + 1;
+    return lastShift(direction, cells_) + 1;
 }
 
-std::int32_t Correlograms::pairs(Direction direction, std::int32_t k) const
+void Correlograms::toRows(const std::vector<double>& means, std::vector<lanes::Rows>& rows) const
 {
-    const Pairs& pairs = pairs_[indexOf(direction)];
-    return pairs.start[static_cast<std::size_t>(k) + 1] - pairs.start[static_cast<std::size_t>(k)];
+    for (const Inner& cell : inner_) {
+        rows[0].at(cell.eastWest) = means[cell.slot];
+        rows[1].at(cell.northSouth) = means[cell.slot];
+    }
 }
 
 void Correlograms::figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const
@@ -179,18 +162,23 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
     } catch (const FloatFailure&) {
         return;  // Remplit_Grille would fail: no grid, no r
     }
-    const double* second = workspace.means.data();
-    const double* first = crossed_ ? firstMeans_.data() : second;
+    if (workspace.preparedBy != id_) {
+        workspace.rows.assign(2, lanes::Rows(cells_));
+        workspace.pairs.resize(static_cast<std::size_t>(cells_) + 1);
+        workspace.preparedBy = id_;
+    }
+    toRows(workspace.means, workspace.rows);
+    const std::vector<lanes::Rows>& first = crossed_ ? firstRows_ : workspace.rows;
     std::size_t offset = 0;
-    for (const Pairs& pairs : pairs_) {
-        const bool done = abreast::correlations([&](int i) { return first[pairs.first[static_cast<std::size_t>(i)]]; },
-                                                [&](int i) { return second[pairs.second[static_cast<std::size_t>(i)]]; },
-                                                pairs.start.data(), pairs.last, r.data() + offset);
-        if (!done) {
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        const int d = indexOf(direction);
+        const auto at = static_cast<std::size_t>(d);
+        if (!lanes::correlations(first[at], workspace.rows[at], lastShift(direction, cells_), firstPairs_[at].data(),
+                                 workspace.pairs.data(), r.data() + offset)) {
             shiftByShift(workspace, r);
             return;
         }
-        offset += static_cast<std::size_t>(pairs.last + 1);
+        offset += static_cast<std::size_t>(shifts(direction));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis.h"
+#include "lanes.h"
 #include "store.h"
 
 namespace geolago::permutation {
@@ -50,7 +51,10 @@ inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
 // Per thread: the cells of the permutation being computed.
 struct Workspace {
     std::vector<double> means;
-    std::unique_ptr<Grid> grid;  // made for the rare permutation that faults
+    std::vector<lanes::Rows> rows;        // east-west, north-south
+    std::vector<std::int32_t> pairs;
+    std::uint64_t preparedBy = 0;         // the Correlograms the rows were laid out for
+    std::unique_ptr<Grid> grid;           // made for the rare permutation that faults
 };
 
 // The two correlograms of variable `first` against variable `second` (the same variable
@@ -63,15 +67,11 @@ public:
     // cannot be aggregated (a sum beyond the double range), as Remplit_Grille would.
     Correlograms(const Store& store, std::uint8_t first, std::uint8_t second);
 
-    bool crossed() const { return crossed_; }
-
     // The column of `second` for points 1..P, point i at index i - 1.
     const std::vector<double>& secondColumn() const { return secondColumn_; }
 
     // The number of shifts of `direction`, lastShift() + 1 (0 when there is none).
     std::int32_t shifts(Direction direction) const;
-    // The pairs of filled cells behind shift k, 0 <= k < shifts(direction).
-    std::int32_t pairs(Direction direction, std::int32_t k) const;
 
     // r of every shift with `values` as the column of `second` (point i at index i - 1):
     // the east-west shifts then the north-south ones into `r`, which holds
@@ -83,27 +83,31 @@ public:
     void figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const;
 
 private:
-    // The filled cells of the grid, in slots; the pairs of a direction as slot pairs.
-    struct Pairs {
-        std::vector<std::uint32_t> first, second;
-        std::vector<int> start;  // shift k owns pairs start[k]..start[k + 1] - 1
-        std::int32_t last = -1;
-    };
-
     // The plain road, shift by shift, for cells whose fast figures met a fault.
     void shiftByShift(Workspace& workspace, std::span<double> r) const;
     // The grid Remplit_Grille leaves for these cell means, cells [0..N][0..N].
     void toGrid(const std::vector<double>& means, Grid& grid) const;
+    // Each cell that can be paired: its slot and where each direction's rows keep it.
+    struct Inner {
+        std::uint32_t slot;
+        std::size_t eastWest, northSouth;
+    };
+    // The rows of both directions for these cell means; only the cells that can be paired
+    // are written, so rows laid out once for this placement need no clearing.
+    void toRows(const std::vector<double>& means, std::vector<lanes::Rows>& rows) const;
 
+    std::uint64_t id_;  // tells a workspace whether its rows were laid out for this placement
     std::int32_t cells_ = 0;
     bool crossed_ = false;
     std::vector<std::uint32_t> pointSlot_;  // point i at index i - 1
     std::vector<std::uint32_t> slotPoints_;
     std::vector<TMaille> slotCell_;
-    Pairs pairs_[2];  // EastWest, NorthSouth
+    std::vector<Inner> inner_;
+    std::vector<std::size_t> firstPairs_[2];  // lanes::firstPairs() of each direction
     std::vector<double> secondColumn_;
     // The fixed first variable of a crossed correlogram.
     std::vector<double> firstMeans_;
+    std::vector<lanes::Rows> firstRows_;
     std::unique_ptr<Grid> firstGrid_;
 };
 

@@ -52,22 +52,41 @@ struct ShiftFigures {
     double r = 0;
 };
 
+// A sum over the pairs of a shift, kept as eight partial sums: the term of a pair whose
+// unshifted index is a goes to partial sum a % 8, and the total is
+// ((s0 + s1) + (s2 + s3)) + ((s4 + s5) + (s6 + s7)). Eight chains of additions instead of
+// one: as accurate, and what vector registers compute without waiting on each other.
+class LaneSum {
+public:
+    static constexpr int Lanes = 8;
+    void add(int a, double term) { partial_[a % Lanes] += term; }
+    double total() const
+    {
+        const double* s = partial_;
+        return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
+    }
+
+private:
+    double partial_[Lanes] = {};
+};
+
 // Shift k of the correlogram of correlate(): Pearson's r of the pairs' first and second
-// values, in double precision, pair after pair in the order b = 1..N-k, a = 1..N.
-//  - first pass: sx = sum of (x - x0), sy = sum of (y - y0), x0 and y0 being the first
-//    pair's values; the means are mx = x0 + sx / j and my = y0 + sy / j (so that values
-//    that are all equal have exactly that value as their mean);
+// values, in double precision, the pairs taken in the order b = 1..N-k, a = 1..N, every
+// sum a LaneSum.
+//  - first pass: sx, the sum of x - x0, and sy, that of y - y0, x0 and y0 being the first
+//    pair's values; the means are mx = x0 + sx / j and my = y0 + sy / j, j the pairs (so
+//    that values that are all equal have exactly that value as their mean);
 //  - second pass: sxx, syy and sxy, the sums of (x - mx)^2, (y - my)^2 and
 //    (x - mx)(y - my);
-//  - r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded
-//    to double. On the same values sxx, syy and sxy are the same number, and r is exactly 1.
-// Faults: a sum or a mean beyond the double range is an overflow; sxx or syy equal to 0
-// (one side's values all equal) is invalid. Below MinPairs nothing is computed.
+//  - r = pearson(mx, my, sxx, syy, sxy).
+// On the same values sxx, syy and sxy are the same number, and r is exactly 1. Below
+// MinPairs nothing is computed.
 ShiftFigures shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
                           std::int32_t k);
 
-// r from the sums of one shift, with the faults of shiftFigures(): what both the plain
-// and the fast road end with.
+// r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded to
+// double. A mean or a sum beyond the double range is an overflow; sxx or syy equal to 0
+// (one side's values all equal) is invalid. Both the plain and the fast road end here.
 inline double pearson(double mx, double my, double sxx, double syy, double sxy)
 {
     if (!std::isfinite(mx) || !std::isfinite(my) || !std::isfinite(sxx) || !std::isfinite(syy)

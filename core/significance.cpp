@@ -10,8 +10,8 @@
 #include <system_error>
 #include <thread>
 
-#include "abreast.h"
 #include "extended.h"
+#include "lanes.h"
 #include "permutation.h"
 #include "plain.h"
 
@@ -26,7 +26,7 @@ ShiftsSignificance observed(Direction direction, const Grid& first, const Grid& 
 {
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
-    const bool done = abreast::correlogram(direction, first, second, cells, pairs, r);
+    const bool done = lanes::correlogram(direction, first, second, cells, pairs, r);
     ShiftsSignificance shifts(pairs.size());
     for (std::size_t k = 0; k < shifts.size(); ++k) {
         ShiftSignificance& shift = shifts[k];
