@@ -15,6 +15,7 @@
 
 #include "analysis.h"
 #include "bench_data.h"
+#include "plain.h"
 #include "reader.h"
 #include "significance.h"
 #include "store.h"
@@ -104,6 +105,18 @@ void CorrelationNorthSouth(benchmark::State& state)
     }
 }
 BENCHMARK(CorrelationNorthSouth);
+
+// The plain definition of the east-west correlogram, which the fast road must beat twice
+// over to be kept.
+void PlainCorrelationEastWest(benchmark::State& state)
+{
+    prepareGrid();
+    for (auto _ : state) {
+        plain::correlogram(Direction::EastWest, store.Grille, store.Grille, store.NBMailles, store.R_EW, store.Paires_EW);
+        benchmark::DoNotOptimize(store.R_EW[0]);
+    }
+}
+BENCHMARK(PlainCorrelationEastWest);
 
 // Placement, aggregation and both correlations of one variable: what the windows run
 // from "Valider" to "Calculer".
