@@ -220,10 +220,11 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         subject.clear();  // the readers' failures say where they arose
         store.NBPoints = *context.points;
         store.NBVar = *context.vars;
-        Lit_Data(store, options.pointsFile, options.rowsAreNumbered);
+        // Pipes and devices are read too: a shell's <(...) or /dev/stdin.
+        Lit_Data(store, options.pointsFile, options.rowsAreNumbered, InputKinds::StreamsToo);
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
-            names = Lit_Noms_Vars(*options.namesFile);
+            names = Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo);
 
         writer->begin(context);
         std::size_t chartsAsked = 0;

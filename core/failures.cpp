@@ -1,5 +1,6 @@
 #include "failures.h"
 
+#include <cstring>
 #include <new>
 
 namespace geolago {
@@ -35,6 +36,14 @@ FloatFailure::FloatFailure(Kind kind) : Failure(floatMessage(kind)), kind_(kind)
 ConvertFailure::ConvertFailure(const std::string& text)
     : Failure("'" + text + "' n'est pas une valeur entière correcte")
 {
+}
+
+std::string systemReason(int error)
+{
+    std::string reason = std::strerror(error);
+    while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.'))
+        reason.pop_back();
+    return reason;
 }
 
 std::string failureMessage(const std::exception& failure)

@@ -99,6 +99,11 @@ public:
     using Failure::Failure;
 };
 
+// The system's text for the errno `error`, in the user's language settings (LC_MESSAGES),
+// without the blanks and full stops it may end with: the reason a file cannot be opened
+// or written.
+std::string systemReason(int error);
+
 // The message of any failure that leaves a step: what() of a Failure or of another
 // exception, "Mémoire insuffisante" when memory ran out.
 std::string failureMessage(const std::exception& failure);

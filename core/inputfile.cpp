@@ -13,14 +13,24 @@ InputFile::~InputFile()
         ::close(fd_);
 }
 
-int InputFile::open(const std::string& fileName)
+int InputFile::open(const std::string& fileName, InputKinds kinds)
 {
-    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a named pipe waits for a writer, forever when none comes: without waiting,
+    // the kind is checked first. A terminal opened so never becomes the controlling one.
+    const int wait = kinds == InputKinds::RegularFiles ? O_NONBLOCK : 0;
+    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | wait);
     if (fd_ < 0)
         return errno;
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode))
+    if (::fstat(fd_, &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
         return EISDIR;
+    if (kinds == InputKinds::RegularFiles && !S_ISREG(info.st_mode))
+        return NotRegularFile;
+    // Reads of a regular file never wait anyway; the flag goes all the same.
+    if (wait != 0)
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     return 0;
 }
 

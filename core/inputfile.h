@@ -1,11 +1,24 @@
 #pragma once
-// Internal to the core: a file opened for reading only, as both readers open theirs, and
-// closed when the object goes, whatever happened.
+// A file opened for reading only, as both readers open theirs, and closed when the object
+// goes, whatever happened; and the kinds of input a front end takes.
 
 #include <cstddef>
 #include <string>
 
 namespace geolago {
+
+// What a reader takes besides a folder, which it always refuses.
+enum class InputKinds {
+    // Regular files only: the windows, which a pipe without a writer or an endless device
+    // would freeze.
+    RegularFiles,
+    // Pipes and devices too (a shell's <(...), /dev/stdin): the batch command, which waits
+    // on a pipe as any command does.
+    StreamsToo,
+};
+
+// What InputFile::open gives for an input that is not of the kinds asked; not an errno.
+inline constexpr int NotRegularFile = -1;
 
 class InputFile {
 public:
@@ -14,9 +27,10 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Opens `fileName` as an existing file for reading; 0, or the errno of the refusal
-    // (EISDIR for a folder, which the system would open).
-    int open(const std::string& fileName);
+    // Opens `fileName` as an existing file of `kinds` for reading; 0, or the errno of the
+    // refusal (EISDIR for a folder, which the system would open), or NotRegularFile.
+    // With RegularFiles nothing waits: a named pipe is refused at once.
+    int open(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
     // Reads up to `size` bytes into `buffer`, going on after a signal: the number read,
     // 0 at the end of the file, or minus the errno of the failure.

@@ -1,6 +1,5 @@
 #include "names.h"
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -11,13 +10,11 @@ namespace geolago {
 
 namespace {
 
-// The platform's text for `error`, without the blanks and full stops it may end with.
+// Why the file could not be opened or read: the system's text for an errno, ours for an
+// input the windows do not take.
 std::string reasonFor(int error)
 {
-    std::string reason = std::strerror(error);
-    while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.'))
-        reason.pop_back();
-    return reason;
+    return error == NotRegularFile ? "Ce n'est pas un fichier ordinaire" : systemReason(error);
 }
 
 [[noreturn]] void failToOpen(const std::string& fileName, int error)
@@ -38,10 +35,10 @@ std::string reasonFor(int error)
 
 // The text of `fileName` up to its first NUL, whatever follows left unread; the file is
 // closed on every outcome.
-std::string readText(const std::string& fileName)
+std::string readText(const std::string& fileName, InputKinds kinds)
 {
     InputFile file;
-    if (const int error = file.open(fileName))
+    if (const int error = file.open(fileName, kinds))
         failToOpen(fileName, error);
     std::string text;
     char buffer[64 * 1024];
@@ -92,9 +89,9 @@ std::vector<std::string> splitNames(std::string_view text)
     return names;
 }
 
-std::vector<std::string> Lit_Noms_Vars(const std::string& fileName)
+std::vector<std::string> Lit_Noms_Vars(const std::string& fileName, InputKinds kinds)
 {
-    return splitNames(readText(fileName));
+    return splitNames(readText(fileName, kinds));
 }
 
 }  // namespace geolago

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "inputfile.h"
+
 namespace geolago {
 
 // The longest names text taken, in bytes up to its first NUL: thousands of times a real
@@ -17,8 +19,8 @@ inline constexpr std::size_t MaxNamesFileSize = std::size_t{1} << 20;
 std::vector<std::string> splitNames(std::string_view text);
 
 // The names of `fileName`, read up to its first NUL. Throws OpenFailure "Impossible
-// d'ouvrir le fichier "<full path>". <reason>" when the file cannot be opened or read,
-// LimitFailure when its text is longer than MaxNamesFileSize.
-std::vector<std::string> Lit_Noms_Vars(const std::string& fileName);
+// d'ouvrir le fichier "<full path>". <reason>" when the file cannot be opened or read, or
+// is not of `kinds`; LimitFailure when its text is longer than MaxNamesFileSize.
+std::vector<std::string> Lit_Noms_Vars(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
 }  // namespace geolago

@@ -22,7 +22,8 @@ struct PointFileLayout {
 // when no row holds data or the first row holds fewer values than the coordinates.
 std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes);
 
-// The same for the file `fileName`; empty when it cannot be read.
+// The same for the file `fileName`; empty when it cannot be read or is not a regular
+// file (a named pipe would keep the guess waiting for a writer).
 std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fileName);
 
 }  // namespace geolago

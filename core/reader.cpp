@@ -87,6 +87,7 @@ int ioCodeForErrno(int error, const std::string& fileName)
     case EACCES:
     case EPERM:
     case EISDIR:
+    case NotRegularFile:
         return io::AccessDenied;
     case ENOSPC:
         return io::DiskFull;
@@ -200,11 +201,11 @@ Ext realValue(std::string_view token, bool& valid)
 
 }  // namespace
 
-TextFile::TextFile(const std::string& fileName)
+TextFile::TextFile(const std::string& fileName, InputKinds kinds)
 {
     if (fileName.empty())
         failToOpen(io::FileNotFound, fileName);
-    if (const int error = file_.open(fileName))
+    if (const int error = file_.open(fileName, kinds))
         failToOpen(ioCodeForErrno(error, fileName), fileName);
 }
 
@@ -243,14 +244,23 @@ std::optional<Ext> parseReal(std::string_view token)
 std::string_view TextFile::nextToken()
 {
     // Blanks first, across refills, counting the line feeds among them (in locals: a count
-    // kept in the object through the loop costs the reader a sixth of its pace).
+    // kept in the object through the loop costs the reader a sixth of its pace), at most
+    // MaxBlankRun of them.
+    std::size_t blanks = 0;
     for (;;) {
         std::size_t at = pos_;
         long long lines = 0;
         while (at < len_ && isBlank(static_cast<unsigned char>(buffer_[at])))
             lines += buffer_[at++] == '\n';
+        blanks += at - pos_;
         pos_ = at;
         line_ += lines;
+        if (blanks > MaxBlankRun) {
+            tokenLine_ = line_;
+            token_ = {};
+            throw LimitFailure("Trop de séparateurs : plus de " + std::to_string(MaxBlankRun)
+                               + " caractères sans valeur");
+        }
         if (pos_ < len_)
             break;
         if (!fill()) {
@@ -329,9 +339,9 @@ void Saute_Ligne(TextFile& file)
     file.skipLine();
 }
 
-void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered)
+void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered, InputKinds kinds)
 {
-    TextFile file(fileName);
+    TextFile file(fileName, kinds);
     // From here on the tables hold points of this file, even when the reading stops.
     store.pointsFile = fileName;
     int i = 1;

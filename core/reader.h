@@ -18,18 +18,23 @@ namespace geolago {
 // fails with LimitFailure at this length instead of taking all memory.
 inline constexpr std::size_t MaxTokenLength = std::size_t{4} << 20;
 
+// The longest run of blanks the reader skips between two tokens: an endless one (a
+// device of zeros) fails with LimitFailure at this length instead of being read forever.
+inline constexpr std::size_t MaxBlankRun = MaxTokenLength;
+
 // A point file opened read-only and read through a buffer. The first Ctrl-Z (code 26)
 // ends it.
 class TextFile {
 public:
-    // Opens `fileName`; throws IoFailure with the code of the platform's refusal.
-    explicit TextFile(const std::string& fileName);
+    // Opens `fileName`, an input of `kinds`; throws IoFailure with the code of the
+    // platform's refusal, 5 for an input of another kind.
+    explicit TextFile(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
     // The next token: the bytes above 32 from the next non-blank byte up to the next
     // blank, which stays in the file. Empty when the file ends before a token. The view
     // points into the buffer, or into a copy when the token straddles a refill, and
     // lasts until the next call. Throws LimitFailure for a token longer than
-    // MaxTokenLength.
+    // MaxTokenLength, or more than MaxBlankRun blanks before one.
     std::string_view nextToken();
     // Consumes up to and including the next line feed, or to the end of the file.
     void skipLine();
@@ -72,7 +77,9 @@ std::optional<Ext> parseReal(std::string_view token);
 // `store`, each value stored as soon as it is read. `rowsAreNumbered`: each row begins
 // with a point number, checked and dropped. On failure what was stored before stays, and
 // the failure carries its place: the file, and for a value the line, point and token.
-// Once the file is open, `fileName` is kept as the store's pointsFile.
-void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered);
+// Once the file is open, `fileName` is kept as the store's pointsFile. An input that is not
+// of `kinds` fails as a folder does, with code 5.
+void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered,
+              InputKinds kinds = InputKinds::RegularFiles);
 
 }  // namespace geolago

@@ -12,6 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#ifdef GEOLAGO_PLOT
+#include <QXmlStreamReader>
+#endif
+
 #include "cli_fixture.h"
 
 extern char** environ;
@@ -258,13 +262,23 @@ TEST_F(CliProcess, PlotWritesTheChartOfEachVariableAsked)
     EXPECT_EQ(pngSize(slurp(path("tested.png"))), std::make_pair(842, 540));
     EXPECT_NE(slurp(path("tested.png")), slurp(path("chart-5.png")));
 
-    std::vector<std::string> one = analysis;
-    one.insert(one.end(), {"--plot", path("chart.svg")});
-    ASSERT_EQ(run(one).status, 0);
-    const std::string svg = slurp(path("chart.svg"));
-    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
-    EXPECT_NE(svg.find("<svg width=\"842\" height=\"540\""), std::string::npos);
-    EXPECT_NE(svg.find("</svg>"), std::string::npos);
+    // Every SVG is well-formed XML whatever the names, its title the chart's.
+    std::vector<std::string> named(analysis.begin(), analysis.end() - 2);
+    named.insert(named.end(), {"--names", write("names.txt", "R&D <1>\x01\nA > B\n"), "--variable", "1",
+                               "--cross", "1:2", "--plot", path("chart.svg")});
+    ASSERT_EQ(run(named).status, 0);
+    for (const auto& [file, title] : {std::pair{"chart-1.svg", "R&D <1>\\x01"},
+                                      std::pair{"chart-1x2.svg", "R&D <1>\\x01 × A > B"}}) {
+        const std::string svg = slurp(path(file));
+        EXPECT_NE(svg.find("<svg width=\"842\" height=\"540\""), std::string::npos);
+        QXmlStreamReader xml(QByteArray::fromStdString(svg));
+        QString shownTitle;
+        while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd())
+            if (xml.isStartElement() && xml.name() == QLatin1String("title"))
+                shownTitle = xml.readElementText();
+        EXPECT_FALSE(xml.hasError()) << file << ": " << xml.errorString().toStdString();
+        EXPECT_EQ(shownTitle.toStdString(), title);
+    }
 }
 #else
 TEST_F(CliProcess, PlotIsAUsageErrorWithoutTheWindows)

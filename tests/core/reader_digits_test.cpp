@@ -85,6 +85,21 @@ TEST_F(LongTokens, ARealOfAnyLengthReadsAsTheNumberItWrites)
     EXPECT_EQ(store.Coord[1][2], 0.3);
 }
 
+TEST_F(LongTokens, ARunOfBlanksStopsAtItsBound)
+{
+    // NULs and line feeds are blanks too: an endless device of zeros fails at the bound.
+    store.NBPoints = 1;
+    store.NBVar = 1;
+    Lit_Data(store, writeFile("spaced.txt", "1 2" + std::string(MaxBlankRun, '\0') + "3\n"), false);
+    EXPECT_EQ(store.Donnees[1][1], 3.0);
+    const auto failure = expectFailure<LimitFailure>(
+        [&] { Lit_Data(store, writeFile("spaced.txt", "1 2\n" + std::string(MaxBlankRun, ' ') + "3\n"), false); },
+        "Trop de séparateurs : plus de 4194304 caractères sans valeur");
+    ASSERT_TRUE(failure && failure->place());
+    EXPECT_EQ(failure->place()->line, 2);
+    EXPECT_FALSE(failure->place()->token);
+}
+
 class StraddlingTokens : public StoreTest {};
 
 TEST_F(StraddlingTokens, ATokenCutByARefillIsReadWhole)

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include "installation.h"
 #include "numbertext.h"
 #include "windows_fixture.h"
@@ -404,6 +406,24 @@ TEST_F(MainWindowTest, NamesFileAnswers)
     EXPECT_EQ(variables()->currentIndex(), -1);
     EXPECT_EQ(variables()->currentText(), "Fécondité");
     EXPECT_TRUE(takeMessages().empty());
+}
+
+TEST_F(MainWindowTest, ANamedPipeIsRefusedWithoutWaitingForAWriter)
+{
+    const QString pipe = pathOf("pipe.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    mainWindow().setPointsFile(pipe);  // as the program starts with it
+    EXPECT_EQ(text("EdNBPoints"), "");
+    readPoints(pipe, "4", "1", false);
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Accès au fichier refusé.")});
+
+    readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
+    setCells("10");
+    takeMessages();
+    loadNames(pipe);
+    const std::vector<Shown> expected{
+        {Shown::Error, "Impossible d'ouvrir le fichier \"" + pipe + "\". Ce n'est pas un fichier ordinaire."}};
+    EXPECT_EQ(takeMessages(), expected);
 }
 
 TEST_F(MainWindowTest, VariableChoicesWithoutDataAreRefusedBeforeAnythingChanges)

@@ -209,6 +209,30 @@ void setSvgAttribute(QByteArray& svg, const QByteArray& name, int value)
     svg.replace(from, svg.indexOf('"', from) - from, QByteArray::number(value));
 }
 
+// `title` as the text of an XML element, which the generator writes as given: "&", "<"
+// and ">" as references, a control character XML does not allow as "\xHH" (as the batch
+// command's text output writes it), a noncharacter U+FFFE or U+FFFF as U+FFFD.
+QString xmlText(const std::string& title)
+{
+    QString text;
+    for (const QChar c : textFromBytes(title)) {
+        const char16_t u = c.unicode();
+        if (u == u'&')
+            text += QStringLiteral("&amp;");
+        else if (u == u'<')
+            text += QStringLiteral("&lt;");
+        else if (u == u'>')
+            text += QStringLiteral("&gt;");
+        else if (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r')
+            text += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else if (u == 0xFFFE || u == 0xFFFF)
+            text += QChar(0xFFFD);
+        else
+            text += c;
+    }
+    return text;
+}
+
 }  // namespace
 
 ChartFigures chartFiguresOf(const Store& store)
@@ -322,7 +346,7 @@ void saveChart(const ChartFigures& figures, const QString& path)
         svg.setSize(chartSize);
         svg.setViewBox(QRect(QPoint(0, 0), chartSize));
         svg.setResolution(96);
-        svg.setTitle(textFromBytes(figures.title));
+        svg.setTitle(xmlText(figures.title));
         QPainter painter(&svg);
         painter.fillRect(QRect(QPoint(0, 0), chartSize), clBlack);
         drawChart(painter, figures);

@@ -1,0 +1,121 @@
+#include "savefile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "failures.h"
+
+namespace geolago::ui {
+
+namespace {
+
+[[noreturn]] void fail(const QString& path, const std::string& reason)
+{
+    throw Failure("Impossible d'écrire le fichier \"" + path.toStdString() + "\". " + reason);
+}
+
+// The folder part of `name`, with its final slash; empty for a name without one.
+std::string folderOf(const std::string& name)
+{
+    const auto slash = name.find_last_of('/');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// The file a write to `name` lands in, following its symbolic links, and what stands
+// there (mode 0 when nothing does yet); the errno of a failure, else 0.
+int finalTarget(std::string& name, mode_t& mode)
+{
+    for (int links = 0;; ++links) {
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) != 0) {
+            mode = 0;
+            return errno == ENOENT ? 0 : errno;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            mode = info.st_mode;
+            return 0;
+        }
+        if (links == 40)
+            return ELOOP;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(name.c_str(), target.data(), target.size());
+        if (length < 0)
+            return errno;
+        target.resize(static_cast<std::size_t>(length));
+        name = target.front() == '/' ? target : folderOf(name) + target;
+    }
+}
+
+// Writes all of `bytes` to `fd`; 0, or the errno of the failure.
+int writeAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t put = ::write(fd, data, left);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += put;
+        left -= static_cast<std::size_t>(put);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void saveFile(const QString& path, const QByteArray& bytes)
+{
+    std::string target = QFile::encodeName(path).toStdString();
+    mode_t mode = 0;
+    if (const int error = target.empty() ? ENOENT : finalTarget(target, mode))
+        fail(path, systemReason(error));
+    if (S_ISDIR(mode))
+        fail(path, systemReason(EISDIR));
+    // Renaming over a named pipe or a device node would put a plain file in its place.
+    if (mode != 0 && !S_ISREG(mode))
+        fail(path, "Ce n'est pas un fichier ordinaire");
+
+    // A new file beside the target, with the permissions a new file gets (the umask
+    // applies) or those of the file it replaces, then renamed over it.
+    std::minstd_rand random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count())
+                            ^ static_cast<unsigned>(::getpid()));
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+        temporary = target + suffix;
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || attempt == 100))
+            fail(path, systemReason(errno));
+    }
+    if (mode != 0)
+        ::fchmod(fd, mode & 0777);  // where it fails, the new file's permissions stand
+    int error = writeAll(fd, bytes);
+    // A disk that cannot keep the bytes says so here; one that cannot sync at all (EINVAL)
+    // keeps them all the same.
+    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        error = errno;
+    if (::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        fail(path, systemReason(error));
+    }
+}
+
+}  // namespace geolago::ui

@@ -1,0 +1,75 @@
+// Saving a chosen file: whole, through a symbolic link, and never over what is not a
+// regular file; the reasons in the system's words.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "failures.h"
+#include "savefile.h"
+
+using namespace geolago;
+
+namespace {
+
+// The message of the failure of saving `bytes` into `path`, empty when it is saved.
+std::string failureOf(const QString& path, const QByteArray& bytes = "new")
+{
+    try {
+        ui::saveFile(path, bytes);
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+std::string cannotWrite(const QString& path, const std::string& reason)
+{
+    return "Impossible d'écrire le fichier \"" + path.toStdString() + "\". " + reason;
+}
+
+mode_t modeOf(const QString& path, bool followLinks = false)
+{
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    EXPECT_EQ(followLinks ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info), 0);
+    return info.st_mode;
+}
+
+}  // namespace
+
+TEST(SaveFile, ReplacesRegularFilesThroughTheirLinksAndRefusesEverythingElse)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath("table.csv"), link = folder.filePath("link.csv");
+    EXPECT_EQ(failureOf(file, "old"), "");
+    ::chmod(QFile::encodeName(file).constData(), 0640);
+    ASSERT_TRUE(QFile::link(file, link));
+    EXPECT_EQ(failureOf(link), "");
+    EXPECT_TRUE(S_ISLNK(modeOf(link)));
+    EXPECT_EQ(modeOf(file) & 0777, 0640u);
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "new");
+
+    // A named pipe, directly or through a link, stays as it is, and nothing is left beside.
+    const QString pipe = folder.filePath("pipe.png"), pipeLink = folder.filePath("pipe-link.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, pipeLink));
+    for (const QString& target : {pipe, pipeLink}) {
+        EXPECT_EQ(failureOf(target), cannotWrite(target, "Ce n'est pas un fichier ordinaire"));
+        EXPECT_TRUE(S_ISFIFO(modeOf(target, true)));
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 4);
+
+    EXPECT_EQ(failureOf(folder.path()), cannotWrite(folder.path(), systemReason(EISDIR)));
+    const QString missing = folder.filePath("absent/chart.svg");
+    EXPECT_EQ(failureOf(missing), cannotWrite(missing, systemReason(ENOENT)));
+}
