@@ -299,7 +299,9 @@ int runCommand(Store& store, const std::vector<std::string>& args, std::ostream&
             if (options.plotFile && !plotter)
                 throw UsageError("l'option --plot n'est pas disponible : ce geolago-cli a été construit sans les fenêtres");
         } catch (const UsageError& error) {
-            err << "geolago-cli : " << error.what() << '\n' << usageLine() << '\n';
+            // The message quotes what was typed: its control characters are escaped, so
+            // that it stays one line and sends nothing to the terminal.
+            err << "geolago-cli : " << escapeControls(error.what()) << '\n' << usageLine() << '\n';
             return ExitUsage;
         }
         int status = ExitSuccess;

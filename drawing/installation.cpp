@@ -9,30 +9,33 @@ namespace geolago::ui {
 namespace {
 
 // <prefix>/share/geolago when the program runs from <prefix>/bin, else empty.
-QString installedDataFolder()
+QString installedDataFolder(const QString& programFolder)
 {
-    const QString folder =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" GEOLAGO_DATA_FROM_BINARY));
+    const QString folder = QDir::cleanPath(programFolder + QStringLiteral("/" GEOLAGO_DATA_FROM_BINARY));
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
 }  // namespace
 
-QString exampleFolder()
+QString exampleFolderBeside(const QString& programFolder)
 {
-    const QString installed = installedDataFolder();
-    return installed.isEmpty() ? QStringLiteral(GEOLAGO_SOURCE_EXAMPLES) : installed + QStringLiteral("/examples");
+    const QString installed = installedDataFolder(programFolder);
+    for (const QString& folder :
+         {installed.isEmpty() ? QString() : installed + QStringLiteral("/examples"), QStringLiteral(GEOLAGO_SOURCE_EXAMPLES)})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QString();
 }
 
-QString installedExampleFolder()
+QString exampleFolder()
 {
-    return QStringLiteral(GEOLAGO_INSTALLED_DATA "/examples");
+    return exampleFolderBeside(QCoreApplication::applicationDirPath());
 }
 
 QString liningGaramondFile()
 {
     const QString name = QStringLiteral("/GeolagoGaramond-Regular.otf");
-    const QString installed = installedDataFolder();
+    const QString installed = installedDataFolder(QCoreApplication::applicationDirPath());
     for (const QString& path :
          {installed.isEmpty() ? QString() : installed + QStringLiteral("/fonts") + name,
           QStringLiteral(GEOLAGO_BUILD_FONTS) + name})

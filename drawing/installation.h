@@ -7,11 +7,12 @@
 
 namespace geolago::ui {
 
-// The folder of the shipped example as found: installed, or the source tree's.
-QString exampleFolder();
+// The folder of the shipped example for a program in `programFolder`: the one installed
+// beside it, else the source tree's; empty when neither exists.
+QString exampleFolderBeside(const QString& programFolder);
 
-// The folder an install puts the example in, <prefix>/share/geolago/examples.
-QString installedExampleFolder();
+// The folder of the shipped example as found for this program.
+QString exampleFolder();
 
 // The file of the Garamond face with lining figures, as found; empty if there is none.
 QString liningGaramondFile();

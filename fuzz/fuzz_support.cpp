@@ -1,28 +1,36 @@
 #include "fuzz_support.h"
 
+#include <array>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace geolago::fuzz {
 
-const std::string& scratchPath()
+const std::string& scratchPath(int slot)
 {
-    static const std::string path = [] {
+    static const std::array<std::string, ScratchFiles> paths = [] {
         const char* folder = std::getenv("TMPDIR");
-        std::string name = std::string(folder && *folder ? folder : "/tmp") + "/geolago-fuzz-XXXXXX";
-        const int fd = ::mkstemp(name.data());
-        check(fd >= 0, "cannot make the scratch file");
-        ::close(fd);
+        std::array<std::string, ScratchFiles> names;
+        for (std::string& name : names) {
+            name = std::string(folder && *folder ? folder : "/tmp") + "/geolago-fuzz-XXXXXX";
+            const int fd = ::mkstemp(name.data());
+            check(fd >= 0, "cannot make a scratch file");
+            ::close(fd);
+        }
         // Removed when the fuzzer ends normally.
-        std::atexit([] { ::unlink(scratchPath().c_str()); });
-        return name;
+        std::atexit([] {
+            for (int s = 0; s < ScratchFiles; ++s)
+                ::unlink(scratchPath(s).c_str());
+        });
+        return names;
     }();
-    return path;
+    check(slot >= 0 && slot < ScratchFiles, "no such scratch file");
+    return paths[static_cast<std::size_t>(slot)];
 }
 
-const std::string& writeScratch(std::string_view bytes)
+const std::string& writeScratch(std::string_view bytes, int slot)
 {
-    const std::string& path = scratchPath();
+    const std::string& path = scratchPath(slot);
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     check(fd >= 0, "cannot open the scratch file");
     std::size_t done = 0;

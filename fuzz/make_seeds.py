@@ -82,8 +82,35 @@ for name, value in doubles.items():
     for sep, tag in ((0, "point"), (1, "comma")):
         write_real[f"{name}_{tag}"] = struct.pack(">d", value) + bytes([sep])
 
+
+
+def command(args, points=b"", names_text=b""):
+    """A cli input: the number of arguments, each ended by a NUL, the point file's length,
+    both files."""
+    encoded = [a if isinstance(a, bytes) else a.encode() for a in args]
+    return (bytes([len(encoded)]) + b"".join(a + b"\0" for a in encoded) + struct.pack("<H", len(points))
+            + points + names_text)
+
+
+example_args = ["@P", "--points", "80", "--vars", "12", "--numbered", "--names", "@N"]
+square = b"0 0 1 10\n0 1 2 20\n1 0 3 30\n1 1 4 40\n"
+cli = {
+    "example_all_tsv": command(example_args + ["--all", "--format", "tsv"], example, names_example),
+    "example_json_cross": command(example_args + ["--variable", "Revenu m\u00e9dian", "--cross", "1:2",
+                                                  "--cells", "5,10", "--format", "json"], example, names_example),
+    "example_permuted_text": command(example_args + ["--variable", "5", "--permutations", "9", "--seed", "7",
+                                                     "--decimal-comma"], example, names_example),
+    "square_control_names": command(["@P", "--points", "4", "--vars", "2", "--cells=1..3", "--names", "@N",
+                                     "--all", "--format", "json"], square, b"R&D\t\x01\n\xe9t\xe9\n"),
+    "cut_file_json": command(["@P", "--points", "2", "--vars", "1", "--all", "--format", "json"],
+                             b"0 0 1\n1 1\n"),
+    "usage": command(["@P", "--points", "4", "--all"], square),
+    "usage_control": command(["@P", "--points", "4", "--vars", "2", "--all", b"--ver\nbose\x1b[2J"], square),
+    "help": command(["--help"]),
+}
+
 for target, seeds in (("point_reader", reader), ("analysis", analysis), ("names", names),
-                      ("convert", convert), ("write_real", write_real)):
+                      ("convert", convert), ("write_real", write_real), ("cli", cli)):
     folder = corpus / target
     folder.mkdir(parents=True, exist_ok=True)
     for name, data in seeds.items():

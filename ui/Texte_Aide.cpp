@@ -79,12 +79,15 @@ TForm_Aide::TForm_Aide(QWidget* parent) : QWidget(parent)
     Memo_Aide->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo_Aide->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo_Aide->setReadOnly(false);
-    // After the help proper, the example that ships with the program.
+    // After the help proper, the example that ships with the program, and the folder it
+    // is found in: installed, or the source tree's when the program runs from its build
+    // tree; no folder when neither is there.
+    const QString folder = exampleFolder();
     const QString examples =
         QStringLiteral("Exemple fourni avec le programme : quartiers.txt (les 80 quartiers d'une ville imaginaire, "
                        "Lagoville : un numéro, X, Y et 12 variables par ligne ; répondez « Oui ») et "
-                       "quartiers_noms.txt (les noms des 12 variables), installés dans le dossier %1.")
-            .arg(installedExampleFolder());
+                       "quartiers_noms.txt (les noms des 12 variables)")
+        + (folder.isEmpty() ? QString() : QStringLiteral(", installés dans le dossier ") + folder) + QLatin1Char('.');
     Memo_Aide->setPlainText(helpLines().join(QLatin1Char('\n')) + QStringLiteral("\n\n") + examples);
 
     QPushButton* Butt_Aide = makeButton(this, "Butt_Aide", QStringLiteral("Fermer"), 448, 760, 75, 25);

@@ -376,13 +376,15 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         {file, "--points", "10", "--points", "9", "--vars", "2", "--all"},
         {file, "--points", "10", "--vars", "2", "--all", "--verbose"},
         {file, "--points", "10", "--vars", "2", "--all=yes"},
+        {file, "--points", "10", "--vars", "2", "--all", "--ver\nbose\x1b[2J"},  // quoted on one line
     };
     for (const auto& args : cases) {
         const Outcome o = run(args);
         EXPECT_EQ(o.status, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(o.out, "");
         EXPECT_NE(o.err.find("Usage : geolago-cli "), std::string::npos);
-        EXPECT_LE(lines(o.err).size(), 2u);
+        EXPECT_EQ(lines(o.err).size(), 2u);
+        EXPECT_EQ(o.err.find('\x1b'), std::string::npos);
     }
 
     const Outcome help = run({"--help"});
