@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "numbertext.h"
 
@@ -71,27 +73,38 @@ public:
 
     void variable(const VariableResult& result) override
     {
+        std::string text;
         if (written_++ > 0)
-            out_ << '\n';
-        out_ << "Variable " << writeInteger(result.variable.position) << " : " << escapeControls(result.variable.name)
-             << '\n';
-        if (result.with)
-            out_ << "Croisée avec la variable " << writeInteger(result.with->position) << " : "
-                 << escapeControls(result.with->name) << '\n';
-        out_ << "Mailles : " << writeInteger(result.cells) << '\n';
-        out_ << "Mailles remplies : " << writeReal(result.fill, separator_) << " %\n";
+            text += '\n';
+        text.append("Variable ").append(writeInteger(result.variable.position)).append(" : ");
+        text.append(escapeControls(result.variable.name)) += '\n';
+        if (result.with) {
+            text.append("Croisée avec la variable ").append(writeInteger(result.with->position)).append(" : ");
+            text.append(escapeControls(result.with->name)) += '\n';
+        }
+        text.append("Mailles : ").append(writeInteger(result.cells)) += '\n';
+        text.append("Mailles remplies : ").append(writeReal(result.fill, separator_)).append(" %\n");
         for (const DirectionRows& direction : directionsOf(result)) {
-            out_ << '\n' << direction.label << " (paires le long de " << direction.along << ")\n";
-            out_ << pad("Maille", shiftWidth) << pad("Distance", realWidth) << pad("R", realWidth)
-                 << pad("Paires", pairsWidth) << pad("p", realWidth) << pad("Bas", realWidth) << "Haut\n";
+            text.append("\n").append(direction.label).append(" (paires le long de ").append(direction.along).append(")\n");
+            padded(text, "Maille", shiftWidth);
+            padded(text, "Distance", realWidth);
+            padded(text, "R", realWidth);
+            padded(text, "Paires", pairsWidth);
+            padded(text, "p", realWidth);
+            padded(text, "Bas", realWidth);
+            text.append("Haut\n");
             for (std::size_t k = 0; k < direction.lags.size(); ++k) {
                 const Lag& lag = direction.lags[k];
-                out_ << pad(writeInteger(static_cast<std::int32_t>(k)), shiftWidth)
-                     << pad(writeReal(lag.distance, separator_), realWidth) << pad(real(lag.r), realWidth)
-                     << pad(writeInteger(lag.pairs), pairsWidth) << pad(real(lag.p), realWidth)
-                     << pad(real(lag.low), realWidth) << real(lag.high) << '\n';
+                padded(text, writeInteger(static_cast<std::int32_t>(k)), shiftWidth);
+                padded(text, writeReal(lag.distance, separator_), realWidth);
+                padded(text, real(lag.r), realWidth);
+                padded(text, writeInteger(lag.pairs), pairsWidth);
+                padded(text, real(lag.p), realWidth);
+                padded(text, real(lag.low), realWidth);
+                text.append(real(lag.high)) += '\n';
             }
         }
+        out_ << text;
         out_.flush();
     }
 
@@ -101,13 +114,11 @@ private:
     // The longest real text, "-0.000999999999999999", has 21 characters.
     static constexpr std::size_t shiftWidth = 8, realWidth = 23, pairsWidth = 8;
 
-    static std::string pad(std::string text, std::size_t width)
+    // Appends `field` to `text` in a column of `width`, at least one blank after it.
+    static void padded(std::string& text, std::string_view field, std::size_t width)
     {
-        if (text.size() < width)
-            text.append(width - text.size(), ' ');
-        else
-            text += ' ';
-        return text;
+        text.append(field);
+        text.append(field.size() < width ? width - field.size() : 1, ' ');
     }
 
     // A number that does not exist is a dash.
@@ -136,14 +147,21 @@ public:
         const std::string leading = tsvField(result.variable.name) + '\t'
             + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
             + writeReal(result.fill, separator_) + '\t';
+        // The rows of both directions are gathered and written at once.
+        std::string rows;
         for (const DirectionRows& direction : directionsOf(result))
             for (std::size_t k = 0; k < direction.lags.size(); ++k) {
                 const Lag& lag = direction.lags[k];
-                out_ << leading << direction.label << '\t' << writeInteger(static_cast<std::int32_t>(k)) << '\t'
-                     << writeReal(lag.distance, separator_) << '\t' << real(lag.r) << '\t'
-                     << writeInteger(lag.pairs) << '\t' << real(lag.p) << '\t' << real(lag.low) << '\t'
-                     << real(lag.high) << '\n';
+                rows.append(leading).append(direction.label) += '\t';
+                rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
+                rows.append(writeReal(lag.distance, separator_)) += '\t';
+                rows.append(real(lag.r)) += '\t';
+                rows.append(writeInteger(lag.pairs)) += '\t';
+                rows.append(real(lag.p)) += '\t';
+                rows.append(real(lag.low)) += '\t';
+                rows.append(real(lag.high)) += '\n';
             }
+        out_ << rows;
         out_.flush();
     }
 
@@ -187,28 +205,34 @@ public:
 
     void variable(const VariableResult& result) override
     {
-        out_ << (written_++ > 0 ? ",\n  " : "\n  ");
-        out_ << "{\"position\": " << result.variable.position << ", \"name\": " << jsonString(result.variable.name)
-             << ", \"with\": ";
-        if (result.with)
-            out_ << "{\"position\": " << result.with->position << ", \"name\": " << jsonString(result.with->name)
-                 << '}';
-        else
-            out_ << "null";
-        out_ << ", \"cells\": " << result.cells << ", \"fill\": " << jsonNumber(result.fill);
+        std::string json = written_++ > 0 ? ",\n  " : "\n  ";
+        json.append("{\"position\": ").append(std::to_string(result.variable.position));
+        json.append(", \"name\": ").append(jsonString(result.variable.name)).append(", \"with\": ");
+        if (result.with) {
+            json.append("{\"position\": ").append(std::to_string(result.with->position));
+            json.append(", \"name\": ").append(jsonString(result.with->name)) += '}';
+        } else {
+            json.append("null");
+        }
+        json.append(", \"cells\": ").append(std::to_string(result.cells));
+        json.append(", \"fill\": ").append(jsonNumber(result.fill));
         for (const DirectionRows& direction : directionsOf(result)) {
-            out_ << ",\n   \"" << direction.label << "\": [";
+            json.append(",\n   \"").append(direction.label).append("\": [");
             for (std::size_t k = 0; k < direction.lags.size(); ++k) {
                 const Lag& lag = direction.lags[k];
-                out_ << (k > 0 ? ",\n    " : "\n    ") << "{\"shift\": " << k
-                     << ", \"distance\": " << jsonNumber(lag.distance) << ", \"r\": " << number(lag.r)
-                     << ", \"pairs\": " << lag.pairs << ", \"p\": " << number(lag.p)
-                     << ", \"low\": " << number(lag.low) << ", \"high\": " << number(lag.high)
-                     << ", \"permutations_used\": " << lag.used << '}';
+                json.append(k > 0 ? ",\n    " : "\n    ").append("{\"shift\": ").append(std::to_string(k));
+                json.append(", \"distance\": ").append(jsonNumber(lag.distance));
+                json.append(", \"r\": ").append(number(lag.r));
+                json.append(", \"pairs\": ").append(std::to_string(lag.pairs));
+                json.append(", \"p\": ").append(number(lag.p));
+                json.append(", \"low\": ").append(number(lag.low));
+                json.append(", \"high\": ").append(number(lag.high));
+                json.append(", \"permutations_used\": ").append(std::to_string(lag.used)) += '}';
             }
-            out_ << ']';
+            json += ']';
         }
-        out_ << '}';
+        json += '}';
+        out_ << json;
         out_.flush();
     }
 

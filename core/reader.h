@@ -30,11 +30,15 @@ public:
     // platform's refusal, 5 for an input of another kind.
     explicit TextFile(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
+    // The bytes readable on either side of a token's view, for reading it by words.
+    static constexpr std::size_t Margin = 32;
+
     // The next token: the bytes above 32 from the next non-blank byte up to the next
     // blank, which stays in the file. Empty when the file ends before a token. The view
     // points into the buffer, or into a copy when the token straddles a refill, and
-    // lasts until the next call. Throws LimitFailure for a token longer than
-    // MaxTokenLength, or more than MaxBlankRun blanks before one.
+    // lasts until the next call; Margin bytes before and after it can be read too.
+    // Throws LimitFailure for a token longer than MaxTokenLength, or more than
+    // MaxBlankRun blanks before one.
     std::string_view nextToken();
     // Consumes up to and including the next line feed, or to the end of the file.
     void skipLine();
@@ -52,11 +56,13 @@ private:
     bool ended_ = false;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
-    std::string straddling_;  // a token cut by the end of the buffer, joined here
+    std::string straddling_;  // a token cut by the end of the buffer, joined here between margins
     long long line_ = 1;  // the line of the next byte: the line feeds consumed, plus 1
     long long tokenLine_ = 1;
     std::string_view token_;
-    char buffer_[64 * 1024];
+    static constexpr std::size_t Capacity = 64 * 1024;
+    char bytes_[Margin + Capacity + Margin];  // the read buffer between two margins
+    char* const buffer_ = bytes_ + Margin;
 };
 
 // The next token read as a whole number. Throws IoFailure 106 for a malformed token,

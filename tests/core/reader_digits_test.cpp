@@ -1,10 +1,13 @@
 // The point reader gathers the first digits in an integer and scans tokens inside its
 // buffer. These cases hold it to the plain definition: digits accumulated one by one in
-// extended precision, then scaled by the power of ten, and tokens read whole wherever the
-// buffer's refills cut them.
+// extended precision, then scaled by the power of ten; the file's tokens valued as
+// parseReal values them; and tokens read whole wherever the buffer's refills cut them.
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "reader.h"
 #include "store.h"
@@ -98,6 +101,52 @@ TEST_F(LongTokens, ARunOfBlanksStopsAtItsBound)
     ASSERT_TRUE(failure && failure->place());
     EXPECT_EQ(failure->place()->line, 2);
     EXPECT_FALSE(failure->place()->token);
+}
+
+class BufferedTokens : public StoreTest {};
+
+TEST_F(BufferedTokens, EveryShapeReadsFromTheFileAsParseRealReadsIt)
+{
+    // The reader values most tokens straight from its buffer, 8 digits at a time; the
+    // tokens here sweep what decides its road and its digits: sizes around its 32 bytes,
+    // the point at every place, 0 to 24 significant digits behind runs of leading zeros.
+    std::mt19937 draw(7);
+    std::vector<std::string> tokens;
+    while (tokens.size() < 6400) {
+        std::string token(draw() % 4 == 0 ? draw() % 24 : 0, '0');
+        for (int k = 1 + static_cast<int>(draw() % 24); k > 0; --k)
+            token += draw() % 3 == 0 ? '0' : static_cast<char>('1' + draw() % 9);
+        if (draw() % 8 != 0)
+            token[draw() % token.size()] = '.';
+        if (draw() % 3 == 0)
+            token.insert(0, draw() % 2 == 0 ? "-" : "+");
+        if (draw() % 16 == 0)
+            token += "e-3";
+        tokens.push_back(token);
+    }
+    std::string bytes;
+    for (std::size_t k = 0; k < tokens.size(); ++k)
+        bytes += tokens[k] + (k % 32 == 31 ? "\n" : " ");
+    store.NBPoints = static_cast<int>(tokens.size() / 32);
+    store.NBVar = 30;
+    Lit_Data(store, writeFile("shapes.txt", bytes), false);
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        const int i = static_cast<int>(k / 32) + 1;
+        const int column = static_cast<int>(k % 32);
+        const double read = column < 2 ? store.Coord[i][column + 1] : store.Donnees[i][column - 1];
+        const double expected = toDouble(parseReal(tokens[k]).value());
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << tokens[k];
+    }
+
+    // Near misses of those shapes are refused as parseReal refuses them.
+    for (const char* token : {"-", "+", "1.2.3", "1-2", "+-1", "12a", "1.e", "-+", "0x1"}) {
+        const std::string path = writeFile("miss.txt", std::string(token) + " 1\n");
+        store.NBPoints = 1;
+        store.NBVar = 0;
+        ASSERT_FALSE(parseReal(token).has_value()) << token;
+        expectIoFailure([&] { Lit_Data(store, path, false); }, io::InvalidNumber,
+                        IoFailure::messageFor(io::InvalidNumber));
+    }
 }
 
 class StraddlingTokens : public StoreTest {};
