@@ -14,7 +14,7 @@ namespace {
 
 class OffscreenPlotter : public ChartPlotter {
 public:
-    void plot(const VariableResult& result, const std::string& fileName) override
+    void plot(const Correlogram& result, const std::string& fileName) override
     {
         if (!application_) {
             // The error stream carries the command's own messages: Qt's notes on the
@@ -28,7 +28,7 @@ public:
             qputenv("QT_QPA_PLATFORM", "offscreen");
             application_ = std::make_unique<QGuiApplication>(argc_, argv_);
         }
-        ui::saveChart(ui::chartFiguresOf(result), QFile::decodeName(QByteArray::fromStdString(fileName)));
+        ui::saveChart(result, QFile::decodeName(QByteArray::fromStdString(fileName)));
     }
 
 private:

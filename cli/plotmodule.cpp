@@ -26,7 +26,7 @@ class ModulePlotter : public ChartPlotter {
 public:
     explicit ModulePlotter(std::string path) : path_(std::move(path)) {}
 
-    void plot(const VariableResult& result, const std::string& fileName) override
+    void plot(const Correlogram& result, const std::string& fileName) override
     {
         if (!plotter_) {
             // Never closed: Qt keeps state of its own until the process ends.

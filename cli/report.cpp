@@ -57,10 +57,10 @@ std::string hexEscape(unsigned char c)
 struct DirectionRows {
     const char* label;
     const char* along;
-    const std::vector<Lag>& lags;
+    const std::vector<Shift>& shifts;
 };
 
-std::vector<DirectionRows> directionsOf(const VariableResult& result)
+std::vector<DirectionRows> directionsOf(const Correlogram& result)
 {
     return {{"E_W", "Y", result.eastWest}, {"N_S", "X", result.northSouth}};
 }
@@ -71,7 +71,7 @@ public:
 
     void begin(const RunContext&) override {}
 
-    void variable(const VariableResult& result) override
+    void variable(const Correlogram& result) override
     {
         std::string text;
         if (written_++ > 0)
@@ -93,15 +93,15 @@ public:
             padded(text, "p", realWidth);
             padded(text, "Bas", realWidth);
             text.append("Haut\n");
-            for (std::size_t k = 0; k < direction.lags.size(); ++k) {
-                const Lag& lag = direction.lags[k];
+            for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
+                const Shift& shift = direction.shifts[k];
                 padded(text, writeInteger(static_cast<std::int32_t>(k)), shiftWidth);
-                padded(text, writeReal(lag.distance, separator_), realWidth);
-                padded(text, real(lag.r), realWidth);
-                padded(text, writeInteger(lag.pairs), pairsWidth);
-                padded(text, real(lag.p), realWidth);
-                padded(text, real(lag.low), realWidth);
-                text.append(real(lag.high)) += '\n';
+                padded(text, writeReal(shift.distance, separator_), realWidth);
+                padded(text, real(shift.r), realWidth);
+                padded(text, writeInteger(shift.pairs), pairsWidth);
+                padded(text, real(shift.p), realWidth);
+                padded(text, real(shift.low), realWidth);
+                text.append(real(shift.high)) += '\n';
             }
         }
         out_ << text;
@@ -142,7 +142,7 @@ public:
         out_.flush();
     }
 
-    void variable(const VariableResult& result) override
+    void variable(const Correlogram& result) override
     {
         const std::string leading = tsvField(result.variable.name) + '\t'
             + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
@@ -150,16 +150,16 @@ public:
         // The rows of both directions are gathered and written at once.
         std::string rows;
         for (const DirectionRows& direction : directionsOf(result))
-            for (std::size_t k = 0; k < direction.lags.size(); ++k) {
-                const Lag& lag = direction.lags[k];
+            for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
+                const Shift& shift = direction.shifts[k];
                 rows.append(leading).append(direction.label) += '\t';
                 rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
-                rows.append(writeReal(lag.distance, separator_)) += '\t';
-                rows.append(real(lag.r)) += '\t';
-                rows.append(writeInteger(lag.pairs)) += '\t';
-                rows.append(real(lag.p)) += '\t';
-                rows.append(real(lag.low)) += '\t';
-                rows.append(real(lag.high)) += '\n';
+                rows.append(writeReal(shift.distance, separator_)) += '\t';
+                rows.append(real(shift.r)) += '\t';
+                rows.append(writeInteger(shift.pairs)) += '\t';
+                rows.append(real(shift.p)) += '\t';
+                rows.append(real(shift.low)) += '\t';
+                rows.append(real(shift.high)) += '\n';
             }
         out_ << rows;
         out_.flush();
@@ -203,7 +203,7 @@ public:
         begun_ = true;
     }
 
-    void variable(const VariableResult& result) override
+    void variable(const Correlogram& result) override
     {
         std::string json = written_++ > 0 ? ",\n  " : "\n  ";
         json.append("{\"position\": ").append(std::to_string(result.variable.position));
@@ -218,16 +218,16 @@ public:
         json.append(", \"fill\": ").append(jsonNumber(result.fill));
         for (const DirectionRows& direction : directionsOf(result)) {
             json.append(",\n   \"").append(direction.label).append("\": [");
-            for (std::size_t k = 0; k < direction.lags.size(); ++k) {
-                const Lag& lag = direction.lags[k];
+            for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
+                const Shift& shift = direction.shifts[k];
                 json.append(k > 0 ? ",\n    " : "\n    ").append("{\"shift\": ").append(std::to_string(k));
-                json.append(", \"distance\": ").append(jsonNumber(lag.distance));
-                json.append(", \"r\": ").append(number(lag.r));
-                json.append(", \"pairs\": ").append(std::to_string(lag.pairs));
-                json.append(", \"p\": ").append(number(lag.p));
-                json.append(", \"low\": ").append(number(lag.low));
-                json.append(", \"high\": ").append(number(lag.high));
-                json.append(", \"permutations_used\": ").append(std::to_string(lag.used)) += '}';
+                json.append(", \"distance\": ").append(jsonNumber(shift.distance));
+                json.append(", \"r\": ").append(number(shift.r));
+                json.append(", \"pairs\": ").append(std::to_string(shift.pairs));
+                json.append(", \"p\": ").append(number(shift.p));
+                json.append(", \"low\": ").append(number(shift.low));
+                json.append(", \"high\": ").append(number(shift.high));
+                json.append(", \"permutations_used\": ").append(std::to_string(shift.used)) += '}';
             }
             json += ']';
         }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "options.h"
-#include "results.h"
+#include "correlogram.h"
 
 namespace geolago::cli {
 
@@ -34,7 +34,7 @@ class ReportWriter {
 public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
-    virtual void variable(const VariableResult& result) = 0;
+    virtual void variable(const Correlogram& result) = 0;
     virtual void finish(const RunContext& context, const std::optional<std::string>& failure) = 0;
 };
 

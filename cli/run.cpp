@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <utility>
 
@@ -14,7 +15,6 @@
 #include "refusals.h"
 #include "report.h"
 #include "significance.h"
-#include "results.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -144,30 +144,9 @@ std::vector<std::pair<std::int64_t, std::int64_t>> positionsOf(const VariableReq
     return {{positionOf(request.text, names), 0}};
 }
 
-// A row per shift 0..N-1 of one direction: the shifts the direction does not compute,
-// and those with fewer than 5 pairs, have no r and 0 pairs.
-std::vector<Lag> lagsOf(const Store& store, Direction direction, const ShiftsSignificance& shifts)
-{
-    std::vector<Lag> lags;
-    for (std::int32_t k = 0; k < store.NBMailles; ++k) {
-        Lag lag;
-        lag.distance = shiftDistance(store, direction, k);
-        if (k < static_cast<std::int32_t>(shifts.size())) {
-            const ShiftSignificance& shift = shifts[static_cast<std::size_t>(k)];
-            if (shift.fault)
-                throw FloatFailure(*shift.fault);  // where the correlation stops
-            static_cast<ShiftTest&>(lag) = shift;
-            lag.r = shift.r;
-            lag.pairs = shift.r ? shift.pairs : 0;
-        }
-        lags.push_back(lag);
-    }
-    return lags;
-}
-
 // What tells the chart of `result` from the others of a run: the variable's position,
 // "AxB" for a cross-correlogram, then "-mN" for its N when the run sweeps over N.
-std::string plotSuffix(const VariableResult& result, bool severalCellCounts)
+std::string plotSuffix(const Correlogram& result, bool severalCellCounts)
 {
     std::string suffix = std::to_string(result.variable.position);
     if (result.with)
@@ -189,6 +168,80 @@ std::string plotFileFor(const std::string& fileName, const std::string& suffix, 
     return fileName.substr(0, at) + "-" + suffix + fileName.substr(at);
 }
 
+namespace {
+
+// Reads and checks every count of `options` into `context` before anything is stored;
+// `subject` names the option being read.
+void readCounts(const Options& options, RunContext& context, std::string& subject)
+{
+    auto count = [&](const char* option, const std::string& text, auto refuse) {
+        subject = option;
+        const std::int32_t value = convert(text);
+        refuseIf(refuse(value));
+        return value;
+    };
+    context.points = count("--points", options.points, refusePointCount);
+    context.vars = count("--vars", options.vars, refuseVariableCount);
+    subject = "--cells";
+    context.cells = cellCounts(options.cells);
+    context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
+        return k < 0 || k > MaxPermutations
+            ? std::optional<std::string>("Le nombre de permutations doit être compris entre 0 et "
+                                         + std::to_string(MaxPermutations) + " !")
+            : std::nullopt;
+    });
+    subject = "--seed";
+    context.seed = seedOf(options.seed);
+    subject.clear();
+}
+
+// One correlogram the run computes, or the refusal of the request that named it.
+struct Job {
+    Named variable;
+    std::optional<Named> with;
+    std::string subject;  // what a failure of it is reported under, "variable 2 (Altitude)"
+    std::exception_ptr refusal;
+};
+
+// The correlograms `options` asks for, request after request. A request that names no
+// variable gives a job holding its refusal, so that the jobs before it still run.
+std::vector<Job> jobsOf(const Options& options, const Store& store,
+                        const std::optional<std::vector<std::string>>& names)
+{
+    std::vector<Job> jobs;
+    for (const VariableRequest& request : options.variables) {
+        std::string subject =
+            request.kind == VariableRequest::Kind::Cross ? "--cross " + request.text : "--variable " + request.text;
+        try {
+            for (const auto& [first, second] : positionsOf(request, store, names)) {
+                Job job;
+                job.subject = "variable " + std::to_string(first);
+                job.variable = {static_cast<int>(first), nameOf(first, names)};
+                if (job.variable.name != std::to_string(first))
+                    job.subject += " (" + job.variable.name + ")";
+                try {
+                    refuseIf(refuseVariablePosition(store, first));
+                    if (second != 0) {
+                        job.with = Named{static_cast<int>(second), nameOf(second, names)};
+                        job.subject += " × variable " + std::to_string(second);
+                        if (job.with->name != std::to_string(second))
+                            job.subject += " (" + job.with->name + ")";
+                        refuseIf(refuseVariablePosition(store, second));
+                    }
+                } catch (...) {
+                    job.refusal = std::current_exception();
+                }
+                jobs.push_back(std::move(job));
+            }
+        } catch (...) {
+            jobs.push_back({{}, {}, std::move(subject), std::current_exception()});
+        }
+    }
+    return jobs;
+}
+
+}  // namespace
+
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
@@ -197,78 +250,37 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
     // read, the point file being placed, the variable being computed.
     std::string subject;
     try {
-        // Every count is read and checked before anything is stored.
-        auto count = [&](const char* option, const std::string& text, auto refuse) {
-            subject = option;
-            const std::int32_t value = convert(text);
-            refuseIf(refuse(value));
-            return value;
-        };
-        context.points = count("--points", options.points, refusePointCount);
-        context.vars = count("--vars", options.vars, refuseVariableCount);
-        subject = "--cells";
-        context.cells = cellCounts(options.cells);
-        context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
-            return k < 0 || k > MaxPermutations
-                ? std::optional<std::string>("Le nombre de permutations doit être compris entre 0 et "
-                                             + std::to_string(MaxPermutations) + " !")
-                : std::nullopt;
-        });
-        subject = "--seed";
-        context.seed = seedOf(options.seed);
-
-        subject.clear();  // the readers' failures say where they arose
+        readCounts(options, context, subject);
         store.NBPoints = *context.points;
         store.NBVar = *context.vars;
-        // Pipes and devices are read too: a shell's <(...) or /dev/stdin.
+        // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
         Lit_Data(store, options.pointsFile, options.rowsAreNumbered, InputKinds::StreamsToo);
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo);
+        const std::vector<Job> jobs = jobsOf(options, store, names);
 
         writer->begin(context);
-        std::size_t chartsAsked = 0;
-        for (const VariableRequest& request : options.variables)
-            chartsAsked += request.kind == VariableRequest::Kind::All ? static_cast<std::size_t>(store.NBVar) : 1;
-        chartsAsked *= context.cells->size();
+        const bool severalCellCounts = context.cells->size() > 1;
+        const bool severalCharts = jobs.size() * context.cells->size() > 1;
         // Each N is an analysis of its own, as if it were the only one asked.
         for (const std::int32_t n : *context.cells) {
             store.NBMailles = n;
             subject = options.pointsFile;
             Calcul_Mailles(store);
-            for (const VariableRequest& request : options.variables) {
-                // Positions are resolved one request at a time, so that the variables asked
-                // before a bad one are still computed and written.
-                subject = request.kind == VariableRequest::Kind::Cross ? "--cross " + request.text
-                                                                       : "--variable " + request.text;
-                for (const auto& [first, second] : positionsOf(request, store, names)) {
-                    subject = "variable " + std::to_string(first);
-                    refuseIf(refuseVariablePosition(store, first));
-                    VariableResult result;
-                    result.variable = {static_cast<int>(first), nameOf(first, names)};
-                    if (result.variable.name != std::to_string(first))
-                        subject += " (" + result.variable.name + ")";
-                    if (second != 0) {
-                        result.with = Named{static_cast<int>(second), nameOf(second, names)};
-                        subject += " × variable " + std::to_string(second);
-                        if (result.with->name != std::to_string(second))
-                            subject += " (" + result.with->name + ")";
-                        refuseIf(refuseVariablePosition(store, second));
-                    }
-                    if (context.cells->size() > 1)
-                        subject += ", " + std::to_string(n) + " mailles";
-                    const Significance figures =
-                        testSignificance(store, {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second),
-                                                 *context.permutations, *context.seed});
-                    result.cells = n;
-                    result.fill = figures.fill;
-                    result.eastWest = lagsOf(store, Direction::EastWest, figures.eastWest);
-                    result.northSouth = lagsOf(store, Direction::NorthSouth, figures.northSouth);
-                    writer->variable(result);
-                    if (options.plotFile && plotter)
-                        plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, context.cells->size() > 1),
-                                                          chartsAsked > 1));
-                }
+            for (const Job& job : jobs) {
+                subject = job.subject + (severalCellCounts ? ", " + std::to_string(n) + " mailles" : std::string());
+                if (job.refusal)
+                    std::rethrow_exception(job.refusal);
+                const auto first = static_cast<std::uint8_t>(job.variable.position);
+                const auto second = static_cast<std::uint8_t>(job.with ? job.with->position : 0);
+                Correlogram result = computeCorrelogram(store, first, second);
+                testSignificance(store, result, {first, second, *context.permutations, *context.seed});
+                result.variable = job.variable;
+                result.with = job.with;
+                writer->variable(result);
+                if (options.plotFile && plotter)
+                    plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, severalCellCounts), severalCharts));
             }
         }
         writer->finish(context, std::nullopt);

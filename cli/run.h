@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "options.h"
-#include "results.h"
+#include "correlogram.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -24,7 +24,7 @@ public:
     virtual ~ChartPlotter() = default;
     // Writes the chart of `result` into `fileName` (PNG, or SVG for a name ending in
     // ".svg"); throws Failure when it cannot.
-    virtual void plot(const VariableResult& result, const std::string& fileName) = 0;
+    virtual void plot(const Correlogram& result, const std::string& fileName) = 0;
 };
 
 // The file of --plot `fileName` for one chart: `fileName` itself when the run draws one

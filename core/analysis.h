@@ -5,7 +5,9 @@
 // with what was written before kept.
 
 #include <cstdint>
+#include <vector>
 
+#include "correlogram.h"
 #include "store.h"
 
 namespace geolago {
@@ -26,15 +28,14 @@ void Remplit_Grille(Store& store);
 // On a fault, the cells of the points before it keep their partial sums.
 double fillGrid(const Store& store, std::uint8_t variable, Grid& grid);
 
-// Clears R_EW and Paires_EW, then writes the east-west correlogram, shifts 0..N-1.
+// The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
+// east-west shifts (with their distances) and R_EW / Paires_EW, both cleared first;
+// `result` also takes the variable, N and the fill percentage. A fault leaves the shifts
+// before it written.
 void Correlation_EW(Store& store);
 
-// Clears R_NS and Paires_NS, then writes the north-south correlogram, shifts 0..N-2.
+// The north-south correlogram, shifts 0..N-2, likewise into `result` and R_NS / Paires_NS.
 void Correlation_NS(Store& store);
-
-// East-west pairs a cell with the one k cells further along its second index (IY, the
-// Y-cell index); north-south with the one k cells further along its first index (IX).
-enum class Direction { EastWest, NorthSouth };
 
 // The last shift a direction computes for N cells: N - 1 east-west, N - 2 north-south.
 inline std::int32_t lastShift(Direction direction, std::int32_t cells)
@@ -50,10 +51,17 @@ double shiftDistance(const Store& store, Direction direction, std::int32_t k);
 // The correlogram of `direction` for N = `cells`: every filled cell of `first` with both
 // indices in 1..N paired with the filled cell of `second` k cells further, for k = 0 up
 // to lastShift(). Both grids come from the same placement, so they are filled alike; with
-// `second` the same grid as `first` this is the auto-correlogram. `r` and `pairs` are
-// cleared first; a shift with fewer than 5 pairs keeps r = 0 and 0 pairs. A fault leaves
-// the figures of the shifts before it.
+// `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
+// shifts 0..N-1 without r first (distances 0); a fault leaves the r of the shifts before it.
 void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               Correlations& r, PairCounts& pairs);
+               std::vector<Shift>& shifts);
+
+// Both correlograms of variable `first`, or of `first` crossed with `second` (A's cells
+// first, B's k cells further; 0 or `first` for the auto-correlogram), on the points of
+// `store` placed for N = NBMailles: the grids as Remplit_Grille fills them, without
+// touching the store's own, then correlate() and the distances. The variables are named
+// by their positions alone. Throws FloatFailure where Remplit_Grille or the correlations
+// would stop.
+Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second = 0);
 
 }  // namespace geolago

@@ -1,5 +1,8 @@
 #include "analysis.h"
 
+#include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "extended.h"
@@ -27,9 +30,9 @@ void forEachPair(const Grid& first, const Grid& second, std::int32_t n, std::int
 }
 
 template <Direction direction>
-ShiftFigures shiftOf(const Grid& first, const Grid& second, std::int32_t n, std::int32_t k)
+Shift shiftOf(const Grid& first, const Grid& second, std::int32_t n, std::int32_t k)
 {
-    ShiftFigures figures;
+    Shift figures;
     std::int32_t j = 0;
     double x0 = 0, y0 = 0;
     LaneSum sx, sy;
@@ -41,7 +44,6 @@ ShiftFigures shiftOf(const Grid& first, const Grid& second, std::int32_t n, std:
         sx.add(a, x - x0);
         sy.add(a, y - y0);
     });
-    figures.pairs = j;
     if (j < MinPairs)
         return figures;
 
@@ -56,61 +58,115 @@ ShiftFigures shiftOf(const Grid& first, const Grid& second, std::int32_t n, std:
         sxy.add(a, dx * dy);
     });
     figures.r = pearson(mx, my, sxx.total(), syy.total(), sxy.total());
+    figures.pairs = j;
     return figures;
 }
 
 }  // namespace
 
-ShiftFigures shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                          std::int32_t k)
+Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells, std::int32_t k)
 {
     return direction == Direction::EastWest ? shiftOf<Direction::EastWest>(first, second, cells, k)
                                             : shiftOf<Direction::NorthSouth>(first, second, cells, k);
 }
 
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 Correlations& r, PairCounts& pairs)
+                 std::vector<Shift>& shifts)
 {
-    for (std::int32_t k = 0; k <= lastShift(direction, cells); ++k) {
-        const ShiftFigures figures = shiftFigures(direction, first, second, cells, k);
-        r[k] = figures.r;
-        if (figures.pairs >= MinPairs)
-            pairs[k] = figures.pairs;
-    }
+    shifts.assign(static_cast<std::size_t>(std::max(cells, 0)), Shift{});
+    for (std::int32_t k = 0; k <= lastShift(direction, cells); ++k)
+        shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, cells, k);
 }
 
 }  // namespace plain
 
-void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               Correlations& r, PairCounts& pairs)
+namespace {
+
+// The distance of every shift.
+void setDistances(const Store& store, Direction direction, std::vector<Shift>& shifts)
 {
-    r.clear();
-    pairs.clear();
-    std::vector<std::int32_t> fastPairs;
-    std::vector<double> fastR;
-    if (!lanes::correlogram(direction, first, second, cells, fastPairs, fastR)) {
+    for (std::size_t k = 0; k < shifts.size(); ++k)
+        shifts[k].distance = shiftDistance(store, direction, static_cast<std::int32_t>(k));
+}
+
+// One correlogram of the store's grid into its result and the two tables of `direction`,
+// these as far as the computation got.
+void correlateStore(Store& store, Direction direction, Correlations& r, PairCounts& pairs)
+{
+    Correlogram& result = store.result;
+    result.variable = {store.Num_Var, store.Nom_Var};
+    result.with.reset();
+    result.cells = store.NBMailles;
+    result.fill = store.PourCent;
+    std::vector<Shift>& shifts = result.of(direction);
+    auto toTables = [&] {
+        r.clear();
+        pairs.clear();
+        for (std::size_t k = 0; k < shifts.size() && k <= MaxMailles; ++k) {
+            r[static_cast<int>(k)] = shifts[k].r.value_or(0.0);
+            pairs[static_cast<int>(k)] = shifts[k].pairs;
+        }
+    };
+    try {
+        correlate(direction, store.Grille, store.Grille, store.NBMailles, shifts);
+    } catch (const FloatFailure&) {
+        toTables();
+        throw;
+    }
+    toTables();
+    setDistances(store, direction, shifts);
+}
+
+}  // namespace
+
+void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+               std::vector<Shift>& shifts)
+{
+    shifts.assign(static_cast<std::size_t>(std::max(cells, 0)), Shift{});
+    std::vector<std::int32_t> pairs;
+    std::vector<double> r;
+    if (!lanes::correlogram(direction, first, second, cells, pairs, r)) {
         // The plain road, so that the fault and the figures before it come out where the
         // definition puts them.
-        plain::correlogram(direction, first, second, cells, r, pairs);
+        plain::correlogram(direction, first, second, cells, shifts);
         return;
     }
-    for (std::int32_t k = 0; k <= lastShift(direction, cells); ++k) {
-        const std::size_t s = static_cast<std::size_t>(k);
-        if (fastPairs[s] >= plain::MinPairs) {
-            r[k] = fastR[s];
-            pairs[k] = fastPairs[s];
+    for (std::size_t k = 0; k < pairs.size(); ++k)
+        if (pairs[k] >= plain::MinPairs) {
+            shifts[k].r = r[k];
+            shifts[k].pairs = pairs[k];
         }
+}
+
+Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second)
+{
+    Correlogram result;
+    result.variable = {first, std::to_string(first)};
+    result.cells = store.NBMailles;
+    const auto firstGrid = std::make_unique<Grid>();
+    result.fill = fillGrid(store, first, *firstGrid);
+    std::unique_ptr<Grid> secondGrid;
+    if (second != 0 && second != first) {
+        result.with = Named{second, std::to_string(second)};
+        secondGrid = std::make_unique<Grid>();
+        fillGrid(store, second, *secondGrid);
     }
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, result.of(direction));
+        setDistances(store, direction, result.of(direction));
+    }
+    return result;
 }
 
 void Correlation_EW(Store& store)
 {
-    correlate(Direction::EastWest, store.Grille, store.Grille, store.NBMailles, store.R_EW, store.Paires_EW);
+    store.result.northSouth.clear();
+    correlateStore(store, Direction::EastWest, store.R_EW, store.Paires_EW);
 }
 
 void Correlation_NS(Store& store)
 {
-    correlate(Direction::NorthSouth, store.Grille, store.Grille, store.NBMailles, store.R_NS, store.Paires_NS);
+    correlateStore(store, Direction::NorthSouth, store.R_NS, store.Paires_NS);
 }
 
 }  // namespace geolago

@@ -129,6 +129,10 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         firstPairs_[d] = lanes::firstPairs(filled[d], filled[d], lastShift(direction, n));
     }
 
+    // The column as it stands must aggregate, as Remplit_Grille would have it.
+    std::vector<double> means;
+    aggregate(secondColumn_, pointSlot_, slotPoints_, means);
+
     if (crossed_) {
         std::vector<double> firstColumn;
         for (int i = 1; i <= store.NBPoints; ++i)
@@ -194,8 +198,7 @@ void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const
         for (std::int32_t k = 0; k < shifts(direction); ++k) {
             double& rk = r[offset + static_cast<std::size_t>(k)];
             try {
-                const plain::ShiftFigures figures = plain::shiftFigures(direction, first, second, cells_, k);
-                rk = figures.pairs >= plain::MinPairs ? figures.r : NoR;
+                rk = plain::shiftFigures(direction, first, second, cells_, k).r.value_or(NoR);
             } catch (const FloatFailure&) {
                 rk = NoR;
             }

@@ -63,7 +63,7 @@ struct Workspace {
 class Correlograms {
 public:
     // Prepared from the placement of `store` (Calcul_Mailles done for N = NBMailles) and
-    // columns `first` and `second`, 1-based. Throws FloatFailure when the cells of `first`
+    // columns `first` and `second`, 1-based. Throws FloatFailure when the cells of either
     // cannot be aggregated (a sum beyond the double range), as Remplit_Grille would.
     Correlograms(const Store& store, std::uint8_t first, std::uint8_t second);
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "analysis.h"
 #include "extended.h"
@@ -46,12 +47,6 @@ inline double cellMean(double sum, std::uint32_t count)
     return count > 1 ? toDouble(divide(sum, count)) : sum;
 }
 
-// One shift of a correlogram: its pairs of filled cells, and r, which is 0 below MinPairs.
-struct ShiftFigures {
-    std::int32_t pairs = 0;
-    double r = 0;
-};
-
 // A sum over the pairs of a shift, kept as eight partial sums: the term of a pair whose
 // unshifted index is a goes to partial sum a % 8, and the total is
 // ((s0 + s1) + (s2 + s3)) + ((s4 + s5) + (s6 + s7)). Eight chains of additions instead of
@@ -81,8 +76,8 @@ private:
 //  - r = pearson(mx, my, sxx, syy, sxy).
 // On the same values sxx, syy and sxy are the same number, and r is exactly 1. Below
 // MinPairs nothing is computed.
-ShiftFigures shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                          std::int32_t k);
+// Gives r and the pairs, or neither below MinPairs (the distance is left 0).
+Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells, std::int32_t k);
 
 // r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded to
 // double. A mean or a sum beyond the double range is an overflow; sxx or syy equal to 0
@@ -97,10 +92,10 @@ inline double pearson(double mx, double my, double sxx, double syy, double sxy)
     return toDouble(divide(sxy, squareRoot(static_cast<Ext>(sxx) * syy)));
 }
 
-// The correlogram of correlate(), shift after shift, each as shiftFigures() gives it.
-// Writes r[k] and, for shifts with enough pairs, pairs[k]; touches nothing else. A fault
+// The correlogram of correlate(), shift after shift, each as shiftFigures() gives it:
+// `shifts` is set to shifts 0..N-1 without r, then filled up to lastShift(); a fault
 // leaves the shifts before it written.
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 Correlations& r, PairCounts& pairs);
+                 std::vector<Shift>& shifts);
 
 }  // namespace geolago::plain

@@ -2,29 +2,29 @@
 
 #include <algorithm>
 
-#include "analysis.h"
 #include "numbertext.h"
 
 namespace geolago {
 
-VariableResult resultOf(const Store& store)
+bool Correlogram::tested() const
 {
-    VariableResult result;
-    result.variable = {store.Num_Var, store.Nom_Var};
-    result.fill = store.PourCent;
-    result.cells = std::clamp<std::int32_t>(store.NBMailles, 0, MaxMailles);
-    for (std::int32_t k = 0; k < result.cells; ++k) {
-        Lag eastWest, northSouth;
-        eastWest.distance = shiftDistance(store, Direction::EastWest, k);
-        eastWest.r = store.R_EW[k];
-        eastWest.pairs = store.Paires_EW[k];
-        northSouth.distance = shiftDistance(store, Direction::NorthSouth, k);
-        northSouth.r = store.R_NS[k];
-        northSouth.pairs = store.Paires_NS[k];
-        result.eastWest.push_back(eastWest);
-        result.northSouth.push_back(northSouth);
-    }
-    return result;
+    const auto any = [](const std::vector<Shift>& shifts) {
+        return std::any_of(shifts.begin(), shifts.end(), [](const Shift& shift) { return shift.used > 0; });
+    };
+    return any(eastWest) || any(northSouth);
+}
+
+Correlogram windowFigures(const Store& store)
+{
+    Correlogram figures = store.result;
+    figures.variable = {store.Num_Var, store.Nom_Var};
+    figures.with.reset();
+    figures.cells = store.NBMailles;
+    figures.fill = store.PourCent;
+    const auto shown = static_cast<std::size_t>(std::clamp<std::int32_t>(store.NBMailles, 0, MaxMailles));
+    figures.eastWest.resize(shown);
+    figures.northSouth.resize(shown);
+    return figures;
 }
 
 TableConvention csvConvention(std::string_view decimalSeparator)
@@ -54,7 +54,7 @@ std::string field(const std::string& text, char separator)
 
 }  // namespace
 
-void writeResultsTable(std::ostream& out, const VariableResult& result, const std::string& pointsFile,
+void writeResultsTable(std::ostream& out, const Correlogram& result, const std::string& pointsFile,
                        const TableConvention& convention)
 {
     const char sep = convention.fieldSeparator;
@@ -73,8 +73,7 @@ void writeResultsTable(std::ostream& out, const VariableResult& result, const st
     };
 
     const auto cells = static_cast<std::int32_t>(result.eastWest.size());
-    const bool tested = std::any_of(result.eastWest.begin(), result.eastWest.end(), [](const Lag& lag) { return lag.used > 0; })
-        || std::any_of(result.northSouth.begin(), result.northSouth.end(), [](const Lag& lag) { return lag.used > 0; });
+    const bool tested = result.tested();
     line({"Variable", result.variable.name});
     line({"Fichier de points", pointsFile});
     line({"Mailles", writeInteger(cells)});
@@ -85,8 +84,8 @@ void writeResultsTable(std::ostream& out, const VariableResult& result, const st
         fields.insert(fields.end(), {"p E_W", "Bas E_W", "Haut E_W", "p N_S", "Bas N_S", "Haut N_S"});
     line(fields);
     for (std::int32_t k = 0; k < cells; ++k) {
-        const Lag& ew = result.eastWest[static_cast<std::size_t>(k)];
-        const Lag& ns = result.northSouth[static_cast<std::size_t>(k)];
+        const Shift& ew = result.eastWest[static_cast<std::size_t>(k)];
+        const Shift& ns = result.northSouth[static_cast<std::size_t>(k)];
         fields = {writeInteger(k), real(ew.r), writeInteger(ew.pairs), real(ns.r), writeInteger(ns.pairs)};
         if (tested)
             fields.insert(fields.end(), {real(ew.p), real(ew.low), real(ew.high), real(ns.p), real(ns.low), real(ns.high)});

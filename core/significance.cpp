@@ -11,40 +11,11 @@
 #include <thread>
 
 #include "extended.h"
-#include "lanes.h"
 #include "permutation.h"
-#include "plain.h"
 
 namespace geolago {
 
 namespace {
-
-// The observed figures of one direction: those of correlate() on the grids Remplit_Grille
-// leaves, and when it meets a fault, the plain definition shift by shift so that the other
-// shifts keep their r.
-ShiftsSignificance observed(Direction direction, const Grid& first, const Grid& second, std::int32_t cells)
-{
-    std::vector<std::int32_t> pairs;
-    std::vector<double> r;
-    const bool done = lanes::correlogram(direction, first, second, cells, pairs, r);
-    ShiftsSignificance shifts(pairs.size());
-    for (std::size_t k = 0; k < shifts.size(); ++k) {
-        ShiftSignificance& shift = shifts[k];
-        shift.pairs = pairs[k];
-        if (shift.pairs < plain::MinPairs)
-            continue;
-        if (done) {
-            shift.r = r[k];
-            continue;
-        }
-        try {
-            shift.r = plain::shiftFigures(direction, first, second, cells, static_cast<std::int32_t>(k)).r;
-        } catch (const FloatFailure& failure) {
-            shift.fault = failure.kind();
-        }
-    }
-    return shifts;
-}
 
 // r of every shift of permutations 0..K-1, row p for permutation p, NoR where it has none.
 std::vector<double> permutedFigures(const permutation::Correlograms& prepared, const SignificanceRequest& request,
@@ -113,11 +84,12 @@ double quantile(std::vector<double>& values, std::int64_t q)
 }
 
 // The test of every shift that has an observed r, from column `column` onwards of `rows`.
-void test(ShiftsSignificance& shifts, const std::vector<double>& rows, std::size_t columns, std::size_t column)
+void test(std::vector<Shift>& shifts, std::size_t tested, const std::vector<double>& rows, std::size_t columns,
+          std::size_t column)
 {
     std::vector<double> values;
-    for (std::size_t k = 0; k < shifts.size(); ++k) {
-        ShiftSignificance& shift = shifts[k];
+    for (std::size_t k = 0; k < tested; ++k) {
+        Shift& shift = shifts[k];
         if (!shift.r)
             continue;
         const double observedSize = std::fabs(*shift.r);
@@ -142,36 +114,19 @@ void test(ShiftsSignificance& shifts, const std::vector<double>& rows, std::size
 
 }  // namespace
 
-Significance testSignificance(const Store& store, const SignificanceRequest& request)
+void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request)
 {
     assert(request.permutations <= MaxPermutations);
-    const std::uint8_t first = request.first;
-    const std::uint8_t second = request.second != 0 ? request.second : first;
-    const std::int32_t cells = store.NBMailles;
-
-    // The grids as Remplit_Grille leaves them, the store's own untouched.
-    const auto firstGrid = std::make_unique<Grid>();
-    const double fill = fillGrid(store, first, *firstGrid);
-    std::unique_ptr<Grid> crossed;
-    if (second != first) {
-        crossed = std::make_unique<Grid>();
-        fillGrid(store, second, *crossed);
-    }
-    const Grid& secondGrid = crossed ? *crossed : *firstGrid;
-
-    Significance result;
-    result.fill = fill;
-    result.eastWest = observed(Direction::EastWest, *firstGrid, secondGrid, cells);
-    result.northSouth = observed(Direction::NorthSouth, *firstGrid, secondGrid, cells);
     if (request.permutations <= 0)
-        return result;
-
-    const permutation::Correlograms prepared(store, first, second);
-    const std::size_t columns = result.eastWest.size() + result.northSouth.size();
+        return;
+    const std::uint8_t second = request.second != 0 ? request.second : request.first;
+    const permutation::Correlograms prepared(store, request.first, second);
+    const auto eastWest = static_cast<std::size_t>(prepared.shifts(Direction::EastWest));
+    const auto northSouth = static_cast<std::size_t>(std::max(prepared.shifts(Direction::NorthSouth), 0));
+    const std::size_t columns = eastWest + northSouth;
     const std::vector<double> rows = permutedFigures(prepared, request, columns);
-    test(result.eastWest, rows, columns, 0);
-    test(result.northSouth, rows, columns, result.eastWest.size());
-    return result;
+    test(correlogram.eastWest, std::min(eastWest, correlogram.eastWest.size()), rows, columns, 0);
+    test(correlogram.northSouth, std::min(northSouth, correlogram.northSouth.size()), rows, columns, eastWest);
 }
 
 }  // namespace geolago

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "correlogram.h"
+
 namespace geolago {
 
 inline constexpr int MaxPoints = 1000;  // rows of the point tables
@@ -82,6 +84,9 @@ struct Store {
     Correlations R_NS;     // correlation per shift, north-south
     PairCounts Paires_EW;  // pairs behind R_EW
     PairCounts Paires_NS;  // pairs behind R_NS
+    // The correlogram of the last calculation, as the windows show and save it; the four
+    // tables above are filled from it.
+    Correlogram result;
 
     // Back to the state at process start.
     void reset() { *this = Store{}; }

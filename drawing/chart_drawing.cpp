@@ -133,8 +133,19 @@ QPoint curvePoint(std::int32_t k, std::int32_t step, double r)
     return QPoint(x, low32(255 - lift));
 }
 
+// r and pairs of shift k as the chart reads them: 0 and 0 where the shift has no r, and
+// for shift N, which no direction computes.
+double rAt(const std::vector<Shift>& shifts, std::int32_t k)
+{
+    return k < static_cast<std::int32_t>(shifts.size()) ? shifts[static_cast<std::size_t>(k)].r.value_or(0.0) : 0.0;
+}
+std::int32_t pairsAt(const std::vector<Shift>& shifts, std::int32_t k)
+{
+    return k < static_cast<std::int32_t>(shifts.size()) ? shifts[static_cast<std::size_t>(k)].pairs : 0;
+}
+
 // The last shift of a curve that the chart tests: N, or the last that `shifts` holds.
-std::int32_t lastTested(std::int32_t cells, const ShiftsSignificance& shifts)
+std::int32_t lastTested(std::int32_t cells, const std::vector<Shift>& shifts)
 {
     return std::min(cells, static_cast<std::int32_t>(shifts.size()) - 1);
 }
@@ -142,12 +153,12 @@ std::int32_t lastTested(std::int32_t cells, const ShiftsSignificance& shifts)
 // The envelope of a curve: the low quantiles of its tested shifts joined in one thin
 // dashed line, then the high ones in another; a bound that only one shift has is a short
 // dash across that shift. Leaves the pen as it found it for the curve, 3 pixels, solid.
-void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, const ShiftsSignificance& shifts)
+void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, const std::vector<Shift>& shifts)
 {
     constexpr int loneDashHalf = 4;
     canvas.setPenWidth(1);
     canvas.setPenStyle(PainterCanvas::PenStyle::Dash);
-    for (const auto bound : {&ShiftSignificance::low, &ShiftSignificance::high}) {
+    for (const auto bound : {&ShiftTest::low, &ShiftTest::high}) {
         QPolygon line;
         for (std::int32_t k = 1; k <= lastTested(cells, shifts); ++k)
             if (const std::optional<double>& value = shifts[static_cast<std::size_t>(k)].*bound)
@@ -163,12 +174,12 @@ void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, 
 // A 7 x 7 square on every point of the curve whose shift has p below the level. A point
 // the curve does not reach gets none.
 void markSignificantShifts(PainterCanvas& canvas, const QColor& colour, std::int32_t cells, std::int32_t step,
-                           const Correlations& r, const PairCounts& pairs, const ShiftsSignificance& shifts)
+                           const std::vector<Shift>& shifts)
 {
     for (std::int32_t k = 1; k <= lastTested(cells, shifts); ++k) {
         const std::optional<double>& p = shifts[static_cast<std::size_t>(k)].p;
-        if (p && *p < significanceLevel && pairs[k] > 2)
-            canvas.FillRect(QRect(curvePoint(k, step, r[k]) - QPoint(3, 3), QSize(7, 7)), colour);
+        if (p && *p < significanceLevel && pairsAt(shifts, k) > 2)
+            canvas.FillRect(QRect(curvePoint(k, step, rAt(shifts, k)) - QPoint(3, 3), QSize(7, 7)), colour);
     }
 }
 
@@ -177,7 +188,7 @@ void markSignificantShifts(PainterCanvas& canvas, const QColor& colour, std::int
 // segment starts from the last point reached. With `tested`, its envelope goes under the
 // curve and the marks of its significant shifts over it.
 void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, int nameLeft, std::int32_t cells,
-               std::int32_t step, const Correlations& r, const PairCounts& pairs, const ShiftsSignificance* tested)
+               std::int32_t step, const std::vector<Shift>& shifts, bool tested)
 {
     canvas.setPenColor(colour);
     canvas.setFontColor(colour);
@@ -185,16 +196,22 @@ void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, in
     canvas.setFontSize(20);
     canvas.TextOut(nameLeft, 20, QString::fromLatin1(name));
     if (tested)
-        drawEnvelope(canvas, cells, step, *tested);
-    const QPoint start = curvePoint(0, step, r[0]);
+        drawEnvelope(canvas, cells, step, shifts);
+    const QPoint start = curvePoint(0, step, rAt(shifts, 0));
     canvas.MoveTo(start.x(), start.y());
     for (std::int32_t k = 1; k <= cells; ++k)
-        if (pairs[k] > 2) {
-            const QPoint to = curvePoint(k, step, r[k]);
+        if (pairsAt(shifts, k) > 2) {
+            const QPoint to = curvePoint(k, step, rAt(shifts, k));
             canvas.LineTo(to.x(), to.y());
         }
     if (tested)
-        markSignificantShifts(canvas, colour, cells, step, r, pairs, *tested);
+        markSignificantShifts(canvas, colour, cells, step, shifts);
+}
+
+// The title of a chart: the variable's name, "A × B" for a cross-correlogram.
+std::string titleOf(const Correlogram& figures)
+{
+    return figures.variable.name + (figures.with ? " × " + figures.with->name : std::string());
 }
 
 // Sets attribute `name` of the <svg> element of `svg` to `value`, when it has one.
@@ -235,45 +252,7 @@ QString xmlText(const std::string& title)
 
 }  // namespace
 
-ChartFigures chartFiguresOf(const Store& store)
-{
-    return {store.NBMailles, store.Nom_Var, store.R_EW, store.Paires_EW, store.R_NS, store.Paires_NS, std::nullopt};
-}
-
-ChartFigures chartFiguresOf(const VariableResult& result)
-{
-    ChartFigures figures;
-    figures.cells = result.cells;
-    figures.title = result.variable.name + (result.with ? " × " + result.with->name : std::string());
-    for (std::size_t k = 0; k < result.eastWest.size() && k <= MaxMailles; ++k) {
-        const int shift = static_cast<int>(k);
-        figures.eastWest[shift] = result.eastWest[k].r.value_or(0.0);
-        figures.eastWestPairs[shift] = result.eastWest[k].pairs;
-        figures.northSouth[shift] = result.northSouth[k].r.value_or(0.0);
-        figures.northSouthPairs[shift] = result.northSouth[k].pairs;
-    }
-    // A permutation test, drawn as the chart window draws its own.
-    const auto tested = [](const std::vector<Lag>& lags) {
-        return std::any_of(lags.begin(), lags.end(), [](const Lag& lag) { return lag.used > 0; });
-    };
-    if (tested(result.eastWest) || tested(result.northSouth)) {
-        const auto shiftsOf = [](const std::vector<Lag>& lags) {
-            ShiftsSignificance shifts;
-            for (const Lag& lag : lags) {
-                ShiftSignificance shift;
-                static_cast<ShiftTest&>(shift) = lag;
-                shift.pairs = lag.pairs;
-                shift.r = lag.r;
-                shifts.push_back(shift);
-            }
-            return shifts;
-        };
-        figures.significance = Significance{result.fill, shiftsOf(result.eastWest), shiftsOf(result.northSouth)};
-    }
-    return figures;
-}
-
-void drawChart(QPainter& painter, const ChartFigures& figures)
+void drawChart(QPainter& painter, const Correlogram& figures)
 {
     PainterCanvas canvas(painter);
 
@@ -281,7 +260,7 @@ void drawChart(QPainter& painter, const ChartFigures& figures)
     canvas.setFontColor(clRed);
     canvas.setFontName(QStringLiteral("garamond"));
     canvas.setFontSize(25);
-    canvas.TextOut(500, 20, textFromBytes(figures.title));
+    canvas.TextOut(500, 20, textFromBytes(titleOf(figures)));
 
     // Axes.
     canvas.setPenColor(clYellow);
@@ -320,14 +299,12 @@ void drawChart(QPainter& painter, const ChartFigures& figures)
     // Curves.
     canvas.setPenWidth(3);
     canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
-    const Significance* tested = figures.significance ? &*figures.significance : nullptr;
-    drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, figures.eastWestPairs,
-              tested ? &tested->eastWest : nullptr);
-    drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, figures.northSouthPairs,
-              tested ? &tested->northSouth : nullptr);
+    const bool tested = figures.tested();
+    drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, tested);
+    drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, tested);
 }
 
-QImage chartImage(const ChartFigures& figures)
+QImage chartImage(const Correlogram& figures)
 {
     QImage image(chartSize, QImage::Format_RGB32);
     image.fill(clBlack);
@@ -336,7 +313,7 @@ QImage chartImage(const ChartFigures& figures)
     return image;
 }
 
-void saveChart(const ChartFigures& figures, const QString& path)
+void saveChart(const Correlogram& figures, const QString& path)
 {
     QByteArray bytes;
     if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
@@ -346,7 +323,7 @@ void saveChart(const ChartFigures& figures, const QString& path)
         svg.setSize(chartSize);
         svg.setViewBox(QRect(QPoint(0, 0), chartSize));
         svg.setResolution(96);
-        svg.setTitle(xmlText(figures.title));
+        svg.setTitle(xmlText(titleOf(figures)));
         QPainter painter(&svg);
         painter.fillRect(QRect(QPoint(0, 0), chartSize), clBlack);
         drawChart(painter, figures);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis.h"
 #include "failures.h"
@@ -58,26 +59,29 @@ void analyse(Store& store, const std::string& path, bool numbered, int cells, in
 
     // Both correlograms, each against its plain shift-by-shift definition.
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        Correlations r, expectedR;
-        PairCounts pairs, expectedPairs;
+        std::vector<Shift> shifts, expected;
         std::optional<FloatFailure::Kind> failure, expectedFailure;
         try {
-            correlate(direction, store.Grille, store.Grille, cells, r, pairs);
+            correlate(direction, store.Grille, store.Grille, cells, shifts);
         } catch (const FloatFailure& f) {
             failure = f.kind();
         }
         try {
-            plain::correlogram(direction, store.Grille, store.Grille, cells, expectedR, expectedPairs);
+            plain::correlogram(direction, store.Grille, store.Grille, cells, expected);
         } catch (const FloatFailure& f) {
             expectedFailure = f.kind();
         }
         check(failure == expectedFailure, "a correlation fails otherwise than its definition");
-        for (int k = 0; k <= MaxMailles; ++k) {
-            check(std::memcmp(&r[k], &expectedR[k], sizeof(double)) == 0 && pairs[k] == expectedPairs[k],
+        check(shifts.size() == expected.size(), "a correlation has other shifts than its definition");
+        for (std::size_t k = 0; k < shifts.size() && k < expected.size(); ++k) {
+            const double r = shifts[k].r.value_or(0.0), expectedR = expected[k].r.value_or(0.0);
+            const std::int32_t pairs = shifts[k].pairs;
+            const auto shift = static_cast<std::int32_t>(k);
+            check(std::memcmp(&r, &expectedR, sizeof(double)) == 0 && pairs == expected[k].pairs,
                   "a correlation differs from its definition");
-            check(std::isfinite(r[k]), "a correlation is finite");
-            check(pairs[k] >= 0 && pairs[k] <= cells * (cells - k > 0 ? cells - k : 0), "pairs beyond the cells");
-            check(k <= lastShift(direction, cells) || r[k] == 0, "a shift beyond the grid");
+            check(std::isfinite(r) && r >= -1.0000000001 && r <= 1.0000000001, "a correlation is a correlation");
+            check(pairs >= 0 && pairs <= cells * (cells - shift > 0 ? cells - shift : 0), "pairs beyond the cells");
+            check(shift <= lastShift(direction, cells) || !shifts[k].r, "a shift beyond the grid");
         }
         if (failure)
             return;

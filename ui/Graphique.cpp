@@ -14,6 +14,8 @@
 #include "dialogs.h"
 #include "look.h"
 #include "messages.h"
+#include "results.h"
+#include "significance.h"
 #include "store.h"
 #include "texts.h"
 
@@ -157,14 +159,16 @@ void TForm4::setTestable(bool testable)
 void TForm4::dropSignificance()
 {
     guarded([this] {
-        if (!shown_ || !shown_->significance)
+        if (!shown_ || !shown_->tested())
             return;
-        shown_->significance.reset();
+        for (std::vector<Shift>* shifts : {&shown_->eastWest, &shown_->northSouth})
+            for (Shift& shift : *shifts)
+                static_cast<ShiftTest&>(shift) = ShiftTest{};
         showChart(*shown_);
     });
 }
 
-void TForm4::showChart(ChartFigures figures)
+void TForm4::showChart(Correlogram figures)
 {
     // Each drawing shows one analysis alone, on a cleared surface.
     clearChart();
@@ -175,7 +179,7 @@ void TForm4::showChart(ChartFigures figures)
 
 void TForm4::ButtAfficheClick()
 {
-    showChart(chartFiguresOf(store_));
+    showChart(windowFigures(store_));
 }
 
 void TForm4::showSignificance()
@@ -184,10 +188,10 @@ void TForm4::showSignificance()
     const BusyCursor busy;
     // Seed 1, geolago-cli's own, so that `--permutations 999` gives the same figures.
     const SignificanceRequest request{.first = store_.Num_Var, .permutations = testPermutations, .seed = 1};
-    ChartFigures figures = chartFiguresOf(store_);
-    figures.significance = testSignificance(store_, request);
+    Correlogram figures = windowFigures(store_);
+    testSignificance(store_, figures, request);
     showChart(std::move(figures));
-    emit significanceComputed(*shown_->significance);
+    emit significanceComputed(*shown_);
 }
 
 void TForm4::ButtFermerClick()
@@ -202,7 +206,7 @@ void TForm4::saveImage()
     const QString png = QStringLiteral("Image PNG (*.png)");
     const QString svg = QStringLiteral("Image SVG (*.svg)");
     const QString proposed = QDir(savingFolder(QString::fromStdString(store_.pointsFile)))
-                                 .filePath(suggestedFileName(textFromBytes(shown_->title), QStringLiteral("png")));
+                                 .filePath(suggestedFileName(textFromBytes(shown_->variable.name), QStringLiteral("png")));
     const SaveChoice choice =
         fileDialogs().saveFileName(this, QStringLiteral("Enregistrer l'image"), proposed, {png, svg});
     if (choice.path.isEmpty())

@@ -63,7 +63,7 @@ public slots:
 
 signals:
     // The test button tested the figures of the last calculation.
-    void significanceComputed(const geolago::Significance& significance);
+    void significanceComputed(const geolago::Correlogram& tested);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,7 +76,7 @@ private:
     // each curve's envelope and its significant shifts.
     void showSignificance();
     // Draws `figures` on a cleared surface; they are then the chart shown, saved and copied.
-    void showChart(geolago::ui::ChartFigures figures);
+    void showChart(geolago::Correlogram figures);
     // "Enregistrer l'image…": the chart shown, as a PNG or SVG file the user chooses.
     void saveImage();
     // Ctrl+C: the chart shown, as an image on the clipboard.
@@ -90,5 +90,5 @@ private:
     QPushButton* saveImageButton_;
     QPushButton* significanceButton_;
     // The figures of the chart on the canvas, once a drawing has completed.
-    std::optional<geolago::ui::ChartFigures> shown_;
+    std::optional<geolago::Correlogram> shown_;
 };

@@ -20,6 +20,7 @@
 #include "messages.h"
 #include "numbertext.h"
 #include "regional.h"
+#include "results.h"
 #include "savefile.h"
 #include "store.h"
 #include "texts.h"
@@ -126,10 +127,9 @@ void setCell(QTableWidget* grid, int col, int row, const std::string& text)
 }
 
 // Row count N + 1, header, then shifts 0..N-1 of `r` and `pairs`.
-void fillGrid(QTableWidget* grid, std::int32_t cellCount, const Correlations& r, const PairCounts& pairs)
+void fillGrid(QTableWidget* grid, const std::vector<Shift>& shifts)
 {
-    // The main window keeps N in 1..30; anything else lists only the shifts the tables hold.
-    const std::int32_t cells = std::clamp<std::int32_t>(cellCount, 0, MaxMailles);
+    const auto cells = static_cast<std::int32_t>(shifts.size());
     grid->setColumnCount(3);
     grid->setRowCount(cells);  // the header row is the grid's fixed row
     setCell(grid, 0, 0, "Maille");
@@ -137,8 +137,9 @@ void fillGrid(QTableWidget* grid, std::int32_t cellCount, const Correlations& r,
     setCell(grid, 2, 0, "Paires de points");
     for (std::int32_t k = 0; k < cells; ++k) {
         setCell(grid, 0, k + 1, writeInteger(k));
-        setCell(grid, 1, k + 1, writeReal(r[k], decimalSeparator()));
-        setCell(grid, 2, k + 1, writeInteger(pairs[k]));
+        const Shift& shift = shifts[static_cast<std::size_t>(k)];
+        setCell(grid, 1, k + 1, writeReal(shift.r.value_or(0.0), decimalSeparator()));
+        setCell(grid, 2, k + 1, writeInteger(shift.pairs));
     }
 }
 
@@ -219,21 +220,20 @@ void TForm2::showFigures()
     bringToFront(this);
 }
 
-void TForm2::addSignificance(const Significance& significance)
+void TForm2::addSignificance(const Correlogram& tested)
 {
-    auto add = [](std::vector<Lag>& lags, const ShiftsSignificance& shifts) {
-        for (std::size_t k = 0; k < lags.size() && k < shifts.size(); ++k)
-            static_cast<ShiftTest&>(lags[k]) = shifts[k];
-    };
-    add(shown_.eastWest, significance.eastWest);
-    add(shown_.northSouth, significance.northSouth);
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        std::vector<Shift>& shifts = shown_.of(direction);
+        for (std::size_t k = 0; k < shifts.size() && k < tested.of(direction).size(); ++k)
+            static_cast<ShiftTest&>(shifts[k]) = tested.of(direction)[k];
+    }
 }
 
 void TForm2::dropSignificance()
 {
-    for (std::vector<Lag>* lags : {&shown_.eastWest, &shown_.northSouth})
-        for (Lag& lag : *lags)
-            static_cast<ShiftTest&>(lag) = ShiftTest{};
+    for (std::vector<Shift>* shifts : {&shown_.eastWest, &shown_.northSouth})
+        for (Shift& shift : *shifts)
+            static_cast<ShiftTest&>(shift) = ShiftTest{};
 }
 
 void TForm2::showEvent(QShowEvent* e)
@@ -254,9 +254,9 @@ void TForm2::FormShow()
     const int overhang =
         std::max(0, -metrics.tightBoundingRect(QStringLiteral("ÀÉÈÊÇ")).top() - metrics.ascent());
     Label3->setGeometry(225, 16 - overhang, std::max(Label3->width(), 5), Label3->height() + overhang);
-    fillGrid(SG_EW, store_.NBMailles, store_.R_EW, store_.Paires_EW);
-    fillGrid(SG_NS, store_.NBMailles, store_.R_NS, store_.Paires_NS);
-    shown_ = resultOf(store_);  // without a test: one made earlier was of earlier figures
+    shown_ = windowFigures(store_);  // without a test: one made earlier was of earlier figures
+    fillGrid(SG_EW, shown_.eastWest);
+    fillGrid(SG_NS, shown_.northSouth);
     shownPointsFile_ = store_.pointsFile;
 }
 
@@ -286,7 +286,7 @@ void TForm2::saveTables()
     const bool tabs = path.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive);
 
     // The texts in UTF-8, whatever encoding the names file had.
-    VariableResult result = shown_;
+    Correlogram result = shown_;
     result.variable.name = bytesFromText(textFromBytes(result.variable.name));
     std::ostringstream table;
     writeResultsTable(table, result, bytesFromText(pointsFile),

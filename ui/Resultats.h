@@ -6,8 +6,7 @@
 
 #include <string>
 
-#include "results.h"
-#include "significance.h"
+#include "correlogram.h"
 
 class QLabel;
 class QTableWidget;
@@ -27,9 +26,9 @@ public slots:
     // Shows the store's current figures and brings the window to the front. From hidden
     // the show handler fills the window; an open window is filled again here.
     void showFigures();
-    // The permutation test of the figures shown: their saved table gains p and the
-    // envelope of each shift. The grids stay as they are.
-    void addSignificance(const geolago::Significance& significance);
+    // The permutation test of the figures shown, made on `tested`: their saved table gains
+    // p and the envelope of each shift. The grids stay as they are.
+    void addSignificance(const geolago::Correlogram& tested);
     // Takes the test off the figures shown, so that no table is saved with it.
     void dropSignificance();
 
@@ -51,7 +50,7 @@ private:
     const geolago::Store& store_;
     // The figures and points file the grids show, as they were when filled, with the
     // test of those figures once one is added.
-    geolago::VariableResult shown_;
+    geolago::Correlogram shown_;
     std::string shownPointsFile_;
 
     QLabel* Label3;

@@ -210,10 +210,12 @@ TEST_F(Correlation, RIsPearsonsRWhateverTheOffsetUnitOrSign)
         EXPECT_EQ(store.R_NS[0], 1.0);
         std::vector<double> r;
         for (int k = 1; k <= 18; ++k) {
-            if (store.Paires_EW[k] >= 5)
+            if (store.Paires_EW[k] >= 5) {
                 EXPECT_NEAR(store.R_EW[k], reference(Direction::EastWest, k), 1e-12) << "variable " << int(v) << ", E_W " << k;
-            if (store.Paires_NS[k] >= 5)
+            }
+            if (store.Paires_NS[k] >= 5) {
                 EXPECT_NEAR(store.R_NS[k], reference(Direction::NorthSouth, k), 1e-12) << "variable " << int(v) << ", N_S " << k;
+            }
             r.insert(r.end(), {store.R_EW[k], store.R_NS[k]});
         }
         if (v == 1)

@@ -11,11 +11,11 @@ namespace {
 
 TEST(ResultsTable, HeaderThenBothCorrelogramsSideBySideInTheRegionalConvention)
 {
-    VariableResult result;
+    Correlogram result;
     result.variable.name = "Part; \"65 ans\"";
     result.fill = 58.67768595041322;
     auto lag = [](double r, std::int32_t pairs) {
-        Lag row;
+        Shift row;
         row.r = r;
         row.pairs = pairs;
         return row;

@@ -12,6 +12,7 @@
 #include "permutation.h"
 #include "plain.h"
 #include "reader.h"
+#include "results.h"
 #include "significance.h"
 #include "test_support.h"
 
@@ -27,15 +28,15 @@ double uniform(std::mt19937_64& random)
     return static_cast<double>(random() >> 11) * 0x1.0p-53;
 }
 
-// Every figure of a result, shift after shift (NaN for none), to compare bit for bit.
-std::vector<double> figuresOf(const geolago::Significance& result)
+// Every figure of a correlogram, shift after shift (NaN for none), to compare bit for bit.
+std::vector<double> figuresOf(const Correlogram& result)
 {
     const double none = std::nan("");
-    std::vector<double> all;
+    std::vector<double> all = {result.fill};
     for (const Direction direction : Both)
-        for (const ShiftSignificance& s : result.of(direction))
-            all.insert(all.end(), {double(s.pairs), s.r.value_or(none), s.fault ? double(*s.fault) : none,
-                                   double(s.used), s.p.value_or(none), s.low.value_or(none), s.high.value_or(none)});
+        for (const Shift& s : result.of(direction))
+            all.insert(all.end(), {s.distance, double(s.pairs), s.r.value_or(none), double(s.used),
+                                   s.p.value_or(none), s.low.value_or(none), s.high.value_or(none)});
     return all;
 }
 bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
@@ -78,9 +79,18 @@ protected:
         return values;
     }
 
+    // The correlogram of `request`'s variables with its test, as the batch command has it.
+    Correlogram tested(const SignificanceRequest& request)
+    {
+        Correlogram result = computeCorrelogram(store, request.first, request.second);
+        testSignificance(store, result, request);
+        return result;
+    }
+
     // r of every shift, east-west then north-south, the plain way with `values` as the
-    // column of `second`; NoR where a shift has no r.
-    std::vector<double> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values)
+    // column of `second`; NoR where a shift has no r or faults, and `faulted` set then.
+    std::vector<double> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values,
+                                     bool* faulted = nullptr)
     {
         const std::int32_t n = store.NBMailles;
         std::vector<double> r(static_cast<std::size_t>(n + std::max(n - 1, 0)), NoR);
@@ -95,31 +105,38 @@ protected:
             copy->Num_Var = second;
             Remplit_Grille(*copy);
         } catch (const FloatFailure&) {
+            if (faulted)
+                *faulted = true;
             return r;
         }
         auto out = r.begin();
         for (const Direction direction : Both)
             for (std::int32_t k = 0; k <= lastShift(direction, n); ++k, ++out)
                 try {
-                    const auto figures = plain::shiftFigures(direction, *firstGrid, copy->Grille, n, k);
-                    *out = figures.pairs >= plain::MinPairs ? figures.r : NoR;
+                    *out = plain::shiftFigures(direction, *firstGrid, copy->Grille, n, k).r.value_or(NoR);
                 } catch (const FloatFailure&) {
+                    if (faulted)
+                        *faulted = true;
                 }
         return r;
     }
-    // The observed r of a result as plainFigures() gives them, a fault named where a shift
-    // with enough pairs has none (one with fewer can fault as well), and no test.
-    void expectObservedAsDefined(const geolago::Significance& result, std::uint8_t first, std::uint8_t second)
+    // The correlogram of `first` crossed with `second` as plainFigures() gives it: the same
+    // r bit for bit, or a failure where the plain road meets a fault.
+    void expectObservedAsDefined(std::uint8_t first, std::uint8_t second)
     {
+        bool faulted = false;
+        const auto expected = plainFigures(first, second, column(second), &faulted);
         std::vector<double> r;
-        for (const Direction direction : Both)
-            for (const ShiftSignificance& shift : result.of(direction)) {
-                r.push_back(shift.r.value_or(NoR));
-                EXPECT_TRUE(shift.fault ? !shift.r : shift.r || shift.pairs < plain::MinPairs);
-                EXPECT_TRUE(shift.used == 0 && !shift.p && !shift.low && !shift.high);
-            }
-        const auto expected = plainFigures(first, second, column(second));
-        ASSERT_EQ(r.size(), expected.size());
+        try {
+            const Correlogram result = computeCorrelogram(store, first, second);
+            for (const Direction direction : Both)
+                for (std::int32_t k = 0; k <= lastShift(direction, store.NBMailles); ++k)
+                    r.push_back(result.of(direction)[static_cast<std::size_t>(k)].r.value_or(NoR));
+        } catch (const FloatFailure&) {
+            EXPECT_TRUE(faulted);
+            return;
+        }
+        EXPECT_FALSE(faulted);
         EXPECT_TRUE(sameBits(r, expected));
     }
 };
@@ -128,21 +145,17 @@ TEST_F(Significance, ObservedFiguresAreThoseOfTheAnalysis)
 {
     readExample();
     for (std::uint8_t v = 1; v <= 12; ++v) {
-        const auto result = testSignificance(store, {.first = v});
-        expectObservedAsDefined(result, v, v);
-        // The tables Remplit_Grille and Correlation_EW / NS leave: r, and the pairs of
-        // the shifts that have one.
+        expectObservedAsDefined(v, v);
+        // The batch command's road gives the windows' figures and tables.
         store.Num_Var = v;
         Remplit_Grille(store);
         Correlation_EW(store);
         Correlation_NS(store);
-        for (const auto& [shifts, r, pairs] : {std::tuple{&result.eastWest, &store.R_EW, &store.Paires_EW},
-                                               std::tuple{&result.northSouth, &store.R_NS, &store.Paires_NS}})
-            for (std::int32_t k = 0; k < std::ssize(*shifts); ++k) {
-                const ShiftSignificance& shift = (*shifts)[static_cast<std::size_t>(k)];
-                EXPECT_TRUE(shift.r.value_or(0.0) == (*r)[k] && (shift.r ? shift.pairs : 0) == (*pairs)[k]);
-            }
-        EXPECT_TRUE(!result.eastWest[9].r && result.eastWest[9].pairs < plain::MinPairs);
+        const Correlogram result = computeCorrelogram(store, v);
+        EXPECT_TRUE(sameBits(figuresOf(result), figuresOf(windowFigures(store))));
+        for (std::int32_t k = 0; k < 10; ++k)
+            EXPECT_TRUE(result.eastWest[static_cast<std::size_t>(k)].r.value_or(0.0) == store.R_EW[k]
+                        && result.northSouth[static_cast<std::size_t>(k)].pairs == store.Paires_NS[k]);
     }
 }
 
@@ -153,8 +166,7 @@ TEST_F(Significance, CrossCorrelogramOfAVariableWithItselfIsItsAutoCorrelogram)
     store.NBVar = 13;
     for (int i = 1; i <= 80; ++i)
         store.Donnees[i][13] = store.Donnees[i][7];
-    EXPECT_TRUE(sameBits(figuresOf(testSignificance(store, {.first = 7, .second = 13})),
-                         figuresOf(testSignificance(store, {.first = 7, .second = 7}))));
+    EXPECT_TRUE(sameBits(figuresOf(computeCorrelogram(store, 7, 13)), figuresOf(computeCorrelogram(store, 7, 7))));
 }
 
 // Observed and permuted, crossed and auto, with and without faults.
@@ -178,11 +190,7 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
             } catch (const FloatFailure&) {
                 continue;  // A cannot be aggregated
             }
-            try {
-                expectObservedAsDefined(testSignificance(store, {.first = first, .second = 2}), first, 2);
-            } catch (const FloatFailure&) {  // nor B
-                EXPECT_TRUE(std::ranges::all_of(plainFigures(first, 2, column(2)), [](double r) { return std::isnan(r); }));
-            }
+            expectObservedAsDefined(first, 2);
             auto values = prepared->secondColumn();
             std::vector<double> r(plainFigures(first, 2, values).size());
             auto draws = permutation::Random::forBlock(round, first);
@@ -200,7 +208,7 @@ TEST_F(Significance, SameSeedSameFiguresOnAnyNumberOfThreads)
 {
     readExample();
     auto run = [&](unsigned threads, std::uint64_t seed) {
-        return figuresOf(testSignificance(store, {.first = 4, .second = 1, .permutations = 333, .seed = seed, .threads = threads}));
+        return figuresOf(tested({.first = 4, .second = 1, .permutations = 333, .seed = seed, .threads = threads}));
     };
     const auto one = run(1, 1);
     for (const unsigned threads : {2u, 3u, 8u})
@@ -214,7 +222,7 @@ TEST_F(Significance, RandomDataAreSignificantInAboutFivePercentOfShifts)
     place(400, false, MaxVar, 10, random, [&] { return uniform(random); });
     int tests = 0, significant = 0;
     for (std::uint8_t v = 1; v <= MaxVar; ++v) {
-        const auto result = testSignificance(store, {.first = v, .permutations = 199, .seed = v});
+        const auto result = tested({.first = v, .permutations = 199, .seed = v});
         for (const Direction direction : Both)
             for (const auto& shift : result.of(direction))
                 if (shift.p) {
@@ -232,7 +240,7 @@ TEST_F(Significance, StructuredVariablesOfTheExample)
     // r far above the envelope at shift 1: trends, the dense centre and the broad wave in
     // both directions, the strips of 5 and 6 in the direction that runs along them.
     auto expectStructure = [&](std::uint8_t v, Direction direction) {
-        const auto shift = testSignificance(store, {.first = v, .permutations = 999}).of(direction)[1];
+        const auto shift = tested({.first = v, .permutations = 999}).of(direction)[1];
         EXPECT_TRUE(*shift.p < 0.01 && *shift.r > *shift.high) << "variable " << int(v);
     };
     for (const std::uint8_t v : {1, 2, 4, 7, 8, 9, 10})
@@ -242,10 +250,10 @@ TEST_F(Significance, StructuredVariablesOfTheExample)
     expectStructure(6, Direction::NorthSouth);
     // The diagonal bands of 12 repeat every 3 districts, about 3.5 cells: r passes near 0
     // at shift 1 and is far below the envelope at shift 2.
-    const auto bands = testSignificance(store, {.first = 12, .permutations = 999});
+    const auto bands = tested({.first = 12, .permutations = 999});
     for (const Direction direction : Both)
         EXPECT_TRUE(*bands.of(direction)[2].p < 0.01 && *bands.of(direction)[2].r < *bands.of(direction)[2].low);
-    const auto noise = testSignificance(store, {.first = 3, .permutations = 999});
+    const auto noise = tested({.first = 3, .permutations = 999});
     EXPECT_TRUE(*noise.eastWest[1].p > 0.05 && *noise.northSouth[1].p > 0.05);
 }
 
@@ -258,7 +266,7 @@ TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
     place(49, true, 1, 6, random, [&] { return uniform(random); });
     store.Donnees[1][1] = 1e160;
     constexpr std::int32_t permutations = 200;
-    const auto result = testSignificance(store, {.first = 1, .permutations = permutations, .seed = 7});
+    const auto result = tested({.first = 1, .permutations = permutations, .seed = 7});
 
     // The same permutations the plain way: r per permutation (row) and shift (column).
     std::vector<std::vector<double>> rows;
@@ -272,7 +280,8 @@ TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
     }
     std::size_t c = 0;
     for (const Direction direction : Both)
-        for (const auto& shift : result.of(direction)) {
+        for (std::int32_t k = 0; k <= lastShift(direction, store.NBMailles); ++k) {
+            const Shift& shift = result.of(direction)[static_cast<std::size_t>(k)];
             std::vector<double> r;
             int asExtreme = 0;
             for (const auto& row : rows)

@@ -84,8 +84,8 @@ TEST_F(ChartTest, SevenCellsTruncateTheStepTo85)
 {
     store().NBMailles = 7;
     for (int k = 0; k <= 7; ++k) {
-        store().R_EW[k] = 0.5;
-        store().Paires_EW[k] = 9;
+        ew(k).r = 0.5;
+        ew(k).pairs = 9;
     }
     const QImage image = draw();
     for (int k = 1; k <= 7; ++k) {
@@ -94,26 +94,28 @@ TEST_F(ChartTest, SevenCellsTruncateTheStepTo85)
         EXPECT_GE(ink, x) << "label " << k;
         EXPECT_LE(ink, x + 4) << "label " << k;
     }
-    // The red line at y = 155 runs to the last point, x = 645, and no further.
-    EXPECT_EQ(image.pixelColor(600, 155), red);
-    EXPECT_EQ(image.pixelColor(644, 155), red);
-    EXPECT_NE(image.pixelColor(650, 155), red);
+    // The red line at y = 155 runs to the last shift computed, 6 at x = 560, and no
+    // further: shift N has no pairs.
+    EXPECT_EQ(image.pixelColor(520, 155), red);
+    EXPECT_EQ(image.pixelColor(559, 155), red);
+    EXPECT_NE(image.pixelColor(565, 155), red);
 }
 
-TEST_F(ChartTest, ThirtyCellsReachTheLastPointAt650)
+TEST_F(ChartTest, ThirtyCellsPutTheLastLabelAt650)
 {
     store().NBMailles = 30;
     for (int k = 0; k <= 30; ++k) {
-        store().R_NS[k] = -0.5;
-        store().Paires_NS[k] = 6;
+        ns(k).r = -0.5;
+        ns(k).pairs = 6;
     }
     const QImage image = draw();
     // "30" on its black box from x = 650 on; nothing beyond its two digits.
     EXPECT_TRUE(hasColour(image, labelBand(650, 20), yellow));
     EXPECT_FALSE(hasColour(image, labelBand(675, 60), yellow));
-    for (int x : {60, 350, 649})
+    // The white line runs to shift 29 at x = 630, the last a result holds.
+    for (int x : {60, 350, 629})
         EXPECT_EQ(image.pixelColor(x, 355), white) << x;
-    EXPECT_NE(image.pixelColor(655, 355), white);
+    EXPECT_NE(image.pixelColor(635, 355), white);
     for (int k = 1; k <= 29; ++k)
         EXPECT_TRUE(hasColour(image, labelBand(50 + 20 * k, 12), yellow)) << "label " << k;
 }
@@ -122,10 +124,10 @@ TEST_F(ChartTest, HalvesRoundToTheEvenPixelRow)
 {
     store().NBMailles = 10;
     for (int k = 0; k <= 3; ++k) {
-        store().R_EW[k] = 0.0625;  // 200 r = 12.5 -> 12, y = 243
-        store().R_NS[k] = 0.1875;  // 200 r = 37.5 -> 38, y = 217
-        store().Paires_EW[k] = 5;
-        store().Paires_NS[k] = 5;
+        ew(k).r = 0.0625;  // 200 r = 12.5 -> 12, y = 243
+        ns(k).r = 0.1875;  // 200 r = 37.5 -> 38, y = 217
+        ew(k).pairs = 5;
+        ns(k).pairs = 5;
     }
     const QImage image = draw();
     // Three-pixel pens centred on their rows.
@@ -148,10 +150,10 @@ TEST_F(ChartTest, ShiftsWithTwoPairsOrFewerAreBridged)
     const double r[] = {1, -1, 1, -1, 1};
     const int pairs[] = {0, 0, 7, 1, 9};
     for (int k = 0; k < 5; ++k) {
-        store().R_NS[k] = r[k];
-        store().Paires_NS[k] = pairs[k];
-        store().R_EW[k] = 0.0;
-        store().Paires_EW[k] = 2;  // never above 2: no red segment at all
+        ns(k).r = r[k];
+        ns(k).pairs = pairs[k];
+        ew(k).r = 0.0;
+        ew(k).pairs = 2;  // never above 2: no red segment at all
     }
     const QImage image = draw();
     // One segment from point 0 to point 2 and one from point 2 to point 4, both at r = 1.
@@ -170,8 +172,8 @@ TEST_F(ChartTest, TitlesStandAcrossTheTopAndEachPressShowsTheCurrentAnalysisAlon
     store().NBMailles = 10;
     store().Nom_Var = "Commerces_d'alimentation";
     for (int k = 0; k <= 3; ++k) {
-        store().R_NS[k] = 0.5;  // y = 155
-        store().Paires_NS[k] = 9;
+        ns(k).r = 0.5;  // y = 155
+        ns(k).pairs = 9;
     }
     QImage image = draw();
     EXPECT_TRUE(hasColour(image, QRect(500, 20, 40, 34), red));
@@ -184,7 +186,7 @@ TEST_F(ChartTest, TitlesStandAcrossTheTopAndEachPressShowsTheCurrentAnalysisAlon
     // A second analysis: a shorter name and another curve, with nothing left of the first.
     store().Nom_Var = "Ouvriers";
     for (int k = 0; k <= 3; ++k)
-        store().R_NS[k] = -0.5;  // y = 355
+        ns(k).r = -0.5;  // y = 355
     const QImage again = draw();
     EXPECT_FALSE(hasColour(again, QRect(700, 20, 100, 34), red));
     EXPECT_FALSE(hasColour(again, QRect(52, 100, 600, 100), white));
@@ -241,8 +243,8 @@ TEST_F(ChartTest, SavedAndCopiedImagesAreTheChartShown)
     store().NBMailles = 10;
     store().Nom_Var = "Ouvriers";
     for (int k = 0; k <= 5; ++k) {
-        store().R_EW[k] = 0.5;  // y = 155
-        store().Paires_EW[k] = 9;
+        ew(k).r = 0.5;  // y = 155
+        ew(k).pairs = 9;
     }
     const QImage shown = draw().copy(QRect(QPoint(0, 0), QSize(842, 540)));
 

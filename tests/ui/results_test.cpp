@@ -16,17 +16,16 @@ protected:
     // Values whose texts show the single-precision noise, as the correlations leave them.
     void fillTables()
     {
-        Store& s = store();
         for (int k = 0; k <= MaxMailles; ++k) {
-            s.R_EW[k] = static_cast<double>(static_cast<float>(0.8));
-            s.R_NS[k] = -0.25;
-            s.Paires_EW[k] = 100 - k;
-            s.Paires_NS[k] = k;
+            ew(k).r = static_cast<double>(static_cast<float>(0.8));
+            ns(k).r = -0.25;
+            ew(k).pairs = 100 - k;
+            ns(k).pairs = k;
         }
-        s.R_EW[0] = 1.0;
-        s.R_NS[0] = static_cast<double>(0.99999994f);
-        s.R_EW[9] = 0.0;
-        s.R_NS[9] = static_cast<double>(0.00001f);
+        ew(0).r = 1.0;
+        ns(0).r = static_cast<double>(0.99999994f);
+        ew(9).r = 0.0;
+        ns(9).r = static_cast<double>(0.00001f);
     }
     QTableWidget* grid(const char* name) { return control<QTableWidget>(results(), name); }
     QString label() { return control<QLabel>(results(), "Label3")->text(); }
@@ -91,7 +90,7 @@ TEST_F(ResultsTest, ShownAgainAfterFermerWithFewerCellsShowsOnlyTheNewRows)
 
     store().NBMailles = 5;
     store().Nom_Var = "Court";
-    store().R_EW[4] = 0.5;
+    ew(4).r = 0.5;
     results().showFigures();
     EXPECT_EQ(rowCount(grid("SG_EW")), 6);
     EXPECT_EQ(cellText(grid("SG_EW"), 1, 5), "0,5");

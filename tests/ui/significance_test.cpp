@@ -9,6 +9,8 @@
 
 #include "chart_drawing.h"
 #include "numbertext.h"
+#include "results.h"
+#include "significance.h"
 #include "windows_fixture.h"
 
 using namespace geolago;
@@ -110,10 +112,11 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     const QImage tested = chartShown();
 
     // Shifts 1..14 have 5 pairs or more: each is marked when its p is below 0.05.
-    const Significance expected = testSignificance(store(), {.first = 1, .permutations = 999, .seed = 1});
+    Correlogram expected = windowFigures(store());
+    testSignificance(store(), expected, {.first = 1, .permutations = 999, .seed = 1});
     int marked = 0;
     for (int k = 1; k <= 14; ++k) {
-        const ShiftSignificance& shift = expected.eastWest[static_cast<std::size_t>(k)];
+        const Shift& shift = expected.eastWest[static_cast<std::size_t>(k)];
         ASSERT_TRUE(shift.r && shift.p) << k;
         EXPECT_EQ(allRed(tested, markAt(k, *shift.r)), *shift.p < 0.05) << k;
         marked += *shift.p < 0.05;
@@ -128,9 +131,7 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     }
 
     // The whole chart is the drawing of the figures with that test; so is the image saved.
-    ui::ChartFigures figures = ui::chartFiguresOf(store());
-    figures.significance = expected;
-    EXPECT_EQ(tested, ui::chartImage(figures));
+    EXPECT_EQ(tested, ui::chartImage(expected));
     dialogs().fileToSave = pathOf("teste.png");
     click(chart(), "saveImageButton");
     EXPECT_EQ(QImage(pathOf("teste.png")).convertToFormat(tested.format()), tested);
@@ -139,7 +140,7 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     const QStringList lines = savedTable("teste.csv");
     ASSERT_GT(lines.size(), 9);
     EXPECT_EQ(lines[5], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p N_S;Bas N_S;Haut N_S");
-    const ShiftSignificance& third = expected.eastWest[3];
+    const Shift& third = expected.eastWest[3];
     EXPECT_EQ(lines[9].split(';').mid(5, 3).join(';').toStdString(),
               writeReal(*third.p, ",") + ";" + writeReal(*third.low, ",") + ";" + writeReal(*third.high, ","));
 }

@@ -112,10 +112,21 @@ protected:
     }
 
     geolago::Store& store() { return *store_; }
+    // Shift k of the store's last correlogram, east-west or north-south, as a calculation
+    // leaves it for the windows to show (the result holding shifts 0..30).
+    geolago::Shift& ew(int k) { return shiftOf(store().result.eastWest, k); }
+    geolago::Shift& ns(int k) { return shiftOf(store().result.northSouth, k); }
     TForm1& mainWindow() { return windows_->mainWindow(); }
     TForm2& results() { return windows_->results(); }
     TForm4& chart() { return windows_->chart(); }
     TForm_Aide& help() { return windows_->help(); }
+
+    static geolago::Shift& shiftOf(std::vector<geolago::Shift>& shifts, int k)
+    {
+        if (shifts.size() <= geolago::MaxMailles)
+            shifts.resize(geolago::MaxMailles + 1);
+        return shifts[static_cast<std::size_t>(k)];
+    }
 
     // Writes `bytes` into `name` in the test's folder; returns the file's path.
     QString writeFile(const QString& name, const QByteArray& bytes)

@@ -1,0 +1,69 @@
+#pragma once
+// One correlogram, from its computation to every output: the analysis fills it, the
+// permutation test adds to it, and the results window, the table file, the batch
+// command's three formats and the chart all read it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace geolago {
+
+// East-west pairs a cell with the one k cells further along its second index (IY, the
+// Y-cell index); north-south with the one k cells further along its first index (IX).
+enum class Direction { EastWest, NorthSouth };
+
+// The permutation test of one shift.
+struct ShiftTest {
+    // Permutations that gave an r at this shift: one with a fault here is left out of this
+    // shift only, one whose cells cannot be aggregated out of every shift. 0 when there was
+    // no test or the shift has no r.
+    std::int32_t used = 0;
+    // Two-sided p = (1 + permutations with |r| >= |r observed|, ties counting) / (1 + used),
+    // in extended precision rounded to double; none when used = 0.
+    std::optional<double> p;
+    // The 2.5 % and 97.5 % quantiles of the permuted r (the envelope), each the linear
+    // interpolation between order statistics: of n sorted values x0..x(n-1) at h = (n - 1) q,
+    // x(floor h) + (h - floor h) (x(floor h + 1) - x(floor h)), h exact, the arithmetic in
+    // extended precision rounded to double; none when used = 0.
+    std::optional<double> low, high;
+};
+
+// Shift k of one direction.
+struct Shift : ShiftTest {
+    // The distance the shift spans in the coordinates' unit (shiftDistance()).
+    double distance = 0.0;
+    // Pearson's r of the shift's pairs; none with fewer than 5 pairs, and for the shifts a
+    // direction does not compute (north-south N - 1).
+    std::optional<double> r;
+    // The pairs of filled cells behind r; 0 when r is none, as the result tables hold it.
+    std::int32_t pairs = 0;
+};
+
+// A variable as the front ends name it: its position, 1-based, and its name (bytes from the
+// names file, or the position in decimal).
+struct Named {
+    int position = 0;
+    std::string name;
+};
+
+// The correlogram of a variable, or of a variable crossed with another (`with`), for one N:
+// the fill percentage and both directions, shifts 0..N-1 each.
+struct Correlogram {
+    Named variable;
+    std::optional<Named> with;
+    std::int32_t cells = 0;
+    double fill = 0.0;
+    std::vector<Shift> eastWest, northSouth;
+
+    std::vector<Shift>& of(Direction direction) { return direction == Direction::EastWest ? eastWest : northSouth; }
+    const std::vector<Shift>& of(Direction direction) const
+    {
+        return direction == Direction::EastWest ? eastWest : northSouth;
+    }
+    // Whether a permutation test was made of any shift.
+    bool tested() const;
+};
+
+}  // namespace geolago
