@@ -17,11 +17,16 @@ namespace geolago {
 void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, std::uint8_t axis);
 
 // Writes the extent and the cell (IX, IY) of points 1..P for N = NBMailles; needs N >= 1.
+// The cells are then current, the grid and the correlograms outdated.
 void Calcul_Mailles(Store& store);
 
 // Fills Grille[0..N][0..N] with the means of variable Num_Var and sets PourCent, the
-// share of the (N + 1)^2 cells that are filled.
+// share of the (N + 1)^2 cells that are filled; the grid is then current, the
+// correlograms outdated. Throws StepFailure when the cells are not current.
 void Remplit_Grille(Store& store);
+
+// Throws StepFailure unless the points are placed for the current points and N.
+void requireCellsPlaced(const Store& store);
 
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
 // grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
@@ -31,10 +36,11 @@ double fillGrid(const Store& store, std::uint8_t variable, Grid& grid);
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances) and R_EW / Paires_EW, both cleared first;
 // `result` also takes the variable, N and the fill percentage. A fault leaves the shifts
-// before it written.
+// before it written. Throws StepFailure when the grid is not current.
 void Correlation_EW(Store& store);
 
-// The north-south correlogram, shifts 0..N-2, likewise into `result` and R_NS / Paires_NS.
+// The north-south correlogram, shifts 0..N-2, likewise into `result` and R_NS / Paires_NS;
+// the calculation is then current.
 void Correlation_NS(Store& store);
 
 // The last shift a direction computes for N cells: N - 1 east-west, N - 2 north-south.
@@ -61,7 +67,7 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
 // `store` placed for N = NBMailles: the grids as Remplit_Grille fills them, without
 // touching the store's own, then correlate() and the distances. The variables are named
 // by their positions alone. Throws FloatFailure where Remplit_Grille or the correlations
-// would stop.
+// would stop, StepFailure when the cells are not current.
 Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second = 0);
 
 }  // namespace geolago

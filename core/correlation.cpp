@@ -89,6 +89,12 @@ void setDistances(const Store& store, Direction direction, std::vector<Shift>& s
         shifts[k].distance = shiftDistance(store, direction, static_cast<std::int32_t>(k));
 }
 
+void requireGridFilled(const Store& store)
+{
+    if (!store.current.gridFilled)
+        throw StepFailure("La grille n'est pas remplie pour ces mailles : validez la variable");
+}
+
 // One correlogram of the store's grid into its result and the two tables of `direction`,
 // these as far as the computation got.
 void correlateStore(Store& store, Direction direction, Correlations& r, PairCounts& pairs)
@@ -140,6 +146,7 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
 
 Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second)
 {
+    requireCellsPlaced(store);
     Correlogram result;
     result.variable = {first, std::to_string(first)};
     result.cells = store.NBMailles;
@@ -160,13 +167,17 @@ Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint
 
 void Correlation_EW(Store& store)
 {
+    requireGridFilled(store);
+    store.current.calculated = false;
     store.result.northSouth.clear();
     correlateStore(store, Direction::EastWest, store.R_EW, store.Paires_EW);
 }
 
 void Correlation_NS(Store& store)
 {
+    requireGridFilled(store);
     correlateStore(store, Direction::NorthSouth, store.R_NS, store.Paires_NS);
+    store.current.calculated = true;
 }
 
 }  // namespace geolago

@@ -99,6 +99,14 @@ public:
     using Failure::Failure;
 };
 
+// A step asked of tables that do not come from the data in the store: cells placed for
+// other points or another N, a grid of other cells. The windows never ask it; a program
+// that runs the steps out of order gets this rather than figures of mixed data.
+class StepFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
 // The system's text for the errno `error`, in the user's language settings (LC_MESSAGES),
 // without the blanks and full stops it may end with: the reason a file cannot be opened
 // or written.

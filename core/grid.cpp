@@ -52,6 +52,7 @@ void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, st
 
 void Calcul_Mailles(Store& store)
 {
+    store.current = {};
     Cherche_MinMax(store, store.XMax, store.XMin, 1);
     Cherche_MinMax(store, store.YMax, store.YMin, 2);
     const std::int32_t n = store.NBMailles;
@@ -63,11 +64,21 @@ void Calcul_Mailles(Store& store)
         cell.IX = cellIndex(static_cast<Ext>(store.Coord[i][1]) - store.XMin, cellWidthX, n);
         cell.IY = cellIndex(static_cast<Ext>(store.Coord[i][2]) - store.YMin, cellWidthY, n);
     }
+    store.current.cellsPlaced = true;
+}
+
+void requireCellsPlaced(const Store& store)
+{
+    if (!store.current.cellsPlaced)
+        throw StepFailure("Les points ne sont pas placés dans les mailles : validez le nombre de mailles");
 }
 
 void Remplit_Grille(Store& store)
 {
+    requireCellsPlaced(store);
+    store.current.gridFilled = store.current.calculated = false;
     store.PourCent = fillGrid(store, store.Num_Var, store.Grille);
+    store.current.gridFilled = true;
 }
 
 double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)

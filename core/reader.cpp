@@ -461,6 +461,8 @@ void Saute_Ligne(TextFile& file)
 
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered, InputKinds kinds)
 {
+    // A reading, even one that fails, outdates the cells and everything computed from them.
+    store.current = {};
     TextFile file(fileName, kinds);
     // From here on the tables hold points of this file, even when the reading stops.
     store.pointsFile = fileName;

@@ -58,6 +58,16 @@ using Grid = Table<Table<TCellule, 0, MaxMailles>, 0, MaxMailles>;  // [IX][IY]
 using Correlations = Table<double, 0, MaxMailles>;                   // r per shift
 using PairCounts = Table<std::int32_t, 0, MaxMailles>;               // pairs per shift
 
+// Which tables hold figures of the data now in the store. Each step marks what it writes
+// as current, and what was computed from the tables it replaces as outdated; each step
+// refuses to run on inputs that are not current, and the main window enables its buttons
+// from it.
+struct Currency {
+    bool cellsPlaced = false;  // the extent and Maille_Point: the points read, placed for N = NBMailles
+    bool gridFilled = false;   // Grille and PourCent: variable Num_Var aggregated on those cells
+    bool calculated = false;   // result and the result tables: both correlograms of that grid
+};
+
 // Everything one analysis reads and writes, under the names the steps use. About 280 KB:
 // make it static or on the heap rather than on a small stack.
 struct Store {
@@ -87,6 +97,10 @@ struct Store {
     // The correlogram of the last calculation, as the windows show and save it; the four
     // tables above are filled from it.
     Correlogram result;
+
+    // What is current: Lit_Data outdates everything, Calcul_Mailles places, Remplit_Grille
+    // fills, Correlation_EW then Correlation_NS calculate.
+    Currency current;
 
     // Back to the state at process start.
     void reset() { *this = Store{}; }

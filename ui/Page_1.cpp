@@ -275,8 +275,8 @@ void TForm1::RG_Numero_AvantClick()
 
 void TForm1::enableLaterSteps()
 {
-    ButtChoixVar->setEnabled(namesLoaded_ && cellsAreCurrent_);
-    ButtCalculer->setEnabled(gridIsCurrent_);
+    ButtChoixVar->setEnabled(namesLoaded_ && store_.current.cellsPlaced);
+    ButtCalculer->setEnabled(store_.current.gridFilled);
 }
 
 void TForm1::ButtLit_DataClick()
@@ -299,9 +299,8 @@ void TForm1::ButtLit_DataClick()
 
     // From here the tables change, even if the reading fails half-way: the cells and the
     // grid belong to the earlier points until "Valider" places the new ones.
-    cellsAreCurrent_ = gridIsCurrent_ = false;
-    enableLaterSteps();
     emit calculationOutdated();
+    const LaterStepsRefresh refresh(*this);
     Lit_Data(store_, fileNameFromText(EdNom_Fich->text()), rowsAreNumbered());
     inform("Données lues !");
     PanNBMaillesPanel1->show();
@@ -323,12 +322,9 @@ void TForm1::ButtNBMaillesClick()
     }
     store_.NBMailles = cells;
     // The grid of the earlier N stays until "Valider la variable" fills it again.
-    cellsAreCurrent_ = gridIsCurrent_ = false;
-    enableLaterSteps();
     emit calculationOutdated();
+    const LaterStepsRefresh refresh(*this);
     Calcul_Mailles(store_);
-    cellsAreCurrent_ = true;
-    enableLaterSteps();
     PanelLitVar->show();
 }
 
@@ -379,11 +375,10 @@ void TForm1::ButtChoixVarClick()
 
     store_.Nom_Var = Combobox_Var->itemData(index).toByteArray().toStdString();  // the name's own bytes
     store_.Num_Var = static_cast<std::uint8_t>(position);
-    gridIsCurrent_ = false;
-    enableLaterSteps();
     emit calculationOutdated();
     ButtLit_Noms_Vars->setEnabled(false);
     PanNBMaillesPanel1->show();
+    const LaterStepsRefresh refresh(*this);  // only a grid filled without failure opens "Calculer"
     try {
         Remplit_Grille(store_);
     } catch (...) {
@@ -392,8 +387,6 @@ void TForm1::ButtChoixVarClick()
         ButtLit_Noms_Vars->setEnabled(true);
         throw;
     }
-    gridIsCurrent_ = true;  // only a grid filled without failure opens "Calculer"
-    enableLaterSteps();
     EdPourCent->setText(QString::fromStdString(writeReal(store_.PourCent, decimalSeparator())));
     EdPourCent->setCursorPosition(0);  // the leading digits in view
 }

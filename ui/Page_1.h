@@ -59,9 +59,14 @@ private:
     // "Oui" is selected: each row of the point file begins with a point number.
     bool rowsAreNumbered() const;
 
-    // Enables "Valider la variable" when a names list is loaded and the cells are those
-    // of the points read, and "Calculer" when the grid was filled from those cells.
+    // Enables "Valider la variable" when a names list is loaded and the store's cells are
+    // current, and "Calculer" when its grid is.
     void enableLaterSteps();
+    // Calls enableLaterSteps() when it goes out of scope, a step that fails included.
+    struct LaterStepsRefresh {
+        TForm1& window;
+        ~LaterStepsRefresh() { window.enableLaterSteps(); }
+    };
     // The "…" buttons: a file dialog for the point file and for the names file.
     void choosePointsFile();
     void chooseNamesFile();
@@ -75,11 +80,9 @@ private:
 
     geolago::Store& store_;
 
-    // What the tables hold, so that no step combines tables of different data: the cells
-    // were computed for the points read and the N accepted; the grid was filled from them.
+    // Whether a names list fills the variables box; which tables are current, the store
+    // itself says.
     bool namesLoaded_ = false;
-    bool cellsAreCurrent_ = false;
-    bool gridIsCurrent_ = false;
 
     // The controls the handlers use; the others are only laid out.
     QLineEdit* EdNom_Fich;

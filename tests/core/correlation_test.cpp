@@ -13,9 +13,11 @@ namespace {
 
 class Correlation : public StoreTest {
 protected:
-    // Cells [IX][IY] with both indices in 1..N filled with values[IY - 1][IX - 1].
+    // Cells [IX][IY] with both indices in 1..N filled with values[IY - 1][IX - 1], a grid
+    // as Remplit_Grille leaves it.
     void fill(const std::vector<std::vector<double>>& values)
     {
+        store.current.gridFilled = true;
         store.NBMailles = static_cast<std::int32_t>(values.size());
         for (int iy = 1; iy <= store.NBMailles; ++iy)
             for (int ix = 1; ix <= store.NBMailles; ++ix)

@@ -4,6 +4,7 @@
 
 #include "analysis.h"
 #include "numbertext.h"
+#include "reader.h"
 #include "test_support.h"
 
 namespace geolago::testing {
@@ -185,6 +186,29 @@ TEST_F(Grid, SumBeyondTheDoubleRangeOverflows)
     expectFailure<FloatFailure>([&] { Remplit_Grille(store); }, Overflow);
     EXPECT_EQ(store.Grille[0][0].Somme, 1e308);  // the partial sums stay
     EXPECT_EQ(store.Grille[2][2].Somme, 3.0);
+}
+
+TEST_F(Grid, EachStepRunsOnlyOnTheTablesOfTheDataInTheStore)
+{
+    const std::string cellsFirst = "Les points ne sont pas placés dans les mailles : validez le nombre de mailles";
+    const std::string gridFirst = "La grille n'est pas remplie pour ces mailles : validez la variable";
+    expectFailure<StepFailure>([&] { aggregate(); }, cellsFirst);
+    expectFailure<StepFailure>([&] { Correlation_EW(store); }, gridFirst);
+    place({{0, 0, 1}, {0, 1, 2}, {1, 0, 3}, {1, 1, 5}, {0.5, 0.5, 8}, {0.2, 0.7, 13}}, 2);
+    aggregate();
+    Correlation_EW(store);
+    Correlation_NS(store);
+    EXPECT_TRUE(store.current.cellsPlaced && store.current.gridFilled && store.current.calculated);
+
+    // A reading outdates everything, even one that fails to open its file; new cells
+    // outdate the grid and the calculation.
+    EXPECT_THROW(Lit_Data(store, pathOf("absent.txt"), false), IoFailure);
+    EXPECT_FALSE(store.current.cellsPlaced || store.current.gridFilled || store.current.calculated);
+    expectFailure<StepFailure>([&] { aggregate(); }, cellsFirst);
+    place({{0, 0, 1}, {1, 1, 2}}, 3);
+    aggregate();
+    Calcul_Mailles(store);
+    expectFailure<StepFailure>([&] { Correlation_NS(store); }, gridFirst);
 }
 
 }  // namespace
