@@ -1,6 +1,6 @@
 #include "windows.h"
 
-#include "look.h"
+#include "controls.h"
 #include "store.h"
 
 namespace geolago::app {

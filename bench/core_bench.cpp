@@ -15,7 +15,7 @@
 
 #include "analysis.h"
 #include "bench_data.h"
-#include "plain.h"
+#include "plain_definitions.h"
 #include "reader.h"
 #include "significance.h"
 #include "store.h"

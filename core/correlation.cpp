@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "extended.h"
-#include "lanes.h"
-#include "plain.h"
+#include "fast_correlation.h"
+#include "plain_definitions.h"
 
 namespace geolago {
 
@@ -131,7 +131,7 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
     shifts.assign(static_cast<std::size_t>(std::max(cells, 0)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
-    if (!lanes::correlogram(direction, first, second, cells, pairs, r)) {
+    if (!fast::correlogram(direction, first, second, cells, pairs, r)) {
         // The plain road, so that the fault and the figures before it come out where the
         // definition puts them.
         plain::correlogram(direction, first, second, cells, shifts);

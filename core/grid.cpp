@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "extended.h"
-#include "plain.h"
+#include "plain_definitions.h"
 
 namespace geolago {
 

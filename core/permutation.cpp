@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "extended.h"
-#include "plain.h"
+#include "plain_definitions.h"
 
 namespace geolago::permutation {
 
@@ -115,18 +115,18 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         pointSlot_.push_back(slot);
         secondColumn_.push_back(store.Donnees[i][second]);
     }
-    const lanes::Rows layout(n);
+    const fast::Rows layout(n);
     for (std::uint32_t s = 0; s < slotCell_.size(); ++s) {
         const TMaille cell = slotCell_[s];
         if (cell.IX >= 1 && cell.IY >= 1)
             inner_.push_back({s, layout.index(cell.IY, cell.IX), layout.index(cell.IX, cell.IY)});
     }
     // Where each shift's first pair lies depends on the filled cells only.
-    std::vector<lanes::Rows> filled(2, layout);
+    std::vector<fast::Rows> filled(2, layout);
     toRows(std::vector<double>(slotCell_.size(), 0.0), filled);
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const auto d = static_cast<std::size_t>(indexOf(direction));
-        firstPairs_[d] = lanes::firstPairs(filled[d], filled[d], lastShift(direction, n));
+        firstPairs_[d] = fast::firstPairs(filled[d], filled[d], lastShift(direction, n));
     }
 
     // The column as it stands must aggregate, as Remplit_Grille would have it.
@@ -150,7 +150,7 @@ std::int32_t Correlograms::shifts(Direction direction) const
     return lastShift(direction, cells_) + 1;
 }
 
-void Correlograms::toRows(const std::vector<double>& means, std::vector<lanes::Rows>& rows) const
+void Correlograms::toRows(const std::vector<double>& means, std::vector<fast::Rows>& rows) const
 {
     for (const Inner& cell : inner_) {
         rows[0].at(cell.eastWest) = means[cell.slot];
@@ -167,17 +167,17 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
         return;  // Remplit_Grille would fail: no grid, no r
     }
     if (workspace.preparedBy != id_) {
-        workspace.rows.assign(2, lanes::Rows(cells_));
+        workspace.rows.assign(2, fast::Rows(cells_));
         workspace.pairs.resize(static_cast<std::size_t>(cells_) + 1);
         workspace.preparedBy = id_;
     }
     toRows(workspace.means, workspace.rows);
-    const std::vector<lanes::Rows>& first = crossed_ ? firstRows_ : workspace.rows;
+    const std::vector<fast::Rows>& first = crossed_ ? firstRows_ : workspace.rows;
     std::size_t offset = 0;
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const int d = indexOf(direction);
         const auto at = static_cast<std::size_t>(d);
-        if (!lanes::correlations(first[at], workspace.rows[at], lastShift(direction, cells_), firstPairs_[at].data(),
+        if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_), firstPairs_[at].data(),
                                  workspace.pairs.data(), r.data() + offset)) {
             shiftByShift(workspace, r);
             return;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "analysis.h"
-#include "lanes.h"
+#include "fast_correlation.h"
 #include "store.h"
 
 namespace geolago::permutation {
@@ -51,7 +51,7 @@ inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
 // Per thread: the cells of the permutation being computed.
 struct Workspace {
     std::vector<double> means;
-    std::vector<lanes::Rows> rows;        // east-west, north-south
+    std::vector<fast::Rows> rows;        // east-west, north-south
     std::vector<std::int32_t> pairs;
     std::uint64_t preparedBy = 0;         // the Correlograms the rows were laid out for
     std::unique_ptr<Grid> grid;           // made for the rare permutation that faults
@@ -94,7 +94,7 @@ private:
     };
     // The rows of both directions for these cell means; only the cells that can be paired
     // are written, so rows laid out once for this placement need no clearing.
-    void toRows(const std::vector<double>& means, std::vector<lanes::Rows>& rows) const;
+    void toRows(const std::vector<double>& means, std::vector<fast::Rows>& rows) const;
 
     std::uint64_t id_;  // tells a workspace whether its rows were laid out for this placement
     std::int32_t cells_ = 0;
@@ -103,11 +103,11 @@ private:
     std::vector<std::uint32_t> slotPoints_;
     std::vector<TMaille> slotCell_;
     std::vector<Inner> inner_;
-    std::vector<std::size_t> firstPairs_[2];  // lanes::firstPairs() of each direction
+    std::vector<std::size_t> firstPairs_[2];  // fast::firstPairs() of each direction
     std::vector<double> secondColumn_;
     // The fixed first variable of a crossed correlogram.
     std::vector<double> firstMeans_;
-    std::vector<lanes::Rows> firstRows_;
+    std::vector<fast::Rows> firstRows_;
     std::unique_ptr<Grid> firstGrid_;
 };
 

@@ -15,7 +15,7 @@
 #include "analysis.h"
 #include "failures.h"
 #include "fuzz_support.h"
-#include "plain.h"
+#include "plain_definitions.h"
 #include "reader.h"
 
 using namespace geolago;

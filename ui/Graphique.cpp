@@ -12,7 +12,7 @@
 #include <QShowEvent>
 
 #include "dialogs.h"
-#include "look.h"
+#include "controls.h"
 #include "messages.h"
 #include "results.h"
 #include "significance.h"

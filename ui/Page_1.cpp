@@ -13,7 +13,7 @@
 
 #include "analysis.h"
 #include "dialogs.h"
-#include "look.h"
+#include "controls.h"
 #include "messages.h"
 #include "names.h"
 #include "numbertext.h"

@@ -16,7 +16,7 @@
 #include <QTableWidget>
 
 #include "dialogs.h"
-#include "look.h"
+#include "controls.h"
 #include "messages.h"
 #include "numbertext.h"
 #include "regional.h"

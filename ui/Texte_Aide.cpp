@@ -6,7 +6,7 @@
 #include <QStringList>
 
 #include "installation.h"
-#include "look.h"
+#include "controls.h"
 
 using namespace geolago::ui;
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <random>
 
-#include "plain.h"
+#include "plain_definitions.h"
 #include "test_support.h"
 
 namespace geolago::testing {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "analysis.h"
-#include "plain.h"
+#include "plain_definitions.h"
 #include "test_support.h"
 
 namespace geolago::testing {

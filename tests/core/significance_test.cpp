@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "permutation.h"
-#include "plain.h"
+#include "plain_definitions.h"
 #include "reader.h"
 #include "results.h"
 #include "significance.h"

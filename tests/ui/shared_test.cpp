@@ -7,7 +7,7 @@
 #include <new>
 
 #include "failures.h"
-#include "look.h"
+#include "controls.h"
 #include "windows_fixture.h"
 
 using namespace geolago;

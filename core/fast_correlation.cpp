@@ -1,16 +1,16 @@
-#include "lanes.h"
+#include "fast_correlation.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "extended.h"
-#include "plain.h"
+#include "plain_definitions.h"
 
 // The helpers below pass vectors by value inside this file only, where no ABI matters.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-namespace geolago::lanes {
+namespace geolago::fast {
 
 namespace {
 
@@ -179,4 +179,4 @@ bool correlogram(Direction direction, const Grid& first, const Grid& second, std
     return correlations(x, y, last, firstPairs(x, y, last).data(), pairs.data(), r.data());
 }
 
-}  // namespace geolago::lanes
+}  // namespace geolago::fast

@@ -14,7 +14,7 @@
 #include "analysis.h"
 #include "store.h"
 
-namespace geolago::lanes {
+namespace geolago::fast {
 
 // r of a shift that has none (fewer than plain::MinPairs pairs).
 inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
@@ -59,4 +59,4 @@ bool correlations(const Rows& first, const Rows& second, std::int32_t last, cons
 bool correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
                  std::vector<std::int32_t>& pairs, std::vector<double>& r);
 
-}  // namespace geolago::lanes
+}  // namespace geolago::fast

@@ -1,4 +1,4 @@
-#include "look.h"
+#include "controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
