@@ -35,8 +35,15 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     setWindowColours(this, clBlack, clYellow);
     placeWindowCentred(this, 831, 714);
 
+    buildInputs();
+    buildPanels();
+    setColoursAndTabOrder();
+    connectHandlers();
+}
+
+void TForm1::buildInputs()
+{
     const QFont field = garamond(16, true);
-    const QFont limits = garamond(19, true);
 
     // Title area.
     const QFont title = garamond(27, true);
@@ -59,27 +66,32 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     auto* RG_Numero_Avant = new QGroupBox(this);
     RG_Numero_Avant->setObjectName(QStringLiteral("RG_Numero_Avant"));
     RG_Numero_Avant->setGeometry(344, 176, 65, 49);
-    auto* choice = new QButtonGroup(this);
+    rowLayoutChoice_ = new QButtonGroup(this);
     yesButton_ = new QRadioButton(QStringLiteral("Oui"), RG_Numero_Avant);
     yesButton_->setObjectName(QStringLiteral("yesButton"));
     yesButton_->setGeometry(8, 4, 52, 20);
     noButton_ = new QRadioButton(QStringLiteral("Non"), RG_Numero_Avant);
     noButton_->setObjectName(QStringLiteral("noButton"));
     noButton_->setGeometry(8, 25, 52, 20);
-    choice->addButton(yesButton_);
-    choice->addButton(noButton_);
+    rowLayoutChoice_->addButton(yesButton_);
+    rowLayoutChoice_->addButton(noButton_);
 
     ButtLit_Data = makeButton(this, "ButtLit_Data", QStringLiteral("Lit Data"), 120, 232, 145, 33);
     // In the free space right of the point file's field.
-    QPushButton* pointsFileButton = makeButton(this, "pointsFileButton", QStringLiteral("…"), 446, 120, 32, 26);
+    pointsFileButton_ = makeButton(this, "pointsFileButton", QStringLiteral("…"), 446, 120, 32, 26);
+}
+
+void TForm1::buildPanels()
+{
+    const QFont field = garamond(16, true);
+    const QFont limits = garamond(19, true);
 
     // Cells panel.
     PanNBMaillesPanel1 = makePanel(this, "PanNBMaillesPanel1", 496, 120, 289, 121);
     makeLabel(PanNBMaillesPanel1, "Label10", QStringLiteral("NB de Mailles ?"), 56, 24);
     EdNBMailles = makeEdit(PanNBMaillesPanel1, "EdNBMailles", 184, 16, 73, 26, field);
     setFieldColours(EdNBMailles, clBlue, clWhite);
-    QPushButton* ButtNBMailles =
-        makeButton(PanNBMaillesPanel1, "ButtNBMailles", QStringLiteral("Valider"), 104, 64, 97, 41);
+    ButtNBMailles = makeButton(PanNBMaillesPanel1, "ButtNBMailles", QStringLiteral("Valider"), 104, 64, 97, 41);
 
     // Variables panel.
     PanelLitVar = makePanel(this, "PanelLitVar", 16, 280, 617, 177);
@@ -95,7 +107,7 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     Combobox_Var->setGeometry(16, 80, 313, 26);
     ButtChoixVar = makeButton(PanelLitVar, "ButtChoixVar", QStringLiteral("Valider la variable"), 336, 72, 233, 33);
     // The only free space on the names file's row: right of "Valider Fichier".
-    QPushButton* namesFileButton = makeButton(PanelLitVar, "namesFileButton", QStringLiteral("…"), 576, 40, 32, 25);
+    namesFileButton_ = makeButton(PanelLitVar, "namesFileButton", QStringLiteral("…"), 576, 40, 32, 25);
     makeLabel(PanelLitVar, "Label15", QStringLiteral("Pourcentage de Mailles remplies ="), 64, 136);
     EdPourCent = makeEdit(PanelLitVar, "EdPourCent", 312, 128, 89, 26, field);
     makeLabel(PanelLitVar, "Label16", QStringLiteral("%"), 408, 136);
@@ -111,10 +123,13 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     ENBMailles = makeEdit(Panel1, "ENBMailles", 488, 96, 65, 26, field);
 
     // Right column.
-    QPushButton* ButtAide = makeButton(this, "ButtAide", QStringLiteral("Aide"), 656, 360, 129, 105);
+    ButtAide = makeButton(this, "ButtAide", QStringLiteral("Aide"), 656, 360, 129, 105);
     ButtCalculer = makeButton(this, "ButtCalculer", QStringLiteral("Calculer"), 656, 480, 129, 97);
     ButtFermer = makeButton(this, "ButtFermer", QStringLiteral("Fermer"), 656, 584, 129, 57);
+}
 
+void TForm1::setColoursAndTabOrder()
+{
     // Field colours: black text on the system's window background unless given.
     const QColor base = palette().color(QPalette::Base);
     for (QLineEdit* edit : {EdNom_Fich, EdNBPoints, EdNBVar, EdNomsVars})
@@ -128,9 +143,9 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
 
     // Tab order: the window's controls, each panel's in its own order at the panel's place.
     const QList<QWidget*> order = {
-        EdNom_Fich, pointsFileButton, EdNBPoints, EdNBVar, yesButton_, noButton_, ButtLit_Data,
+        EdNom_Fich, pointsFileButton_, EdNBPoints, EdNBVar, yesButton_, noButton_, ButtLit_Data,
         EdNBMailles, ButtNBMailles,
-        ButtLit_Noms_Vars, EdNomsVars, namesFileButton, Combobox_Var, ButtChoixVar, EdPourCent,
+        ButtLit_Noms_Vars, EdNomsVars, namesFileButton_, Combobox_Var, ButtChoixVar, EdPourCent,
         ButtCalculer, ButtFermer,
         ENBPoints, ENBVar, ENBMailles,
         ButtAide,
@@ -138,7 +153,10 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     EdNom_Fich->setFocus();
+}
 
+void TForm1::connectHandlers()
+{
     onClick(ButtLit_Data, [this] { ButtLit_DataClick(); });
     onClick(ButtNBMailles, [this] { ButtNBMaillesClick(); });
     onClick(ButtLit_Noms_Vars, [this] { ButtLit_Noms_VarsClick(); });
@@ -146,12 +164,12 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
     onClick(ButtCalculer, [this] { ButtCalculerClick(); });
     onClick(ButtAide, [this] { ButtAideClick(); });
     onClick(ButtFermer, [this] { ButtFermerClick(); });
-    onClick(pointsFileButton, [this] { choosePointsFile(); });
-    onClick(namesFileButton, [this] { chooseNamesFile(); });
+    onClick(pointsFileButton_, [this] { choosePointsFile(); });
+    onClick(namesFileButton_, [this] { chooseNamesFile(); });
     acceptFileDrops(EdNom_Fich, [this](const QString& file) { setPointsFile(file); });
     acceptFileDrops(EdNomsVars, [this](const QString& file) { EdNomsVars->setText(file); });
     // A selection by mouse or keyboard; the frame of the group does not select.
-    connect(choice, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
+    connect(rowLayoutChoice_, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked)
             guarded([this] { RG_Numero_AvantClick(); });
     });

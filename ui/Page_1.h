@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class QButtonGroup;
 class QComboBox;
 class QFrame;
 class QLineEdit;
@@ -78,13 +79,20 @@ private:
     // the names file that goes with `fileName` when there is one ("x.txt": "x_noms.txt").
     void proposeNextSteps(const QString& fileName);
 
+    // The constructor's parts: the title and the inputs; the cells, variables and limits
+    // panels and the right column; the fields' colours and the tab order; the handlers.
+    void buildInputs();
+    void buildPanels();
+    void setColoursAndTabOrder();
+    void connectHandlers();
+
     geolago::Store& store_;
 
     // Whether a names list fills the variables box; which tables are current, the store
     // itself says.
     bool namesLoaded_ = false;
 
-    // The controls the handlers use; the others are only laid out.
+    // The controls the handlers and the wiring use; the others are only laid out.
     QLineEdit* EdNom_Fich;
     QLineEdit* EdNBPoints;
     QLineEdit* EdNBVar;
@@ -104,6 +112,11 @@ private:
     QLineEdit* ENBMailles;
     QPushButton* ButtCalculer;
     QPushButton* ButtFermer;
+    QPushButton* ButtNBMailles;
+    QPushButton* ButtAide;
+    QPushButton* pointsFileButton_;  // the "…" beside the point file's field
+    QPushButton* namesFileButton_;   // the "…" beside "Valider Fichier"
+    QButtonGroup* rowLayoutChoice_;  // "Oui" and "Non"
 
     // The counts last proposed by proposeLayout, as written in their fields.
     QString proposedPoints_;
