@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 #include "chart_drawing.h"
 #include "store.h"
@@ -12,9 +14,22 @@ namespace geolago::cli {
 
 namespace {
 
-class OffscreenPlotter : public ChartPlotter {
+class OffscreenPlotter : public ModuleChartPlotter {
 public:
-    void plot(const Correlogram& result, const std::string& fileName) override
+    std::optional<ChartFailure> plot(const Correlogram& result, const std::string& fileName) noexcept override
+    {
+        try {
+            draw(result, fileName);
+            return std::nullopt;
+        } catch (const Failure& failure) {
+            return ChartFailure{failure.what(), failure.place()};
+        } catch (const std::exception& failure) {
+            return ChartFailure{failureMessage(failure), std::nullopt};
+        }
+    }
+
+private:
+    void draw(const Correlogram& result, const std::string& fileName)
     {
         if (!application_) {
             // The error stream carries the command's own messages: Qt's notes on the
@@ -31,7 +46,6 @@ public:
         ui::saveChart(result, QFile::decodeName(QByteArray::fromStdString(fileName)));
     }
 
-private:
     int argc_ = 1;
     char name_[12] = "geolago-cli";
     char* argv_[2] = {name_, nullptr};
@@ -42,7 +56,7 @@ private:
 
 }  // namespace geolago::cli
 
-extern "C" geolago::cli::ChartPlotter* geolagoMakeChartPlotter()
+extern "C" geolago::cli::ModuleChartPlotter* geolagoMakeChartPlotter() noexcept
 {
-    return new geolago::cli::OffscreenPlotter;
+    return new (std::nothrow) geolago::cli::OffscreenPlotter;
 }

@@ -4,7 +4,10 @@
 // module of its own, geolago-plot.so, which geolago-cli loads at its first chart only.
 
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "failures.h"
 #include "run.h"
 
 namespace geolago::cli {
@@ -14,8 +17,26 @@ namespace geolago::cli {
 // chart with a Failure naming it.
 std::unique_ptr<ChartPlotter> findChartPlotter();
 
+// Why the module could not draw a chart: the failure's message, and its place if it had one.
+struct ChartFailure {
+    std::string message;
+    std::optional<Place> place;
+};
+
+// The module's plotter. No exception leaves its calls: geolago-cli carries a C++ runtime
+// of its own, linked in for a faster start, which cannot catch what the module's runtime
+// throws; a failure comes back as a value and the command throws it again.
+class ModuleChartPlotter {
+public:
+    virtual ~ModuleChartPlotter() = default;
+    // Draws as ChartPlotter::plot does; instead of a Failure, or any other exception
+    // (memory running out), gives back what it said.
+    virtual std::optional<ChartFailure> plot(const Correlogram& result, const std::string& fileName) noexcept = 0;
+};
+
 }  // namespace geolago::cli
 
 // The module's one entry: a plotter drawing with the windows' chart code on Qt's
-// offscreen platform, the Qt application it needs made at the first chart.
-extern "C" geolago::cli::ChartPlotter* geolagoMakeChartPlotter();
+// offscreen platform, the Qt application it needs made at the first chart; null when
+// memory runs out.
+extern "C" geolago::cli::ModuleChartPlotter* geolagoMakeChartPlotter() noexcept;

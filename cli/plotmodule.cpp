@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <new>
 #include <string>
 
 #include "failures.h"
@@ -31,7 +32,8 @@ public:
         if (!plotter_) {
             // Never closed: Qt keeps state of its own until the process ends.
             void* module = ::dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-            const auto make = module ? reinterpret_cast<ChartPlotter* (*)()>(::dlsym(module, "geolagoMakeChartPlotter"))
+            const auto make = module ? reinterpret_cast<ModuleChartPlotter* (*)() noexcept>(
+                                           ::dlsym(module, "geolagoMakeChartPlotter"))
                                      : nullptr;
             if (!make) {
                 const char* reason = ::dlerror();
@@ -39,13 +41,20 @@ public:
                               + (reason ? reason : ""));
             }
             plotter_.reset(make());
+            if (!plotter_)
+                throw std::bad_alloc();
         }
-        plotter_->plot(result, fileName);
+        if (auto failure = plotter_->plot(result, fileName)) {
+            Failure thrown(failure->message);
+            if (failure->place)
+                thrown.setPlace(std::move(*failure->place));
+            throw thrown;
+        }
     }
 
 private:
     std::string path_;
-    std::unique_ptr<ChartPlotter> plotter_;
+    std::unique_ptr<ModuleChartPlotter> plotter_;
 };
 
 }  // namespace

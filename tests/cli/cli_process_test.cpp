@@ -279,6 +279,17 @@ TEST_F(CliProcess, PlotWritesTheChartOfEachVariableAsked)
         EXPECT_FALSE(xml.hasError()) << file << ": " << xml.errorString().toStdString();
         EXPECT_EQ(shownTitle.toStdString(), title);
     }
+
+    // A chart that cannot be written fails the run as any failure does, the figures of its
+    // variable written before it: the failure comes back from the module.
+    std::vector<std::string> unwritable = analysis;
+    unwritable.insert(unwritable.end(), {"--format", "tsv", "--plot", path("absent/chart.png")});
+    const Outcome failed = run(unwritable);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err.rfind("geolago-cli: variable 5: Impossible d'écrire le fichier \"" + path("absent/chart.png"), 0),
+              0u)
+        << failed.err;
+    EXPECT_NE(failed.out.find("\n5\t\t10\t"), std::string::npos) << failed.out;
 }
 #else
 TEST_F(CliProcess, PlotIsAUsageErrorWithoutTheWindows)
