@@ -5,6 +5,7 @@
 // with what was written before kept.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "correlogram.h"
@@ -53,6 +54,11 @@ inline std::int32_t lastShift(Direction direction, std::int32_t cells)
 // pairs along Y) and k (XMax - XMin) / N north-south, in extended precision rounded to
 // double. Needs the extent of Calcul_Mailles for N = NBMailles >= 1.
 double shiftDistance(const Store& store, Direction direction, std::int32_t k);
+
+// Where r first falls from positive to negative along `shifts`: for the first two
+// consecutive shifts with an r (those without one skipped) whose r goes from above 0 to 0 or
+// below, the distance interpolated linearly to r = 0 between theirs; none when r never does.
+std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts);
 
 // The correlogram of `direction` for N = `cells`: every filled cell of `first` with both
 // indices in 1..N paired with the filled cell of `second` k cells further, for k = 0 up

@@ -82,11 +82,13 @@ void correlogram(Direction direction, const Grid& first, const Grid& second, std
 
 namespace {
 
-// The distance of every shift.
-void setDistances(const Store& store, Direction direction, std::vector<Shift>& shifts)
+// The distance of every shift of `direction`, then where its r first crosses zero.
+void setDistances(const Store& store, Direction direction, Correlogram& result)
 {
+    std::vector<Shift>& shifts = result.of(direction);
     for (std::size_t k = 0; k < shifts.size(); ++k)
         shifts[k].distance = shiftDistance(store, direction, static_cast<std::int32_t>(k));
+    result.zeroCrossing(direction) = firstZeroCrossing(shifts);
 }
 
 void requireGridFilled(const Store& store)
@@ -105,6 +107,7 @@ void correlateStore(Store& store, Direction direction, Correlations& r, PairCoun
     result.cells = store.NBMailles;
     result.fill = store.PourCent;
     std::vector<Shift>& shifts = result.of(direction);
+    result.zeroCrossing(direction).reset();
     auto toTables = [&] {
         r.clear();
         pairs.clear();
@@ -120,7 +123,7 @@ void correlateStore(Store& store, Direction direction, Correlations& r, PairCoun
         throw;
     }
     toTables();
-    setDistances(store, direction, shifts);
+    setDistances(store, direction, result);
 }
 
 }  // namespace
@@ -144,6 +147,19 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
         }
 }
 
+std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts)
+{
+    const Shift* before = nullptr;
+    for (const Shift& shift : shifts) {
+        if (!shift.r)
+            continue;
+        if (before && *before->r > 0 && *shift.r <= 0)
+            return before->distance + (shift.distance - before->distance) * (*before->r / (*before->r - *shift.r));
+        before = &shift;
+    }
+    return std::nullopt;
+}
+
 Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second)
 {
     requireCellsPlaced(store);
@@ -160,7 +176,7 @@ Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint
     }
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, result.of(direction));
-        setDistances(store, direction, result.of(direction));
+        setDistances(store, direction, result);
     }
     return result;
 }
@@ -170,6 +186,7 @@ void Correlation_EW(Store& store)
     requireGridFilled(store);
     store.current.calculated = false;
     store.result.northSouth.clear();
+    store.result.zeroCrossingNorthSouth.reset();
     correlateStore(store, Direction::EastWest, store.R_EW, store.Paires_EW);
 }
 

@@ -14,20 +14,36 @@ namespace geolago {
 // Y-cell index); north-south with the one k cells further along its first index (IX).
 enum class Direction { EastWest, NorthSouth };
 
+// The arrangements a permutation test sets the observed r against.
+enum class Null {
+    // The values of the permuted variable shuffled among the points, every point keeping its
+    // cell: "the variable has no spatial structure".
+    Shuffle,
+    // B's grid of cell means translated on the torus, both indices shifted modulo N + 1, its
+    // empty cells moving with it, A staying: "A and B are independent", B keeping its
+    // structure. Crossed correlograms only.
+    Toroidal,
+};
+
 // The permutation test of one shift.
 struct ShiftTest {
     // Permutations that gave an r at this shift: one with a fault here is left out of this
     // shift only, one whose cells cannot be aggregated out of every shift. 0 when there was
-    // no test or the shift has no r.
+    // no test, the shift has no r, or it is shift 0 of an auto-correlogram (r is 1 under any
+    // arrangement).
     std::int32_t used = 0;
-    // Two-sided p = (1 + permutations with |r| >= |r observed|, ties counting) / (1 + used),
-    // in extended precision rounded to double; none when used = 0.
+    // Equal-tailed two-sided p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)),
+    // r* the permuted r, ties counting on both sides, in extended precision rounded to
+    // double: r outside [low, high] has p <= 0.05 up to ties. None when used = 0.
     std::optional<double> p;
     // The 2.5 % and 97.5 % quantiles of the permuted r (the envelope), each the linear
     // interpolation between order statistics: of n sorted values x0..x(n-1) at h = (n - 1) q,
     // x(floor h) + (h - floor h) (x(floor h + 1) - x(floor h)), h exact, the arithmetic in
     // extended precision rounded to double; none when used = 0.
     std::optional<double> low, high;
+    // Holm's adjustment of p among every tested shift of the correlogram, both directions
+    // together (adjustHolm()); none when p is none.
+    std::optional<double> pHolm;
 };
 
 // Shift k of one direction.
@@ -56,14 +72,31 @@ struct Correlogram {
     std::int32_t cells = 0;
     double fill = 0.0;
     std::vector<Shift> eastWest, northSouth;
+    // Per direction, the distance where r first falls from positive to negative
+    // (firstZeroCrossing()); none when it never does.
+    std::optional<double> zeroCrossingEastWest, zeroCrossingNorthSouth;
+    // The permutation test made, if any: its null and the permutations made (for the
+    // toroidal null, at most the (N + 1)^2 - 1 translations).
+    std::optional<Null> testNull;
+    std::int32_t permutationsMade = 0;
 
     std::vector<Shift>& of(Direction direction) { return direction == Direction::EastWest ? eastWest : northSouth; }
     const std::vector<Shift>& of(Direction direction) const
     {
         return direction == Direction::EastWest ? eastWest : northSouth;
     }
+    std::optional<double>& zeroCrossing(Direction direction)
+    {
+        return direction == Direction::EastWest ? zeroCrossingEastWest : zeroCrossingNorthSouth;
+    }
+    const std::optional<double>& zeroCrossing(Direction direction) const
+    {
+        return direction == Direction::EastWest ? zeroCrossingEastWest : zeroCrossingNorthSouth;
+    }
     // Whether a permutation test was made of any shift.
     bool tested() const;
+    // Takes the permutation test off every shift and off the correlogram.
+    void dropTest();
 };
 
 }  // namespace geolago

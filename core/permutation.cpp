@@ -100,12 +100,11 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
     const auto side = static_cast<std::size_t>(n + 1);
 
     // A slot for every filled cell, in the order their first points come.
-    constexpr std::uint32_t Empty = 0xFFFFFFFFu;
-    std::vector<std::uint32_t> slotOf(side * side, Empty);  // [IX * (N + 1) + IY]
+    cellSlot_.assign(side * side, Empty);
     for (int i = 1; i <= store.NBPoints; ++i) {
         const TMaille cell = store.Maille_Point[i];
         assert(cell.IX >= 0 && cell.IX <= n && cell.IY >= 0 && cell.IY <= n);
-        std::uint32_t& slot = slotOf[static_cast<std::size_t>(cell.IX) * side + static_cast<std::size_t>(cell.IY)];
+        std::uint32_t& slot = cellSlot_[static_cast<std::size_t>(cell.IX) * side + static_cast<std::size_t>(cell.IY)];
         if (slot == Empty) {
             slot = static_cast<std::uint32_t>(slotPoints_.size());
             slotPoints_.push_back(0);
@@ -130,8 +129,7 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
     }
 
     // The column as it stands must aggregate, as Remplit_Grille would have it.
-    std::vector<double> means;
-    aggregate(secondColumn_, pointSlot_, slotPoints_, means);
+    aggregate(secondColumn_, pointSlot_, slotPoints_, secondMeans_);
 
     if (crossed_) {
         std::vector<double> firstColumn;
@@ -179,6 +177,57 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
         const auto at = static_cast<std::size_t>(d);
         if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_), firstPairs_[at].data(),
                                  workspace.pairs.data(), r.data() + offset)) {
+            if (!workspace.grid)
+                workspace.grid = std::make_unique<Grid>();
+            toGrid(workspace.means, *workspace.grid);
+            shiftByShift(workspace, r);
+            return;
+        }
+        offset += static_cast<std::size_t>(shifts(direction));
+    }
+}
+
+std::int32_t Correlograms::translations() const
+{
+    return (cells_ + 1) * (cells_ + 1) - 1;
+}
+
+void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const
+{
+    assert(crossed_ && dx >= 0 && dx <= cells_ && dy >= 0 && dy <= cells_);
+    std::fill(r.begin(), r.end(), NoR);
+    const std::int32_t side = cells_ + 1;
+    // The slot whose mean cell [ix][iy] takes, or Empty.
+    auto from = [&](std::int32_t ix, std::int32_t iy) {
+        return cellSlot_[static_cast<std::size_t>((ix - dx + side) % side) * static_cast<std::size_t>(side)
+                         + static_cast<std::size_t>((iy - dy + side) % side)];
+    };
+    // Every cell that can be paired is written, empty ones too: these rows hold no
+    // placement's layout afterwards.
+    workspace.rows.assign(2, fast::Rows(cells_));
+    workspace.pairs.resize(static_cast<std::size_t>(cells_) + 1);
+    workspace.preparedBy = 0;
+    for (std::int32_t ix = 1; ix <= cells_; ++ix)
+        for (std::int32_t iy = 1; iy <= cells_; ++iy)
+            if (const std::uint32_t slot = from(ix, iy); slot != Empty) {
+                workspace.rows[0].at(iy, ix) = secondMeans_[slot];
+                workspace.rows[1].at(ix, iy) = secondMeans_[slot];
+            }
+    std::size_t offset = 0;
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        const auto at = static_cast<std::size_t>(indexOf(direction));
+        const std::int32_t last = lastShift(direction, cells_);
+        const std::vector<std::size_t> firstPairs = fast::firstPairs(firstRows_[at], workspace.rows[at], last);
+        if (!fast::correlations(firstRows_[at], workspace.rows[at], last, firstPairs.data(), workspace.pairs.data(),
+                                 r.data() + offset)) {
+            if (!workspace.grid)
+                workspace.grid = std::make_unique<Grid>();
+            Grid& grid = *workspace.grid;
+            for (std::int32_t ix = 0; ix <= cells_; ++ix)
+                for (std::int32_t iy = 0; iy <= cells_; ++iy) {
+                    const std::uint32_t slot = from(ix, iy);
+                    grid[ix][iy] = slot == Empty ? TCellule{} : TCellule{secondMeans_[slot], slotPoints_[slot], 1};
+                }
             shiftByShift(workspace, r);
             return;
         }
@@ -188,9 +237,6 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
 
 void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const
 {
-    if (!workspace.grid)
-        workspace.grid = std::make_unique<Grid>();
-    toGrid(workspace.means, *workspace.grid);
     const Grid& second = *workspace.grid;
     const Grid& first = crossed_ ? *firstGrid_ : second;
     std::size_t offset = 0;

@@ -48,8 +48,9 @@ void shuffle(std::span<double> values, Random& random);
 // computation faults. r itself is never NaN: a NaN is a fault.
 inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
 
-// Per thread: the cells of the permutation being computed.
+// Per thread: the column and the cells of the permutation being computed.
 struct Workspace {
+    std::vector<double> column;
     std::vector<double> means;
     std::vector<fast::Rows> rows;        // east-west, north-south
     std::vector<std::int32_t> pairs;
@@ -82,8 +83,19 @@ public:
     // r of the others.
     void figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const;
 
+    // The translations of a crossed correlogram's B other than the identity: (N + 1)^2 - 1.
+    std::int32_t translations() const;
+
+    // r of every shift, as figures() writes them, with B's grid of cell means translated by
+    // (dx, dy), 0 <= dx, dy <= N, on the torus: cell [ix][iy] takes the mean of
+    // [(ix - dx) mod (N + 1)][(iy - dy) mod (N + 1)], or its emptiness; A's cells stay. As
+    // correlate() gives them for those two grids, bit for bit; a shift that faults has no
+    // r. Crossed correlograms only.
+    void translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const;
+
 private:
-    // The plain road, shift by shift, for cells whose fast figures met a fault.
+    // The plain road, shift by shift, with workspace.grid as B's cells, for cells whose
+    // fast figures met a fault.
     void shiftByShift(Workspace& workspace, std::span<double> r) const;
     // The grid Remplit_Grille leaves for these cell means, cells [0..N][0..N].
     void toGrid(const std::vector<double>& means, Grid& grid) const;
@@ -105,6 +117,11 @@ private:
     std::vector<Inner> inner_;
     std::vector<std::size_t> firstPairs_[2];  // fast::firstPairs() of each direction
     std::vector<double> secondColumn_;
+    // The slot of every cell, [IX * (N + 1) + IY], or Empty.
+    static constexpr std::uint32_t Empty = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> cellSlot_;
+    // B's cell means, by slot, as the data stand (crossed correlograms).
+    std::vector<double> secondMeans_;
     // The fixed first variable of a crossed correlogram.
     std::vector<double> firstMeans_;
     std::vector<fast::Rows> firstRows_;

@@ -14,6 +14,15 @@ bool Correlogram::tested() const
     return any(eastWest) || any(northSouth);
 }
 
+void Correlogram::dropTest()
+{
+    for (std::vector<Shift>* shifts : {&eastWest, &northSouth})
+        for (Shift& shift : *shifts)
+            static_cast<ShiftTest&>(shift) = ShiftTest{};
+    testNull.reset();
+    permutationsMade = 0;
+}
+
 Correlogram windowFigures(const Store& store)
 {
     Correlogram figures = store.result;
@@ -78,17 +87,21 @@ void writeResultsTable(std::ostream& out, const Correlogram& result, const std::
     line({"Fichier de points", pointsFile});
     line({"Mailles", writeInteger(cells)});
     line({"Mailles remplies (%)", real(result.fill)});
+    line({"Passage à zéro E_W", real(result.zeroCrossingEastWest)});
+    line({"Passage à zéro N_S", real(result.zeroCrossingNorthSouth)});
     out << '\n';
     std::vector<std::string> fields = {"Maille", "R E_W", "Paires E_W", "R N_S", "Paires N_S"};
     if (tested)
-        fields.insert(fields.end(), {"p E_W", "Bas E_W", "Haut E_W", "p N_S", "Bas N_S", "Haut N_S"});
+        fields.insert(fields.end(), {"p E_W", "Bas E_W", "Haut E_W", "p Holm E_W", "p N_S", "Bas N_S", "Haut N_S",
+                                     "p Holm N_S"});
     line(fields);
     for (std::int32_t k = 0; k < cells; ++k) {
         const Shift& ew = result.eastWest[static_cast<std::size_t>(k)];
         const Shift& ns = result.northSouth[static_cast<std::size_t>(k)];
         fields = {writeInteger(k), real(ew.r), writeInteger(ew.pairs), real(ns.r), writeInteger(ns.pairs)};
         if (tested)
-            fields.insert(fields.end(), {real(ew.p), real(ew.low), real(ew.high), real(ns.p), real(ns.low), real(ns.high)});
+            fields.insert(fields.end(), {real(ew.p), real(ew.low), real(ew.high), real(ew.pHolm), real(ns.p),
+                                         real(ns.low), real(ns.high), real(ns.pHolm)});
         line(fields);
     }
 }

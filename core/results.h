@@ -32,10 +32,11 @@ TableConvention csvConvention(std::string_view decimalSeparator);
 // Tab between fields, reals with `decimalSeparator`.
 TableConvention tsvConvention(std::string_view decimalSeparator);
 
-// Writes `result` as a table file: a header of the variable, the points file, N and the
-// fill percentage, one per line, then an empty line, then a row of column names and one
-// row per shift with both correlograms side by side, with p and the envelope of each
-// direction when any was computed ("NA" where a shift has none). Reals are written as the windows
+// Writes `result` as a table file: a header of the variable, the points file, N, the fill
+// percentage and where each direction's r first crosses zero, one per line, then an empty
+// line, then a row of column names and one row per shift with both correlograms side by
+// side, with p, the envelope and Holm's p of each direction when any was computed ("NA"
+// where a number does not exist). Reals are written as the windows
 // write them (15 significant digits); a field holding the separator, a quote or a line
 // break is quoted, its quotes doubled.
 void writeResultsTable(std::ostream& out, const Correlogram& result, const std::string& pointsFile,

@@ -1,7 +1,7 @@
 #pragma once
-// The permutation test of every shift of a correlogram. Each permutation shuffles a column
-// of values among the points, each point keeping its cell, and computes the correlogram
-// again with the same arithmetic.
+// The permutation test of every shift of a correlogram. Each permutation rearranges the
+// data under the test's null (Null in correlogram.h) and computes the correlogram again with
+// the same arithmetic.
 
 #include <cstdint>
 
@@ -19,17 +19,32 @@ struct SignificanceRequest {
     std::int32_t permutations = 0;  // K, 0..MaxPermutations
     std::uint64_t seed = 1;         // S: the same seed gives the same figures on any number of threads
     unsigned threads = 0;           // 0: std::thread::hardware_concurrency()
+    Null crossNull = Null::Toroidal;  // the null of a crossed correlogram; auto-correlograms shuffle
 };
 
 // Adds the test of request.permutations permutations to `correlogram`, which
 // computeCorrelogram() gave for request.first and request.second on `store` (points read
 // and placed for N = NBMailles, as when it was computed): every shift with an r gets its
-// ShiftTest. A crossed correlogram shuffles B, A's cells staying; the auto-correlogram
-// shuffles A, both cells of a pair taking the shuffled values. Each permutation is a
-// Fisher-Yates shuffle of the original column; permutations come in blocks of 16, block b
-// drawn from a generator seeded from (S, b) (permutation.h), and the blocks are spread
-// over request.threads standard threads. The store is not changed. Throws FloatFailure
-// when the cells of A or B cannot be aggregated, as Remplit_Grille would.
+// ShiftTest, but shift 0 of the auto-correlogram, which pairs every cell with itself; then
+// adjustHolm(). The correlogram records the null and the permutations made.
+//  - Auto-correlogram, or crossed with request.crossNull Shuffle: each permutation is a
+//    Fisher-Yates shuffle of the original column of A (both cells of a pair taking the
+//    shuffled values), or of B (A's cells staying). Permutations come in blocks of 16,
+//    block b drawn from a generator seeded from (S, b) (permutation.h).
+//  - Crossed, Toroidal: each permutation is a translation of B's grid of cell means
+//    (permutation::Correlograms::translated()). With K at least the (N + 1)^2 - 1
+//    translations, all of them once, (dx, dy) in the order dx (N + 1) + dy; else K of them,
+//    distinct, the first K of a Fisher-Yates shuffle of that list drawn from the generator
+//    of (S, 2^64 - 1), in the order drawn.
+// The blocks of 16 are spread over request.threads standard threads; the figures do not
+// depend on how many. The store is not changed. Throws FloatFailure when the cells of A or
+// B cannot be aggregated, as Remplit_Grille would.
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request);
+
+// Sets the pHolm of every shift of `correlogram` that has a p: Holm's step-down adjustment
+// over the m p of both directions together, as R's p.adjust(p, "holm") gives it: the i-th
+// smallest p times m - i + 1 in double precision, each the largest of those up to it, at
+// most 1.
+void adjustHolm(Correlogram& correlogram);
 
 }  // namespace geolago

@@ -2,6 +2,7 @@
 // the faults, and tables that start clean for every calculation.
 
 #include <cmath>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -229,6 +230,23 @@ TEST_F(Correlation, RIsPearsonsRWhateverTheOffsetUnitOrSign)
                 ASSERT_NEAR(r[i], clay[i], 1e-9) << "variable " << int(v) << ", figure " << i;
     }
     EXPECT_GT(clay[0], 0.5);  // a structured field, not noise
+}
+
+TEST(ZeroCrossing, FirstFallFromPositiveToNegativeBetweenShiftsWithAnR)
+{
+    auto shifts = [](std::vector<std::optional<double>> r) {
+        std::vector<Shift> all(r.size());
+        for (std::size_t k = 0; k < r.size(); ++k) {
+            all[k].distance = 10.0 * static_cast<double>(k);
+            all[k].r = r[k];
+        }
+        return all;
+    };
+    // Over a shift without r; after a rise from below 0; onto 0 exactly; never.
+    EXPECT_EQ(firstZeroCrossing(shifts({1, 0.5, std::nullopt, -0.5})), 20.0);
+    EXPECT_EQ(firstZeroCrossing(shifts({-0.25, 0.5, -0.75, 0.5, -0.5})), 14.0);
+    EXPECT_EQ(firstZeroCrossing(shifts({1, 0.5, 0})), 20.0);
+    EXPECT_EQ(firstZeroCrossing(shifts({1, 0.5, std::nullopt, 0.25})), std::nullopt);
 }
 
 }  // namespace
