@@ -8,7 +8,7 @@ std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
            " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
-           " [--seed S] [--format text|tsv|json] [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
+           " [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json] [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
 }
 
 std::string helpText()
@@ -31,8 +31,15 @@ std::string helpText()
         "  --cross A:B            corrélogramme croisé : les mailles de A avec celles de B\n"
         "                         décalées (positions ou noms) ; peut être répétée\n"
         "  --permutations K       test par permutations de chaque décalage (0 à 100000,\n"
-        "                         0 par défaut) : p bilatéral et enveloppe à 2,5 % et 97,5 %\n"
+        "                         0 par défaut) : p bilatéral à queues égales, enveloppe à\n"
+        "                         2,5 % et 97,5 % et p corrigé de Holm (p_holm) sur tous les\n"
+        "                         décalages du corrélogramme ; le décalage 0 d'un\n"
+        "                         autocorrélogramme n'est pas testé\n"
         "  --seed S               graine des permutations (1 par défaut)\n"
+        "  --cross-null MODÈLE    test d'un corrélogramme croisé : toroidal (par défaut), la\n"
+        "                         grille des moyennes de B translatée sur le tore, ce qui\n"
+        "                         garde sa structure ; shuffle, les valeurs de B mélangées\n"
+        "                         entre les points\n"
         "  --format FORMAT        text (par défaut), tsv ou json\n"
         "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
         "  --plot FICHIER         écrit le graphique de chaque variable, tel que la fenêtre le\n"
@@ -46,9 +53,10 @@ std::string helpText()
         "\n"
         "P, V, N, K et les positions se lisent comme des entiers : décimal, ou hexadécimal\n"
         "après $, x ou 0x. Chaque ligne donne, pour un décalage, la distance qu'il couvre, r, les\n"
-        "paires de mailles et, avec --permutations, p et l'enveloppe ; un nombre qui n'existe\n"
-        "pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
+        "paires de mailles et, avec --permutations, p, l'enveloppe et p_holm ; un nombre qui\n"
+        "n'existe pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
         "E_W apparie les mailles le long de Y (la seconde coordonnée), N_S le long de X.\n"
+        "Chaque corrélogramme demandé est calculé, même après l'échec d'un autre.\n"
         "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
         "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
         "incorrecte.\n";
@@ -69,7 +77,7 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, crossNull;
     bool rowsAreNumbered = false, decimalComma = false;
     bool optionsEnded = false;
 
@@ -140,6 +148,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
             setOnce(permutations, name, value());
         } else if (name == "--seed") {
             setOnce(seed, name, value());
+        } else if (name == "--cross-null") {
+            setOnce(crossNull, name, value());
         } else {
             throw UsageError("option inconnue : " + arg);
         }
@@ -179,6 +189,11 @@ Options parseCommandLine(const std::vector<std::string>& args)
         if (!endsWith(".png") && !endsWith(".svg"))
             throw UsageError("le fichier de --plot doit finir en .png ou .svg : " + *plot);
         options.plotFile = plot;
+    }
+    if (crossNull) {
+        if (*crossNull != "toroidal" && *crossNull != "shuffle")
+            throw UsageError("test croisé inconnu : " + *crossNull + " (toroidal ou shuffle)");
+        options.crossShuffle = *crossNull == "shuffle";
     }
     if (format) {
         if (*format == "text")

@@ -29,6 +29,7 @@ struct Options {
     std::vector<VariableRequest> variables;  // in command-line order
     std::string permutations = "0";          // K, as typed
     std::string seed = "1";                  // S, as typed
+    bool crossShuffle = false;               // --cross-null shuffle: crossed tests shuffle B
     Format format = Format::Text;
     bool decimalComma = false;
     std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg

@@ -55,6 +55,7 @@ std::string hexEscape(unsigned char c)
 // The directions in the order they are written, with their labels and the axis along
 // which each pairs its cells.
 struct DirectionRows {
+    Direction direction;
     const char* label;
     const char* along;
     const std::vector<Shift>& shifts;
@@ -62,7 +63,7 @@ struct DirectionRows {
 
 std::vector<DirectionRows> directionsOf(const Correlogram& result)
 {
-    return {{"E_W", "Y", result.eastWest}, {"N_S", "X", result.northSouth}};
+    return {{Direction::EastWest, "E_W", "Y", result.eastWest}, {Direction::NorthSouth, "N_S", "X", result.northSouth}};
 }
 
 class TextWriter : public ReportWriter {
@@ -92,7 +93,8 @@ public:
             padded(text, "Paires", pairsWidth);
             padded(text, "p", realWidth);
             padded(text, "Bas", realWidth);
-            text.append("Haut\n");
+            padded(text, "Haut", realWidth);
+            text.append("p Holm\n");
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
                 padded(text, writeInteger(static_cast<std::int32_t>(k)), shiftWidth);
@@ -101,12 +103,16 @@ public:
                 padded(text, writeInteger(shift.pairs), pairsWidth);
                 padded(text, real(shift.p), realWidth);
                 padded(text, real(shift.low), realWidth);
-                text.append(real(shift.high)) += '\n';
+                padded(text, real(shift.high), realWidth);
+                text.append(real(shift.pHolm)) += '\n';
             }
+            text.append("Premier passage à zéro : ").append(real(result.zeroCrossing(direction.direction))) += '\n';
         }
         out_ << text;
         out_.flush();
     }
+
+    void failed(const Correlogram&, const std::string&) override {}
 
     void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
@@ -138,7 +144,7 @@ public:
 
     void begin(const RunContext&) override
     {
-        out_ << "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\n";
+        out_ << "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm\n";
         out_.flush();
     }
 
@@ -159,11 +165,14 @@ public:
                 rows.append(writeInteger(shift.pairs)) += '\t';
                 rows.append(real(shift.p)) += '\t';
                 rows.append(real(shift.low)) += '\t';
-                rows.append(real(shift.high)) += '\n';
+                rows.append(real(shift.high)) += '\t';
+                rows.append(real(shift.pHolm)) += '\n';
             }
         out_ << rows;
         out_.flush();
     }
+
+    void failed(const Correlogram&, const std::string&) override {}
 
     void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
@@ -198,24 +207,19 @@ public:
         }
         out_ << ",\n \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
              << ", \"permutations\": " << count(context.permutations) << ", \"seed\": " << count(context.seed)
-             << ",\n \"results\": [";
+             << ", \"cross_null\": " << nullName(context.crossNull) << ",\n \"results\": [";
         out_.flush();
         begun_ = true;
     }
 
     void variable(const Correlogram& result) override
     {
-        std::string json = written_++ > 0 ? ",\n  " : "\n  ";
-        json.append("{\"position\": ").append(std::to_string(result.variable.position));
-        json.append(", \"name\": ").append(jsonString(result.variable.name)).append(", \"with\": ");
-        if (result.with) {
-            json.append("{\"position\": ").append(std::to_string(result.with->position));
-            json.append(", \"name\": ").append(jsonString(result.with->name)) += '}';
-        } else {
-            json.append("null");
-        }
-        json.append(", \"cells\": ").append(std::to_string(result.cells));
+        std::string json = identity(result);
         json.append(", \"fill\": ").append(jsonNumber(result.fill));
+        json.append(",\n   \"null\": ").append(result.testNull ? nullName(*result.testNull) : "null");
+        json.append(", \"permutations_made\": ").append(std::to_string(result.permutationsMade));
+        json.append(", \"zero_crossing\": {\"E_W\": ").append(number(result.zeroCrossingEastWest));
+        json.append(", \"N_S\": ").append(number(result.zeroCrossingNorthSouth)) += '}';
         for (const DirectionRows& direction : directionsOf(result)) {
             json.append(",\n   \"").append(direction.label).append("\": [");
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
@@ -227,12 +231,19 @@ public:
                 json.append(", \"p\": ").append(number(shift.p));
                 json.append(", \"low\": ").append(number(shift.low));
                 json.append(", \"high\": ").append(number(shift.high));
+                json.append(", \"p_holm\": ").append(number(shift.pHolm));
                 json.append(", \"permutations_used\": ").append(std::to_string(shift.used)) += '}';
             }
             json += ']';
         }
         json += '}';
         out_ << json;
+        out_.flush();
+    }
+
+    void failed(const Correlogram& asked, const std::string& message) override
+    {
+        out_ << identity(asked) << ", \"error\": " << jsonString(message) << '}';
         out_.flush();
     }
 
@@ -250,6 +261,31 @@ public:
 
 private:
     static std::string number(const std::optional<double>& value) { return value ? jsonNumber(*value) : "null"; }
+    static std::string nullName(Null null) { return null == Null::Toroidal ? "\"toroidal\"" : "\"shuffle\""; }
+
+    // The opening of a result's object: the separator from the one before, its variables
+    // (null for a request that names none) and N.
+    std::string identity(const Correlogram& result)
+    {
+        std::string json = written_++ > 0 ? ",\n  " : "\n  ";
+        auto named = [&](const Named& variable) {
+            if (variable.position == 0)
+                json.append("{\"position\": null, \"name\": null");
+            else
+                json.append("{\"position\": ").append(std::to_string(variable.position)).append(", \"name\": ")
+                    .append(jsonString(variable.name));
+        };
+        named(result.variable);
+        json.append(", \"with\": ");
+        if (result.with) {
+            named(*result.with);
+            json += '}';
+        } else {
+            json.append("null");
+        }
+        json.append(", \"cells\": ").append(std::to_string(result.cells));
+        return json;
+    }
 
     std::ostream& out_;
     int written_ = 0;

@@ -1,9 +1,9 @@
 #pragma once
 // Writing the results of geolago-cli in its three formats. A report is written as the
 // run goes: begin() once the points are read, variable() for each correlogram completed
-// (the stream is flushed after it, so a later failure keeps it on the output), finish()
-// at the end with the message of the failure that stopped the run, if any, whether
-// begin() ran or not.
+// and failed() for each that failed (the stream is flushed after each, so a later failure
+// keeps it on the output), finish() at the end with the message of the failure that
+// stopped the run, if any, whether begin() ran or not.
 
 #include <cstdint>
 #include <memory>
@@ -28,6 +28,7 @@ struct RunContext {
     std::optional<std::string> namesFile;
     std::optional<std::int32_t> permutations;
     std::optional<std::uint64_t> seed;
+    Null crossNull = Null::Toroidal;  // the null of the crossed correlograms' tests
 };
 
 class ReportWriter {
@@ -35,6 +36,10 @@ public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
     virtual void variable(const Correlogram& result) = 0;
+    // The correlogram of `asked` (its variables and N) failed with `message`: JSON gives it
+    // its object with the error; text and tsv write nothing, the message going to
+    // standard error.
+    virtual void failed(const Correlogram& asked, const std::string& message) = 0;
     virtual void finish(const RunContext& context, const std::optional<std::string>& failure) = 0;
 };
 

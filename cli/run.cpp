@@ -242,13 +242,35 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
 
 }  // namespace
 
+namespace {
+
+// The message of the failure being handled, as the front ends show it, and where it arose:
+// the reader's place when it has one, else `subject`.
+std::pair<std::string, std::string> describeFailure(const std::string& subject)
+{
+    try {
+        throw;
+    } catch (const Refusal& refusal) {
+        return {subject, refusal.what()};
+    } catch (const Failure& failure) {
+        return {failure.place() ? placeText(*failure.place()) : subject, messageForDisplay(failure.what())};
+    } catch (const std::exception& failure) {
+        // Memory ran out, most likely.
+        return {subject, messageForDisplay(failureMessage(failure))};
+    }
+}
+
+}  // namespace
+
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
-    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}};
+    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {},
+                       options.crossShuffle ? Null::Shuffle : Null::Toroidal};
     // What the run is about, for a failure that does not carry its place: the option being
     // read, the point file being placed, the variable being computed.
     std::string subject;
+    bool anyFailed = false;
     try {
         readCounts(options, context, subject);
         store.NBPoints = *context.points;
@@ -263,19 +285,43 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         writer->begin(context);
         const bool severalCellCounts = context.cells->size() > 1;
         const bool severalCharts = jobs.size() * context.cells->size() > 1;
-        // Each N is an analysis of its own, as if it were the only one asked.
-        for (const std::int32_t n : *context.cells) {
+        // Each N is an analysis of its own, as if it were the only one asked; a correlogram
+        // that fails leaves the others to be computed.
+        for (std::size_t c = 0; c < context.cells->size(); ++c) {
+            const std::int32_t n = (*context.cells)[c];
             store.NBMailles = n;
             subject = options.pointsFile;
             Calcul_Mailles(store);
             for (const Job& job : jobs) {
-                subject = job.subject + (severalCellCounts ? ", " + std::to_string(n) + " mailles" : std::string());
-                if (job.refusal)
-                    std::rethrow_exception(job.refusal);
-                const auto first = static_cast<std::uint8_t>(job.variable.position);
-                const auto second = static_cast<std::uint8_t>(job.with ? job.with->position : 0);
-                Correlogram result = computeCorrelogram(store, first, second);
-                testSignificance(store, result, {first, second, *context.permutations, *context.seed});
+                // A refused request is reported once, with the first N.
+                if (job.refusal && c > 0)
+                    continue;
+                subject = job.subject + (severalCellCounts && !job.refusal ? ", " + std::to_string(n) + " mailles"
+                                                                           : std::string());
+                Correlogram result;
+                try {
+                    if (job.refusal)
+                        std::rethrow_exception(job.refusal);
+                    const auto first = static_cast<std::uint8_t>(job.variable.position);
+                    const auto second = static_cast<std::uint8_t>(job.with ? job.with->position : 0);
+                    result = computeCorrelogram(store, first, second);
+                    testSignificance(store, result,
+                                     {.first = first,
+                                      .second = second,
+                                      .permutations = *context.permutations,
+                                      .seed = *context.seed,
+                                      .crossNull = context.crossNull});
+                } catch (...) {
+                    const auto [where, message] = describeFailure(subject);
+                    Correlogram failed;
+                    failed.variable = job.variable;
+                    failed.with = job.with;
+                    failed.cells = n;
+                    writer->failed(failed, message);
+                    reportFailure(err, where, message);
+                    anyFailed = true;
+                    continue;
+                }
                 result.variable = job.variable;
                 result.with = job.with;
                 writer->variable(result);
@@ -284,19 +330,11 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
             }
         }
         writer->finish(context, std::nullopt);
-        return ExitSuccess;
-    } catch (const Refusal& refusal) {
-        writer->finish(context, refusal.what());
-        reportFailure(err, subject, refusal.what());
-    } catch (const Failure& failure) {
-        const std::string message = messageForDisplay(failure.what());
+        return anyFailed ? ExitFailure : ExitSuccess;
+    } catch (...) {
+        const auto [where, message] = describeFailure(subject);
         writer->finish(context, message);
-        reportFailure(err, failure.place() ? placeText(*failure.place()) : subject, message);
-    } catch (const std::exception& failure) {
-        // Memory ran out, most likely: the run ends as on any failure.
-        const std::string message = messageForDisplay(failureMessage(failure));
-        writer->finish(context, message);
-        reportFailure(err, subject, message);
+        reportFailure(err, where, message);
     }
     return ExitFailure;
 }

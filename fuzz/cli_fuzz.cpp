@@ -5,9 +5,9 @@
 // input naming any other path with a folder (holding "/": a device, a pipe that would
 // wait) is skipped, and so is one asking more than 20 permutations, which only takes
 // longer. Whatever the command line and the files, the run must end with status 0, 1 or
-// 2; a failure says so in one line on standard error (a usage error adds the usage line),
-// a success says nothing there; the JSON output is one well-formed document, every tsv
-// row has its twelve fields, and the text output holds no control character but the
+// 2; each failure says so in one line on standard error (a usage error adds the usage
+// line), a success says nothing there; the JSON output is one well-formed document, every
+// tsv row has its thirteen fields, and the text output holds no control character but the
 // line feed.
 
 #include <algorithm>
@@ -252,8 +252,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(errors.empty(), "a success writes on standard error");
         break;
     case cli::ExitFailure:
-        check(errorLines.size() == 1 && errors.rfind("geolago-cli: ", 0) == 0,
-              "a failure is not one line on standard error");
+        check(!errorLines.empty()
+                  && std::all_of(errorLines.begin(), errorLines.end(),
+                                 [](const std::string& line) { return line.rfind("geolago-cli: ", 0) == 0; }),
+              "a failure is not one line each on standard error");
         break;
     case cli::ExitUsage:
         check(errorLines.size() == 2 && errorLines[0].rfind("geolago-cli : ", 0) == 0
@@ -274,7 +276,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::size_t tabs = 0;
             for (const char c : row)
                 tabs += c == '\t';
-            check(tabs == 11, "a tsv row without its twelve fields");
+            check(tabs == 12, "a tsv row without its thirteen fields");
         }
         check(status != cli::ExitSuccess || linesOf(output).size() > 1, "a successful tsv run without rows");
         break;

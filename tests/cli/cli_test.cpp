@@ -49,7 +49,7 @@ protected:
 
 };
 
-const std::string tsvHeader = "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh";
+const std::string tsvHeader = "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm";
 
 // --- Results -------------------------------------------------------------------------
 
@@ -61,8 +61,8 @@ TEST_F(CliTest, FourCornersOfASquareWithOneCellFillEverythingAndCorrelateNothing
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.err, "");
     // No shift has 5 pairs: no r; north-south computes no shift at all with N = 1.
-    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\n"
-                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\n");
+    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\n");
 }
 
 TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
@@ -74,16 +74,16 @@ TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
     // 3 pairs has no r, and the last N_S shift is not computed. Cells of width 1 over
     // 0..3 on both axes: shift k spans k.
     EXPECT_EQ(o.out, tsvHeader + "\n"
-                                 "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\n");
+                                 "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
 
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
-    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t62,5\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA");
+    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t62,5\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA\tNA");
 }
 
 TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
@@ -98,15 +98,19 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
     EXPECT_EQ(t[4], "E_W (paires le long de Y)");
     EXPECT_EQ(t[7].rfind("1       1                      -0.97007727214974      6       -", 0), 0u) << t[7];
     EXPECT_EQ(t[8].rfind("2       2                      -                      0       -", 0), 0u) << t[8];
-    EXPECT_EQ(t[10], "N_S (paires le long de X)");
+    // r falls from 1 to -0.97 between distances 0 and 1: zero at 1 / 1.97.
+    EXPECT_EQ(t[9], "Premier passage à zéro : 0.507594303094926");
+    EXPECT_EQ(t[11], "N_S (paires le long de X)");
 
     const Outcome json = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                               "--format", "json", "--decimal-comma"});
     ASSERT_EQ(json.status, 0) << json.err;
     // Numbers are the shortest texts that read back as the stored doubles; no comma.
-    EXPECT_NE(json.out.find("\"fill\": 62.5"), std::string::npos);
+    EXPECT_NE(json.out.find("\"fill\": 62.5,\n   \"null\": null, \"permutations_made\": 0, "
+                            "\"zero_crossing\": {\"E_W\": 0.5075943030949259, \"N_S\": 0.5130711099580941}"),
+              std::string::npos);
     EXPECT_NE(json.out.find("{\"shift\": 1, \"distance\": 1, \"r\": -0.9700772721497398, \"pairs\": 6, "
-                            "\"p\": null, \"low\": null, \"high\": null, \"permutations_used\": 0}"),
+                            "\"p\": null, \"low\": null, \"high\": null, \"p_holm\": null, \"permutations_used\": 0}"),
               std::string::npos);
     EXPECT_NE(json.out.find("{\"shift\": 2, \"distance\": 2, \"r\": null, \"pairs\": 0, "),
               std::string::npos);
@@ -165,8 +169,26 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     EXPECT_EQ(permuted.out, runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"}).out);
     const std::vector<std::string> rows = lines(permuted.out);
     ASSERT_EQ(rows.size(), 7u);
+    // Shift 0 pairs every cell with itself: untested. Shift 2: no r, no test.
+    EXPECT_EQ(rows[1], "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA");
     EXPECT_EQ(rows[2].rfind("1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.", 0), 0u) << rows[2];
-    EXPECT_EQ(rows[3].substr(rows[3].size() - 9), "\tNA\tNA\tNA");  // shift 2: no r, no test
+    EXPECT_EQ(rows[3].substr(rows[3].size() - 12), "\tNA\tNA\tNA\tNA");
+
+    // A crossed test: the 120 translations of B's cells at N = 10, or K shuffles of B; its
+    // shift 0 is tested.
+    const std::string examples = GEOLAGO_EXAMPLES_DIR;
+    auto cross = [&](const char* null) {
+        return run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross", "1:2",
+                    "--permutations", "999", "--cross-null", null, "--format", "json"});
+    };
+    const Outcome toroidal = cross("toroidal");
+    ASSERT_EQ(toroidal.status, 0) << toroidal.err;
+    EXPECT_NE(toroidal.out.find("\"seed\": 1, \"cross_null\": \"toroidal\""), std::string::npos);
+    EXPECT_NE(toroidal.out.find("\"null\": \"toroidal\", \"permutations_made\": 120"), std::string::npos);
+    EXPECT_NE(toroidal.out.find("\"E_W\": [\n    {\"shift\": 0, \"distance\": 0, \"r\": 0.04077895069982388, "
+                                "\"pairs\": 55, \"p\": 0."),
+              std::string::npos);
+    EXPECT_NE(cross("shuffle").out.find("\"null\": \"shuffle\", \"permutations_made\": 999"), std::string::npos);
 
     for (const auto& [option, value, message] :
          {std::tuple{"--permutations", "100001",
@@ -291,27 +313,28 @@ TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
     EXPECT_EQ(position.err.substr(position.err.size() - 3), " !\n");
 }
 
-TEST_F(CliTest, VariablesCompletedBeforeAFailureStayWritten)
+TEST_F(CliTest, EveryCorrelogramAskedIsAttemptedPastAFailure)
 {
     const std::string file = nineCells();
-    // Variable 2 is the same in every cell: its spread is 0 and the correlation fails.
-    const Outcome tsv = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--all", "--format", "tsv"});
+    // Variable 2 is the same in every cell: at N = 3 its spread is 0 and the correlation
+    // fails; at N = 2 no shift has 5 pairs. A refused request is reported once.
+    const Outcome tsv = run({file, "--points", "10", "--vars", "2", "--cells", "3,2", "--variable", "2",
+                             "--variable", "9", "--variable", "1", "--format", "tsv"});
     EXPECT_EQ(tsv.status, 1);
-    EXPECT_EQ(tsv.err, "geolago-cli: variable 2: Opération en virgule flottante incorrecte.\n");
-    EXPECT_EQ(lines(tsv.out).size(), 1u + 6);
+    EXPECT_EQ(tsv.err, "geolago-cli: variable 2, 3 mailles: Opération en virgule flottante incorrecte.\n"
+                       "geolago-cli: variable 9: La variable 9 n'a pas été lue : le fichier de données en compte 2 !\n");
+    std::vector<std::string> blocks;
+    for (const std::string& line : lines(tsv.out))
+        if (line.find("\tE_W\t0\t") != std::string::npos)
+            blocks.push_back(line.substr(0, line.find("\tE_W")));
+    EXPECT_EQ(blocks, (std::vector<std::string>{"1\t\t3\t62.5", "2\t\t2\t55.5555555555556", "1\t\t2\t55.5555555555556"}));
 
-    const Outcome refused = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
-                                 "--variable", "9", "--variable", "1"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(lines(refused.out).at(0), "Variable 1 : 1");
-    EXPECT_EQ(refused.out.find("Variable 1 : 1", 1), std::string::npos);  // stopped at 9
-
-    // The JSON document is closed, with the message.
+    // JSON gives the failure in that result's object, and no error for the whole run.
     const Outcome json = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--all", "--format", "json"});
     EXPECT_EQ(json.status, 1);
     EXPECT_NE(json.out.find("\"position\": 1"), std::string::npos);
-    EXPECT_EQ(json.out.find("\"position\": 2"), std::string::npos);
-    EXPECT_NE(json.out.find(" ],\n \"error\": \"Opération en virgule flottante incorrecte.\"}\n"),
+    EXPECT_NE(json.out.find("  {\"position\": 2, \"name\": \"2\", \"with\": null, \"cells\": 3, "
+                            "\"error\": \"Opération en virgule flottante incorrecte.\"}\n ]}\n"),
               std::string::npos);
 }
 
@@ -336,7 +359,7 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     const Outcome json = run({cut, "--points", "2", "--vars", "1", "--all", "--format", "json"});
     EXPECT_EQ(json.status, 1);
     EXPECT_EQ(json.out, "{\"file\": \"" + cut + "\", \"numbered\": false, \"points\": 2, \"vars\": 1, \"cells\": [10],\n"
-                        " \"names_file\": null, \"permutations\": 0, \"seed\": 1,\n"
+                        " \"names_file\": null, \"permutations\": 0, \"seed\": 1, \"cross_null\": \"toroidal\",\n"
                         " \"results\": [],\n \"error\": \"Lecture au-delà de la fin de fichier.\"}\n");
     const Outcome refused = run({cut, "--points", "1001", "--vars", "1", "--all", "--format", "json"});
     EXPECT_NE(refused.out.find("\"points\": null, \"vars\": null, \"cells\": null"), std::string::npos);
@@ -353,8 +376,8 @@ TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
         all.push_back(format);
         return run(all);
     };
-    // tsv: the linear-tsv escapes, twelve fields a row.
-    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA");
+    // tsv: the linear-tsv escapes, thirteen fields a row.
+    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
     // text: no control character reaches the terminal.
     EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J");
 }
@@ -375,6 +398,7 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         {file, "--points", "10", "--vars", "2", "--all", "--cells"},
         {file, "--points", "10", "--points", "9", "--vars", "2", "--all"},
         {file, "--points", "10", "--vars", "2", "--all", "--verbose"},
+        {file, "--points", "10", "--vars", "2", "--all", "--cross-null", "blocks"},
         {file, "--points", "10", "--vars", "2", "--all=yes"},
         {file, "--points", "10", "--vars", "2", "--all", "--ver\nbose\x1b[2J"},  // quoted on one line
     };
