@@ -22,6 +22,16 @@ namespace geolago::ui {
 
 namespace {
 
+// A font size in points at 96 pixels per inch: 25, 20 and 14 points are 33, 27 and 19
+// pixels high.
+int pixelsOf(int points)
+{
+    return (points * 96 + 36) / 72;
+}
+
+// The size of the curves' names, in points.
+constexpr int curveNamePoints = 20;
+
 // The drawing operations of the usual canvas model on a painter: a current position, a
 // pen, a font, and text written on an opaque black box.
 class PainterCanvas {
@@ -80,9 +90,7 @@ public:
     // The chart asks only for "garamond"; any other name is drawn in the sans serif
     // face that stands for the window font.
     void setFontName(const QString& name) { fontName_ = name; }
-    // Size in points at 96 pixels per inch: 25, 20 and 14 points are 33, 27 and 19
-    // pixels high.
-    void setFontSize(int points) { fontPixels_ = (points * 96 + 36) / 72; }
+    void setFontSize(int points) { fontPixels_ = pixelsOf(points); }
 
 private:
     QPen currentPen() const
@@ -123,6 +131,8 @@ private:
 
 constexpr int chartLeft = 50;
 constexpr int labelTop = 470;
+// Where the names of the curves stand, at y = 20.
+constexpr int eastWestNameLeft = 300, northSouthNameLeft = 100;
 
 // Point k of a curve: x from the step, y = 255 - round(200 r) with a tie to the even
 // integer, the product formed exactly in extended precision.
@@ -160,7 +170,7 @@ void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, 
     canvas.setPenStyle(PainterCanvas::PenStyle::Dash);
     for (const auto bound : {&ShiftTest::low, &ShiftTest::high}) {
         QPolygon line;
-        for (std::int32_t k = 1; k <= lastTested(cells, shifts); ++k)
+        for (std::int32_t k = 0; k <= lastTested(cells, shifts); ++k)
             if (const std::optional<double>& value = shifts[static_cast<std::size_t>(k)].*bound)
                 line.append(curvePoint(k, step, *value));
         if (line.size() == 1)
@@ -171,16 +181,39 @@ void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, 
     canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
 }
 
-// A 7 x 7 square on every point of the curve whose shift has p below the level. A point
-// the curve does not reach gets none.
+// A 7 x 7 square on every point of the curve whose shift has Holm's p below the level. A
+// point the curve does not reach gets none.
 void markSignificantShifts(PainterCanvas& canvas, const QColor& colour, std::int32_t cells, std::int32_t step,
                            const std::vector<Shift>& shifts)
 {
-    for (std::int32_t k = 1; k <= lastTested(cells, shifts); ++k) {
-        const std::optional<double>& p = shifts[static_cast<std::size_t>(k)].p;
+    for (std::int32_t k = 0; k <= lastTested(cells, shifts); ++k) {
+        const std::optional<double>& p = shifts[static_cast<std::size_t>(k)].pHolm;
         if (p && *p < significanceLevel && pairsAt(shifts, k) > 2)
             canvas.FillRect(QRect(curvePoint(k, step, rAt(shifts, k)) - QPoint(3, 3), QSize(7, 7)), colour);
     }
+}
+
+// Where the legend of a test stands: right of the axes, above the chart window's test
+// button; each line a sample, then its text.
+constexpr int legendLeft = 704, legendTop = 436, legendLine = 22, legendSample = 30;
+
+// What the dashed lines and the squares of a test mean, in silver, 11-point type.
+void drawLegend(PainterCanvas& canvas)
+{
+    canvas.setPenColor(clSilver);
+    canvas.setFontColor(clSilver);
+    canvas.setFontName(QStringLiteral("garamond"));
+    canvas.setFontSize(11);
+    const int textLeft = legendLeft + legendSample + 5;
+    const int middle = pixelsOf(11) / 2;  // of a line of text
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(PainterCanvas::PenStyle::Dash);
+    canvas.Polyline(QPolygon({QPoint(legendLeft, legendTop + middle), QPoint(legendLeft + legendSample, legendTop + middle)}));
+    canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
+    canvas.TextOut(textLeft, legendTop, QStringLiteral("enveloppe"));
+    const int second = legendTop + legendLine;
+    canvas.FillRect(QRect(legendLeft + legendSample / 2 - 3, second + middle - 3, 7, 7), clSilver);
+    canvas.TextOut(textLeft, second, QStringLiteral("p de Holm < 0,05"));
 }
 
 // One correlogram: its name at (nameLeft, 20), then from point 0 a segment to every
@@ -193,7 +226,7 @@ void drawCurve(PainterCanvas& canvas, const QColor& colour, const char* name, in
     canvas.setPenColor(colour);
     canvas.setFontColor(colour);
     canvas.setFontName(QStringLiteral("garamond"));
-    canvas.setFontSize(20);
+    canvas.setFontSize(curveNamePoints);
     canvas.TextOut(nameLeft, 20, QString::fromLatin1(name));
     if (tested)
         drawEnvelope(canvas, cells, step, shifts);
@@ -300,8 +333,18 @@ void drawChart(QPainter& painter, const Correlogram& figures)
     canvas.setPenWidth(3);
     canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
     const bool tested = figures.tested();
-    drawCurve(canvas, clRed, "E_W", 300, cells, step, figures.eastWest, tested);
-    drawCurve(canvas, clWhite, "N_S", 100, cells, step, figures.northSouth, tested);
+    drawCurve(canvas, clRed, "E_W", eastWestNameLeft, cells, step, figures.eastWest, tested);
+    drawCurve(canvas, clWhite, "N_S", northSouthNameLeft, cells, step, figures.northSouth, tested);
+    if (tested)
+        drawLegend(canvas);
+}
+
+QRect curveNameArea(Direction direction)
+{
+    const QFontMetrics metrics(garamond(pixelsOf(curveNamePoints), false));
+    const QString name = QString::fromLatin1(direction == Direction::EastWest ? "E_W" : "N_S");
+    return QRect(direction == Direction::EastWest ? eastWestNameLeft : northSouthNameLeft, 20,
+                 metrics.horizontalAdvance(name), metrics.height());
 }
 
 QImage chartImage(const Correlogram& figures)

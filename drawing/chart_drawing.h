@@ -4,6 +4,7 @@
 // save button and geolago-cli --plot all draw with it.
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -17,7 +18,7 @@ class QPainter;
 
 namespace geolago::ui {
 
-// The level of the test: a shift whose p is below it is marked on its curve.
+// The level of the test: a shift whose Holm-corrected p is below it is marked on its curve.
 inline constexpr double significanceLevel = 0.05;
 
 // The area the chart is drawn in from its top-left corner: the chart window's client
@@ -30,15 +31,20 @@ inline constexpr QSize chartSize{842, 540};
 // variable's name, "A × B" for a cross-correlogram. A shift without r, and shift N, which
 // no direction computes, are drawn as the result tables hold them: 0 with 0 pairs. With a
 // permutation test, each curve also gets, in its colour, its envelope under it (the low
-// and the high quantile of each shift from 1 on, joined as two thin dashed lines, or a
-// short dash for a lone shift) and, over it, a 7 x 7 filled square centred on each point
-// whose p is below significanceLevel. Shift 0 pairs every cell with itself: r is 1 under any
-// arrangement and its p would only measure the rounding, so it gets neither. On a
+// and the high quantile of each tested shift, joined as two thin dashed lines, or a short
+// dash for a lone shift) and, over it, a 7 x 7 filled square centred on each point whose
+// Holm-corrected p is below significanceLevel (shift 0 of an auto-correlogram, untested,
+// gets neither). A legend in silver, right of the axes
+// above the chart window's test button, then names the dashed line "enveloppe" and the
+// square "p de Holm < 0,05". On a
 // raster device the lines and texts are drawn without antialiasing; on any other (SVG)
 // the texts are drawn as outlines, so that they keep their face wherever the file is
 // shown. Throws as the drawing steps do: FloatFailure for N = 0, Failure for an N
 // without table entries, with what came before already drawn.
 void drawChart(QPainter& painter, const Correlogram& figures);
+
+// The box of the name of `direction`'s curve, "E_W" or "N_S", as drawChart() writes it.
+QRect curveNameArea(Direction direction);
 
 // The chart of `figures` on black, chartSize, as the chart window shows it.
 QImage chartImage(const Correlogram& figures);

@@ -19,6 +19,13 @@ std::string bytesFromText(const QString& text)
     return text.toUtf8().toStdString();
 }
 
+QString directionToolTip(Direction direction)
+{
+    return direction == Direction::EastWest
+        ? QStringLiteral("E_W : paires de mailles de même colonne, décalées le long de Y (la seconde coordonnée)")
+        : QStringLiteral("N_S : paires de mailles de même ligne, décalées le long de X (la première coordonnée)");
+}
+
 std::string fileNameFromText(const QString& text)
 {
     return QFile::encodeName(text).toStdString();

@@ -5,7 +5,12 @@
 
 #include <string>
 
+#include "correlogram.h"
+
 namespace geolago::ui {
+
+// The tooltip of the label "E_W" or "N_S": which way the direction pairs cells.
+QString directionToolTip(Direction direction);
 
 // The names file is single-byte text from older systems, or UTF-8 from newer ones:
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.

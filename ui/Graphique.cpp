@@ -117,6 +117,14 @@ TForm4::TForm4(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     significanceButton_ = makeButton(this, "significanceButton",
                                      QStringLiteral("Tester\n(%1 permutations)").arg(testPermutations), 712, 496, 115, 41);
     significanceButton_->setEnabled(false);
+    // Over the names of the curves, which the chart draws: their tooltips.
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        auto* name = new QWidget(this);
+        name->setObjectName(direction == Direction::EastWest ? QStringLiteral("eastWestName")
+                                                             : QStringLiteral("northSouthName"));
+        name->setGeometry(curveNameArea(direction));
+        name->setToolTip(directionToolTip(direction));
+    }
     QWidget::setTabOrder(ButtAffiche, ButtFermer);
     QWidget::setTabOrder(ButtFermer, saveImageButton_);
     QWidget::setTabOrder(saveImageButton_, significanceButton_);
@@ -161,9 +169,7 @@ void TForm4::dropSignificance()
     guarded([this] {
         if (!shown_ || !shown_->tested())
             return;
-        for (std::vector<Shift>* shifts : {&shown_->eastWest, &shown_->northSouth})
-            for (Shift& shift : *shifts)
-                static_cast<ShiftTest&>(shift) = ShiftTest{};
+        shown_->dropTest();
         showChart(*shown_);
     });
 }

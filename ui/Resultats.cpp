@@ -187,6 +187,7 @@ TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     const QFont labels = garamond(19, true);
     QLabel* Label1 = makeLabel(this, "Label1", QStringLiteral("E_W"), 152, 16, &labels);
     setTextColour(Label1, clAqua);
+    Label1->setToolTip(directionToolTip(Direction::EastWest));
 
     Label3 = makeLabel(this, "Label3", QString(), 225, 16, &labels);
     setWindowColours(Label3, clBlack, clRed);  // opaque: red on its own black
@@ -195,6 +196,7 @@ TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(st
 
     QLabel* Label2 = makeLabel(this, "Label2", QStringLiteral("N_S"), 472, 16, &labels);
     setTextColour(Label2, clYellow);
+    Label2->setToolTip(directionToolTip(Direction::NorthSouth));
 
     SG_EW = makeGrid(this, "SG_EW", 32, 40, 289, 537, {64, 132, 92}, clTeal, clYellow);
     QPushButton* ButtFermer = makeButton(this, "ButtFermer", QStringLiteral("Fermer"), 672, 544, 113, 25);
@@ -227,13 +229,13 @@ void TForm2::addSignificance(const Correlogram& tested)
         for (std::size_t k = 0; k < shifts.size() && k < tested.of(direction).size(); ++k)
             static_cast<ShiftTest&>(shifts[k]) = tested.of(direction)[k];
     }
+    shown_.testNull = tested.testNull;
+    shown_.permutationsMade = tested.permutationsMade;
 }
 
 void TForm2::dropSignificance()
 {
-    for (std::vector<Shift>* shifts : {&shown_.eastWest, &shown_.northSouth})
-        for (Shift& shift : *shifts)
-            static_cast<ShiftTest&>(shift) = ShiftTest{};
+    shown_.dropTest();
 }
 
 void TForm2::showEvent(QShowEvent* e)

@@ -27,9 +27,12 @@ TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShi
         Shift& shift = figures.eastWest[k];
         shift.r = 0.5;  // y = 155
         shift.pairs = 9;
-        // Low at y = 305, high at y = 205; only shift 3 below the level, shift 0 never marked.
+        if (k == 0)
+            continue;  // pairs every cell with itself: untested
+        // Low at y = 305, high at y = 205; only shift 3's Holm p below the level.
         shift.used = 99;
-        shift.p = k == 0 ? 0.001 : k == 3 ? 0.01 : 0.05;
+        shift.p = 0.01;
+        shift.pHolm = k == 3 ? 0.04 : 0.05;
         shift.low = -0.25;
         shift.high = 0.25;
     }
@@ -54,4 +57,18 @@ TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShi
     for (int x : {166, 173})
         EXPECT_EQ(image.pixelColor(x, 430), white) << x;
     EXPECT_EQ(image.pixelColor(176, 430), black);
+
+    // The legend, right of the axes, in silver; none without a test.
+    const QRect legend(704, 430, 138, 56);
+    auto silver = [&](const QImage& chart) {
+        int count = 0;
+        for (int y = legend.top(); y <= legend.bottom(); ++y)
+            for (int x = legend.left(); x <= legend.right(); ++x)
+                count += chart.pixelColor(x, y) == QColor(192, 192, 192);
+        return count;
+    };
+    EXPECT_GT(silver(image), 100);
+    for (Shift& shift : figures.eastWest)
+        shift = Shift{};
+    EXPECT_EQ(silver(ui::chartImage(figures)), 0);
 }

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <tuple>
+
 #include "windows_fixture.h"
 
 using namespace geolago;
@@ -216,6 +218,24 @@ TEST_F(ChartTest, CanvasKeepsTheChartUntilTheWindowIsShownFromHidden)
     EXPECT_EQ(canvas().pixelColor(50, 100), black);
     EXPECT_EQ(chart().grab().toImage().pixelColor(50, 100), black);
     EXPECT_TRUE(control(chart(), "Label1")->isVisible());
+}
+
+TEST_F(ChartTest, TheCurvesNamesSayInATooltipWhichWayTheyPairCells)
+{
+    store().NBMailles = 10;
+    const QImage image = draw();
+    const QImage onScreen = chart().grab().toImage();
+    for (const auto& [name, colour, axis] :
+         {std::tuple{"eastWestName", red, "le long de Y"}, std::tuple{"northSouthName", white, "le long de X"}}) {
+        const QWidget* over = control(chart(), name);
+        const QRect area = over->geometry();
+        // Over the whole name, which stays visible under it.
+        EXPECT_TRUE(hasColour(image, area, colour) && hasColour(onScreen, area, colour)) << name;
+        EXPECT_FALSE(hasColour(image, QRect(area.right() + 1, area.top(), 20, area.height()), colour)) << name;
+        EXPECT_TRUE(over->toolTip().contains(QString::fromUtf8(axis))) << name;
+    }
+    EXPECT_EQ(control(results(), "Label1")->toolTip(), control(chart(), "eastWestName")->toolTip());
+    EXPECT_EQ(control(results(), "Label2")->toolTip(), control(chart(), "northSouthName")->toolTip());
 }
 
 TEST_F(ChartTest, CellCountsWithoutTableEntriesStopAfterTheReferenceLines)

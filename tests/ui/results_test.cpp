@@ -125,12 +125,12 @@ TEST_F(ResultsTest, SavedTablesReadBackAsTheWindowShowsThem)
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(saved.readAll()).split('\n');
     // Under French settings: ";" between fields, "," in the numbers.
-    EXPECT_EQ(lines.mid(0, 6), QStringList({"Variable;\"Élève; 1886\"", "Fichier de points;points.txt",
-                                             "Mailles;10", "Mailles remplies (%);37,5", "",
-                                             "Maille;R E_W;Paires E_W;R N_S;Paires N_S"}));
-    ASSERT_EQ(lines.size(), 6 + 10 + 1);
+    EXPECT_EQ(lines.mid(0, 8), QStringList({"Variable;\"Élève; 1886\"", "Fichier de points;points.txt",
+                                             "Mailles;10", "Mailles remplies (%);37,5", "Passage à zéro E_W;NA",
+                                             "Passage à zéro N_S;NA", "", "Maille;R E_W;Paires E_W;R N_S;Paires N_S"}));
+    ASSERT_EQ(lines.size(), 8 + 10 + 1);
     for (int k = 0; k < 10; ++k) {
-        const QStringList fields = lines[6 + k].split(';');
+        const QStringList fields = lines[8 + k].split(';');
         const QStringList shown = {cellText(grid("SG_EW"), 0, k + 1), cellText(grid("SG_EW"), 1, k + 1),
                                    cellText(grid("SG_EW"), 2, k + 1), cellText(grid("SG_NS"), 1, k + 1),
                                    cellText(grid("SG_NS"), 2, k + 1)};

@@ -111,18 +111,21 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QImage tested = chartShown();
 
-    // Shifts 1..14 have 5 pairs or more: each is marked when its p is below 0.05.
+    // Shifts 1..14 have 5 pairs or more: each is marked when its Holm p is below 0.05;
+    // shift 0 is untested.
     Correlogram expected = windowFigures(store());
     testSignificance(store(), expected, {.first = 1, .permutations = 999, .seed = 1});
-    int marked = 0;
+    EXPECT_FALSE(expected.eastWest[0].p);
+    int marked = 0, uncorrected = 0;
     for (int k = 1; k <= 14; ++k) {
         const Shift& shift = expected.eastWest[static_cast<std::size_t>(k)];
-        ASSERT_TRUE(shift.r && shift.p) << k;
-        EXPECT_EQ(allRed(tested, markAt(k, *shift.r)), *shift.p < 0.05) << k;
-        marked += *shift.p < 0.05;
+        ASSERT_TRUE(shift.r && shift.pHolm) << k;
+        EXPECT_EQ(allRed(tested, markAt(k, *shift.r)), *shift.pHolm < 0.05) << k;
+        marked += *shift.pHolm < 0.05;
+        uncorrected += *shift.p < 0.05;
     }
     EXPECT_GT(marked, 0);
-    EXPECT_LT(marked, 14);
+    EXPECT_LT(marked, uncorrected);
     // Both bounds of shift 2 lie on red dashes that the plain chart does not have.
     for (const double bound : {*expected.eastWest[2].low, *expected.eastWest[2].high}) {
         const QRect around = markAt(2, bound).adjusted(-2, -2, 2, 2);
@@ -136,13 +139,15 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     click(chart(), "saveImageButton");
     EXPECT_EQ(QImage(pathOf("teste.png")).convertToFormat(tested.format()), tested);
 
-    // The results window saves p, low and high with the figures.
+    // The results window saves p, low, high and Holm's p with the figures.
     const QStringList lines = savedTable("teste.csv");
-    ASSERT_GT(lines.size(), 9);
-    EXPECT_EQ(lines[5], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p N_S;Bas N_S;Haut N_S");
+    ASSERT_GT(lines.size(), 11);
+    EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p N_S;Bas N_S;"
+                        "Haut N_S;p Holm N_S");
     const Shift& third = expected.eastWest[3];
-    EXPECT_EQ(lines[9].split(';').mid(5, 3).join(';').toStdString(),
-              writeReal(*third.p, ",") + ";" + writeReal(*third.low, ",") + ";" + writeReal(*third.high, ","));
+    EXPECT_EQ(lines[11].split(';').mid(5, 4).join(';').toStdString(),
+              writeReal(*third.p, ",") + ";" + writeReal(*third.low, ",") + ";" + writeReal(*third.high, ",") + ";"
+                  + writeReal(*third.pHolm, ","));
 }
 
 TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
@@ -161,14 +166,14 @@ TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
     click(mainWindow(), "ButtChoixVar");
     EXPECT_FALSE(testable());
     EXPECT_EQ(chartShown(), tested);
-    EXPECT_TRUE(savedTable("avant.csv")[5].endsWith("Haut N_S"));
+    EXPECT_TRUE(savedTable("avant.csv")[7].endsWith("p Holm N_S"));
 
     // A new "Calculer" takes it off the chart, which shows what "Afficher Correlogramme"
     // drew, and off the table.
     calculate(1);
     EXPECT_TRUE(testable());
     EXPECT_EQ(chartShown(), plain);
-    EXPECT_EQ(savedTable("apres.csv")[5], "Maille;R E_W;Paires E_W;R N_S;Paires N_S");
+    EXPECT_EQ(savedTable("apres.csv")[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S");
 
     // New points or new cells leave nothing to test either.
     click(mainWindow(), "ButtLit_Data");
