@@ -56,10 +56,11 @@ std::int64_t positionOf(const std::string& text, const std::optional<std::vector
     throw Refusal("Aucune variable ne s'appelle \"" + text + "\" dans le fichier des noms !");
 }
 
-// Nom_Var for a position: the name at that position, or the position in decimal.
+// Nom_Var for a position: the name at that position, or the position in decimal (also for
+// a position no variable has, which is refused afterwards).
 std::string nameOf(std::int64_t position, const std::optional<std::vector<std::string>>& names)
 {
-    if (names && position <= static_cast<std::int64_t>(names->size()))
+    if (names && position >= 1 && position <= static_cast<std::int64_t>(names->size()))
         return (*names)[static_cast<std::size_t>(position - 1)];
     return writeInteger(static_cast<std::int32_t>(position));
 }

@@ -222,6 +222,11 @@ TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
     EXPECT_EQ(unknown.err,
               "geolago-cli: --variable pente: Aucune variable ne s'appelle \"pente\" dans le fichier des noms !\n");
 
+    // Position 0 has no name: refused, not looked up.
+    const Outcome zero = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--names", names,
+                              "--variable", "0"});
+    EXPECT_EQ(zero.err, "geolago-cli: variable 0: Aucune variable n'est choisie !\n");
+
     const Outcome noNames = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "Pente"});
     EXPECT_EQ(noNames.status, 1);
     EXPECT_EQ(noNames.err, "geolago-cli: --variable Pente: 'Pente' n'est pas une valeur entière correcte.\n");
