@@ -216,13 +216,13 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
             for (const auto& [first, second] : positionsOf(request, store, names)) {
                 Job job;
                 job.subject = "variable " + std::to_string(first);
-                job.variable = {static_cast<int>(first), nameOf(first, names)};
+                job.variable = {static_cast<VariablePosition>(first), nameOf(first, names)};
                 if (job.variable.name != std::to_string(first))
                     job.subject += " (" + job.variable.name + ")";
                 try {
                     refuseIf(refuseVariablePosition(store, first));
                     if (second != 0) {
-                        job.with = Named{static_cast<int>(second), nameOf(second, names)};
+                        job.with = Named{static_cast<VariablePosition>(second), nameOf(second, names)};
                         job.subject += " × variable " + std::to_string(second);
                         if (job.with->name != std::to_string(second))
                             job.subject += " (" + job.with->name + ")";
@@ -272,8 +272,8 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 subject = job.subject + (severalCellCounts ? ", " + std::to_string(n) + " mailles" : std::string());
                 if (job.refusal)
                     std::rethrow_exception(job.refusal);
-                const auto first = static_cast<std::uint8_t>(job.variable.position);
-                const auto second = static_cast<std::uint8_t>(job.with ? job.with->position : 0);
+                const VariablePosition first = job.variable.position;
+                const VariablePosition second = job.with ? job.with->position : 0;
                 Correlogram result = computeCorrelogram(store, first, second);
                 testSignificance(store, result, {first, second, *context.permutations, *context.seed});
                 result.variable = job.variable;

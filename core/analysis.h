@@ -31,7 +31,7 @@ void requireCellsPlaced(const Store& store);
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
 // grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
 // On a fault, the cells of the points before it keep their partial sums.
-double fillGrid(const Store& store, std::uint8_t variable, Grid& grid);
+double fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances) and R_EW / Paires_EW, both cleared first;
@@ -68,6 +68,6 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
 // touching the store's own, then correlate() and the distances. The variables are named
 // by their positions alone. Throws FloatFailure where Remplit_Grille or the correlations
 // would stop, StepFailure when the cells are not current.
-Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second = 0);
+Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second = 0);
 
 }  // namespace geolago

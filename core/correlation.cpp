@@ -144,7 +144,7 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
         }
 }
 
-Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second)
+Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second)
 {
     requireCellsPlaced(store);
     Correlogram result;

@@ -81,7 +81,7 @@ void Remplit_Grille(Store& store)
     store.current.gridFilled = true;
 }
 
-double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
+double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 {
     const std::int32_t n = store.NBMailles;
     for (int c = 0; c <= n; ++c)

@@ -91,7 +91,7 @@ void shuffle(std::span<double> values, Random& random)
         std::swap(values[i - 1], values[random.below(static_cast<std::uint32_t>(i))]);
 }
 
-Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t second)
+Correlograms::Correlograms(const Store& store, VariablePosition first, VariablePosition second)
     : cells_(store.NBMailles), crossed_(first != second)
 {
     static std::atomic<std::uint64_t> made{0};

@@ -65,7 +65,7 @@ public:
     // Prepared from the placement of `store` (Calcul_Mailles done for N = NBMailles) and
     // columns `first` and `second`, 1-based. Throws FloatFailure when the cells of either
     // cannot be aggregated (a sum beyond the double range), as Remplit_Grille would.
-    Correlograms(const Store& store, std::uint8_t first, std::uint8_t second);
+    Correlograms(const Store& store, VariablePosition first, VariablePosition second);
 
     // The column of `second` for points 1..P, point i at index i - 1.
     const std::vector<double>& secondColumn() const { return secondColumn_; }

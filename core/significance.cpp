@@ -119,7 +119,7 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
     assert(request.permutations <= MaxPermutations);
     if (request.permutations <= 0)
         return;
-    const std::uint8_t second = request.second != 0 ? request.second : request.first;
+    const VariablePosition second = request.second != 0 ? request.second : request.first;
     const permutation::Correlograms prepared(store, request.first, second);
     const auto eastWest = static_cast<std::size_t>(prepared.shifts(Direction::EastWest));
     const auto northSouth = static_cast<std::size_t>(std::max(prepared.shifts(Direction::NorthSouth), 0));

@@ -14,8 +14,8 @@ namespace geolago {
 inline constexpr std::int32_t MaxPermutations = 100000;
 
 struct SignificanceRequest {
-    std::uint8_t first = 0;         // variable A, 1..NBVar
-    std::uint8_t second = 0;        // variable B, 1..NBVar; 0 or A: the auto-correlogram of A
+    VariablePosition first = 0;     // variable A, 1..NBVar
+    VariablePosition second = 0;    // variable B, 1..NBVar; 0 or A: the auto-correlogram of A
     std::int32_t permutations = 0;  // K, 0..MaxPermutations
     std::uint64_t seed = 1;         // S: the same seed gives the same figures on any number of threads
     unsigned threads = 0;           // 0: std::thread::hardware_concurrency()
