@@ -44,10 +44,10 @@ TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShi
     EXPECT_EQ(image.pixelColor(120, 304), black);
     EXPECT_EQ(image.pixelColor(120, 205), red);
 
-    // A 7 x 7 square on the point of shift 3, (230, 155); none on shifts 4 and 0.
+    // A 7 x 7 square on the point of shift 3, (230, 155); none on shifts 4 and 0, (50, 155).
     for (const QPoint in : {QPoint(227, 152), QPoint(233, 158)})
         EXPECT_EQ(image.pixelColor(in), red);
-    for (const QPoint out : {QPoint(226, 152), QPoint(234, 158), QPoint(287, 152), QPoint(47, 52)})
+    for (const QPoint out : {QPoint(226, 152), QPoint(234, 158), QPoint(287, 152), QPoint(47, 152)})
         EXPECT_EQ(image.pixelColor(out), black) << out.x();
 
     for (int x : {166, 173})
