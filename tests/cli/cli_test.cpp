@@ -1,6 +1,7 @@
 // geolago-cli run in process through runCommand, on files written into a fresh folder:
 // the figures in each format, the names, the refusals, the failures and the usage errors.
 
+#include <cmath>
 #include <memory>
 #include <sstream>
 #include <tuple>
@@ -25,18 +26,22 @@ protected:
         return outcome;
     }
 
+    // Values of the cells 1..3 x 1..3, [IY - 1][IX - 1].
+    using Cells = int[3][3];
+    static constexpr Cells worked = {{2, 7, 1}, {8, 2, 8}, {1, 8, 3}};
+
     // Ten points with N = 3: one at (0, 0) for the extent, whose cell of index 0 takes no
-    // part in the pairs, and nine filling the cells 1..3 x 1..3. Variable 1 holds the
-    // means of the worked example below, variable 2 is the same everywhere.
-    std::string nineCells()
+    // part in the pairs, and one in each of the cells 1..3 x 1..3, whose means are thus
+    // the values written. Variable 1 holds the means of the worked example below,
+    // variable 2 `second`, or the same everywhere.
+    std::string nineCells(const Cells* second = nullptr)
     {
-        // value of cell (IX, IY), IX = column, IY = row
-        const double v[3][3] = {{2, 7, 1}, {8, 2, 8}, {1, 8, 3}};
         const char* at[3] = {"1.5", "2.5", "3"};  // cell width 1: these fall in cells 1, 2, 3
         std::string text = "0 0 0 5\n";
         for (int iy = 0; iy < 3; ++iy)
             for (int ix = 0; ix < 3; ++ix)
-                text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(int(v[iy][ix])) + " 5\n";
+                text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(worked[iy][ix]) + " "
+                    + std::to_string(second ? (*second)[iy][ix] : 5) + "\n";
         return write("nine.txt", text);
     }
 
@@ -84,6 +89,40 @@ TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
     EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t62,5\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA");
+}
+
+TEST_F(CliTest, CrossCorrelogramPairsTheCellsOfAWithThoseOfBFurtherOn)
+{
+    const Cells other = {{5, 3, 9}, {4, 4, 6}, {0, 7, 2}};
+    const std::string file = nineCells(&other);
+    // Pearson's r of the pairs (x of a cell, y of the cell one further along Y, or along X),
+    // from sums that are exact on these whole numbers.
+    auto pearson = [](const Cells& x, const Cells& y, bool alongY) {
+        long double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+        for (int iy = 0; iy < 3 - alongY; ++iy)
+            for (int ix = 0; ix < 2 + alongY; ++ix) {
+                const long double a = x[iy][ix], b = alongY ? y[iy + 1][ix] : y[iy][ix + 1];
+                n += 1, sx += a, sy += b, sxx += a * a, syy += b * b, sxy += a * b;
+            }
+        return (n * sxy - sx * sy) / std::sqrt((n * sxx - sx * sx) * (n * syy - sy * sy));
+    };
+    auto r = [](const std::string& row) {  // the eighth field
+        std::istringstream fields(row);
+        std::string field;
+        for (int i = 0; i < 8; ++i)
+            std::getline(fields, field, '\t');
+        return std::stold(field);
+    };
+    // A:B and B:A differ here (-0.83 and 0.48 along Y).
+    for (const auto& [cross, a, b] : {std::tuple{"1:2", &worked, &other}, std::tuple{"2:1", &other, &worked}}) {
+        const Outcome o = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--cross", cross,
+                               "--format", "tsv"});
+        ASSERT_EQ(o.status, 0) << o.err;
+        const std::vector<std::string> rows = lines(o.out);
+        ASSERT_EQ(rows.size(), 7u);
+        EXPECT_NEAR(r(rows[2]), pearson(*a, *b, true), 1e-12) << cross << ": " << rows[2];   // E_W, shift 1
+        EXPECT_NEAR(r(rows[5]), pearson(*a, *b, false), 1e-12) << cross << ": " << rows[5];  // N_S, shift 1
+    }
 }
 
 TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
@@ -158,15 +197,20 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     ASSERT_EQ(all.size(), 4u + 6u);
     EXPECT_EQ(std::vector<std::string>(all.begin() + 4, all.end()), figures(single.out));
     EXPECT_EQ(figures(runWith({"--cells", "2,3", "--variable", "1"}).out), all);
+    EXPECT_EQ(runWith({"--cells", "3..3", "--variable", "1"}).out, single.out);
 
-    // Permutations: the same seed, the same figures; r and pairs as without them.
+    // Permutations: r and pairs as without them; p and the envelope are those of the
+    // seed's stream of permutations on any machine. Permutation 68 gives the pairs of
+    // E_W shift 1 with their sides swapped: its r ties the observed one and counts.
     const Outcome permuted = runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"});
     ASSERT_EQ(permuted.status, 0) << permuted.err;
-    EXPECT_EQ(permuted.out, runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"}).out);
-    const std::vector<std::string> rows = lines(permuted.out);
-    ASSERT_EQ(rows.size(), 7u);
-    EXPECT_EQ(rows[2].rfind("1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.", 0), 0u) << rows[2];
-    EXPECT_EQ(rows[3].substr(rows[3].size() - 9), "\tNA\tNA\tNA");  // shift 2: no r, no test
+    EXPECT_EQ(permuted.out, tsvHeader + "\n"
+                                        "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\t1\t1\t1\n"
+                                        "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.02\t-0.78418466527733\t0.791484772265742\n"
+                                        "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\n"
+                                        "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\t1\t1\t1\n"
+                                        "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\t0.01\t-0.697079558083496\t0.697630243993733\n"
+                                        "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\n");
 
     for (const auto& [option, value, message] :
          {std::tuple{"--permutations", "100001",
@@ -345,7 +389,7 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
 
 TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
 {
-    const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\n");
+    const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\x7F\n");
     const std::vector<std::string> args{square(), "--points", "4", "--vars", "2", "--cells", "1",
                                         "--names", names, "--variable", "1", "--format"};
     auto with = [&](const char* format) {
@@ -354,9 +398,9 @@ TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
         return run(all);
     };
     // tsv: the linear-tsv escapes, twelve fields a row.
-    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA");
-    // text: no control character reaches the terminal.
-    EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J");
+    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\x7F\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA");
+    // text: no control character reaches the terminal, DEL included.
+    EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J\\x7F");
 }
 
 // --- Usage ---------------------------------------------------------------------------
@@ -386,6 +430,15 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         EXPECT_EQ(lines(o.err).size(), 2u);
         EXPECT_EQ(o.err.find('\x1b'), std::string::npos);
     }
+
+    // A point file named "-" is a file like any other, in the current folder.
+    const fs::path folder = fs::current_path();
+    fs::current_path(dir_);
+    fs::copy_file(file, "-");
+    const Outcome dash = run({"-", "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1"});
+    fs::current_path(folder);
+    EXPECT_EQ(dash.status, 0) << dash.err;
+    EXPECT_EQ(dash.out, run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1"}).out);
 
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
