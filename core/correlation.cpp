@@ -1,6 +1,7 @@
 #include "analysis.h"
 
 #include <algorithm>
+#include <cassert>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,6 +129,7 @@ void correlateStore(Store& store, Direction direction, Correlations& r, PairCoun
 void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
                std::vector<Shift>& shifts)
 {
+    assert(first.capacity() >= cells && second.capacity() >= cells);
     shifts.assign(static_cast<std::size_t>(std::max(cells, 0)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
@@ -150,12 +152,12 @@ Correlogram computeCorrelogram(const Store& store, VariablePosition first, Varia
     Correlogram result;
     result.variable = {first, std::to_string(first)};
     result.cells = store.NBMailles;
-    const auto firstGrid = std::make_unique<Grid>();
+    const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
     result.fill = fillGrid(store, first, *firstGrid);
     std::unique_ptr<Grid> secondGrid;
     if (second != 0 && second != first) {
         result.with = Named{second, std::to_string(second)};
-        secondGrid = std::make_unique<Grid>();
+        secondGrid = std::make_unique<Grid>(store.NBMailles);
         fillGrid(store, second, *secondGrid);
     }
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {

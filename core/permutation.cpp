@@ -140,7 +140,7 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
         aggregate(firstColumn, pointSlot_, slotPoints_, firstMeans_);
         firstRows_.assign(2, layout);
         toRows(firstMeans_, firstRows_);
-        firstGrid_ = std::make_unique<Grid>();
+        firstGrid_ = std::make_unique<Grid>(n);
         toGrid(firstMeans_, *firstGrid_);
     }
 }
@@ -189,7 +189,7 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
 void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const
 {
     if (!workspace.grid)
-        workspace.grid = std::make_unique<Grid>();
+        workspace.grid = std::make_unique<Grid>(cells_);
     toGrid(workspace.means, *workspace.grid);
     const Grid& second = *workspace.grid;
     const Grid& first = crossed_ ? *firstGrid_ : second;

@@ -4,10 +4,13 @@
 // windows and the batch command share one process-wide instance, sharedStore(), and
 // tests or parallel work make stores of their own.
 
+#include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "correlogram.h"
 
@@ -54,7 +57,62 @@ struct TCellule {
     std::uint8_t Remplie = 0;
 };
 
-using Grid = Table<Table<TCellule, 0, MaxMailles>, 0, MaxMailles>;  // [IX][IY]
+// The cells of a grid, indices 0..N on both axes, [IX][IY]. It holds the cells of the
+// largest N it was given, so a grid filled for a smaller N keeps the cells beyond it.
+class Grid {
+public:
+    // One column of cells, [IY].
+    template <typename Cell>
+    class Column {
+    public:
+        Column(Cell* cells, std::int32_t size) : cells_(cells), size_(size) {}
+        Cell& operator[](int iy) const
+        {
+            assert(iy >= 0 && iy < size_);
+            return cells_[iy];
+        }
+
+    private:
+        Cell* cells_;
+        std::int32_t size_;
+    };
+
+    // Cells 0..cells on both axes, all empty.
+    explicit Grid(std::int32_t cells = MaxMailles) { reserve(cells); }
+
+    // Cells 0..cells on both axes exist from now on; every cell already held keeps its
+    // place and its content.
+    void reserve(std::int32_t cells)
+    {
+        const std::int32_t side = cells + 1;
+        if (side <= side_)
+            return;
+        std::vector<TCellule> grown(static_cast<std::size_t>(side) * static_cast<std::size_t>(side));
+        for (std::int32_t ix = 0; ix < side_; ++ix)
+            std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(ix) * side_, side_,
+                        grown.begin() + static_cast<std::ptrdiff_t>(ix) * side);
+        cells_ = std::move(grown);
+        side_ = side;
+    }
+    // The largest N whose cells the grid holds.
+    std::int32_t capacity() const { return side_ - 1; }
+
+    Column<TCellule> operator[](int ix)
+    {
+        assert(ix >= 0 && ix < side_);
+        return {cells_.data() + static_cast<std::ptrdiff_t>(ix) * side_, side_};
+    }
+    Column<const TCellule> operator[](int ix) const
+    {
+        assert(ix >= 0 && ix < side_);
+        return {cells_.data() + static_cast<std::ptrdiff_t>(ix) * side_, side_};
+    }
+
+private:
+    std::int32_t side_ = 0;
+    std::vector<TCellule> cells_;
+};
+
 using Correlations = Table<double, 0, MaxMailles>;                   // r per shift
 using PairCounts = Table<std::int32_t, 0, MaxMailles>;               // pairs per shift
 
