@@ -464,6 +464,7 @@ void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered, I
     // A reading, even one that fails, outdates the cells and everything computed from them.
     store.current = {};
     TextFile file(fileName, kinds);
+    store.reserve(store.NBPoints, store.NBVar);
     // From here on the tables hold points of this file, even when the reading stops.
     store.pointsFile = fileName;
     int i = 1;

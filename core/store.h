@@ -113,6 +113,91 @@ private:
     std::vector<TCellule> cells_;
 };
 
+// A table of points 1..P, one row each, holding the rows of the most points it was given:
+// rows beyond the current P keep what an earlier reading left there. Each row holds
+// `Width` values, or as many as the table was given (0: grows with reserve()).
+template <typename T, int Width = 0>
+class PointTable {
+public:
+    // One row's values, 1-based.
+    template <typename Value>
+    class Row {
+    public:
+        Row(Value* values, int width) : values_(values), width_(width) {}
+        Value& operator[](int v) const
+        {
+            assert(v >= 1 && v <= width_);
+            return values_[v - 1];
+        }
+
+    private:
+        Value* values_;
+        int width_;
+    };
+
+    // Rows 1..points of `width` values, all zero.
+    PointTable(int points, int width) { reserve(points, width); }
+
+    // Rows 1..points with at least `width` values each exist from now on, every value
+    // already held keeping its row and column.
+    void reserve(int points, int width = 0)
+    {
+        const int newWidth = Width != 0 ? Width : std::max(width, width_);
+        const int newPoints = std::max(points, points_);
+        if (newWidth == width_ && newPoints == points_)
+            return;
+        std::vector<T> grown(static_cast<std::size_t>(newPoints) * static_cast<std::size_t>(newWidth));
+        for (int i = 0; i < points_; ++i)
+            std::copy_n(values_.begin() + static_cast<std::ptrdiff_t>(i) * width_, width_,
+                        grown.begin() + static_cast<std::ptrdiff_t>(i) * newWidth);
+        values_ = std::move(grown);
+        width_ = newWidth;
+        points_ = newPoints;
+    }
+    int points() const { return points_; }
+
+    Row<T> operator[](int i)
+    {
+        assert(i >= 1 && i <= points_);
+        return {values_.data() + static_cast<std::ptrdiff_t>(i - 1) * width_, width_};
+    }
+    Row<const T> operator[](int i) const
+    {
+        assert(i >= 1 && i <= points_);
+        return {values_.data() + static_cast<std::ptrdiff_t>(i - 1) * width_, width_};
+    }
+
+private:
+    int points_ = 0;
+    int width_ = Width;
+    std::vector<T> values_;
+};
+
+// One value per point 1..P, holding as many points as it was given, as PointTable does.
+template <typename T>
+class PointList {
+public:
+    explicit PointList(int points) { reserve(points); }
+    void reserve(int points)
+    {
+        if (points > static_cast<int>(values_.size()))
+            values_.resize(static_cast<std::size_t>(points));
+    }
+    T& operator[](int i)
+    {
+        assert(i >= 1 && i <= static_cast<int>(values_.size()));
+        return values_[static_cast<std::size_t>(i - 1)];
+    }
+    const T& operator[](int i) const
+    {
+        assert(i >= 1 && i <= static_cast<int>(values_.size()));
+        return values_[static_cast<std::size_t>(i - 1)];
+    }
+
+private:
+    std::vector<T> values_;
+};
+
 using Correlations = Table<double, 0, MaxMailles>;                   // r per shift
 using PairCounts = Table<std::int32_t, 0, MaxMailles>;               // pairs per shift
 
@@ -143,10 +228,12 @@ struct Store {
     // Share of filled cells, in percent.
     double PourCent = 0.0;
 
-    Table<Table<double, 1, 2>, 1, MaxPoints> Coord;         // [point][1 = X, 2 = Y]
-    Table<Table<double, 1, MaxVar>, 1, MaxPoints> Donnees;  // [point][variable]
-    Table<TMaille, 1, MaxPoints> Maille_Point;              // [point]
-    Grid Grille;                                            // [IX][IY]
+    // The point tables hold the windows' limits from the start and grow for the batch
+    // command: reserve() before writing beyond them.
+    PointTable<double, 2> Coord{MaxPoints, 2};            // [point][1 = X, 2 = Y]
+    PointTable<double> Donnees{MaxPoints, MaxVar};        // [point][variable]
+    PointList<TMaille> Maille_Point{MaxPoints};           // [point]
+    Grid Grille;                                          // [IX][IY]
 
     Correlations R_EW;     // correlation per shift, east-west
     Correlations R_NS;     // correlation per shift, north-south
@@ -159,6 +246,15 @@ struct Store {
     // What is current: Lit_Data outdates everything, Calcul_Mailles places, Remplit_Grille
     // fills, Correlation_EW then Correlation_NS calculate.
     Currency current;
+
+    // Room for points 1..points with `variables` values each in Coord, Donnees and
+    // Maille_Point, what they hold kept.
+    void reserve(std::int32_t points, std::int32_t variables)
+    {
+        Coord.reserve(points);
+        Donnees.reserve(points, variables);
+        Maille_Point.reserve(points);
+    }
 
     // Back to the state at process start.
     void reset() { *this = Store{}; }
