@@ -77,8 +77,9 @@ public:
         std::int32_t size_;
     };
 
-    // Cells 0..cells on both axes, all empty.
-    explicit Grid(std::int32_t cells = MaxMailles) { reserve(cells); }
+    // Cells 0..cells on both axes, all empty; 0..MaxMailles by default.
+    Grid() : Grid(MaxMailles) {}
+    explicit Grid(std::int32_t cells) { reserve(cells); }
 
     // Cells 0..cells on both axes exist from now on; every cell already held keeps its
     // place and its content.

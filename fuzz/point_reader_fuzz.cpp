@@ -36,8 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Store store;
     static ReferenceTables expected;
     for (int i = 1; i <= points; ++i) {
-        store.Coord[i] = {};
-        store.Donnees[i] = {};
+        store.Coord[i][1] = store.Coord[i][2] = 0;
+        for (int v = 1; v <= MaxVar; ++v)
+            store.Donnees[i][v] = 0;
         expected.coord[i - 1][0] = expected.coord[i - 1][1] = 0;
         std::fill_n(expected.data[i - 1], MaxVar, 0.0);
     }
