@@ -91,8 +91,9 @@ void shuffle(std::span<double> values, Random& random)
         std::swap(values[i - 1], values[random.below(static_cast<std::uint32_t>(i))]);
 }
 
-Correlograms::Correlograms(const Store& store, VariablePosition first, VariablePosition second)
-    : cells_(store.NBMailles), crossed_(first != second)
+Correlograms::Correlograms(const Store& store, VariablePosition first, VariablePosition second,
+                           std::int32_t maxShift)
+    : cells_(store.NBMailles), maxShift_(maxShift), crossed_(first != second)
 {
     static std::atomic<std::uint64_t> made{0};
     id_ = ++made;
@@ -126,7 +127,7 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
     toRows(std::vector<double>(slotCell_.size(), 0.0), filled);
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const auto d = static_cast<std::size_t>(indexOf(direction));
-        firstPairs_[d] = fast::firstPairs(filled[d], filled[d], lastShift(direction, n));
+        firstPairs_[d] = fast::firstPairs(filled[d], filled[d], lastShift(direction, n, maxShift));
     }
 
     // The column as it stands must aggregate, as Remplit_Grille would have it.
@@ -147,7 +148,7 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
 
 std::int32_t Correlograms::shifts(Direction direction) const
 {
-    return lastShift(direction, cells_) + 1;
+    return lastShift(direction, cells_, maxShift_) + 1;
 }
 
 void Correlograms::toRows(const std::vector<double>& means, std::vector<fast::Rows>& rows) const
@@ -177,7 +178,7 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const int d = indexOf(direction);
         const auto at = static_cast<std::size_t>(d);
-        if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_), firstPairs_[at].data(),
+        if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_, maxShift_), firstPairs_[at].data(),
                                  workspace.pairs.data(), r.data() + offset)) {
             shiftByShift(workspace, r);
             return;

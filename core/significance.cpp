@@ -120,7 +120,7 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
     if (request.permutations <= 0)
         return;
     const VariablePosition second = request.second != 0 ? request.second : request.first;
-    const permutation::Correlograms prepared(store, request.first, second);
+    const permutation::Correlograms prepared(store, request.first, second, request.maxShift);
     const auto eastWest = static_cast<std::size_t>(prepared.shifts(Direction::EastWest));
     const auto northSouth = static_cast<std::size_t>(std::max(prepared.shifts(Direction::NorthSouth), 0));
     const std::size_t columns = eastWest + northSouth;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "analysis.h"
 #include "correlogram.h"
 #include "store.h"
 
@@ -19,6 +20,7 @@ struct SignificanceRequest {
     std::int32_t permutations = 0;  // K, 0..MaxPermutations
     std::uint64_t seed = 1;         // S: the same seed gives the same figures on any number of threads
     unsigned threads = 0;           // 0: std::thread::hardware_concurrency()
+    std::int32_t maxShift = AllShifts;  // the last shift computed, as for computeCorrelogram()
 };
 
 // Adds the test of request.permutations permutations to `correlogram`, which
