@@ -4,7 +4,7 @@
 
 #include "failures.h"
 #include "inputfile.h"
-#include "textrules.h"
+#include "readers.h"
 
 namespace geolago {
 
@@ -52,6 +52,19 @@ std::string namesText(const std::string& fileName, InputKinds kinds)
     return text;
 }
 
+class NamesFileReader final : public Reader {
+public:
+    // A names file is known by the field it is chosen in, not by its bytes.
+    std::optional<PointFileLayout> identify(const std::string&) const override { return std::nullopt; }
+
+    void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
+    {
+        const std::vector<std::string> names = Lit_Noms_Vars(fileName, options.kinds);
+        for (std::size_t p = 1; p <= names.size() && p <= table.variables(); ++p)
+            table.columns[p + 1].name = names[p - 1];
+    }
+};
+
 }  // namespace
 
 std::vector<std::string> splitNames(std::string_view text)
@@ -80,6 +93,12 @@ std::vector<std::string> splitNames(std::string_view text)
 std::vector<std::string> Lit_Noms_Vars(const std::string& fileName, InputKinds kinds)
 {
     return splitNames(namesText(fileName, kinds));
+}
+
+const Reader& namesFileReader()
+{
+    static const NamesFileReader reader;
+    return reader;
 }
 
 }  // namespace geolago

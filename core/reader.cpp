@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 
 #include "numbertext.h"
+#include "pointlayout.h"
+#include "readers.h"
 
 namespace geolago {
 
@@ -426,31 +428,62 @@ void Saute_Ligne(TextFile& file)
     file.skipLine();
 }
 
+namespace {
+
+class PointFileReader final : public Reader {
+public:
+    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    {
+        return guessPointFileLayoutOfFile(fileName);
+    }
+
+    // Columns X, Y and the variables named by position, each value stored as soon as it
+    // is read, for options.points rows.
+    void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
+    {
+        table = {};
+        TextFile file(fileName, options.kinds);
+        // From here on the table holds points of this file, even when the reading stops.
+        table.source = fileName;
+        table.columns.resize(2 + static_cast<std::size_t>(std::max(options.variables, 0)));
+        table.columns[0].name = "X";
+        table.columns[1].name = "Y";
+        for (std::size_t c = 2; c < table.columns.size(); ++c)
+            table.columns[c].name = std::to_string(c - 1);
+        for (Column& column : table.columns)
+            column.values.reserve(static_cast<std::size_t>(std::max(options.points, 0)));
+        int i = 1;
+        try {
+            for (; i <= options.points; ++i) {
+                if (options.rowsAreNumbered)
+                    Lit_Entier(file);
+                for (Column& column : table.columns)
+                    column.values.push_back(toDouble(Lit_Reel(file)));
+                Saute_Ligne(file);
+            }
+        } catch (Failure& failure) {
+            Place place(fileName, file.tokenLine(), i);
+            if (const std::string_view token = file.lastToken(); !token.empty()) {
+                place.token = std::string(token.substr(0, Place::TokenShown));
+                place.tokenCut = token.size() > Place::TokenShown;
+            }
+            failure.setPlace(std::move(place));
+            throw;
+        }
+    }
+};
+
+}  // namespace
+
+const Reader& pointFileReader()
+{
+    static const PointFileReader reader;
+    return reader;
+}
+
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered, InputKinds kinds)
 {
-    TextFile file(fileName, kinds);
-    // From here on the tables hold points of this file, even when the reading stops.
-    store.pointsFile = fileName;
-    int i = 1;
-    try {
-        for (; i <= store.NBPoints; ++i) {
-            if (rowsAreNumbered)
-                Lit_Entier(file);
-            store.Coord[i][1] = toDouble(Lit_Reel(file));
-            store.Coord[i][2] = toDouble(Lit_Reel(file));
-            for (int v = 1; v <= store.NBVar; ++v)
-                store.Donnees[i][v] = toDouble(Lit_Reel(file));
-            Saute_Ligne(file);
-        }
-    } catch (Failure& failure) {
-        Place place(fileName, file.tokenLine(), i);
-        if (const std::string_view token = file.lastToken(); !token.empty()) {
-            place.token = std::string(token.substr(0, Place::TokenShown));
-            place.tokenCut = token.size() > Place::TokenShown;
-        }
-        failure.setPlace(std::move(place));
-        throw;
-    }
+    loadPoints(store, pointFileReader(), fileName, {store.NBPoints, store.NBVar, rowsAreNumbered, kinds});
 }
 
 }  // namespace geolago

@@ -72,7 +72,7 @@ void Saute_Ligne(TextFile& file);
 std::optional<Ext> parseReal(std::string_view token);
 
 // Reads NBPoints rows of `fileName` into Coord[1..P] and Donnees[1..P][1..NBVar] of
-// `store`, each value stored as soon as it is read. `rowsAreNumbered`: each row begins
+// `store`, with pointFileReader() (readers.h). `rowsAreNumbered`: each row begins
 // with a point number, checked and dropped. On failure what was stored before stays, and
 // the failure carries its place: the file, and for a value the line, point and token.
 // Once the file is open, `fileName` is kept as the store's pointsFile. An input that is not
