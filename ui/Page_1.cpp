@@ -17,8 +17,7 @@
 #include "messages.h"
 #include "names.h"
 #include "numbertext.h"
-#include "pointlayout.h"
-#include "reader.h"
+#include "readers.h"
 #include "refusals.h"
 #include "regional.h"
 #include "store.h"
@@ -192,7 +191,7 @@ void TForm1::proposeLayout(const QString& fileName)
     };
     if (!untouched(EdNBPoints, proposedPoints_) || !untouched(EdNBVar, proposedVariables_))
         return;
-    const auto layout = guessPointFileLayoutOfFile(fileNameFromText(fileName));
+    const auto layout = identifyInput(fileNameFromText(fileName)).proposal;
     if (!layout)
         return;
     proposedPoints_ = QString::fromStdString(writeInteger(layout->points));
@@ -302,7 +301,7 @@ void TForm1::ButtLit_DataClick()
     cellsAreCurrent_ = gridIsCurrent_ = false;
     enableLaterSteps();
     emit calculationOutdated();
-    Lit_Data(store_, fileNameFromText(EdNom_Fich->text()), rowsAreNumbered());
+    loadPoints(store_, fileNameFromText(EdNom_Fich->text()), {points, variables, rowsAreNumbered()});
     inform("Données lues !");
     PanNBMaillesPanel1->show();
 }
