@@ -11,7 +11,7 @@
 #include "names.h"
 #include "numbertext.h"
 #include "output.h"
-#include "reader.h"
+#include "readers.h"
 #include "refusals.h"
 #include "report.h"
 #include "significance.h"
@@ -254,7 +254,8 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         store.NBPoints = *context.points;
         store.NBVar = *context.vars;
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
-        Lit_Data(store, options.pointsFile, options.rowsAreNumbered, InputKinds::StreamsToo);
+        loadPoints(store, options.pointsFile,
+                   {store.NBPoints, store.NBVar, options.rowsAreNumbered, InputKinds::StreamsToo});
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo);

@@ -118,7 +118,7 @@ private:
 // rows beyond the current P keep what an earlier reading left there. Each row holds
 // `Width` values, or as many as the table was given (0: grows with reserve()).
 template <typename T, int Width = 0>
-class PointTable {
+class PointRows {
 public:
     // One row's values, 1-based.
     template <typename Value>
@@ -137,7 +137,7 @@ public:
     };
 
     // Rows 1..points of `width` values, all zero.
-    PointTable(int points, int width) { reserve(points, width); }
+    PointRows(int points, int width) { reserve(points, width); }
 
     // Rows 1..points with at least `width` values each exist from now on, every value
     // already held keeping its row and column.
@@ -174,7 +174,7 @@ private:
     std::vector<T> values_;
 };
 
-// One value per point 1..P, holding as many points as it was given, as PointTable does.
+// One value per point 1..P, holding as many points as it was given, as PointRows does.
 template <typename T>
 class PointList {
 public:
@@ -231,8 +231,8 @@ struct Store {
 
     // The point tables hold the windows' limits from the start and grow for the batch
     // command: reserve() before writing beyond them.
-    PointTable<double, 2> Coord{MaxPoints, 2};            // [point][1 = X, 2 = Y]
-    PointTable<double> Donnees{MaxPoints, MaxVar};        // [point][variable]
+    PointRows<double, 2> Coord{MaxPoints, 2};             // [point][1 = X, 2 = Y]
+    PointRows<double> Donnees{MaxPoints, MaxVar};         // [point][variable]
     PointList<TMaille> Maille_Point{MaxPoints};           // [point]
     Grid Grille;                                          // [IX][IY]
 
