@@ -29,6 +29,8 @@ struct Options {
     std::vector<VariableRequest> variables;  // in command-line order
     std::string permutations = "0";          // K, as typed
     std::string seed = "1";                  // S, as typed
+    std::optional<std::string> maxShift;     // --max-shift K, as typed: the last shift computed
+    bool quiet = false;                      // --quiet: no progress on a terminal
     Format format = Format::Text;
     bool decimalComma = false;
     std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg

@@ -11,6 +11,7 @@
 #include "names.h"
 #include "numbertext.h"
 #include "output.h"
+#include "progress.h"
 #include "readers.h"
 #include "refusals.h"
 #include "report.h"
@@ -92,12 +93,12 @@ std::vector<std::int32_t> cellCounts(const std::string& text)
             if (from > to)
                 throw Refusal("La plage de mailles " + item + " est vide !");
             for (std::int64_t n = from; n <= to; ++n) {
-                refuseIf(refuseCellCount(static_cast<std::int32_t>(n)));
+                refuseIf(refuseCellCount(static_cast<std::int32_t>(n), BatchLimits));
                 counts.push_back(static_cast<std::int32_t>(n));
             }
         } else {
             counts.push_back(convert(item));
-            refuseIf(refuseCellCount(counts.back()));
+            refuseIf(refuseCellCount(counts.back(), BatchLimits));
         }
         if (comma == std::string::npos)
             return counts;
@@ -180,8 +181,8 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
         refuseIf(refuse(value));
         return value;
     };
-    context.points = count("--points", options.points, refusePointCount);
-    context.vars = count("--vars", options.vars, refuseVariableCount);
+    context.points = count("--points", options.points, [](std::int32_t p) { return refusePointCount(p, BatchLimits); });
+    context.vars = count("--vars", options.vars, [](std::int32_t v) { return refuseVariableCount(v, BatchLimits); });
     subject = "--cells";
     context.cells = cellCounts(options.cells);
     context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
@@ -192,6 +193,10 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
     });
     subject = "--seed";
     context.seed = seedOf(options.seed);
+    if (options.maxShift)
+        context.maxShift = count("--max-shift", *options.maxShift, [](std::int32_t k) {
+            return k < 0 ? std::optional<std::string>("Le décalage maximal ne peut pas être négatif !") : std::nullopt;
+        });
     subject.clear();
 }
 
@@ -220,13 +225,13 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
                 if (job.variable.name != std::to_string(first))
                     job.subject += " (" + job.variable.name + ")";
                 try {
-                    refuseIf(refuseVariablePosition(store, first));
+                    refuseIf(refuseVariablePosition(store, first, BatchLimits));
                     if (second != 0) {
                         job.with = Named{static_cast<VariablePosition>(second), nameOf(second, names)};
                         job.subject += " × variable " + std::to_string(second);
                         if (job.with->name != std::to_string(second))
                             job.subject += " (" + job.with->name + ")";
-                        refuseIf(refuseVariablePosition(store, second));
+                        refuseIf(refuseVariablePosition(store, second, BatchLimits));
                     }
                 } catch (...) {
                     job.refusal = std::current_exception();
@@ -242,15 +247,18 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
 
 }  // namespace
 
-int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
+int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter,
+                bool errIsTerminal)
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
+    Progress progress(errIsTerminal && !options.quiet ? &err : nullptr);
     RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}};
     // What the run is about, for a failure that does not carry its place: the option being
     // read, the point file being placed, the variable being computed.
     std::string subject;
     try {
         readCounts(options, context, subject);
+        progress.show("Lecture de " + escapeControls(options.pointsFile) + "…");
         store.NBPoints = *context.points;
         store.NBVar = *context.vars;
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
@@ -264,19 +272,31 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         writer->begin(context);
         const bool severalCellCounts = context.cells->size() > 1;
         const bool severalCharts = jobs.size() * context.cells->size() > 1;
+        const std::int32_t maxShift = context.maxShift.value_or(AllShifts);
+        std::size_t done = 0;
         // Each N is an analysis of its own, as if it were the only one asked.
         for (const std::int32_t n : *context.cells) {
             store.NBMailles = n;
             subject = options.pointsFile;
+            progress.show("Placement des points, " + std::to_string(n) + " mailles…");
             Calcul_Mailles(store);
             for (const Job& job : jobs) {
+                const std::string doing = "Corrélogramme " + std::to_string(++done) + "/"
+                    + std::to_string(jobs.size() * context.cells->size()) + " (" + escapeControls(job.subject) + ")";
+                progress.show(doing + "…");
                 subject = job.subject + (severalCellCounts ? ", " + std::to_string(n) + " mailles" : std::string());
                 if (job.refusal)
                     std::rethrow_exception(job.refusal);
                 const VariablePosition first = job.variable.position;
                 const VariablePosition second = job.with ? job.with->position : 0;
-                Correlogram result = computeCorrelogram(store, first, second);
-                testSignificance(store, result, {first, second, *context.permutations, *context.seed});
+                Correlogram result = computeCorrelogram(store, first, second, maxShift);
+                SignificanceRequest request{first, second, *context.permutations, *context.seed};
+                request.maxShift = maxShift;
+                request.progress = [&](std::int32_t started) {
+                    progress.show(doing + ", permutations " + std::to_string(started) + "/"
+                                  + std::to_string(*context.permutations) + "…");
+                };
+                testSignificance(store, result, request);
                 result.variable = job.variable;
                 result.with = job.with;
                 writer->variable(result);
@@ -284,17 +304,21 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, severalCellCounts), severalCharts));
             }
         }
+        progress.stop();
         writer->finish(context, std::nullopt);
         return ExitSuccess;
     } catch (const Refusal& refusal) {
+        progress.stop();
         writer->finish(context, refusal.what());
         reportFailure(err, subject, refusal.what());
     } catch (const Failure& failure) {
+        progress.stop();
         const std::string message = messageForDisplay(failure.what());
         writer->finish(context, message);
         reportFailure(err, failure.place() ? placeText(*failure.place()) : subject, message);
     } catch (const std::exception& failure) {
         // Memory ran out, most likely: the run ends as on any failure.
+        progress.stop();
         const std::string message = messageForDisplay(failureMessage(failure));
         writer->finish(context, message);
         reportFailure(err, subject, message);
@@ -303,7 +327,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
 }
 
 int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               ChartPlotter* plotter)
+               ChartPlotter* plotter, bool errIsTerminal)
 {
     try {
         Options options;
@@ -321,7 +345,7 @@ int runCommand(Store& store, const std::vector<std::string>& args, std::ostream&
         if (options.help)
             out << helpText();
         else
-            status = runAnalysis(store, options, out, err, plotter);
+            status = runAnalysis(store, options, out, err, plotter, errIsTerminal);
 
         // Whatever the run gave, output that did not reach its file is a failure.
         out.flush();

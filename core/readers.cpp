@@ -1,5 +1,6 @@
 #include "readers.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <sys/stat.h>
@@ -39,6 +40,9 @@ void storePoints(const PointTable& table, Store& store)
     if (table.source.empty())
         return;
     store.pointsFile = table.source;
+    // Room for what was read, the point it stopped in included.
+    store.reserve(static_cast<std::int32_t>(table.points()) + 1,
+                  static_cast<std::int32_t>(std::max<std::size_t>(table.columns.size(), 2) - 2));
     // Point by point, each row of the store written whole; then, after a failed read,
     // the values read of the point it stopped in.
     auto put = [&](std::size_t k, std::size_t c) {
@@ -78,7 +82,6 @@ void loadPoints(Store& store, const Reader& reader, const std::string& fileName,
 {
     // A reading, even one that fails, outdates the cells and everything computed from them.
     store.current = {};
-    store.reserve(options.points, options.variables);
     PointTable table;
     try {
         reader.read(fileName, options, table);

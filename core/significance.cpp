@@ -28,12 +28,16 @@ std::vector<double> permutedFigures(const permutation::Correlograms& prepared, c
     std::exception_ptr failure;
     std::mutex failureLock;
 
-    // Each thread takes the next block not yet taken until none is left.
+    // Each thread takes the next block not yet taken until none is left; the calling thread
+    // also says how far the permutations are.
+    const std::thread::id caller = std::this_thread::get_id();
     auto work = [&] {
         try {
             permutation::Workspace workspace;
             std::vector<double> column;
             for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
+                if (request.progress && std::this_thread::get_id() == caller)
+                    request.progress(std::min(count, block * permutation::BlockSize));
                 permutation::Random random = permutation::Random::forBlock(request.seed, static_cast<std::uint64_t>(block));
                 const std::int32_t end = std::min(count, (block + 1) * permutation::BlockSize);
                 for (std::int32_t p = block * permutation::BlockSize; p < end; ++p) {

@@ -4,6 +4,7 @@
 // again with the same arithmetic.
 
 #include <cstdint>
+#include <functional>
 
 #include "analysis.h"
 #include "correlogram.h"
@@ -21,6 +22,8 @@ struct SignificanceRequest {
     std::uint64_t seed = 1;         // S: the same seed gives the same figures on any number of threads
     unsigned threads = 0;           // 0: std::thread::hardware_concurrency()
     std::int32_t maxShift = AllShifts;  // the last shift computed, as for computeCorrelogram()
+    // Told, on the calling thread, how many permutations have been started, now and then.
+    std::function<void(std::int32_t)> progress;
 };
 
 // Adds the test of request.permutations permutations to `correlogram`, which

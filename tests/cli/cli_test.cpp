@@ -216,7 +216,8 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
          {std::tuple{"--permutations", "100001",
                      "geolago-cli: --permutations: Le nombre de permutations doit être compris entre 0 et 100000 !\n"},
           std::tuple{"--cells", "5..3", "geolago-cli: --cells: La plage de mailles 5..3 est vide !\n"},
-          std::tuple{"--cells", "3,31", "geolago-cli: --cells: Mailles trop petites !\n"},
+          std::tuple{"--cells", "3,4097", "geolago-cli: --cells: Mailles trop petites !\n"},
+          std::tuple{"--max-shift", "-1", "geolago-cli: --max-shift: Le décalage maximal ne peut pas être négatif !\n"},
           std::tuple{"--seed", "-1", "geolago-cli: --seed: '-1' n'est pas une valeur entière correcte.\n"}}) {
         const Outcome refused = runWith({option, value, "--variable", "1"});
         EXPECT_EQ(refused.status, 1);
@@ -285,10 +286,11 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
         std::string message;  // empty: any refusal message
     };
     const std::vector<Case> cases = {
-        {{"--points", "1001", "--vars", "1"}, ""},
+        // Beyond the windows' limits the command takes any count of points and variables,
+        // and up to 4096 cells per axis.
         {{"--points", "-1", "--vars", "1"}, ""},
-        {{"--points", "4", "--vars", "31"}, ""},
-        {{"--points", "4", "--vars", "1", "--cells", "31"}, "Mailles trop petites !\n"},
+        {{"--points", "4", "--vars", "-1"}, ""},
+        {{"--points", "4", "--vars", "1", "--cells", "4097"}, "Mailles trop petites !\n"},
         {{"--points", "4", "--vars", "1", "--cells", "0"}, ""},
         {{"--points", "4", "--vars", "1", "--cells", "-3"}, ""},
     };
@@ -306,7 +308,7 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
         EXPECT_EQ(o.err.substr(o.err.size() - 3), " !\n");  // as it stands, no full stop
     }
 
-    const Outcome limits = run({missing, "--points", "1000", "--vars", "30", "--cells", "30", "--all"});
+    const Outcome limits = run({missing, "--points", "1000000", "--vars", "300", "--cells", "4096", "--all"});
     EXPECT_EQ(limits.err, "geolago-cli: " + missing + ": Fichier introuvable.\n");
     EXPECT_EQ(limits.status, 1);
 }
@@ -382,7 +384,7 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     EXPECT_EQ(json.out, "{\"file\": \"" + cut + "\", \"numbered\": false, \"points\": 2, \"vars\": 1, \"cells\": [10],\n"
                         " \"names_file\": null, \"permutations\": 0, \"seed\": 1,\n"
                         " \"results\": [],\n \"error\": \"Lecture au-delà de la fin de fichier.\"}\n");
-    const Outcome refused = run({cut, "--points", "1001", "--vars", "1", "--all", "--format", "json"});
+    const Outcome refused = run({cut, "--points", "-5", "--vars", "1", "--all", "--format", "json"});
     EXPECT_NE(refused.out.find("\"points\": null, \"vars\": null, \"cells\": null"), std::string::npos);
     EXPECT_NE(refused.out.find("\"results\": [],\n \"error\": \"Le nombre de points"), std::string::npos);
 }
