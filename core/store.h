@@ -116,62 +116,103 @@ private:
 
 // A table of points 1..P, one row each, holding the rows of the most points it was given:
 // rows beyond the current P keep what an earlier reading left there. Each row holds
-// `Width` values, or as many as the table was given (0: grows with reserve()).
-template <typename T, int Width = 0>
+// `Width` values.
+template <typename T, int Width>
 class PointRows {
 public:
     // One row's values, 1-based.
     template <typename Value>
     class Row {
     public:
-        Row(Value* values, int width) : values_(values), width_(width) {}
+        explicit Row(Value* values) : values_(values) {}
         Value& operator[](int v) const
         {
-            assert(v >= 1 && v <= width_);
+            assert(v >= 1 && v <= Width);
             return values_[v - 1];
         }
 
     private:
         Value* values_;
-        int width_;
     };
 
-    // Rows 1..points of `width` values, all zero.
-    PointRows(int points, int width) { reserve(points, width); }
+    // Rows 1..points, all zero.
+    explicit PointRows(int points) { reserve(points); }
 
-    // Rows 1..points with at least `width` values each exist from now on, every value
-    // already held keeping its row and column.
-    void reserve(int points, int width = 0)
+    // Rows 1..points exist from now on, every value already held keeping its place.
+    void reserve(int points)
     {
-        const int newWidth = Width != 0 ? Width : std::max(width, width_);
-        const int newPoints = std::max(points, points_);
-        if (newWidth == width_ && newPoints == points_)
-            return;
-        std::vector<T> grown(static_cast<std::size_t>(newPoints) * static_cast<std::size_t>(newWidth));
-        for (int i = 0; i < points_; ++i)
-            std::copy_n(values_.begin() + static_cast<std::ptrdiff_t>(i) * width_, width_,
-                        grown.begin() + static_cast<std::ptrdiff_t>(i) * newWidth);
-        values_ = std::move(grown);
-        width_ = newWidth;
-        points_ = newPoints;
+        if (points > points_) {
+            values_.resize(static_cast<std::size_t>(points) * Width);
+            points_ = points;
+        }
     }
-    int points() const { return points_; }
 
     Row<T> operator[](int i)
     {
         assert(i >= 1 && i <= points_);
-        return {values_.data() + static_cast<std::ptrdiff_t>(i - 1) * width_, width_};
+        return Row<T>(values_.data() + static_cast<std::ptrdiff_t>(i - 1) * Width);
     }
     Row<const T> operator[](int i) const
     {
         assert(i >= 1 && i <= points_);
-        return {values_.data() + static_cast<std::ptrdiff_t>(i - 1) * width_, width_};
+        return Row<const T>(values_.data() + static_cast<std::ptrdiff_t>(i - 1) * Width);
     }
 
 private:
     int points_ = 0;
-    int width_ = Width;
     std::vector<T> values_;
+};
+
+// The values of points 1..P for variables 1..V, [point][variable], kept column by column:
+// each variable holds the values of the most points it was given, so that values beyond
+// the current P or V keep what an earlier reading left there, and a variable read for
+// many points does not make every other one as long.
+class PointValues {
+public:
+    template <typename Table, typename Value>
+    class Row {
+    public:
+        Row(Table* table, int point) : table_(table), point_(point) {}
+        Value& operator[](int v) const
+        {
+            assert(v >= 1 && v <= static_cast<int>(table_->columns_.size()));
+            auto& column = table_->columns_[static_cast<std::size_t>(v - 1)];
+            assert(point_ <= static_cast<int>(column.size()));
+            return column[static_cast<std::size_t>(point_ - 1)];
+        }
+
+    private:
+        Table* table_;
+        int point_;
+    };
+
+    // Points 1..points of variables 1..variables, all zero.
+    PointValues(int points, int variables) { reserve(points, variables); }
+
+    // Variables 1..variables hold points 1..points from now on, every value already held
+    // keeping its place.
+    void reserve(int points, int variables)
+    {
+        if (variables > static_cast<int>(columns_.size()))
+            columns_.resize(static_cast<std::size_t>(variables));
+        for (int v = 0; v < variables; ++v)
+            if (points > static_cast<int>(columns_[static_cast<std::size_t>(v)].size()))
+                columns_[static_cast<std::size_t>(v)].resize(static_cast<std::size_t>(points));
+    }
+
+    Row<PointValues, double> operator[](int i)
+    {
+        assert(i >= 1);
+        return {this, i};
+    }
+    Row<const PointValues, const double> operator[](int i) const
+    {
+        assert(i >= 1);
+        return {this, i};
+    }
+
+private:
+    std::vector<std::vector<double>> columns_;
 };
 
 // One value per point 1..P, holding as many points as it was given, as PointRows does.
@@ -231,8 +272,8 @@ struct Store {
 
     // The point tables hold the windows' limits from the start and grow for the batch
     // command: reserve() before writing beyond them.
-    PointRows<double, 2> Coord{MaxPoints, 2};             // [point][1 = X, 2 = Y]
-    PointRows<double> Donnees{MaxPoints, MaxVar};         // [point][variable]
+    PointRows<double, 2> Coord{MaxPoints};                // [point][1 = X, 2 = Y]
+    PointValues Donnees{MaxPoints, MaxVar};               // [point][variable]
     PointList<TMaille> Maille_Point{MaxPoints};           // [point]
     Grid Grille;                                          // [IX][IY]
 

@@ -65,8 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 1; i <= points; ++i) {
         check(std::memcmp(&store.Coord[i][1], expected.coord[i - 1], sizeof expected.coord[0]) == 0,
               "a coordinate differs from the plain reading");
-        check(std::memcmp(&store.Donnees[i][1], expected.data[i - 1], sizeof expected.data[0]) == 0,
-              "a value differs from the plain reading");
+        for (int v = 1; v <= MaxVar; ++v)
+            check(std::memcmp(&store.Donnees[i][v], &expected.data[i - 1][v - 1], sizeof(double)) == 0,
+                  "a value differs from the plain reading");
     }
     return 0;
 }
