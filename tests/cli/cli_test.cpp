@@ -448,5 +448,48 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
     EXPECT_EQ(help.err, "");
 }
 
+// Beyond the windows' limits: the smallest and the largest grid, a million points in one
+// cell, points on the extent's edges.
+TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
+{
+    // A million points at the origin and one at (1, 1): N = 1 puts them in cells (0, 0)
+    // and (1, 1), whose means are exact; no shift has pairs enough.
+    std::string bytes;
+    bytes.reserve(9'000'001);
+    for (int i = 0; i < 1'000'000; ++i)
+        bytes += "0 0 1.5\n";
+    bytes += "1 1 -2\n";
+    const std::string many = write("many.txt", bytes);
+    Outcome o = run({many, "--points", "1000001", "--vars", "1", "--cells", "1", "--variable", "1", "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t50\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA");
+
+    // 4096 cells on a lattice whose points lie on the cell edges, the extent's included;
+    // --max-shift lists shifts 0..2 only, and shift 1 of a smooth field is high.
+    bytes.clear();
+    for (int x = 0; x <= 64; ++x)
+        for (int y = 0; y <= 64; ++y)
+            bytes += std::to_string(x * 64) + " " + std::to_string(y * 64) + " "
+                + std::to_string(std::sin(x / 9.0) + std::cos(y / 7.0)) + "\n";
+    const std::string lattice = write("lattice.txt", bytes);
+    o = run({lattice, "--points", "4225", "--vars", "1", "--cells", "4096", "--max-shift", "2", "--variable", "1",
+             "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::vector<std::string> rows = lines(o.out);
+    ASSERT_EQ(rows.size(), 1u + 2 * 3);
+    // Every point in a cell of its own, (64 x, 64 y): the fill share counts them all.
+    EXPECT_EQ(rows[1].rfind("1\t\t4096\t0.0251706705508338\tE_W\t0\t0\t1\t4096\t", 0), 0u) << rows[1];
+    // Cells 64 apart: no pair at shifts 1 and 2 of a 4096-cell grid.
+    EXPECT_EQ(rows[2].substr(rows[2].find("E_W")), "E_W\t1\t1\tNA\t0\tNA\tNA\tNA");
+    o = run({lattice, "--points", "4225", "--vars", "1", "--cells", "64", "--max-shift", "2", "--variable", "1",
+             "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    std::istringstream shiftOne(lines(o.out).at(2));
+    std::string field;
+    for (int f = 0; f <= 7; ++f)
+        std::getline(shiftOne, field, '\t');
+    EXPECT_GT(std::stod(field), 0.9);  // r of E_W shift 1
+}
+
 }  // namespace
 }  // namespace geolago::testing
