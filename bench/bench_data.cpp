@@ -51,6 +51,25 @@ std::string largestFileText()
     return text;
 }
 
+std::string writeScaleFile(const std::string& folder, long long points)
+{
+    std::filesystem::create_directories(folder);
+    const std::string path = (std::filesystem::path(folder) / ("scale_" + std::to_string(points) + ".txt")).string();
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+    std::mt19937_64 generator(20261208);
+    for (long long i = 0; i < points; ++i) {
+        const double x = 12000 * uniform(generator);
+        const double y = 9000 * uniform(generator);
+        const double value = std::sin(x / 330) + std::cos(y / 290) + (uniform(generator) - 0.5) * 2;
+        std::fprintf(out, "%.9g %.9g %.9g\n", x, y, value);
+    }
+    if (std::fclose(out) != 0)
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
 std::string writeLargestFile(const std::string& folder)
 {
     std::filesystem::create_directories(folder);

@@ -17,4 +17,9 @@ std::string largestFileText();
 // Writes the file into `folder` (made if missing) and returns its path.
 std::string writeLargestFile(const std::string& folder);
 
+// Writes `points` points with one variable into `folder`, "scale_P.txt", and returns its
+// path: rows "X Y value" with 9 significant digits, points scattered over 12 km by 9 km,
+// the value a smooth field (waves of about 2 km) plus as much noise, from a fixed seed.
+std::string writeScaleFile(const std::string& folder, long long points);
+
 }  // namespace geolago::bench

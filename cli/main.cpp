@@ -27,9 +27,9 @@ int main(int argc, char** argv)
         std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef GEOLAGO_PLOT
         const auto plotter = geolago::cli::findChartPlotter();
-        return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr, plotter.get());
+        return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr, plotter.get(), isatty(STDERR_FILENO));
 #else
-        return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr);
+        return geolago::cli::runCommand(geolago::sharedStore(), args, out, std::cerr, nullptr, isatty(STDERR_FILENO));
 #endif
     } catch (const std::exception& failure) {
         std::cerr << "geolago-cli: " << geolago::messageForDisplay(geolago::failureMessage(failure)) << '\n';

@@ -8,7 +8,8 @@ std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
            " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
-           " [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json] [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
+           " [--max-shift K] [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json]"
+           " [--decimal-comma] [--plot FICHIER.png|FICHIER.svg] [--quiet]";
 }
 
 std::string helpText()
@@ -18,11 +19,14 @@ std::string helpText()
         "Calcule le corrélogramme par mailles des variables demandées d'un fichier de points.\n"
         "\n"
         "  FICHIER_POINTS         fichier des points : [numéro] X Y v1 ... vV par ligne\n"
-        "  --points P             nombre de points à lire (0 à 1000)\n"
-        "  --vars V               nombre de variables par ligne (0 à 30)\n"
+        "  --points P             nombre de points à lire (autant qu'il y en a : la mémoire seule\n"
+        "                         limite ; les fenêtres en lisent au plus 1000)\n"
+        "  --vars V               nombre de variables par ligne (les fenêtres en lisent au plus 30)\n"
         "  --numbered             chaque ligne commence par un numéro de point\n"
-        "  --cells N              nombre de mailles par côté (1 à 30, 10 par défaut) ; une liste\n"
+        "  --cells N              nombre de mailles par côté (1 à 4096, 10 par défaut) ; une liste\n"
         "                         (5,10,20) ou une plage (5..30) donne un bloc de lignes par N\n"
+        "  --max-shift K          ne calcule que les décalages 0 à K de chaque direction (tous par\n"
+        "                         défaut) : une grille fine coûte alors N² K au lieu de N³\n"
         "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne\n"
         "  --variable K           variable à analyser : sa position, ou avec --names son nom\n"
         "                         (un texte qui se lit comme un entier est une position) ;\n"
@@ -49,6 +53,8 @@ std::string helpText()
         "                         l'extension : graphique-5.png, graphique-1x2-m10.png\n"
         "                         (graphique-5.png) ; absent d'un geolago-cli construit sans\n"
         "                         les fenêtres\n"
+        "  --quiet                pas d'avancement sur la sortie d'erreur (il ne s'affiche que\n"
+        "                         sur un terminal, pour un calcul de plus d'une seconde)\n"
         "  --help                 affiche cette aide\n"
         "\n"
         "P, V, N, K et les positions se lisent comme des entiers : décimal, ou hexadécimal\n"
@@ -77,8 +83,9 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, crossNull;
-    bool rowsAreNumbered = false, decimalComma = false;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, maxShift,
+        crossNull;
+    bool rowsAreNumbered = false, decimalComma = false, quiet = false;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -125,6 +132,11 @@ Options parseCommandLine(const std::vector<std::string>& args)
         } else if (name == "--decimal-comma") {
             flag();
             decimalComma = true;
+        } else if (name == "--quiet") {
+            flag();
+            quiet = true;
+        } else if (name == "--max-shift") {
+            setOnce(maxShift, name, value());
         } else if (name == "--all") {
             flag();
             options.variables.push_back({VariableRequest::Kind::All, std::string()});
@@ -176,6 +188,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
     options.namesFile = names;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;
+    options.maxShift = maxShift;
+    options.quiet = quiet;
     if (plot) {
         const auto endsWith = [&](const char* suffix) {
             const std::string tail(suffix);

@@ -30,6 +30,8 @@ struct Options {
     std::string permutations = "0";          // K, as typed
     std::string seed = "1";                  // S, as typed
     bool crossShuffle = false;               // --cross-null shuffle: crossed tests shuffle B
+    std::optional<std::string> maxShift;     // --max-shift K, as typed: the last shift computed
+    bool quiet = false;                      // --quiet: no progress on a terminal
     Format format = Format::Text;
     bool decimalComma = false;
     std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg

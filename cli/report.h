@@ -28,6 +28,7 @@ struct RunContext {
     std::optional<std::string> namesFile;
     std::optional<std::int32_t> permutations;
     std::optional<std::uint64_t> seed;
+    std::optional<std::int32_t> maxShift;  // --max-shift, when given
     Null crossNull = Null::Toroidal;  // the null of the crossed correlograms' tests
 };
 

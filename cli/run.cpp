@@ -11,7 +11,8 @@
 #include "names.h"
 #include "numbertext.h"
 #include "output.h"
-#include "reader.h"
+#include "progress.h"
+#include "readers.h"
 #include "refusals.h"
 #include "report.h"
 #include "significance.h"
@@ -93,12 +94,12 @@ std::vector<std::int32_t> cellCounts(const std::string& text)
             if (from > to)
                 throw Refusal("La plage de mailles " + item + " est vide !");
             for (std::int64_t n = from; n <= to; ++n) {
-                refuseIf(refuseCellCount(static_cast<std::int32_t>(n)));
+                refuseIf(refuseCellCount(static_cast<std::int32_t>(n), BatchLimits));
                 counts.push_back(static_cast<std::int32_t>(n));
             }
         } else {
             counts.push_back(convert(item));
-            refuseIf(refuseCellCount(counts.back()));
+            refuseIf(refuseCellCount(counts.back(), BatchLimits));
         }
         if (comma == std::string::npos)
             return counts;
@@ -181,8 +182,8 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
         refuseIf(refuse(value));
         return value;
     };
-    context.points = count("--points", options.points, refusePointCount);
-    context.vars = count("--vars", options.vars, refuseVariableCount);
+    context.points = count("--points", options.points, [](std::int32_t p) { return refusePointCount(p, BatchLimits); });
+    context.vars = count("--vars", options.vars, [](std::int32_t v) { return refuseVariableCount(v, BatchLimits); });
     subject = "--cells";
     context.cells = cellCounts(options.cells);
     context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
@@ -193,6 +194,10 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
     });
     subject = "--seed";
     context.seed = seedOf(options.seed);
+    if (options.maxShift)
+        context.maxShift = count("--max-shift", *options.maxShift, [](std::int32_t k) {
+            return k < 0 ? std::optional<std::string>("Le décalage maximal ne peut pas être négatif !") : std::nullopt;
+        });
     subject.clear();
 }
 
@@ -217,17 +222,17 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
             for (const auto& [first, second] : positionsOf(request, store, names)) {
                 Job job;
                 job.subject = "variable " + std::to_string(first);
-                job.variable = {static_cast<int>(first), nameOf(first, names)};
+                job.variable = {static_cast<VariablePosition>(first), nameOf(first, names)};
                 if (job.variable.name != std::to_string(first))
                     job.subject += " (" + job.variable.name + ")";
                 try {
-                    refuseIf(refuseVariablePosition(store, first));
+                    refuseIf(refuseVariablePosition(store, first, BatchLimits));
                     if (second != 0) {
-                        job.with = Named{static_cast<int>(second), nameOf(second, names)};
+                        job.with = Named{static_cast<VariablePosition>(second), nameOf(second, names)};
                         job.subject += " × variable " + std::to_string(second);
                         if (job.with->name != std::to_string(second))
                             job.subject += " (" + job.with->name + ")";
-                        refuseIf(refuseVariablePosition(store, second));
+                        refuseIf(refuseVariablePosition(store, second, BatchLimits));
                     }
                 } catch (...) {
                     job.refusal = std::current_exception();
@@ -263,10 +268,12 @@ std::pair<std::string, std::string> describeFailure(const std::string& subject)
 
 }  // namespace
 
-int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
+int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter,
+                bool errIsTerminal)
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
-    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {},
+    Progress progress(errIsTerminal && !options.quiet ? &err : nullptr);
+    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}, {},
                        options.crossShuffle ? Null::Shuffle : Null::Toroidal};
     // What the run is about, for a failure that does not carry its place: the option being
     // read, the point file being placed, the variable being computed.
@@ -274,10 +281,12 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
     bool anyFailed = false;
     try {
         readCounts(options, context, subject);
+        progress.show("Lecture de " + escapeControls(options.pointsFile) + "…");
         store.NBPoints = *context.points;
         store.NBVar = *context.vars;
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
-        Lit_Data(store, options.pointsFile, options.rowsAreNumbered, InputKinds::StreamsToo);
+        loadPoints(store, options.pointsFile,
+                   {store.NBPoints, store.NBVar, options.rowsAreNumbered, InputKinds::StreamsToo});
         std::optional<std::vector<std::string>> names;
         if (options.namesFile)
             names = Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo);
@@ -286,32 +295,43 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         writer->begin(context);
         const bool severalCellCounts = context.cells->size() > 1;
         const bool severalCharts = jobs.size() * context.cells->size() > 1;
+        const std::int32_t maxShift = context.maxShift.value_or(AllShifts);
+        std::size_t done = 0;
         // Each N is an analysis of its own, as if it were the only one asked; a correlogram
         // that fails leaves the others to be computed.
         for (std::size_t c = 0; c < context.cells->size(); ++c) {
             const std::int32_t n = (*context.cells)[c];
             store.NBMailles = n;
             subject = options.pointsFile;
+            progress.show("Placement des points, " + std::to_string(n) + " mailles…");
             Calcul_Mailles(store);
             for (const Job& job : jobs) {
                 // A refused request is reported once, with the first N.
                 if (job.refusal && c > 0)
                     continue;
+                const std::string doing = "Corrélogramme " + std::to_string(++done) + "/"
+                    + std::to_string(jobs.size() * context.cells->size()) + " (" + escapeControls(job.subject) + ")";
+                progress.show(doing + "…");
                 subject = job.subject + (severalCellCounts && !job.refusal ? ", " + std::to_string(n) + " mailles"
                                                                            : std::string());
                 Correlogram result;
                 try {
                     if (job.refusal)
                         std::rethrow_exception(job.refusal);
-                    const auto first = static_cast<std::uint8_t>(job.variable.position);
-                    const auto second = static_cast<std::uint8_t>(job.with ? job.with->position : 0);
-                    result = computeCorrelogram(store, first, second);
-                    testSignificance(store, result,
-                                     {.first = first,
-                                      .second = second,
-                                      .permutations = *context.permutations,
-                                      .seed = *context.seed,
-                                      .crossNull = context.crossNull});
+                    const VariablePosition first = job.variable.position;
+                    const VariablePosition second = job.with ? job.with->position : 0;
+                    result = computeCorrelogram(store, first, second, maxShift);
+                    SignificanceRequest request{.first = first,
+                                                .second = second,
+                                                .permutations = *context.permutations,
+                                                .seed = *context.seed,
+                                                .crossNull = context.crossNull,
+                                                .maxShift = maxShift};
+                    request.progress = [&](std::int32_t started) {
+                        progress.show(doing + ", permutations " + std::to_string(started) + "/"
+                                      + std::to_string(*context.permutations) + "…");
+                    };
+                    testSignificance(store, result, request);
                 } catch (...) {
                     const auto [where, message] = describeFailure(subject);
                     Correlogram failed;
@@ -330,9 +350,11 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, severalCellCounts), severalCharts));
             }
         }
+        progress.stop();
         writer->finish(context, std::nullopt);
         return anyFailed ? ExitFailure : ExitSuccess;
     } catch (...) {
+        progress.stop();
         const auto [where, message] = describeFailure(subject);
         writer->finish(context, message);
         reportFailure(err, where, message);
@@ -341,7 +363,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
 }
 
 int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               ChartPlotter* plotter)
+               ChartPlotter* plotter, bool errIsTerminal)
 {
     try {
         Options options;
@@ -359,7 +381,7 @@ int runCommand(Store& store, const std::vector<std::string>& args, std::ostream&
         if (options.help)
             out << helpText();
         else
-            status = runAnalysis(store, options, out, err, plotter);
+            status = runAnalysis(store, options, out, err, plotter, errIsTerminal);
 
         // Whatever the run gave, output that did not reach its file is a failure.
         out.flush();

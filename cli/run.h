@@ -36,12 +36,12 @@ std::string plotFileFor(const std::string& fileName, const std::string& suffix, 
 // a failure's message on `err`, and each variable's chart with `plotter` when --plot is
 // given; returns the exit status (never ExitUsage).
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err,
-                ChartPlotter* plotter = nullptr);
+                ChartPlotter* plotter = nullptr, bool errIsTerminal = false);
 
 // The whole command: parses `args` (without the program name), shows the help or the
 // usage line, or runs the analysis. Without a `plotter`, --plot is a usage error.
 // Returns the exit status.
 int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               ChartPlotter* plotter = nullptr);
+               ChartPlotter* plotter = nullptr, bool errIsTerminal = false);
 
 }  // namespace geolago::cli

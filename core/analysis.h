@@ -4,8 +4,10 @@
 // none of their inputs (see refusals.h); floating-point faults leave as FloatFailure,
 // with what was written before kept.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <limits>
 #include <vector>
 
 #include "correlogram.h"
@@ -32,7 +34,7 @@ void requireCellsPlaced(const Store& store);
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
 // grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
 // On a fault, the cells of the points before it keep their partial sums.
-double fillGrid(const Store& store, std::uint8_t variable, Grid& grid);
+double fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances) and R_EW / Paires_EW, both cleared first;
@@ -44,10 +46,20 @@ void Correlation_EW(Store& store);
 // the calculation is then current.
 void Correlation_NS(Store& store);
 
-// The last shift a direction computes for N cells: N - 1 east-west, N - 2 north-south.
-inline std::int32_t lastShift(Direction direction, std::int32_t cells)
+// No bound on the shifts computed.
+inline constexpr std::int32_t AllShifts = std::numeric_limits<std::int32_t>::max();
+
+// The last shift a direction computes for N cells: N - 1 east-west, N - 2 north-south,
+// and none beyond `maxShift`.
+inline std::int32_t lastShift(Direction direction, std::int32_t cells, std::int32_t maxShift = AllShifts)
 {
-    return direction == Direction::EastWest ? cells - 1 : cells - 2;
+    return std::min(direction == Direction::EastWest ? cells - 1 : cells - 2, maxShift);
+}
+
+// The shifts a correlogram lists for N cells: 0..N-1, none beyond `maxShift`.
+inline std::int32_t shiftCount(std::int32_t cells, std::int32_t maxShift = AllShifts)
+{
+    return std::max(0, static_cast<std::int32_t>(std::min<std::int64_t>(cells, std::int64_t{maxShift} + 1)));
 }
 
 // The distance shift k spans in the coordinates' unit, k (YMax - YMin) / N east-west (which
@@ -65,8 +77,9 @@ std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts);
 // to lastShift(). Both grids come from the same placement, so they are filled alike; with
 // `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
 // shifts 0..N-1 without r first (distances 0); a fault leaves the r of the shifts before it.
+// With `maxShift`, only the shifts up to it are listed and computed.
 void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts);
+               std::vector<Shift>& shifts, std::int32_t maxShift = AllShifts);
 
 // Both correlograms of variable `first`, or of `first` crossed with `second` (A's cells
 // first, B's k cells further; 0 or `first` for the auto-correlogram), on the points of
@@ -74,6 +87,7 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
 // touching the store's own, then correlate() and the distances. The variables are named
 // by their positions alone. Throws FloatFailure where Remplit_Grille or the correlations
 // would stop, StepFailure when the cells are not current.
-Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second = 0);
+Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second = 0,
+                               std::int32_t maxShift = AllShifts);
 
 }  // namespace geolago

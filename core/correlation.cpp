@@ -1,6 +1,7 @@
 #include "analysis.h"
 
 #include <algorithm>
+#include <cassert>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,10 +72,10 @@ Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, s
 }
 
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<Shift>& shifts)
+                 std::vector<Shift>& shifts, std::int32_t maxShift)
 {
-    shifts.assign(static_cast<std::size_t>(std::max(cells, 0)), Shift{});
-    for (std::int32_t k = 0; k <= lastShift(direction, cells); ++k)
+    shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
+    for (std::int32_t k = 0; k <= lastShift(direction, cells, maxShift); ++k)
         shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, cells, k);
 }
 
@@ -129,15 +130,16 @@ void correlateStore(Store& store, Direction direction, Correlations& r, PairCoun
 }  // namespace
 
 void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts)
+               std::vector<Shift>& shifts, std::int32_t maxShift)
 {
-    shifts.assign(static_cast<std::size_t>(std::max(cells, 0)), Shift{});
+    assert(first.capacity() >= cells && second.capacity() >= cells);
+    shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
-    if (!fast::correlogram(direction, first, second, cells, pairs, r)) {
+    if (!fast::correlogram(direction, first, second, cells, pairs, r, maxShift)) {
         // The plain road, so that the fault and the figures before it come out where the
         // definition puts them.
-        plain::correlogram(direction, first, second, cells, shifts);
+        plain::correlogram(direction, first, second, cells, shifts, maxShift);
         return;
     }
     for (std::size_t k = 0; k < pairs.size(); ++k)
@@ -160,22 +162,24 @@ std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts)
     return std::nullopt;
 }
 
-Correlogram computeCorrelogram(const Store& store, std::uint8_t first, std::uint8_t second)
+Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second,
+                               std::int32_t maxShift)
 {
     requireCellsPlaced(store);
     Correlogram result;
     result.variable = {first, std::to_string(first)};
     result.cells = store.NBMailles;
-    const auto firstGrid = std::make_unique<Grid>();
+    const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
     result.fill = fillGrid(store, first, *firstGrid);
     std::unique_ptr<Grid> secondGrid;
     if (second != 0 && second != first) {
         result.with = Named{second, std::to_string(second)};
-        secondGrid = std::make_unique<Grid>();
+        secondGrid = std::make_unique<Grid>(store.NBMailles);
         fillGrid(store, second, *secondGrid);
     }
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, result.of(direction));
+        correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, result.of(direction),
+                  maxShift);
         setDistances(store, direction, result);
     }
     return result;

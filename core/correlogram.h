@@ -10,6 +10,10 @@
 
 namespace geolago {
 
+// A variable's position among the values of a row after the coordinates, from 1; 0 names
+// none. (The store keeps the windows' choice, Num_Var, in its own 8 bits.)
+using VariablePosition = std::int32_t;
+
 // East-west pairs a cell with the one k cells further along its second index (IY, the
 // Y-cell index); north-south with the one k cells further along its first index (IX).
 enum class Direction { EastWest, NorthSouth };
@@ -60,7 +64,7 @@ struct Shift : ShiftTest {
 // A variable as the front ends name it: its position, 1-based, and its name (bytes from the
 // names file, or the position in decimal).
 struct Named {
-    int position = 0;
+    VariablePosition position = 0;
     std::string name;
 };
 

@@ -169,9 +169,9 @@ bool correlations(const Rows& first, const Rows& second, std::int32_t last, cons
 }
 
 bool correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<std::int32_t>& pairs, std::vector<double>& r)
+                 std::vector<std::int32_t>& pairs, std::vector<double>& r, std::int32_t maxShift)
 {
-    const std::int32_t last = lastShift(direction, cells);
+    const std::int32_t last = lastShift(direction, cells, maxShift);
     pairs.assign(static_cast<std::size_t>(std::max(last + 1, 0)), 0);
     r.assign(pairs.size(), NoR);
     const Rows x = Rows::of(direction, first, cells);

@@ -55,8 +55,8 @@ std::vector<std::size_t> firstPairs(const Rows& first, const Rows& second, std::
 bool correlations(const Rows& first, const Rows& second, std::int32_t last, const std::size_t* firstPair,
                   std::int32_t* pairs, double* r);
 
-// correlations() on two grids: the whole correlogram of `direction`, shifts 0..lastShift().
+// correlations() on two grids: the correlogram of `direction`, shifts 0..lastShift().
 bool correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<std::int32_t>& pairs, std::vector<double>& r);
+                 std::vector<std::int32_t>& pairs, std::vector<double>& r, std::int32_t maxShift = AllShifts);
 
 }  // namespace geolago::fast

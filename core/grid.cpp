@@ -81,9 +81,10 @@ void Remplit_Grille(Store& store)
     store.current.gridFilled = true;
 }
 
-double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
+double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 {
     const std::int32_t n = store.NBMailles;
+    grid.reserve(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};

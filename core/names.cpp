@@ -1,10 +1,10 @@
 #include "names.h"
 
-#include <cstring>
 #include <filesystem>
 
 #include "failures.h"
 #include "inputfile.h"
+#include "readers.h"
 
 namespace geolago {
 
@@ -35,40 +35,41 @@ std::string reasonFor(int error)
 
 // The text of `fileName` up to its first NUL, whatever follows left unread; the file is
 // closed on every outcome.
-std::string readText(const std::string& fileName, InputKinds kinds)
+std::string namesText(const std::string& fileName, InputKinds kinds)
 {
-    InputFile file;
-    if (const int error = file.open(fileName, kinds))
+    TextSource source(NamesFileEnd);
+    if (const int error = source.open(fileName, kinds))
         failToOpen(fileName, error);
     std::string text;
-    char buffer[64 * 1024];
-    for (;;) {
-        const long got = file.read(buffer, sizeof buffer);
-        if (got < 0)
-            failToOpen(fileName, static_cast<int>(-got));
-        if (got == 0)
-            break;
-        const auto* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<std::size_t>(got)));
-        const std::size_t size = nul ? static_cast<std::size_t>(nul - buffer) : static_cast<std::size_t>(got);
-        if (size > MaxNamesFileSize - text.size()) {
-            LimitFailure failure("Fichier des noms trop long : plus de " + std::to_string(MaxNamesFileSize)
-                                 + " octets");
-            failure.setPlace(Place(fileName));
-            throw failure;
-        }
-        text.append(buffer, size);
-        if (nul)
-            break;
+    const int error = readText(source, MaxNamesFileSize, text);
+    if (error == TextTooLong) {
+        LimitFailure failure("Fichier des noms trop long : plus de " + std::to_string(MaxNamesFileSize) + " octets");
+        failure.setPlace(Place(fileName));
+        throw failure;
     }
+    if (error != 0)
+        failToOpen(fileName, error);
     return text;
 }
+
+class NamesFileReader final : public Reader {
+public:
+    // A names file is known by the field it is chosen in, not by its bytes.
+    std::optional<PointFileLayout> identify(const std::string&) const override { return std::nullopt; }
+
+    void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
+    {
+        const std::vector<std::string> names = Lit_Noms_Vars(fileName, options.kinds);
+        for (std::size_t p = 1; p <= names.size() && p <= table.variables(); ++p)
+            table.columns[p + 1].name = names[p - 1];
+    }
+};
 
 }  // namespace
 
 std::vector<std::string> splitNames(std::string_view text)
 {
-    // Whatever follows the first NUL is not part of the text.
-    text = text.substr(0, text.find('\0'));
+    text = textBefore(text, NamesFileEnd);
 
     std::vector<std::string> names;
     std::size_t start = 0;
@@ -91,7 +92,13 @@ std::vector<std::string> splitNames(std::string_view text)
 
 std::vector<std::string> Lit_Noms_Vars(const std::string& fileName, InputKinds kinds)
 {
-    return splitNames(readText(fileName, kinds));
+    return splitNames(namesText(fileName, kinds));
+}
+
+const Reader& namesFileReader()
+{
+    static const NamesFileReader reader;
+    return reader;
 }
 
 }  // namespace geolago

@@ -7,20 +7,18 @@
 #include <vector>
 
 #include "inputfile.h"
+#include "textrules.h"
 
 namespace geolago {
-
-// The longest names text taken, in bytes up to its first NUL: thousands of times a real
-// names file, and little memory even when every byte is a line end.
-inline constexpr std::size_t MaxNamesFileSize = std::size_t{1} << 20;
 
 // Splits a text into names: CR, LF and CR LF each end a line; the first NUL ends the
 // text; names are kept byte for byte; a final line end adds no name.
 std::vector<std::string> splitNames(std::string_view text);
 
-// The names of `fileName`, read up to its first NUL. Throws OpenFailure "Impossible
-// d'ouvrir le fichier "<full path>". <reason>" when the file cannot be opened or read, or
-// is not of `kinds`; LimitFailure when its text is longer than MaxNamesFileSize.
+// The names of `fileName`, read up to its first NUL (NamesFileEnd). Throws OpenFailure
+// "Impossible d'ouvrir le fichier "<full path>". <reason>" when the file cannot be opened
+// or read, or is not of `kinds`; LimitFailure when its text is longer than
+// MaxNamesFileSize.
 std::vector<std::string> Lit_Noms_Vars(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
 }  // namespace geolago

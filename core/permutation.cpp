@@ -91,8 +91,9 @@ void shuffle(std::span<double> values, Random& random)
         std::swap(values[i - 1], values[random.below(static_cast<std::uint32_t>(i))]);
 }
 
-Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t second)
-    : cells_(store.NBMailles), crossed_(first != second)
+Correlograms::Correlograms(const Store& store, VariablePosition first, VariablePosition second,
+                           std::int32_t maxShift)
+    : cells_(store.NBMailles), maxShift_(maxShift), crossed_(first != second)
 {
     static std::atomic<std::uint64_t> made{0};
     id_ = ++made;
@@ -125,7 +126,7 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
     toRows(std::vector<double>(slotCell_.size(), 0.0), filled);
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const auto d = static_cast<std::size_t>(indexOf(direction));
-        firstPairs_[d] = fast::firstPairs(filled[d], filled[d], lastShift(direction, n));
+        firstPairs_[d] = fast::firstPairs(filled[d], filled[d], lastShift(direction, n, maxShift));
     }
 
     // The column as it stands must aggregate, as Remplit_Grille would have it.
@@ -138,14 +139,14 @@ Correlograms::Correlograms(const Store& store, std::uint8_t first, std::uint8_t 
         aggregate(firstColumn, pointSlot_, slotPoints_, firstMeans_);
         firstRows_.assign(2, layout);
         toRows(firstMeans_, firstRows_);
-        firstGrid_ = std::make_unique<Grid>();
+        firstGrid_ = std::make_unique<Grid>(n);
         toGrid(firstMeans_, *firstGrid_);
     }
 }
 
 std::int32_t Correlograms::shifts(Direction direction) const
 {
-    return lastShift(direction, cells_) + 1;
+    return lastShift(direction, cells_, maxShift_) + 1;
 }
 
 void Correlograms::toRows(const std::vector<double>& means, std::vector<fast::Rows>& rows) const
@@ -175,10 +176,10 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const int d = indexOf(direction);
         const auto at = static_cast<std::size_t>(d);
-        if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_), firstPairs_[at].data(),
+        if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_, maxShift_), firstPairs_[at].data(),
                                  workspace.pairs.data(), r.data() + offset)) {
             if (!workspace.grid)
-                workspace.grid = std::make_unique<Grid>();
+                workspace.grid = std::make_unique<Grid>(cells_);
             toGrid(workspace.means, *workspace.grid);
             shiftByShift(workspace, r);
             return;
@@ -216,12 +217,12 @@ void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& works
     std::size_t offset = 0;
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const auto at = static_cast<std::size_t>(indexOf(direction));
-        const std::int32_t last = lastShift(direction, cells_);
+        const std::int32_t last = lastShift(direction, cells_, maxShift_);
         const std::vector<std::size_t> firstPairs = fast::firstPairs(firstRows_[at], workspace.rows[at], last);
         if (!fast::correlations(firstRows_[at], workspace.rows[at], last, firstPairs.data(), workspace.pairs.data(),
                                  r.data() + offset)) {
             if (!workspace.grid)
-                workspace.grid = std::make_unique<Grid>();
+                workspace.grid = std::make_unique<Grid>(cells_);
             Grid& grid = *workspace.grid;
             for (std::int32_t ix = 0; ix <= cells_; ++ix)
                 for (std::int32_t iy = 0; iy <= cells_; ++iy) {

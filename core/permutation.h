@@ -66,7 +66,9 @@ public:
     // Prepared from the placement of `store` (Calcul_Mailles done for N = NBMailles) and
     // columns `first` and `second`, 1-based. Throws FloatFailure when the cells of either
     // cannot be aggregated (a sum beyond the double range), as Remplit_Grille would.
-    Correlograms(const Store& store, std::uint8_t first, std::uint8_t second);
+    // Only the shifts up to `maxShift` are computed.
+    Correlograms(const Store& store, VariablePosition first, VariablePosition second,
+                 std::int32_t maxShift = AllShifts);
 
     // The column of `second` for points 1..P, point i at index i - 1.
     const std::vector<double>& secondColumn() const { return secondColumn_; }
@@ -110,6 +112,7 @@ private:
 
     std::uint64_t id_;  // tells a workspace whether its rows were laid out for this placement
     std::int32_t cells_ = 0;
+    std::int32_t maxShift_ = AllShifts;
     bool crossed_ = false;
     std::vector<std::uint32_t> pointSlot_;  // point i at index i - 1
     std::vector<std::uint32_t> slotPoints_;

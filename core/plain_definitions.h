@@ -96,6 +96,6 @@ inline double pearson(double mx, double my, double sxx, double syy, double sxy)
 // `shifts` is set to shifts 0..N-1 without r, then filled up to lastShift(); a fault
 // leaves the shifts before it written.
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<Shift>& shifts);
+                 std::vector<Shift>& shifts, std::int32_t maxShift = AllShifts);
 
 }  // namespace geolago::plain

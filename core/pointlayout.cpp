@@ -1,28 +1,20 @@
 #include "pointlayout.h"
 
-#include <vector>
-
-#include "inputfile.h"
 #include "numbertext.h"
+#include "textrules.h"
 
 namespace geolago {
 
 namespace {
 
-bool isBlank(unsigned char c)
-{
-    return c <= 32;
-}
-
-// Files larger than this are not point files of at most 1000 rows: the guess stops there.
+// Texts longer than this are not point files of at most 1000 rows: the guess stops there.
 constexpr std::size_t largestLook = 16 * 1024 * 1024;
 
 }  // namespace
 
 std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes)
 {
-    if (const auto stop = bytes.find('\x1a'); stop != std::string_view::npos)
-        bytes = bytes.substr(0, stop);
+    bytes = textBefore(bytes, PointFileEnd);
 
     std::int64_t rows = 0;
     std::int64_t firstRowTokens = 0;
@@ -40,8 +32,7 @@ std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes)
             if (i == end)
                 break;
             const std::size_t start = i;
-            while (i < end && !isBlank(static_cast<unsigned char>(bytes[i])))
-                ++i;
+            i = tokenEnd(bytes.data(), i, end);
             if (tokens++ == 0)
                 first = bytes.substr(start, i - start);
         }
@@ -63,22 +54,11 @@ std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes)
 
 std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fileName)
 {
-    InputFile file;
-    if (fileName.empty() || file.open(fileName) != 0)
+    TextSource source(PointFileEnd);
+    std::string text;
+    if (source.open(fileName, InputKinds::RegularFiles) != 0 || readText(source, largestLook, text) != 0)
         return std::nullopt;
-    std::string bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        const long got = file.read(buffer, sizeof buffer);
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        if (bytes.size() > largestLook)
-            return std::nullopt;
-    }
-    return guessPointFileLayout(bytes);
+    return guessPointFileLayout(text);
 }
 
 }  // namespace geolago

@@ -22,8 +22,10 @@ struct PointFileLayout {
 // when no row holds data or the first row holds fewer values than the coordinates.
 std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes);
 
-// The same for the file `fileName`; empty when it cannot be read or is not a regular
-// file (a named pipe would keep the guess waiting for a writer).
+// The same for the file `fileName`, read as the reader reads it (textrules.h); empty
+// when it cannot be read, is not a regular file (a named pipe would keep the guess
+// waiting for a writer) or holds more than 16 MiB before its Ctrl-Z. The point file
+// reader's identify (readers.h).
 std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fileName);
 
 }  // namespace geolago

@@ -11,17 +11,12 @@
 #include <sys/stat.h>
 
 #include "numbertext.h"
+#include "pointlayout.h"
+#include "readers.h"
 
 namespace geolago {
 
 namespace {
-
-constexpr int CtrlZ = 26;
-
-bool isBlank(int c)
-{
-    return c >= 0 && c <= 32;
-}
 
 // Whether the folder that would hold `fileName` exists, to tell a missing file from a
 // missing folder: both come back from open() as ENOENT.
@@ -33,26 +28,6 @@ bool parentFolderExists(const std::string& fileName)
     const std::string folder = slash == 0 ? "/" : fileName.substr(0, slash);
     struct stat info {};
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// The position of the first blank in bytes[from..to), or `to`. Eight bytes are tested
-// at a time: a byte below 33 and below 128 is the only one whose top bit survives
-// (b - 33) & ~b; a borrow can only flag bytes after a true blank, and the first
-// flagged byte is taken.
-std::size_t tokenEnd(const char* bytes, std::size_t from, std::size_t to)
-{
-    constexpr std::uint64_t ones = 0x0101010101010101u;
-    while (to - from >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + from, sizeof word);
-        const std::uint64_t blanks = (word - 33 * ones) & ~word & (0x80 * ones);
-        if (blanks != 0)
-            return from + static_cast<std::size_t>(__builtin_ctzll(blanks)) / 8;
-        from += 8;
-    }
-    while (from < to && !isBlank(static_cast<unsigned char>(bytes[from])))
-        ++from;
-    return from;
 }
 
 // 10^n for n >= 0 in extended precision; exact up to 10^27.
@@ -321,30 +296,24 @@ TextFile::TextFile(const std::string& fileName, InputKinds kinds)
     std::memset(bytes_, 0, Margin);
     if (fileName.empty())
         failToOpen(io::FileNotFound, fileName);
-    if (const int error = file_.open(fileName, kinds))
+    if (const int error = source_.open(fileName, kinds))
         failToOpen(ioCodeForErrno(error, fileName), fileName);
 }
 
 bool TextFile::fill()
 {
-    if (ended_)
+    if (source_.ended())
         return false;
-    // A read that meets the end of the file writes nothing: the last bytes read stay in
-    // the buffer, for the place of a failure at the end.
-    const long got = file_.read(buffer_, Capacity);
+    const long got = source_.read(buffer_, Capacity);
     if (got < 0)
         throw IoFailure(ioCodeForErrno(static_cast<int>(-got), {}));
-    if (got == 0) {
-        ended_ = true;
+    // A read that meets the end of the file writes nothing: the last bytes read stay in
+    // the buffer, for the place of a failure at the end. One that meets the Ctrl-Z has
+    // written over them.
+    if (got == 0 && !source_.endByteMet())
         return false;
-    }
     pos_ = 0;
     len_ = static_cast<std::size_t>(got);
-    // The first Ctrl-Z ends the file: keep what comes before it and read no further.
-    if (const void* stop = std::memchr(buffer_, CtrlZ, len_)) {
-        len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
-        ended_ = true;
-    }
     // The margin after the last token holds zeros, not what an earlier read left.
     std::memset(buffer_ + len_, 0, Margin);
     return len_ > 0;
@@ -459,33 +428,62 @@ void Saute_Ligne(TextFile& file)
     file.skipLine();
 }
 
+namespace {
+
+class PointFileReader final : public Reader {
+public:
+    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    {
+        return guessPointFileLayoutOfFile(fileName);
+    }
+
+    // Columns X, Y and the variables named by position, each value stored as soon as it
+    // is read, for options.points rows.
+    void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
+    {
+        table = {};
+        TextFile file(fileName, options.kinds);
+        // From here on the table holds points of this file, even when the reading stops.
+        table.source = fileName;
+        table.columns.resize(2 + static_cast<std::size_t>(std::max(options.variables, 0)));
+        table.columns[0].name = "X";
+        table.columns[1].name = "Y";
+        for (std::size_t c = 2; c < table.columns.size(); ++c)
+            table.columns[c].name = std::to_string(c - 1);
+        for (Column& column : table.columns)
+            column.values.reserve(static_cast<std::size_t>(std::max(options.points, 0)));
+        int i = 1;
+        try {
+            for (; i <= options.points; ++i) {
+                if (options.rowsAreNumbered)
+                    Lit_Entier(file);
+                for (Column& column : table.columns)
+                    column.values.push_back(toDouble(Lit_Reel(file)));
+                Saute_Ligne(file);
+            }
+        } catch (Failure& failure) {
+            Place place(fileName, file.tokenLine(), i);
+            if (const std::string_view token = file.lastToken(); !token.empty()) {
+                place.token = std::string(token.substr(0, Place::TokenShown));
+                place.tokenCut = token.size() > Place::TokenShown;
+            }
+            failure.setPlace(std::move(place));
+            throw;
+        }
+    }
+};
+
+}  // namespace
+
+const Reader& pointFileReader()
+{
+    static const PointFileReader reader;
+    return reader;
+}
+
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered, InputKinds kinds)
 {
-    // A reading, even one that fails, outdates the cells and everything computed from them.
-    store.current = {};
-    TextFile file(fileName, kinds);
-    // From here on the tables hold points of this file, even when the reading stops.
-    store.pointsFile = fileName;
-    int i = 1;
-    try {
-        for (; i <= store.NBPoints; ++i) {
-            if (rowsAreNumbered)
-                Lit_Entier(file);
-            store.Coord[i][1] = toDouble(Lit_Reel(file));
-            store.Coord[i][2] = toDouble(Lit_Reel(file));
-            for (int v = 1; v <= store.NBVar; ++v)
-                store.Donnees[i][v] = toDouble(Lit_Reel(file));
-            Saute_Ligne(file);
-        }
-    } catch (Failure& failure) {
-        Place place(fileName, file.tokenLine(), i);
-        if (const std::string_view token = file.lastToken(); !token.empty()) {
-            place.token = std::string(token.substr(0, Place::TokenShown));
-            place.tokenCut = token.size() > Place::TokenShown;
-        }
-        failure.setPlace(std::move(place));
-        throw;
-    }
+    loadPoints(store, pointFileReader(), fileName, {store.NBPoints, store.NBVar, rowsAreNumbered, kinds});
 }
 
 }  // namespace geolago

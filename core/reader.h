@@ -11,19 +11,12 @@
 #include "extended.h"
 #include "inputfile.h"
 #include "store.h"
+#include "textrules.h"
 
 namespace geolago {
 
-// The longest token the reader takes: a number of 10^6 digits passes, an endless one
-// fails with LimitFailure at this length instead of taking all memory.
-inline constexpr std::size_t MaxTokenLength = std::size_t{4} << 20;
-
-// The longest run of blanks the reader skips between two tokens: an endless one (a
-// device of zeros) fails with LimitFailure at this length instead of being read forever.
-inline constexpr std::size_t MaxBlankRun = MaxTokenLength;
-
-// A point file opened read-only and read through a buffer. The first Ctrl-Z (code 26)
-// ends it.
+// A point file opened read-only and read through a buffer, by the text rules: the first
+// Ctrl-Z (PointFileEnd) ends it, tokens and runs of blanks are bounded.
 class TextFile {
 public:
     // Opens `fileName`, an input of `kinds`; throws IoFailure with the code of the
@@ -52,8 +45,7 @@ public:
 private:
     bool fill();
 
-    InputFile file_;
-    bool ended_ = false;
+    TextSource source_{PointFileEnd};
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     std::string straddling_;  // a token cut by the end of the buffer, joined here between margins
@@ -80,7 +72,7 @@ void Saute_Ligne(TextFile& file);
 std::optional<Ext> parseReal(std::string_view token);
 
 // Reads NBPoints rows of `fileName` into Coord[1..P] and Donnees[1..P][1..NBVar] of
-// `store`, each value stored as soon as it is read. `rowsAreNumbered`: each row begins
+// `store`, with pointFileReader() (readers.h). `rowsAreNumbered`: each row begins
 // with a point number, checked and dropped. On failure what was stored before stays, and
 // the failure carries its place: the file, and for a value the line, point and token.
 // Once the file is open, `fileName` is kept as the store's pointsFile. An input that is not

@@ -4,6 +4,7 @@
 // none changes the store.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -11,17 +12,30 @@
 
 namespace geolago {
 
-// A point count outside 0..MaxPoints.
-std::optional<std::string> refusePointCount(std::int32_t count);
+// The largest counts a front end takes: the windows keep the tables' capacities they
+// show under "Contraintes", the batch command takes any number of points and variables
+// and grids up to 4096 cells per axis.
+struct Limits {
+    std::int32_t points;
+    std::int32_t variables;
+    std::int32_t cells;
+};
+inline constexpr Limits WindowLimits{MaxPoints, MaxVar, MaxMailles};
+inline constexpr Limits BatchLimits{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max(),
+                                    4096};
 
-// A variable count outside 0..MaxVar.
-std::optional<std::string> refuseVariableCount(std::int32_t count);
+// A point count outside 0..limits.points.
+std::optional<std::string> refusePointCount(std::int32_t count, const Limits& limits = WindowLimits);
 
-// A number of cells per axis outside 1..MaxMailles; above it, "Mailles trop petites !".
-std::optional<std::string> refuseCellCount(std::int32_t cells);
+// A variable count outside 0..limits.variables.
+std::optional<std::string> refuseVariableCount(std::int32_t count, const Limits& limits = WindowLimits);
+
+// A number of cells per axis outside 1..limits.cells; above it, "Mailles trop petites !".
+std::optional<std::string> refuseCellCount(std::int32_t cells, const Limits& limits = WindowLimits);
 
 // A variable position (1-based; 0 when nothing is chosen) that names no column read
-// from the current point file of `store`: outside 1..NBVar.
-std::optional<std::string> refuseVariablePosition(const Store& store, std::int64_t position);
+// from the current point file of `store`: outside 1..NBVar, or beyond limits.variables.
+std::optional<std::string> refuseVariablePosition(const Store& store, std::int64_t position,
+                                                  const Limits& limits = WindowLimits);
 
 }  // namespace geolago

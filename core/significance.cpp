@@ -33,11 +33,15 @@ std::vector<double> permutedFigures(std::int32_t count, const SignificanceReques
     std::exception_ptr failure;
     std::mutex failureLock;
 
-    // Each thread takes the next block not yet taken until none is left.
+    // Each thread takes the next block not yet taken until none is left; the calling thread
+    // also says how far the permutations are.
+    const std::thread::id caller = std::this_thread::get_id();
     auto work = [&] {
         try {
             permutation::Workspace workspace;
             for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
+                if (request.progress && std::this_thread::get_id() == caller)
+                    request.progress(std::min(count, block * permutation::BlockSize));
                 permutation::Random random = permutation::Random::forBlock(request.seed, static_cast<std::uint64_t>(block));
                 const std::int32_t end = std::min(count, (block + 1) * permutation::BlockSize);
                 for (std::int32_t p = block * permutation::BlockSize; p < end; ++p)
@@ -145,9 +149,9 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
     assert(request.permutations <= MaxPermutations);
     if (request.permutations <= 0)
         return;
-    const std::uint8_t second = request.second != 0 ? request.second : request.first;
+    const VariablePosition second = request.second != 0 ? request.second : request.first;
     const bool crossed = second != request.first;
-    const permutation::Correlograms prepared(store, request.first, second);
+    const permutation::Correlograms prepared(store, request.first, second, request.maxShift);
     const auto eastWest = static_cast<std::size_t>(prepared.shifts(Direction::EastWest));
     const auto northSouth = static_cast<std::size_t>(std::max(prepared.shifts(Direction::NorthSouth), 0));
     const std::size_t columns = eastWest + northSouth;

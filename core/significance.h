@@ -4,7 +4,9 @@
 // the same arithmetic.
 
 #include <cstdint>
+#include <functional>
 
+#include "analysis.h"
 #include "correlogram.h"
 #include "store.h"
 
@@ -14,12 +16,15 @@ namespace geolago {
 inline constexpr std::int32_t MaxPermutations = 100000;
 
 struct SignificanceRequest {
-    std::uint8_t first = 0;         // variable A, 1..NBVar
-    std::uint8_t second = 0;        // variable B, 1..NBVar; 0 or A: the auto-correlogram of A
+    VariablePosition first = 0;     // variable A, 1..NBVar
+    VariablePosition second = 0;    // variable B, 1..NBVar; 0 or A: the auto-correlogram of A
     std::int32_t permutations = 0;  // K, 0..MaxPermutations
     std::uint64_t seed = 1;         // S: the same seed gives the same figures on any number of threads
     unsigned threads = 0;           // 0: std::thread::hardware_concurrency()
     Null crossNull = Null::Toroidal;  // the null of a crossed correlogram; auto-correlograms shuffle
+    std::int32_t maxShift = AllShifts;  // the last shift computed, as for computeCorrelogram()
+    // Told, on the calling thread, how many permutations have been started, now and then.
+    std::function<void(std::int32_t)> progress = nullptr;
 };
 
 // Adds the test of request.permutations permutations to `correlogram`, which

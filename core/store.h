@@ -4,10 +4,13 @@
 // windows and the batch command share one process-wide instance, sharedStore(), and
 // tests or parallel work make stores of their own.
 
+#include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "correlogram.h"
 
@@ -54,7 +57,189 @@ struct TCellule {
     std::uint8_t Remplie = 0;
 };
 
-using Grid = Table<Table<TCellule, 0, MaxMailles>, 0, MaxMailles>;  // [IX][IY]
+// The cells of a grid, indices 0..N on both axes, [IX][IY]. It holds the cells of the
+// largest N it was given, so a grid filled for a smaller N keeps the cells beyond it.
+class Grid {
+public:
+    // One column of cells, [IY].
+    template <typename Cell>
+    class Column {
+    public:
+        Column(Cell* cells, std::int32_t size) : cells_(cells), size_(size) {}
+        Cell& operator[](int iy) const
+        {
+            assert(iy >= 0 && iy < size_);
+            return cells_[iy];
+        }
+
+    private:
+        Cell* cells_;
+        std::int32_t size_;
+    };
+
+    // Cells 0..cells on both axes, all empty; 0..MaxMailles by default.
+    Grid() : Grid(MaxMailles) {}
+    explicit Grid(std::int32_t cells) { reserve(cells); }
+
+    // Cells 0..cells on both axes exist from now on; every cell already held keeps its
+    // place and its content.
+    void reserve(std::int32_t cells)
+    {
+        const std::int32_t side = cells + 1;
+        if (side <= side_)
+            return;
+        std::vector<TCellule> grown(static_cast<std::size_t>(side) * static_cast<std::size_t>(side));
+        for (std::int32_t ix = 0; ix < side_; ++ix)
+            std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(ix) * side_, side_,
+                        grown.begin() + static_cast<std::ptrdiff_t>(ix) * side);
+        cells_ = std::move(grown);
+        side_ = side;
+    }
+    // The largest N whose cells the grid holds.
+    std::int32_t capacity() const { return side_ - 1; }
+
+    Column<TCellule> operator[](int ix)
+    {
+        assert(ix >= 0 && ix < side_);
+        return {cells_.data() + static_cast<std::ptrdiff_t>(ix) * side_, side_};
+    }
+    Column<const TCellule> operator[](int ix) const
+    {
+        assert(ix >= 0 && ix < side_);
+        return {cells_.data() + static_cast<std::ptrdiff_t>(ix) * side_, side_};
+    }
+
+private:
+    std::int32_t side_ = 0;
+    std::vector<TCellule> cells_;
+};
+
+// A table of points 1..P, one row each, holding the rows of the most points it was given:
+// rows beyond the current P keep what an earlier reading left there. Each row holds
+// `Width` values.
+template <typename T, int Width>
+class PointRows {
+public:
+    // One row's values, 1-based.
+    template <typename Value>
+    class Row {
+    public:
+        explicit Row(Value* values) : values_(values) {}
+        Value& operator[](int v) const
+        {
+            assert(v >= 1 && v <= Width);
+            return values_[v - 1];
+        }
+
+    private:
+        Value* values_;
+    };
+
+    // Rows 1..points, all zero.
+    explicit PointRows(int points) { reserve(points); }
+
+    // Rows 1..points exist from now on, every value already held keeping its place.
+    void reserve(int points)
+    {
+        if (points > points_) {
+            values_.resize(static_cast<std::size_t>(points) * Width);
+            points_ = points;
+        }
+    }
+
+    Row<T> operator[](int i)
+    {
+        assert(i >= 1 && i <= points_);
+        return Row<T>(values_.data() + static_cast<std::ptrdiff_t>(i - 1) * Width);
+    }
+    Row<const T> operator[](int i) const
+    {
+        assert(i >= 1 && i <= points_);
+        return Row<const T>(values_.data() + static_cast<std::ptrdiff_t>(i - 1) * Width);
+    }
+
+private:
+    int points_ = 0;
+    std::vector<T> values_;
+};
+
+// The values of points 1..P for variables 1..V, [point][variable], kept column by column:
+// each variable holds the values of the most points it was given, so that values beyond
+// the current P or V keep what an earlier reading left there, and a variable read for
+// many points does not make every other one as long.
+class PointValues {
+public:
+    template <typename Table, typename Value>
+    class Row {
+    public:
+        Row(Table* table, int point) : table_(table), point_(point) {}
+        Value& operator[](int v) const
+        {
+            assert(v >= 1 && v <= static_cast<int>(table_->columns_.size()));
+            auto& column = table_->columns_[static_cast<std::size_t>(v - 1)];
+            assert(point_ <= static_cast<int>(column.size()));
+            return column[static_cast<std::size_t>(point_ - 1)];
+        }
+
+    private:
+        Table* table_;
+        int point_;
+    };
+
+    // Points 1..points of variables 1..variables, all zero.
+    PointValues(int points, int variables) { reserve(points, variables); }
+
+    // Variables 1..variables hold points 1..points from now on, every value already held
+    // keeping its place.
+    void reserve(int points, int variables)
+    {
+        if (variables > static_cast<int>(columns_.size()))
+            columns_.resize(static_cast<std::size_t>(variables));
+        for (int v = 0; v < variables; ++v)
+            if (points > static_cast<int>(columns_[static_cast<std::size_t>(v)].size()))
+                columns_[static_cast<std::size_t>(v)].resize(static_cast<std::size_t>(points));
+    }
+
+    Row<PointValues, double> operator[](int i)
+    {
+        assert(i >= 1);
+        return {this, i};
+    }
+    Row<const PointValues, const double> operator[](int i) const
+    {
+        assert(i >= 1);
+        return {this, i};
+    }
+
+private:
+    std::vector<std::vector<double>> columns_;
+};
+
+// One value per point 1..P, holding as many points as it was given, as PointRows does.
+template <typename T>
+class PointList {
+public:
+    explicit PointList(int points) { reserve(points); }
+    void reserve(int points)
+    {
+        if (points > static_cast<int>(values_.size()))
+            values_.resize(static_cast<std::size_t>(points));
+    }
+    T& operator[](int i)
+    {
+        assert(i >= 1 && i <= static_cast<int>(values_.size()));
+        return values_[static_cast<std::size_t>(i - 1)];
+    }
+    const T& operator[](int i) const
+    {
+        assert(i >= 1 && i <= static_cast<int>(values_.size()));
+        return values_[static_cast<std::size_t>(i - 1)];
+    }
+
+private:
+    std::vector<T> values_;
+};
+
 using Correlations = Table<double, 0, MaxMailles>;                   // r per shift
 using PairCounts = Table<std::int32_t, 0, MaxMailles>;               // pairs per shift
 
@@ -85,10 +270,12 @@ struct Store {
     // Share of filled cells, in percent.
     double PourCent = 0.0;
 
-    Table<Table<double, 1, 2>, 1, MaxPoints> Coord;         // [point][1 = X, 2 = Y]
-    Table<Table<double, 1, MaxVar>, 1, MaxPoints> Donnees;  // [point][variable]
-    Table<TMaille, 1, MaxPoints> Maille_Point;              // [point]
-    Grid Grille;                                            // [IX][IY]
+    // The point tables hold the windows' limits from the start and grow for the batch
+    // command: reserve() before writing beyond them.
+    PointRows<double, 2> Coord{MaxPoints};                // [point][1 = X, 2 = Y]
+    PointValues Donnees{MaxPoints, MaxVar};               // [point][variable]
+    PointList<TMaille> Maille_Point{MaxPoints};           // [point]
+    Grid Grille;                                          // [IX][IY]
 
     Correlations R_EW;     // correlation per shift, east-west
     Correlations R_NS;     // correlation per shift, north-south
@@ -101,6 +288,15 @@ struct Store {
     // What is current: Lit_Data outdates everything, Calcul_Mailles places, Remplit_Grille
     // fills, Correlation_EW then Correlation_NS calculate.
     Currency current;
+
+    // Room for points 1..points with `variables` values each in Coord, Donnees and
+    // Maille_Point, what they hold kept.
+    void reserve(std::int32_t points, std::int32_t variables)
+    {
+        Coord.reserve(points);
+        Donnees.reserve(points, variables);
+        Maille_Point.reserve(points);
+    }
 
     // Back to the state at process start.
     void reset() { *this = Store{}; }

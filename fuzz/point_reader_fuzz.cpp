@@ -36,8 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Store store;
     static ReferenceTables expected;
     for (int i = 1; i <= points; ++i) {
-        store.Coord[i] = {};
-        store.Donnees[i] = {};
+        store.Coord[i][1] = store.Coord[i][2] = 0;
+        for (int v = 1; v <= MaxVar; ++v)
+            store.Donnees[i][v] = 0;
         expected.coord[i - 1][0] = expected.coord[i - 1][1] = 0;
         std::fill_n(expected.data[i - 1], MaxVar, 0.0);
     }
@@ -62,10 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(kind == outcome.kind && code == outcome.code, "the outcome differs from the plain reading");
     // Every entry of rows 1..P, the columns beyond NBVar included, compared bit for bit.
     for (int i = 1; i <= points; ++i) {
-        check(std::memcmp(&store.Coord[i], expected.coord[i - 1], sizeof expected.coord[0]) == 0,
+        check(std::memcmp(&store.Coord[i][1], expected.coord[i - 1], sizeof expected.coord[0]) == 0,
               "a coordinate differs from the plain reading");
-        check(std::memcmp(&store.Donnees[i], expected.data[i - 1], sizeof expected.data[0]) == 0,
-              "a value differs from the plain reading");
+        for (int v = 1; v <= MaxVar; ++v)
+            check(std::memcmp(&store.Donnees[i][v], &expected.data[i - 1][v - 1], sizeof(double)) == 0,
+                  "a value differs from the plain reading");
     }
     return 0;
 }

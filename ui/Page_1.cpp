@@ -17,8 +17,7 @@
 #include "messages.h"
 #include "names.h"
 #include "numbertext.h"
-#include "pointlayout.h"
-#include "reader.h"
+#include "readers.h"
 #include "refusals.h"
 #include "regional.h"
 #include "store.h"
@@ -210,7 +209,7 @@ void TForm1::proposeLayout(const QString& fileName)
     };
     if (!untouched(EdNBPoints, proposedPoints_) || !untouched(EdNBVar, proposedVariables_))
         return;
-    const auto layout = guessPointFileLayoutOfFile(fileNameFromText(fileName));
+    const auto layout = identifyInput(fileNameFromText(fileName)).proposal;
     if (!layout)
         return;
     proposedPoints_ = QString::fromStdString(writeInteger(layout->points));
@@ -319,7 +318,7 @@ void TForm1::ButtLit_DataClick()
     // grid belong to the earlier points until "Valider" places the new ones.
     emit calculationOutdated();
     const LaterStepsRefresh refresh(*this);
-    Lit_Data(store_, fileNameFromText(EdNom_Fich->text()), rowsAreNumbered());
+    loadPoints(store_, fileNameFromText(EdNom_Fich->text()), {points, variables, rowsAreNumbered()});
     inform("Données lues !");
     PanNBMaillesPanel1->show();
 }

@@ -1,6 +1,7 @@
 // geolago-cli run in process through runCommand, on files written into a fresh folder:
 // the figures in each format, the names, the refusals, the failures and the usage errors.
 
+#include <cmath>
 #include <memory>
 #include <sstream>
 #include <tuple>
@@ -25,18 +26,22 @@ protected:
         return outcome;
     }
 
+    // Values of the cells 1..3 x 1..3, [IY - 1][IX - 1].
+    using Cells = int[3][3];
+    static constexpr Cells worked = {{2, 7, 1}, {8, 2, 8}, {1, 8, 3}};
+
     // Ten points with N = 3: one at (0, 0) for the extent, whose cell of index 0 takes no
-    // part in the pairs, and nine filling the cells 1..3 x 1..3. Variable 1 holds the
-    // means of the worked example below, variable 2 is the same everywhere.
-    std::string nineCells()
+    // part in the pairs, and one in each of the cells 1..3 x 1..3, whose means are thus
+    // the values written. Variable 1 holds the means of the worked example below,
+    // variable 2 `second`, or the same everywhere.
+    std::string nineCells(const Cells* second = nullptr)
     {
-        // value of cell (IX, IY), IX = column, IY = row
-        const double v[3][3] = {{2, 7, 1}, {8, 2, 8}, {1, 8, 3}};
         const char* at[3] = {"1.5", "2.5", "3"};  // cell width 1: these fall in cells 1, 2, 3
         std::string text = "0 0 0 5\n";
         for (int iy = 0; iy < 3; ++iy)
             for (int ix = 0; ix < 3; ++ix)
-                text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(int(v[iy][ix])) + " 5\n";
+                text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(worked[iy][ix]) + " "
+                    + std::to_string(second ? (*second)[iy][ix] : 5) + "\n";
         return write("nine.txt", text);
     }
 
@@ -84,6 +89,40 @@ TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
     EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t62,5\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA\tNA");
+}
+
+TEST_F(CliTest, CrossCorrelogramPairsTheCellsOfAWithThoseOfBFurtherOn)
+{
+    const Cells other = {{5, 3, 9}, {4, 4, 6}, {0, 7, 2}};
+    const std::string file = nineCells(&other);
+    // Pearson's r of the pairs (x of a cell, y of the cell one further along Y, or along X),
+    // from sums that are exact on these whole numbers.
+    auto pearson = [](const Cells& x, const Cells& y, bool alongY) {
+        long double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+        for (int iy = 0; iy < 3 - alongY; ++iy)
+            for (int ix = 0; ix < 2 + alongY; ++ix) {
+                const long double a = x[iy][ix], b = alongY ? y[iy + 1][ix] : y[iy][ix + 1];
+                n += 1, sx += a, sy += b, sxx += a * a, syy += b * b, sxy += a * b;
+            }
+        return (n * sxy - sx * sy) / std::sqrt((n * sxx - sx * sx) * (n * syy - sy * sy));
+    };
+    auto r = [](const std::string& row) {  // the eighth field
+        std::istringstream fields(row);
+        std::string field;
+        for (int i = 0; i < 8; ++i)
+            std::getline(fields, field, '\t');
+        return std::stold(field);
+    };
+    // A:B and B:A differ here (-0.83 and 0.48 along Y).
+    for (const auto& [cross, a, b] : {std::tuple{"1:2", &worked, &other}, std::tuple{"2:1", &other, &worked}}) {
+        const Outcome o = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--cross", cross,
+                               "--format", "tsv"});
+        ASSERT_EQ(o.status, 0) << o.err;
+        const std::vector<std::string> rows = lines(o.out);
+        ASSERT_EQ(rows.size(), 7u);
+        EXPECT_NEAR(r(rows[2]), pearson(*a, *b, true), 1e-12) << cross << ": " << rows[2];   // E_W, shift 1
+        EXPECT_NEAR(r(rows[5]), pearson(*a, *b, false), 1e-12) << cross << ": " << rows[5];  // N_S, shift 1
+    }
 }
 
 TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
@@ -162,17 +201,21 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     ASSERT_EQ(all.size(), 4u + 6u);
     EXPECT_EQ(std::vector<std::string>(all.begin() + 4, all.end()), figures(single.out));
     EXPECT_EQ(figures(runWith({"--cells", "2,3", "--variable", "1"}).out), all);
+    EXPECT_EQ(runWith({"--cells", "3..3", "--variable", "1"}).out, single.out);
 
-    // Permutations: the same seed, the same figures; r and pairs as without them.
+    // Permutations: r and pairs as without them; p and the envelope are those of the
+    // seed's stream of permutations on any machine. Permutation 68 gives the pairs of
+    // E_W shift 1 with their sides swapped: its r ties the observed one and counts.
     const Outcome permuted = runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"});
     ASSERT_EQ(permuted.status, 0) << permuted.err;
-    EXPECT_EQ(permuted.out, runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"}).out);
-    const std::vector<std::string> rows = lines(permuted.out);
-    ASSERT_EQ(rows.size(), 7u);
     // Shift 0 pairs every cell with itself: untested. Shift 2: no r, no test.
-    EXPECT_EQ(rows[1], "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA");
-    EXPECT_EQ(rows[2].rfind("1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.", 0), 0u) << rows[2];
-    EXPECT_EQ(rows[3].substr(rows[3].size() - 12), "\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(permuted.out, tsvHeader + "\n"
+                                        "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                        "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.04\t-0.78418466527733\t0.791484772265742\t0.04\n"
+                                        "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
+                                        "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                        "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\t0.02\t-0.697079558083496\t0.697630243993733\t0.04\n"
+                                        "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
 
     // A crossed test: the 120 translations of B's cells at N = 10, or K shuffles of B; its
     // shift 0 is tested.
@@ -194,7 +237,8 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
          {std::tuple{"--permutations", "100001",
                      "geolago-cli: --permutations: Le nombre de permutations doit être compris entre 0 et 100000 !\n"},
           std::tuple{"--cells", "5..3", "geolago-cli: --cells: La plage de mailles 5..3 est vide !\n"},
-          std::tuple{"--cells", "3,31", "geolago-cli: --cells: Mailles trop petites !\n"},
+          std::tuple{"--cells", "3,4097", "geolago-cli: --cells: Mailles trop petites !\n"},
+          std::tuple{"--max-shift", "-1", "geolago-cli: --max-shift: Le décalage maximal ne peut pas être négatif !\n"},
           std::tuple{"--seed", "-1", "geolago-cli: --seed: '-1' n'est pas une valeur entière correcte.\n"}}) {
         const Outcome refused = runWith({option, value, "--variable", "1"});
         EXPECT_EQ(refused.status, 1);
@@ -268,10 +312,11 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
         std::string message;  // empty: any refusal message
     };
     const std::vector<Case> cases = {
-        {{"--points", "1001", "--vars", "1"}, ""},
+        // Beyond the windows' limits the command takes any count of points and variables,
+        // and up to 4096 cells per axis.
         {{"--points", "-1", "--vars", "1"}, ""},
-        {{"--points", "4", "--vars", "31"}, ""},
-        {{"--points", "4", "--vars", "1", "--cells", "31"}, "Mailles trop petites !\n"},
+        {{"--points", "4", "--vars", "-1"}, ""},
+        {{"--points", "4", "--vars", "1", "--cells", "4097"}, "Mailles trop petites !\n"},
         {{"--points", "4", "--vars", "1", "--cells", "0"}, ""},
         {{"--points", "4", "--vars", "1", "--cells", "-3"}, ""},
     };
@@ -289,7 +334,7 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
         EXPECT_EQ(o.err.substr(o.err.size() - 3), " !\n");  // as it stands, no full stop
     }
 
-    const Outcome limits = run({missing, "--points", "1000", "--vars", "30", "--cells", "30", "--all"});
+    const Outcome limits = run({missing, "--points", "1000000", "--vars", "300", "--cells", "4096", "--all"});
     EXPECT_EQ(limits.err, "geolago-cli: " + missing + ": Fichier introuvable.\n");
     EXPECT_EQ(limits.status, 1);
 }
@@ -366,14 +411,14 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     EXPECT_EQ(json.out, "{\"file\": \"" + cut + "\", \"numbered\": false, \"points\": 2, \"vars\": 1, \"cells\": [10],\n"
                         " \"names_file\": null, \"permutations\": 0, \"seed\": 1, \"cross_null\": \"toroidal\",\n"
                         " \"results\": [],\n \"error\": \"Lecture au-delà de la fin de fichier.\"}\n");
-    const Outcome refused = run({cut, "--points", "1001", "--vars", "1", "--all", "--format", "json"});
+    const Outcome refused = run({cut, "--points", "-5", "--vars", "1", "--all", "--format", "json"});
     EXPECT_NE(refused.out.find("\"points\": null, \"vars\": null, \"cells\": null"), std::string::npos);
     EXPECT_NE(refused.out.find("\"results\": [],\n \"error\": \"Le nombre de points"), std::string::npos);
 }
 
 TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
 {
-    const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\n");
+    const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\x7F\n");
     const std::vector<std::string> args{square(), "--points", "4", "--vars", "2", "--cells", "1",
                                         "--names", names, "--variable", "1", "--format"};
     auto with = [&](const char* format) {
@@ -382,9 +427,9 @@ TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
         return run(all);
     };
     // tsv: the linear-tsv escapes, thirteen fields a row.
-    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
-    // text: no control character reaches the terminal.
-    EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J");
+    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\x7F\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
+    // text: no control character reaches the terminal, DEL included.
+    EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J\\x7F");
 }
 
 // --- Usage ---------------------------------------------------------------------------
@@ -416,10 +461,62 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         EXPECT_EQ(o.err.find('\x1b'), std::string::npos);
     }
 
+    // A point file named "-" is a file like any other, in the current folder.
+    const fs::path folder = fs::current_path();
+    fs::current_path(dir_);
+    fs::copy_file(file, "-");
+    const Outcome dash = run({"-", "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1"});
+    fs::current_path(folder);
+    EXPECT_EQ(dash.status, 0) << dash.err;
+    EXPECT_EQ(dash.out, run({file, "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1"}).out);
+
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage : geolago-cli ", 0), 0u);
     EXPECT_EQ(help.err, "");
+}
+
+// Beyond the windows' limits: the smallest and the largest grid, a million points in one
+// cell, points on the extent's edges.
+TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
+{
+    // A million points at the origin and one at (1, 1): N = 1 puts them in cells (0, 0)
+    // and (1, 1), whose means are exact; no shift has pairs enough.
+    std::string bytes;
+    bytes.reserve(9'000'001);
+    for (int i = 0; i < 1'000'000; ++i)
+        bytes += "0 0 1.5\n";
+    bytes += "1 1 -2\n";
+    const std::string many = write("many.txt", bytes);
+    Outcome o = run({many, "--points", "1000001", "--vars", "1", "--cells", "1", "--variable", "1", "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t50\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
+
+    // 4096 cells on a lattice whose points lie on the cell edges, the extent's included;
+    // --max-shift lists shifts 0..2 only, and shift 1 of a smooth field is high.
+    bytes.clear();
+    for (int x = 0; x <= 64; ++x)
+        for (int y = 0; y <= 64; ++y)
+            bytes += std::to_string(x * 64) + " " + std::to_string(y * 64) + " "
+                + std::to_string(std::sin(x / 9.0) + std::cos(y / 7.0)) + "\n";
+    const std::string lattice = write("lattice.txt", bytes);
+    o = run({lattice, "--points", "4225", "--vars", "1", "--cells", "4096", "--max-shift", "2", "--variable", "1",
+             "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::vector<std::string> rows = lines(o.out);
+    ASSERT_EQ(rows.size(), 1u + 2 * 3);
+    // Every point in a cell of its own, (64 x, 64 y): the fill share counts them all.
+    EXPECT_EQ(rows[1].rfind("1\t\t4096\t0.0251706705508338\tE_W\t0\t0\t1\t4096\t", 0), 0u) << rows[1];
+    // Cells 64 apart: no pair at shifts 1 and 2 of a 4096-cell grid.
+    EXPECT_EQ(rows[2].substr(rows[2].find("E_W")), "E_W\t1\t1\tNA\t0\tNA\tNA\tNA\tNA");
+    o = run({lattice, "--points", "4225", "--vars", "1", "--cells", "64", "--max-shift", "2", "--variable", "1",
+             "--format", "tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    std::istringstream shiftOne(lines(o.out).at(2));
+    std::string field;
+    for (int f = 0; f <= 7; ++f)
+        std::getline(shiftOne, field, '\t');
+    EXPECT_GT(std::stod(field), 0.9);  // r of E_W shift 1
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The correlations on many grids, against the plain shift-by-shift definition: the same
 // figures bit for bit, and on a fault the same failure with the same shifts written.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -47,6 +48,14 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, cons
             ASSERT_EQ(std::memcmp(&r, &plainR, sizeof(double)), 0)
                 << where << " shift " << k << ": " << r << " instead of " << plainR;
             ASSERT_EQ(actual.shifts[k].pairs, expected.shifts[k].pairs) << where << " shift " << k;
+        }
+        // Bounded shifts: the first shifts of the whole correlogram, and no others.
+        if (!expected.failure) {
+            std::vector<Shift> bounded;
+            correlate(direction, first, second, n, bounded, n / 3);
+            ASSERT_EQ(bounded.size(), static_cast<std::size_t>(std::min(n, n / 3 + 1))) << where;
+            for (std::size_t k = 0; k < bounded.size(); ++k)
+                ASSERT_TRUE(bounded[k].r == expected.shifts[k].r && bounded[k].pairs == expected.shifts[k].pairs);
         }
     }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "pointlayout.h"
-#include "test_support.h"
 
 namespace geolago {
 namespace {
@@ -28,18 +27,6 @@ TEST(PointLayout, CountsTheRowsHoldingDataAndTellsNumberedRows)
     expectLayout("1 0 0\n2 1 1\n\x1a" "3 2 2\n", 2, 0, true);
     EXPECT_FALSE(guessPointFileLayout(" \n\n"));
     EXPECT_FALSE(guessPointFileLayout("7\n"));
-}
-
-class PointLayoutFile : public testing::StoreTest {};
-
-TEST_F(PointLayoutFile, ReadsTheFileAndGivesNoGuessForAMissingOne)
-{
-    const auto layout = guessPointFileLayoutOfFile(writeFile("points.txt", "1 0 0 5\n2 1 1 6\n"));
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->points, 2);
-    EXPECT_EQ(layout->variables, 1);
-    EXPECT_TRUE(layout->rowsAreNumbered);
-    EXPECT_FALSE(guessPointFileLayoutOfFile(writeFile("absent", "") + ".none"));
 }
 
 }  // namespace

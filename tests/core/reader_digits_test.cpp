@@ -170,15 +170,20 @@ TEST_F(StraddlingTokens, ATokenCutByARefillIsReadWhole)
     }
 }
 
-TEST_F(StraddlingTokens, ACtrlZJustAfterARefillEndsTheFile)
+TEST_F(StraddlingTokens, ACtrlZEndsTheFileInWhicheverRefillItComes)
 {
+    // The last byte of the first buffer, the first of the second, within the second and
+    // the third, and early in the first with more than a buffer of rows after it.
     store.NBPoints = 2;
     store.NBVar = 0;
-    const std::string bytes = std::string(64 * 1024 - 4, ' ') + "1 2\n" + "\x1A" + "3 4\n";
-    expectIoFailure([&] { Lit_Data(store, writeFile("ctrlz.txt", bytes), false); }, io::ReadBeyondEnd,
-                    "Lecture au-delà de la fin de fichier");
-    EXPECT_EQ(store.Coord[1][1], 1.0);
-    EXPECT_EQ(store.Coord[1][2], 2.0);
+    for (const std::size_t before : {64 * 1024 - 5, 64 * 1024 - 4, 70'000, 140'000, 10}) {
+        const std::string bytes = std::string(before, ' ') + "1 2\n" + "\x1A" + "3 4\n" + std::string(70'000, ' ')
+            + "5 6\n";
+        expectIoFailure([&] { Lit_Data(store, writeFile("ctrlz.txt", bytes), false); }, io::ReadBeyondEnd,
+                        "Lecture au-delà de la fin de fichier");
+        EXPECT_EQ(store.Coord[1][1], 1.0) << before;
+        EXPECT_EQ(store.Coord[1][2], 2.0) << before;
+    }
 }
 
 }  // namespace

@@ -126,9 +126,10 @@ TEST_F(PointFile, RowLayoutWithAndWithoutPointNumber)
 
 TEST_F(PointFile, BlanksLineEndsAndExtraValues)
 {
-    // Tabs, runs of spaces, control characters, blank lines, CR LF and LF alike; extra
-    // values at the end of a row are dropped with the line.
-    read("\t1  2\x01 3 99 98\r\n\r\n\n   4\t5 6\n7 8 9", 3, 1, false);
+    // Tabs, runs of spaces, control characters and NULs, blank lines, CR LF and LF alike;
+    // extra values at the end of a row are dropped with the line.
+    using namespace std::string_literals;
+    read("\t1\0\0" "2\x01 3 99 98\r\n\r\n\n   4\t5 6\n7\0" "8\0" "9"s, 3, 1, false);
     EXPECT_EQ(store.Coord[1][1], 1.0);
     EXPECT_EQ(store.Donnees[1][1], 3.0);
     EXPECT_EQ(store.Coord[2][1], 4.0);

@@ -533,6 +533,7 @@ TEST_F(MainWindowTest, AFailedCalculerHidesTheResultsAndTheChartOfTheOneBefore)
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Opération en virgule flottante incorrecte.")});
     EXPECT_FALSE(results().isVisible());
     EXPECT_FALSE(chart().isVisible());
+    EXPECT_EQ(stateOf(mainWindow()), Computed);  // "Valider Fichier" open again, as after any "Calculer"
 }
 
 TEST_F(MainWindowTest, AReadingFailureShowsWhereItAroseUnderItsMessage)

@@ -1,0 +1,35 @@
+#pragma once
+// Points as a reader gives them: one column of values per coordinate and per variable,
+// each under its name, as many points and columns as the input holds.
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace geolago {
+
+struct Column {
+    std::string name;
+    std::vector<double> values;  // one per point, in the input's order
+};
+
+struct PointTable {
+    std::string source;           // the input read, set once it is open
+    std::vector<Column> columns;  // X, then Y, then variable p at index p + 1
+
+    // The number of variables.
+    std::size_t variables() const { return columns.size() < 2 ? 0 : columns.size() - 2; }
+
+    // The points read whole: after a failed read the first columns may hold one value
+    // more, the values read of the point that failed.
+    std::size_t points() const
+    {
+        std::size_t fewest = columns.empty() ? 0 : columns.front().values.size();
+        for (const Column& column : columns)
+            fewest = std::min(fewest, column.values.size());
+        return fewest;
+    }
+};
+
+}  // namespace geolago
