@@ -33,6 +33,16 @@ void Progress::stop()
     ticker_.join();
 }
 
+void Progress::interrupt(const std::function<void()>& write)
+{
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (!shown_.empty()) {
+        *terminal_ << "\r\x1b[K" << std::flush;
+        shown_.clear();
+    }
+    write();
+}
+
 void Progress::tick()
 {
     using namespace std::chrono_literals;
@@ -40,17 +50,17 @@ void Progress::tick()
     // A run that ends within its first second shows nothing.
     if (wake_.wait_for(hold, 1s, [this] { return stopped_; }))
         return;
-    std::string shown;
     for (;;) {
-        if (doing_ != shown) {
-            shown = doing_;
+        if (doing_ != shown_) {
+            shown_ = doing_;
             // Back to the start of the line, the text, then the rest of the line erased.
-            *terminal_ << "\r" << shown << "\x1b[K" << std::flush;
+            *terminal_ << "\r" << shown_ << "\x1b[K" << std::flush;
         }
         if (wake_.wait_for(hold, 100ms, [this] { return stopped_; }))
             break;
     }
     *terminal_ << "\r\x1b[K" << std::flush;
+    shown_.clear();
 }
 
 }  // namespace geolago::cli

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -25,6 +26,9 @@ public:
     void show(std::string doing);
     // Erases the line and shows nothing more: before the run writes on the terminal itself.
     void stop();
+    // Runs `write`, which writes whole lines on the terminal, with the line erased first;
+    // the line comes back at the next tick.
+    void interrupt(const std::function<void()>& write);
 
 private:
     void tick();
@@ -33,6 +37,7 @@ private:
     std::mutex lock_;
     std::condition_variable wake_;
     std::string doing_;
+    std::string shown_;  // the text on the line, empty when none is
     bool stopped_ = false;
     std::thread ticker_;
 };

@@ -339,7 +339,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     failed.with = job.with;
                     failed.cells = n;
                     writer->failed(failed, message);
-                    reportFailure(err, where, message);
+                    progress.interrupt([&, &where = where, &message = message] { reportFailure(err, where, message); });
                     anyFailed = true;
                     continue;
                 }
