@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cassert>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "extended.h"
@@ -203,17 +204,19 @@ void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& works
         return cellSlot_[static_cast<std::size_t>((ix - dx + side) % side) * static_cast<std::size_t>(side)
                          + static_cast<std::size_t>((iy - dy + side) % side)];
     };
-    // Every cell that can be paired is written, empty ones too: these rows hold no
-    // placement's layout afterwards.
-    workspace.rows.assign(2, fast::Rows(cells_));
+    // Every cell that can be paired is written, empty ones too, so rows of this N are
+    // taken as they are; they hold no placement's layout afterwards.
+    if (workspace.rows.size() != 2 || workspace.rows[0].cells() != cells_)
+        workspace.rows.assign(2, fast::Rows(cells_));
     workspace.pairs.resize(static_cast<std::size_t>(cells_) + 1);
     workspace.preparedBy = 0;
     for (std::int32_t ix = 1; ix <= cells_; ++ix)
-        for (std::int32_t iy = 1; iy <= cells_; ++iy)
-            if (const std::uint32_t slot = from(ix, iy); slot != Empty) {
-                workspace.rows[0].at(iy, ix) = secondMeans_[slot];
-                workspace.rows[1].at(ix, iy) = secondMeans_[slot];
-            }
+        for (std::int32_t iy = 1; iy <= cells_; ++iy) {
+            const std::uint32_t slot = from(ix, iy);
+            const double mean = slot != Empty ? secondMeans_[slot] : std::numeric_limits<double>::quiet_NaN();
+            workspace.rows[0].at(iy, ix) = mean;
+            workspace.rows[1].at(ix, iy) = mean;
+        }
     std::size_t offset = 0;
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const auto at = static_cast<std::size_t>(indexOf(direction));

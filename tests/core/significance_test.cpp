@@ -224,12 +224,16 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
                 ASSERT_TRUE(sameBits(r, expected))
                     << "round " << round << ", N = " << cells << ", kind " << kind << ", permutation " << p;
             }
-            // Translations of B's cells, the shuffles' workspace taken over and given back.
+            // Translations of B's cells in the shuffles' workspace, then a shuffle again.
             for (int t = 0; first == 1 && t < 4; ++t) {
                 const int dx = static_cast<int>(draws.below(cells + 1)), dy = static_cast<int>(draws.below(cells + 1));
                 prepared->translated(dx, dy, workspace, r);
                 ASSERT_TRUE(sameBits(r, plainTranslated(1, 2, dx, dy)))
                     << "round " << round << ", N = " << cells << ", kind " << kind << ", (" << dx << ", " << dy << ")";
+            }
+            if (first == 1) {
+                prepared->figures(values, workspace, r);
+                ASSERT_TRUE(sameBits(r, plainFigures(1, 2, values))) << "round " << round << ", shuffled again";
             }
         }
     }
