@@ -81,7 +81,11 @@ void Remplit_Grille(Store& store)
     store.current.gridFilled = true;
 }
 
-double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
+namespace {
+
+// fillGrid() with value(i) as the value of point i.
+template <typename Value>
+double fillFrom(const Store& store, Value value, Grid& grid)
 {
     const std::int32_t n = store.NBMailles;
     for (int c = 0; c <= n; ++c)
@@ -90,7 +94,7 @@ double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
 
     for (int i = 1; i <= store.NBPoints; ++i) {
         TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
-        cell.Somme = plain::addToCell(cell.Somme, store.Donnees[i][variable]);
+        cell.Somme = plain::addToCell(cell.Somme, value(i));
         ++cell.Nb;
         cell.Remplie = 1;
     }
@@ -107,6 +111,18 @@ double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
         for (int r = 0; r <= n; ++r)
             grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
     return fill;
+}
+
+}  // namespace
+
+double fillGrid(const Store& store, std::uint8_t variable, Grid& grid)
+{
+    return fillFrom(store, [&](int i) { return store.Donnees[i][variable]; }, grid);
+}
+
+double fillGrid(const Store& store, std::span<const double> values, Grid& grid)
+{
+    return fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
 }
 
 double shiftDistance(const Store& store, Direction direction, std::int32_t k)

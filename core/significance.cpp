@@ -129,4 +129,37 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
     test(correlogram.northSouth, std::min(northSouth, correlogram.northSouth.size()), rows, columns, eastWest);
 }
 
+ShiftTest equalTailedTest(double observed, std::vector<double>& permuted)
+{
+    ShiftTest test;
+    test.used = static_cast<std::int32_t>(permuted.size());
+    if (permuted.empty())
+        return test;
+    std::int64_t below = 0, above = 0;
+    for (const double r : permuted) {
+        below += r <= observed;
+        above += r >= observed;
+    }
+    const Ext p = divide(static_cast<Ext>(2 * (1 + std::min(below, above))), static_cast<Ext>(1 + permuted.size()));
+    test.p = std::min(1.0, toDouble(p));
+    test.low = quantile(permuted, 1);
+    test.high = quantile(permuted, 39);
+    return test;
+}
+
+std::vector<double> holmAdjusted(const std::vector<double>& p)
+{
+    std::vector<std::size_t> order(p.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return p[a] < p[b]; });
+    std::vector<double> adjusted(p.size());
+    double largest = 0;
+    for (std::size_t j = 0; j < order.size(); ++j) {
+        largest = std::max(largest, std::min(1.0, static_cast<double>(p.size() - j) * p[order[j]]));
+        adjusted[order[j]] = largest;
+    }
+    return adjusted;
+}
+
 }  // namespace geolago
