@@ -234,6 +234,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
                                             tested.begin() + static_cast<std::ptrdiff_t>(std::min(tested.size(), from + atOnce)));
         const MapRoad road(store, request.first, second, part);
         const std::size_t columns = part.size();
+        // Each thread's copy makes a workspace of its own at its first permutation.
         auto permute = [&road, workspace = std::shared_ptr<MapRoad::Workspace>(),
                         column = std::vector<double>(), pairs = std::vector<std::int32_t>(columns)](
                            permutation::Random& random, std::span<double> row) mutable {

@@ -1,14 +1,9 @@
 #include "significance.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cassert>
 #include <cmath>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 #include "extended.h"
 #include "permutation.h"
@@ -21,52 +16,16 @@ namespace {
 std::vector<double> permutedFigures(const permutation::Correlograms& prepared, const SignificanceRequest& request,
                                     std::size_t columns)
 {
-    const std::int32_t count = request.permutations;
-    std::vector<double> rows(static_cast<std::size_t>(count) * columns);
-    const std::int32_t blocks = (count + permutation::BlockSize - 1) / permutation::BlockSize;
-    std::atomic<std::int32_t> nextBlock{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-
-    // Each thread takes the next block not yet taken until none is left.
-    auto work = [&] {
-        try {
-            permutation::Workspace workspace;
-            std::vector<double> column;
-            for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
-                permutation::Random random = permutation::Random::forBlock(request.seed, static_cast<std::uint64_t>(block));
-                const std::int32_t end = std::min(count, (block + 1) * permutation::BlockSize);
-                for (std::int32_t p = block * permutation::BlockSize; p < end; ++p) {
-                    column = prepared.secondColumn();
-                    permutation::shuffle(column, random);
-                    prepared.figures(column, workspace,
-                                     std::span<double>(rows).subspan(static_cast<std::size_t>(p) * columns, columns));
-                }
-            }
-        } catch (...) {
-            const std::lock_guard<std::mutex> hold(failureLock);
-            if (!failure)
-                failure = std::current_exception();
-            nextBlock = blocks;
-        }
+    // Each thread's copy makes a workspace of its own at its first permutation.
+    auto permute = [&prepared, workspace = std::shared_ptr<permutation::Workspace>(), column = std::vector<double>()](
+                       permutation::Random& random, std::span<double> row) mutable {
+        if (!workspace)
+            workspace = std::make_shared<permutation::Workspace>();
+        column = prepared.secondColumn();
+        permutation::shuffle(column, random);
+        prepared.figures(column, *workspace, row);
     };
-
-    unsigned threads = request.threads != 0 ? request.threads : std::thread::hardware_concurrency();
-    threads = std::clamp(threads, 1u, static_cast<unsigned>(std::max(blocks, 1)));
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // fewer threads: the blocks are shared among those that started
-        }
-    }
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (failure)
-        std::rethrow_exception(failure);
-    return rows;
+    return permutation::permutedRows(request.permutations, request.seed, request.threads, columns, permute);
 }
 
 // The value at fortieths `q` (1 for 2.5 %, 39 for 97.5 %) of `values` by linear
