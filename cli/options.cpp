@@ -8,7 +8,8 @@ std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
            " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
-           " [--seed S] [--format text|tsv|json] [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
+           " [--seed S] [--map [--max-shift K]] [--format text|tsv|json] [--decimal-comma]"
+           " [--plot FICHIER.png|FICHIER.svg]";
 }
 
 std::string helpText()
@@ -33,6 +34,17 @@ std::string helpText()
         "  --permutations K       test par permutations de chaque décalage (0 à 100000,\n"
         "                         0 par défaut) : p bilatéral et enveloppe à 2,5 % et 97,5 %\n"
         "  --seed S               graine des permutations (1 par défaut)\n"
+        "  --map                  carte des corrélogrammes : r et paires de chaque décalage\n"
+        "                         (dx, dy), dx en mailles le long de X et dy le long de Y\n"
+        "                         (E_W k est (0, k), N_S k est (k, 0)), avec --permutations\n"
+        "                         p, enveloppe et p de Holm, et l'anisotropie : direction\n"
+        "                         (degrés depuis l'axe X) et rapport des axes de la région\n"
+        "                         où r >= 0,5 ; en tsv, seules les lignes de la carte\n"
+        "                         (variable with cells fill dx dy distance_x distance_y r\n"
+        "                         pairs p low high p_holm) ; avec --plot, la carte en\n"
+        "                         couleurs dans FICHIER-carte.png\n"
+        "  --max-shift K          décalages de la carte de -K à K (1 à 29 ; min(N - 1, 10)\n"
+        "                         par défaut, au plus N - 1)\n"
         "  --format FORMAT        text (par défaut), tsv ou json\n"
         "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
         "  --plot FICHIER         écrit le graphique de chaque variable, tel que la fenêtre le\n"
@@ -69,8 +81,8 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot;
-    bool rowsAreNumbered = false, decimalComma = false;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, maxShift;
+    bool rowsAreNumbered = false, decimalComma = false, map = false;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -117,6 +129,11 @@ Options parseCommandLine(const std::vector<std::string>& args)
         } else if (name == "--decimal-comma") {
             flag();
             decimalComma = true;
+        } else if (name == "--map") {
+            flag();
+            map = true;
+        } else if (name == "--max-shift") {
+            setOnce(maxShift, name, value());
         } else if (name == "--all") {
             flag();
             options.variables.push_back({VariableRequest::Kind::All, std::string()});
@@ -164,6 +181,10 @@ Options parseCommandLine(const std::vector<std::string>& args)
     if (seed)
         options.seed = *seed;
     options.namesFile = names;
+    if (maxShift && !map)
+        throw UsageError("l'option --max-shift va avec --map");
+    options.map = map;
+    options.maxShift = maxShift;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;
     if (plot) {

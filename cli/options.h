@@ -32,6 +32,8 @@ struct Options {
     Format format = Format::Text;
     bool decimalComma = false;
     std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg
+    bool map = false;                     // --map
+    std::optional<std::string> maxShift;  // --max-shift K, as typed
 };
 
 // A command line that cannot be run: unknown or repeated option, missing value, no

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "analysis.h"
+#include "correlogram_map.h"
 #include "failures.h"
 #include "names.h"
 #include "numbertext.h"
@@ -192,6 +193,14 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
     });
     subject = "--seed";
     context.seed = seedOf(options.seed);
+    context.map = options.map;
+    if (options.maxShift)
+        context.maxShift = count("--max-shift", *options.maxShift, [](std::int32_t k) {
+            return k < 1 || k > MaxMailles - 1
+                ? std::optional<std::string>("Le décalage maximal de la carte doit être compris entre 1 et "
+                                             + std::to_string(MaxMailles - 1) + " !")
+                : std::nullopt;
+        });
     subject.clear();
 }
 
@@ -245,7 +254,7 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter)
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
-    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}};
+    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}, {}, {}};
     // What the run is about, for a failure that does not carry its place: the option being
     // read, the point file being placed, the variable being computed.
     std::string subject;
@@ -278,9 +287,20 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 testSignificance(store, result, {first, second, *context.permutations, *context.seed});
                 result.variable = job.variable;
                 result.with = job.with;
-                writer->variable(result);
-                if (options.plotFile && plotter)
-                    plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, severalCellCounts), severalCharts));
+                std::optional<CorrelogramMap> map;
+                if (context.map) {
+                    map = computeCorrelogramMap(store, first, second, context.maxShift.value_or(defaultMaxShift(n)));
+                    testCorrelogramMap(store, *map, {first, second, *context.permutations, *context.seed});
+                    map->variable = job.variable;
+                    map->with = job.with;
+                }
+                writer->variable(result, map ? &*map : nullptr);
+                if (options.plotFile && plotter) {
+                    const std::string suffix = plotSuffix(result, severalCellCounts);
+                    plotter->plot(result, plotFileFor(*options.plotFile, suffix, severalCharts));
+                    if (map)
+                        plotter->plotMap(*map, plotFileFor(*options.plotFile, severalCharts ? suffix + "-carte" : "carte", true));
+                }
             }
         }
         writer->finish(context, std::nullopt);
