@@ -151,7 +151,7 @@ public:
             + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
             + writeReal(result.fill, separator_) + '\t';
         if (map) {
-            // One table per output: with --map, the maps' rows, which hold both correlograms.
+            // One table per output: with --map, the maps' rows, whose axes are the correlograms.
             std::string rows;
             appendMapTsv(rows, leading, *map, separator_);
             out_ << rows;

@@ -284,7 +284,6 @@ Anisotropy anisotropyOf(const CorrelogramMap& map)
     constexpr int S = 8;
     const int side = 2 * k * S;
     const auto sampleIndex = [&](int i, int j) { return static_cast<std::size_t>(i) * static_cast<std::size_t>(side) + static_cast<std::size_t>(j); };
-    const auto offset = [&](int i) { return (i + 0.5) / S - k; };
     const auto rAt = [&](std::int32_t dx, std::int32_t dy) { return map.at(dx, dy).r.value_or(NoR); };
     std::vector<char> inside(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), 0);
     for (int i = 0; i < side; ++i)
@@ -318,28 +317,28 @@ Anisotropy anisotropyOf(const CorrelogramMap& map)
         }
     }
 
-    // Second moments about the centroid, in the coordinates' units.
-    const double widthX = map.at(1, 0).distanceX, widthY = map.at(0, 1).distanceY;
-    double count = 0, sumX = 0, sumY = 0;
+    // Second moments about the centroid, in the coordinates' units: sample (i, j) lies at
+    // (u, v) / 2S cells from the origin, u = 2i + 1 - 2KS and v likewise, and the sums of
+    // these integers are exact, so that a region symmetric about an axis has no product
+    // moment at all. n^2 (2S)^2 times the moments, which changes neither axis nor ratio.
+    std::int64_t n = 0, su = 0, sv = 0, suu = 0, svv = 0, suv = 0;
     for (int i = 0; i < side; ++i)
         for (int j = 0; j < side; ++j)
             if (region[sampleIndex(i, j)]) {
-                ++count;
-                sumX += offset(i) * widthX;
-                sumY += offset(j) * widthY;
+                const std::int64_t u = 2 * i + 1 - 2 * k * S, v = 2 * j + 1 - 2 * k * S;
+                ++n;
+                su += u;
+                sv += v;
+                suu += u * u;
+                svv += v * v;
+                suv += u * v;
             }
-    if (count == 0)
+    if (n == 0)
         return anisotropy;
-    const double meanX = sumX / count, meanY = sumY / count;
-    double sxx = 0, syy = 0, sxy = 0;
-    for (int i = 0; i < side; ++i)
-        for (int j = 0; j < side; ++j)
-            if (region[sampleIndex(i, j)]) {
-                const double x = offset(i) * widthX - meanX, y = offset(j) * widthY - meanY;
-                sxx += x * x;
-                syy += y * y;
-                sxy += x * y;
-            }
+    const double widthX = map.at(1, 0).distanceX, widthY = map.at(0, 1).distanceY;
+    const double sxx = static_cast<double>(n * suu - su * su) * widthX * widthX;
+    const double syy = static_cast<double>(n * svv - sv * sv) * widthY * widthY;
+    const double sxy = static_cast<double>(n * suv - su * sv) * widthX * widthY;
     const double half = (sxx + syy) / 2, spread = std::hypot((sxx - syy) / 2, sxy);
     if (half - spread > 0)
         anisotropy.ratio = std::sqrt((half + spread) / (half - spread));
