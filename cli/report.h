@@ -14,6 +14,7 @@
 
 #include "options.h"
 #include "correlogram.h"
+#include "correlogram_map.h"
 
 namespace geolago::cli {
 
@@ -28,14 +29,18 @@ struct RunContext {
     std::optional<std::string> namesFile;
     std::optional<std::int32_t> permutations;
     std::optional<std::uint64_t> seed;
-    std::optional<std::int32_t> maxShift;  // --max-shift, when given
+    // --map: each correlogram comes with its map, and the tsv format writes the maps' rows;
+    // K of --max-shift, empty for the default of each N.
+    bool map = false;
+    std::optional<std::int32_t> maxShift;
 };
 
 class ReportWriter {
 public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
-    virtual void variable(const Correlogram& result) = 0;
+    // `map`, when given, is written with the correlogram it belongs to.
+    virtual void variable(const Correlogram& result, const CorrelogramMap* map = nullptr) = 0;
     virtual void finish(const RunContext& context, const std::optional<std::string>& failure) = 0;
 };
 
@@ -56,5 +61,15 @@ std::string jsonString(const std::string& bytes);
 
 // The shortest decimal text that reads back as exactly `value` (finite).
 std::string jsonNumber(double value);
+
+// The map in each format (map_report.cpp), `separator` the decimal separator of text and
+// tsv: the tsv header line of the maps; the map's rows after `leading`, the tsv fields of
+// its variable; its table and anisotropy after the correlogram in the text format; its
+// members "max_shift", "map" and "anisotropy" inside the correlogram's JSON object.
+std::string mapTsvHeader();
+void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map,
+                  const std::string& separator);
+void appendMapText(std::string& text, const CorrelogramMap& map, const std::string& separator);
+void appendMapJson(std::string& json, const CorrelogramMap& map);
 
 }  // namespace geolago::cli

@@ -185,6 +185,9 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
         }
         offset += static_cast<std::size_t>(shifts(direction));
     }
+    // North-south's shift 0 is the origin, which east-west's layout reads.
+    if (shifts(Direction::NorthSouth) > 0)
+        r[static_cast<std::size_t>(shifts(Direction::EastWest))] = r[0];
 }
 
 void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const

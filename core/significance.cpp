@@ -1,14 +1,9 @@
 #include "significance.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cassert>
 #include <cmath>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 #include "extended.h"
 #include "permutation.h"
@@ -21,56 +16,17 @@ namespace {
 std::vector<double> permutedFigures(const permutation::Correlograms& prepared, const SignificanceRequest& request,
                                     std::size_t columns)
 {
-    const std::int32_t count = request.permutations;
-    std::vector<double> rows(static_cast<std::size_t>(count) * columns);
-    const std::int32_t blocks = (count + permutation::BlockSize - 1) / permutation::BlockSize;
-    std::atomic<std::int32_t> nextBlock{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-
-    // Each thread takes the next block not yet taken until none is left; the calling thread
-    // also says how far the permutations are.
-    const std::thread::id caller = std::this_thread::get_id();
-    auto work = [&] {
-        try {
-            permutation::Workspace workspace;
-            std::vector<double> column;
-            for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
-                if (request.progress && std::this_thread::get_id() == caller)
-                    request.progress(std::min(count, block * permutation::BlockSize));
-                permutation::Random random = permutation::Random::forBlock(request.seed, static_cast<std::uint64_t>(block));
-                const std::int32_t end = std::min(count, (block + 1) * permutation::BlockSize);
-                for (std::int32_t p = block * permutation::BlockSize; p < end; ++p) {
-                    column = prepared.secondColumn();
-                    permutation::shuffle(column, random);
-                    prepared.figures(column, workspace,
-                                     std::span<double>(rows).subspan(static_cast<std::size_t>(p) * columns, columns));
-                }
-            }
-        } catch (...) {
-            const std::lock_guard<std::mutex> hold(failureLock);
-            if (!failure)
-                failure = std::current_exception();
-            nextBlock = blocks;
-        }
+    // Each thread's copy makes a workspace of its own at its first permutation.
+    auto permute = [&prepared, workspace = std::shared_ptr<permutation::Workspace>(), column = std::vector<double>()](
+                       permutation::Random& random, std::span<double> row) mutable {
+        if (!workspace)
+            workspace = std::make_shared<permutation::Workspace>();
+        column = prepared.secondColumn();
+        permutation::shuffle(column, random);
+        prepared.figures(column, *workspace, row);
     };
-
-    unsigned threads = request.threads != 0 ? request.threads : std::thread::hardware_concurrency();
-    threads = std::clamp(threads, 1u, static_cast<unsigned>(std::max(blocks, 1)));
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // fewer threads: the blocks are shared among those that started
-        }
-    }
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (failure)
-        std::rethrow_exception(failure);
-    return rows;
+    return permutation::permutedRows(request.permutations, request.seed, request.threads, columns, permute,
+                                     request.progress);
 }
 
 // The value at fortieths `q` (1 for 2.5 %, 39 for 97.5 %) of `values` by linear
@@ -131,6 +87,39 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
     const std::vector<double> rows = permutedFigures(prepared, request, columns);
     test(correlogram.eastWest, std::min(eastWest, correlogram.eastWest.size()), rows, columns, 0);
     test(correlogram.northSouth, std::min(northSouth, correlogram.northSouth.size()), rows, columns, eastWest);
+}
+
+ShiftTest equalTailedTest(double observed, std::vector<double>& permuted)
+{
+    ShiftTest test;
+    test.used = static_cast<std::int32_t>(permuted.size());
+    if (permuted.empty())
+        return test;
+    std::int64_t below = 0, above = 0;
+    for (const double r : permuted) {
+        below += r <= observed;
+        above += r >= observed;
+    }
+    const Ext p = divide(static_cast<Ext>(2 * (1 + std::min(below, above))), static_cast<Ext>(1 + permuted.size()));
+    test.p = std::min(1.0, toDouble(p));
+    test.low = quantile(permuted, 1);
+    test.high = quantile(permuted, 39);
+    return test;
+}
+
+std::vector<double> holmAdjusted(const std::vector<double>& p)
+{
+    std::vector<std::size_t> order(p.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return p[a] < p[b]; });
+    std::vector<double> adjusted(p.size());
+    double largest = 0;
+    for (std::size_t j = 0; j < order.size(); ++j) {
+        largest = std::max(largest, std::min(1.0, static_cast<double>(p.size() - j) * p[order[j]]));
+        adjusted[order[j]] = largest;
+    }
+    return adjusted;
 }
 
 }  // namespace geolago

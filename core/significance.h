@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "analysis.h"
 #include "correlogram.h"
@@ -36,5 +37,16 @@ struct SignificanceRequest {
 // over request.threads standard threads. The store is not changed. Throws FloatFailure
 // when the cells of A or B cannot be aggregated, as Remplit_Grille would.
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request);
+
+// The test of one observed r from the r of its permutations, those that gave one: `used`,
+// the equal-tailed p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)) in
+// extended precision rounded to double, and the envelope as ShiftTest defines it; nothing
+// but used = 0 without permutations. Reorders `permuted`.
+ShiftTest equalTailedTest(double observed, std::vector<double>& permuted);
+
+// Holm's step-down adjustment of a family of p values: with the p sorted, p(1) <= ... <=
+// p(m), the i-th becomes the largest of min(1, (m - j + 1) p(j)) for j <= i, each product
+// rounded to double; the result in the order of `p`.
+std::vector<double> holmAdjusted(const std::vector<double>& p);
 
 }  // namespace geolago
