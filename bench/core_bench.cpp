@@ -1,5 +1,6 @@
 // The analysis steps on the largest input (1000 points, 30 variables, N = 30), one
-// benchmark per step, the whole pipeline, and the wall time of geolago-cli --all.
+// benchmark per step, the whole pipeline, the correlogram map, and the wall time of
+// geolago-cli --all and --map.
 //   geolago-bench [--benchmark_repetitions=10 --benchmark_report_aggregates_only=true]
 
 #include <benchmark/benchmark.h>
@@ -15,6 +16,7 @@
 
 #include "analysis.h"
 #include "bench_data.h"
+#include "correlogram_map.h"
 #include "plain_definitions.h"
 #include "reader.h"
 #include "significance.h"
@@ -186,13 +188,27 @@ void PermutationTestAllVariables(benchmark::State& state)
 }
 BENCHMARK(PermutationTestAllVariables)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// geolago-cli --all on the largest file, start to exit, its output thrown away; with
-// the argument, that many permutations of every variable.
-void CliAll(benchmark::State& state)
+// The map of variable 1 with K = 10 and 999 permutations, on 1 then 2 threads: what
+// geolago-cli --map adds for one variable.
+void MapOneVariable(benchmark::State& state)
+{
+    prepareGrid();
+    const SignificanceRequest request{.first = 1, .permutations = 999, .threads = static_cast<unsigned>(state.range(0))};
+    for (auto _ : state) {
+        CorrelogramMap map = computeCorrelogramMap(store, 1, 0, 10);
+        testCorrelogramMap(store, map, request);
+        benchmark::DoNotOptimize(map.vectors[0].p);
+    }
+}
+BENCHMARK(MapOneVariable)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// geolago-cli on the largest file with `options` after the counts, start to exit, its
+// output thrown away.
+void runCli(benchmark::State& state, const std::vector<std::string>& options)
 {
     const std::string cli = GEOLAGO_CLI_PATH;
-    std::vector<std::string> args = {cli, largestFile(), "--points", "1000", "--vars", "30", "--numbered",
-                                     "--cells", "30", "--all", "--permutations", std::to_string(state.range(0))};
+    std::vector<std::string> args = {cli, largestFile(), "--points", "1000", "--vars", "30", "--numbered", "--cells", "30"};
+    args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -209,13 +225,27 @@ void CliAll(benchmark::State& state)
         int status = 0;
         waitpid(pid, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("geolago-cli --all failed");
+            state.SkipWithError("geolago-cli failed");
             break;
         }
     }
     posix_spawn_file_actions_destroy(&actions);
 }
+
+// geolago-cli --all; with the argument, that many permutations of every variable.
+void CliAll(benchmark::State& state)
+{
+    runCli(state, {"--all", "--permutations", std::to_string(state.range(0))});
+}
 BENCHMARK(CliAll)->Arg(0)->Arg(999)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// geolago-cli --map --max-shift 10 --permutations 999 of variable 1 (argument 1), then of
+// every variable (argument 30).
+void CliMap(benchmark::State& state)
+{
+    runCli(state, {state.range(0) == 1 ? "--variable=1" : "--all", "--map", "--max-shift", "10", "--permutations", "999"});
+}
+BENCHMARK(CliMap)->Arg(1)->Arg(30)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -8,7 +8,7 @@ std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
            " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
-           " [--max-shift K] [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json]"
+           " [--max-shift K] [--map] [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json]"
            " [--decimal-comma] [--plot FICHIER.png|FICHIER.svg] [--quiet]";
 }
 
@@ -26,7 +26,8 @@ std::string helpText()
         "  --cells N              nombre de mailles par côté (1 à 4096, 10 par défaut) ; une liste\n"
         "                         (5,10,20) ou une plage (5..30) donne un bloc de lignes par N\n"
         "  --max-shift K          ne calcule que les décalages 0 à K de chaque direction (tous par\n"
-        "                         défaut) : une grille fine coûte alors N² K au lieu de N³\n"
+        "                         défaut) : une grille fine coûte alors N² K au lieu de N³ ;\n"
+        "                         avec --map, la carte va de -K à K (min(N - 1, 10) par défaut)\n"
         "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne\n"
         "  --variable K           variable à analyser : sa position, ou avec --names son nom\n"
         "                         (un texte qui se lit comme un entier est une position) ;\n"
@@ -44,6 +45,16 @@ std::string helpText()
         "                         grille des moyennes de B translatée sur le tore, ce qui\n"
         "                         garde sa structure ; shuffle, les valeurs de B mélangées\n"
         "                         entre les points\n"
+        "  --map                  carte des corrélogrammes : r et paires de chaque décalage\n"
+        "                         (dx, dy), dx en mailles le long de X et dy le long de Y\n"
+        "                         (E_W k est (0, k), N_S k est (k, 0)), avec --permutations\n"
+        "                         p, enveloppe et p de Holm, et l'anisotropie : direction\n"
+        "                         (degrés depuis l'axe X) et rapport des axes de la région\n"
+        "                         où r >= 0,5 ; en tsv, seules les lignes de la carte\n"
+        "                         (variable with cells fill dx dy distance_x distance_y r\n"
+        "                         pairs p low high p_holm) ; avec --plot, la carte en\n"
+        "                         couleurs dans FICHIER-carte.png\n"
+
         "  --format FORMAT        text (par défaut), tsv ou json\n"
         "  --decimal-comma        virgule décimale dans les formats text et tsv\n"
         "  --plot FICHIER         écrit le graphique de chaque variable, tel que la fenêtre le\n"
@@ -85,7 +96,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
     Options options;
     std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, maxShift,
         crossNull;
-    bool rowsAreNumbered = false, decimalComma = false, quiet = false;
+    bool rowsAreNumbered = false, decimalComma = false, quiet = false, map = false;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -135,6 +146,9 @@ Options parseCommandLine(const std::vector<std::string>& args)
         } else if (name == "--quiet") {
             flag();
             quiet = true;
+        } else if (name == "--map") {
+            flag();
+            map = true;
         } else if (name == "--max-shift") {
             setOnce(maxShift, name, value());
         } else if (name == "--all") {
@@ -186,6 +200,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
     if (seed)
         options.seed = *seed;
     options.namesFile = names;
+    options.map = map;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;
     options.maxShift = maxShift;

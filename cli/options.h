@@ -35,6 +35,7 @@ struct Options {
     Format format = Format::Text;
     bool decimalComma = false;
     std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg
+    bool map = false;                     // --map
 };
 
 // A command line that cannot be run: unknown or repeated option, missing value, no

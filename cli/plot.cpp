@@ -8,6 +8,7 @@
 #include <new>
 
 #include "chart_drawing.h"
+#include "map_drawing.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -18,8 +19,22 @@ class OffscreenPlotter : public ModuleChartPlotter {
 public:
     std::optional<ChartFailure> plot(const Correlogram& result, const std::string& fileName) noexcept override
     {
+        return failureOf([&] { ui::saveChart(result, QFile::decodeName(QByteArray::fromStdString(fileName))); });
+    }
+
+    std::optional<ChartFailure> plotMap(const CorrelogramMap& map, const std::string& fileName) noexcept override
+    {
+        return failureOf([&] { ui::saveMap(map, QFile::decodeName(QByteArray::fromStdString(fileName))); });
+    }
+
+private:
+    // What `save` said when it failed, the Qt application made first.
+    template <typename Save>
+    std::optional<ChartFailure> failureOf(Save save) noexcept
+    {
         try {
-            draw(result, fileName);
+            start();
+            save();
             return std::nullopt;
         } catch (const Failure& failure) {
             return ChartFailure{failure.what(), failure.place()};
@@ -28,8 +43,7 @@ public:
         }
     }
 
-private:
-    void draw(const Correlogram& result, const std::string& fileName)
+    void start()
     {
         if (!application_) {
             // The error stream carries the command's own messages: Qt's notes on the
@@ -43,7 +57,6 @@ private:
             qputenv("QT_QPA_PLATFORM", "offscreen");
             application_ = std::make_unique<QGuiApplication>(argc_, argv_);
         }
-        ui::saveChart(result, QFile::decodeName(QByteArray::fromStdString(fileName)));
     }
 
     int argc_ = 1;

@@ -32,6 +32,8 @@ public:
     // Draws as ChartPlotter::plot does; instead of a Failure, or any other exception
     // (memory running out), gives back what it said.
     virtual std::optional<ChartFailure> plot(const Correlogram& result, const std::string& fileName) noexcept = 0;
+    // Draws as ChartPlotter::plotMap does, likewise.
+    virtual std::optional<ChartFailure> plotMap(const CorrelogramMap& map, const std::string& fileName) noexcept = 0;
 };
 
 }  // namespace geolago::cli

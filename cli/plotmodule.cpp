@@ -29,6 +29,18 @@ public:
 
     void plot(const Correlogram& result, const std::string& fileName) override
     {
+        rethrow(module().plot(result, fileName));
+    }
+
+    void plotMap(const CorrelogramMap& map, const std::string& fileName) override
+    {
+        rethrow(module().plotMap(map, fileName));
+    }
+
+private:
+    // The module's plotter, the module loaded at the first chart.
+    ModuleChartPlotter& module()
+    {
         if (!plotter_) {
             // Never closed: Qt keeps state of its own until the process ends.
             void* module = ::dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -44,7 +56,13 @@ public:
             if (!plotter_)
                 throw std::bad_alloc();
         }
-        if (auto failure = plotter_->plot(result, fileName)) {
+        return *plotter_;
+    }
+
+    // Throws what the module said, if it failed.
+    static void rethrow(std::optional<ChartFailure> failure)
+    {
+        if (failure) {
             Failure thrown(failure->message);
             if (failure->place)
                 thrown.setPlace(std::move(*failure->place));
@@ -52,7 +70,6 @@ public:
         }
     }
 
-private:
     std::string path_;
     std::unique_ptr<ModuleChartPlotter> plotter_;
 };

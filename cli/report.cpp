@@ -72,7 +72,7 @@ public:
 
     void begin(const RunContext&) override {}
 
-    void variable(const Correlogram& result) override
+    void variable(const Correlogram& result, const CorrelogramMap* map) override
     {
         std::string text;
         if (written_++ > 0)
@@ -108,6 +108,8 @@ public:
             }
             text.append("Premier passage à zéro : ").append(real(result.zeroCrossing(direction.direction))) += '\n';
         }
+        if (map)
+            appendMapText(text, *map, separator_);
         out_ << text;
         out_.flush();
     }
@@ -142,17 +144,26 @@ class TsvWriter : public ReportWriter {
 public:
     TsvWriter(std::string separator, std::ostream& out) : separator_(std::move(separator)), out_(out) {}
 
-    void begin(const RunContext&) override
+    void begin(const RunContext& context) override
     {
-        out_ << "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm\n";
+        out_ << (context.map ? mapTsvHeader()
+                             : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm\n");
         out_.flush();
     }
 
-    void variable(const Correlogram& result) override
+    void variable(const Correlogram& result, const CorrelogramMap* map) override
     {
         const std::string leading = tsvField(result.variable.name) + '\t'
             + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
             + writeReal(result.fill, separator_) + '\t';
+        if (map) {
+            // One table per output: with --map, the maps' rows, whose axes are the correlograms.
+            std::string rows;
+            appendMapTsv(rows, leading, *map, separator_);
+            out_ << rows;
+            out_.flush();
+            return;
+        }
         // The rows of both directions are gathered and written at once.
         std::string rows;
         for (const DirectionRows& direction : directionsOf(result))
@@ -212,7 +223,7 @@ public:
         begun_ = true;
     }
 
-    void variable(const Correlogram& result) override
+    void variable(const Correlogram& result, const CorrelogramMap* map) override
     {
         std::string json = identity(result);
         json.append(", \"fill\": ").append(jsonNumber(result.fill));
@@ -236,6 +247,8 @@ public:
             }
             json += ']';
         }
+        if (map)
+            appendMapJson(json, *map);
         json += '}';
         out_ << json;
         out_.flush();

@@ -14,6 +14,7 @@
 
 #include "options.h"
 #include "correlogram.h"
+#include "correlogram_map.h"
 
 namespace geolago::cli {
 
@@ -28,7 +29,10 @@ struct RunContext {
     std::optional<std::string> namesFile;
     std::optional<std::int32_t> permutations;
     std::optional<std::uint64_t> seed;
-    std::optional<std::int32_t> maxShift;  // --max-shift, when given
+    // --map: each correlogram comes with its map, and the tsv format writes the maps' rows;
+    // K of --max-shift, empty for the default of each N.
+    bool map = false;
+    std::optional<std::int32_t> maxShift;
     Null crossNull = Null::Toroidal;  // the null of the crossed correlograms' tests
 };
 
@@ -36,7 +40,8 @@ class ReportWriter {
 public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
-    virtual void variable(const Correlogram& result) = 0;
+    // `map`, when given, is written with the correlogram it belongs to.
+    virtual void variable(const Correlogram& result, const CorrelogramMap* map = nullptr) = 0;
     // The correlogram of `asked` (its variables and N) failed with `message`: JSON gives it
     // its object with the error; text and tsv write nothing, the message going to
     // standard error.
@@ -61,5 +66,15 @@ std::string jsonString(const std::string& bytes);
 
 // The shortest decimal text that reads back as exactly `value` (finite).
 std::string jsonNumber(double value);
+
+// The map in each format (map_report.cpp), `separator` the decimal separator of text and
+// tsv: the tsv header line of the maps; the map's rows after `leading`, the tsv fields of
+// its variable; its table and anisotropy after the correlogram in the text format; its
+// members "max_shift", "map" and "anisotropy" inside the correlogram's JSON object.
+std::string mapTsvHeader();
+void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map,
+                  const std::string& separator);
+void appendMapText(std::string& text, const CorrelogramMap& map, const std::string& separator);
+void appendMapJson(std::string& json, const CorrelogramMap& map);
 
 }  // namespace geolago::cli

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "analysis.h"
+#include "correlogram_map.h"
 #include "failures.h"
 #include "names.h"
 #include "numbertext.h"
@@ -194,6 +195,7 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
     });
     subject = "--seed";
     context.seed = seedOf(options.seed);
+    context.map = options.map;
     if (options.maxShift)
         context.maxShift = count("--max-shift", *options.maxShift, [](std::int32_t k) {
             return k < 0 ? std::optional<std::string>("Le décalage maximal ne peut pas être négatif !") : std::nullopt;
@@ -273,7 +275,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
 {
     const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
     Progress progress(errIsTerminal && !options.quiet ? &err : nullptr);
-    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}, {},
+    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}, {}, {},
                        options.crossShuffle ? Null::Shuffle : Null::Toroidal};
     // What the run is about, for a failure that does not carry its place: the option being
     // read, the point file being placed, the variable being computed.
@@ -315,6 +317,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 subject = job.subject + (severalCellCounts && !job.refusal ? ", " + std::to_string(n) + " mailles"
                                                                            : std::string());
                 Correlogram result;
+                std::optional<CorrelogramMap> map;
                 try {
                     if (job.refusal)
                         std::rethrow_exception(job.refusal);
@@ -332,6 +335,14 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                                       + std::to_string(*context.permutations) + "…");
                     };
                     testSignificance(store, result, request);
+                    if (context.map) {
+                        // The map reaches as far as the correlograms, N - 1 at most.
+                        map = computeCorrelogramMap(store, first, second,
+                                                    std::min(context.maxShift.value_or(defaultMaxShift(n)), std::max(n - 1, 0)));
+                        testCorrelogramMap(store, *map, {first, second, *context.permutations, *context.seed});
+                        map->variable = job.variable;
+                        map->with = job.with;
+                    }
                 } catch (...) {
                     const auto [where, message] = describeFailure(subject);
                     Correlogram failed;
@@ -345,9 +356,13 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 }
                 result.variable = job.variable;
                 result.with = job.with;
-                writer->variable(result);
-                if (options.plotFile && plotter)
-                    plotter->plot(result, plotFileFor(*options.plotFile, plotSuffix(result, severalCellCounts), severalCharts));
+                writer->variable(result, map ? &*map : nullptr);
+                if (options.plotFile && plotter) {
+                    const std::string suffix = plotSuffix(result, severalCellCounts);
+                    plotter->plot(result, plotFileFor(*options.plotFile, suffix, severalCharts));
+                    if (map)
+                        plotter->plotMap(*map, plotFileFor(*options.plotFile, severalCharts ? suffix + "-carte" : "carte", true));
+                }
             }
         }
         progress.stop();

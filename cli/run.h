@@ -8,6 +8,7 @@
 
 #include "options.h"
 #include "correlogram.h"
+#include "correlogram_map.h"
 #include "store.h"
 
 namespace geolago::cli {
@@ -25,6 +26,8 @@ public:
     // Writes the chart of `result` into `fileName` (PNG, or SVG for a name ending in
     // ".svg"); throws Failure when it cannot.
     virtual void plot(const Correlogram& result, const std::string& fileName) = 0;
+    // Writes the heat map of `map` into `fileName` likewise.
+    virtual void plotMap(const CorrelogramMap& map, const std::string& fileName) = 0;
 };
 
 // The file of --plot `fileName` for one chart: `fileName` itself when the run draws one

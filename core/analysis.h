@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "correlogram.h"
@@ -35,6 +36,9 @@ void requireCellsPlaced(const Store& store);
 // grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
 // On a fault, the cells of the points before it keep their partial sums.
 double fillGrid(const Store& store, VariablePosition variable, Grid& grid);
+
+// fillGrid() with `values` in place of a variable's column, point i at index i - 1.
+double fillGrid(const Store& store, std::span<const double> values, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances) and R_EW / Paires_EW, both cleared first;

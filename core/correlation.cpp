@@ -16,28 +16,31 @@ namespace plain {
 
 namespace {
 
-// The pairs of filled cells for shift k, both cells with indices in 1..N, in the order
-// b = 1..N-k, a = 1..N; `visit` gets a and the two cell values.
-template <Direction direction, typename Visit>
-void forEachPair(const Grid& first, const Grid& second, std::int32_t n, std::int32_t k, Visit visit)
+// The pairs of filled cells for step (rows, columns) in the layout where row b, column a
+// is cell [a][b] (east-west) or [b][a] (north-south), all indices in 1..N, in the order
+// of b then a; `visit` gets a and the two cell values.
+template <Direction layout, typename Visit>
+void forEachPair(const Grid& first, const Grid& second, std::int32_t n, std::int32_t rows, std::int32_t columns,
+                 Visit visit)
 {
-    for (int b = 1; b <= n - k; ++b)
-        for (int a = 1; a <= n; ++a) {
-            const TCellule& x = direction == Direction::EastWest ? first[a][b] : first[b][a];
-            const TCellule& y = direction == Direction::EastWest ? second[a][b + k] : second[b + k][a];
+    for (int b = std::max(1, 1 - rows); b <= std::min(n, n - rows); ++b)
+        for (int a = std::max(1, 1 - columns); a <= std::min(n, n - columns); ++a) {
+            const TCellule& x = layout == Direction::EastWest ? first[a][b] : first[b][a];
+            const TCellule& y = layout == Direction::EastWest ? second[a + columns][b + rows]
+                                                              : second[b + rows][a + columns];
             if (x.Remplie != 0 && y.Remplie != 0)
                 visit(a, x.Somme, y.Somme);
         }
 }
 
-template <Direction direction>
-Shift shiftOf(const Grid& first, const Grid& second, std::int32_t n, std::int32_t k)
+template <Direction layout>
+Shift figuresOf(const Grid& first, const Grid& second, std::int32_t n, std::int32_t rows, std::int32_t columns)
 {
     Shift figures;
     std::int32_t j = 0;
     double x0 = 0, y0 = 0;
     LaneSum sx, sy;
-    forEachPair<direction>(first, second, n, k, [&](int a, double x, double y) {
+    forEachPair<layout>(first, second, n, rows, columns, [&](int a, double x, double y) {
         if (j++ == 0) {
             x0 = x;
             y0 = y;
@@ -51,7 +54,7 @@ Shift shiftOf(const Grid& first, const Grid& second, std::int32_t n, std::int32_
     const double mx = x0 + sx.total() / j;
     const double my = y0 + sy.total() / j;
     LaneSum sxx, syy, sxy;
-    forEachPair<direction>(first, second, n, k, [&](int a, double x, double y) {
+    forEachPair<layout>(first, second, n, rows, columns, [&](int a, double x, double y) {
         const double dx = x - mx;
         const double dy = y - my;
         sxx.add(a, dx * dx);
@@ -65,10 +68,10 @@ Shift shiftOf(const Grid& first, const Grid& second, std::int32_t n, std::int32_
 
 }  // namespace
 
-Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells, std::int32_t k)
+Shift vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, ShiftVector v)
 {
-    return direction == Direction::EastWest ? shiftOf<Direction::EastWest>(first, second, cells, k)
-                                            : shiftOf<Direction::NorthSouth>(first, second, cells, k);
+    return layoutOf(v) == Direction::EastWest ? figuresOf<Direction::EastWest>(first, second, cells, v.dy, v.dx)
+                                              : figuresOf<Direction::NorthSouth>(first, second, cells, v.dx, v.dy);
 }
 
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,

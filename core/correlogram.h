@@ -18,6 +18,18 @@ using VariablePosition = std::int32_t;
 // Y-cell index); north-south with the one k cells further along its first index (IX).
 enum class Direction { EastWest, NorthSouth };
 
+// A shift in cells along both axes: cell (IX, IY) paired with cell (IX + dx, IY + dy).
+// East-west shift k is (0, k), north-south shift k is (k, 0).
+struct ShiftVector {
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+};
+
+inline ShiftVector shiftVector(Direction direction, std::int32_t k)
+{
+    return direction == Direction::EastWest ? ShiftVector{0, k} : ShiftVector{k, 0};
+}
+
 // The arrangements a permutation test sets the observed r against.
 enum class Null {
     // The values of the permuted variable shuffled among the points, every point keeping its

@@ -56,35 +56,63 @@ static_assert(Width == 8);
 
 }  // namespace
 
-Rows::Rows(std::int32_t cells)
-    : cells_(cells), stride_((static_cast<std::size_t>(cells) + Width) / Width * Width),
-      values_(static_cast<std::size_t>(cells + 1) * stride_, std::numeric_limits<double>::quiet_NaN())
+Rows::Rows(std::int32_t cells, std::int32_t margin)
+    : cells_(cells), margin_(static_cast<std::size_t>(margin)),
+      width_((static_cast<std::size_t>(cells) + Width) / Width * Width), stride_(width_ + margin_),
+      values_(margin_ + static_cast<std::size_t>(cells + 1) * stride_, std::numeric_limits<double>::quiet_NaN())
 {
 }
 
-Rows Rows::of(Direction direction, const Grid& grid, std::int32_t cells)
+Rows Rows::of(Direction layout, const Grid& grid, std::int32_t cells, std::int32_t margin)
 {
-    Rows rows(cells);
+    Rows rows(cells, margin);
     for (int b = 1; b <= cells; ++b)
         for (int a = 1; a <= cells; ++a) {
-            const TCellule& cell = direction == Direction::EastWest ? grid[a][b] : grid[b][a];
+            const TCellule& cell = layout == Direction::EastWest ? grid[a][b] : grid[b][a];
             if (cell.Remplie != 0)
                 rows.at(b, a) = cell.Somme;
         }
     return rows;
 }
 
-std::vector<std::size_t> firstPairs(const Rows& first, const Rows& second, std::int32_t last)
+Step stepOf(ShiftVector v)
+{
+    return plain::layoutOf(v) == Direction::EastWest ? Step{v.dy, v.dx} : Step{v.dx, v.dy};
+}
+
+namespace {
+
+// The rows b of `first` that a step pairs with rows of `second`: b and b + rows in 1..N.
+int firstRow(Step step)
+{
+    return std::max(1, 1 - step.rows);
+}
+int lastRow(Step step, std::int32_t n)
+{
+    return std::min(n, n - step.rows);
+}
+
+// From a cell of `first` to its partner in `second`, which has the same geometry.
+std::ptrdiff_t partnerOffset(const Rows& rows, Step step)
+{
+    return static_cast<std::ptrdiff_t>(step.rows) * static_cast<std::ptrdiff_t>(rows.stride()) + step.columns;
+}
+
+}  // namespace
+
+std::vector<std::size_t> firstPairs(const Rows& first, const Rows& second, std::span<const Step> steps)
 {
     const std::int32_t n = first.cells();
-    std::vector<std::size_t> at(static_cast<std::size_t>(std::max(last + 1, 0)), NoPair);
-    for (std::int32_t k = 0; k <= last; ++k)
-        for (int b = 1; b <= n - k && at[static_cast<std::size_t>(k)] == NoPair; ++b)
-            for (int a = 1; a <= n; ++a)
-                if (!std::isnan(first.row(b)[a]) && !std::isnan(second.row(b + k)[a])) {
-                    at[static_cast<std::size_t>(k)] = first.index(b, a);
+    std::vector<std::size_t> at(steps.size(), NoPair);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step step = steps[i];
+        for (int b = firstRow(step); b <= lastRow(step, n) && at[i] == NoPair; ++b)
+            for (int a = std::max(1, 1 - step.columns); a <= std::min(n, n - step.columns); ++a)
+                if (!std::isnan(first.row(b)[a]) && !std::isnan(second.row(b + step.rows)[a + step.columns])) {
+                    at[i] = first.index(b, a);
                     break;
                 }
+    }
     return at;
 }
 
@@ -93,29 +121,31 @@ std::vector<std::size_t> firstPairs(const Rows& first, const Rows& second, std::
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 [[gnu::target_clones("avx2", "default")]]
 #endif
-bool correlations(const Rows& first, const Rows& second, std::int32_t last, const std::size_t* firstPair,
+bool correlations(const Rows& first, const Rows& second, std::span<const Step> steps, const std::size_t* firstPair,
                   std::int32_t* pairs, double* r)
 {
     const std::int32_t n = first.cells();
-    const std::size_t stride = first.stride();
+    const std::size_t width = first.width();
     try {
-        for (std::int32_t k = 0; k <= last; ++k) {
-            pairs[k] = 0;
-            r[k] = NoR;
-            if (firstPair[k] == NoPair)
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step step = steps[i];
+            pairs[i] = 0;
+            r[i] = NoR;
+            if (firstPair[i] == NoPair)
                 continue;
-            const double x0 = first.data()[firstPair[k]];
-            const double y0 = second.data()[firstPair[k] + static_cast<std::size_t>(k) * stride];
+            const double x0 = first.data()[firstPair[i]];
+            const double y0 = second.data()[firstPair[i] + static_cast<std::size_t>(partnerOffset(second, step))];
+            const int from = firstRow(step), to = lastRow(step, n);
 
             // First pass: the pairs, and the sums of x - x0 and y - y0; partial sums 0..3 in
             // the Low registers, 4..7 in the High ones.
             const Four x0s = same(x0), y0s = same(y0);
             Four sxLow = {}, sxHigh = {}, syLow = {}, syHigh = {};
             Mask count = {};
-            for (int b = 1; b <= n - k; ++b) {
+            for (int b = from; b <= to; ++b) {
                 const double* xRow = first.row(b);
-                const double* yRow = second.row(b + k);
-                for (std::size_t c = 0; c < stride; c += Width) {
+                const double* yRow = second.row(b + step.rows) + step.columns;
+                for (std::size_t c = 0; c < width; c += Width) {
                     const Four xLow = load(xRow + c), yLow = load(yRow + c);
                     const Four xHigh = load(xRow + c + 4), yHigh = load(yRow + c + 4);
                     const Mask low = bothFilled(xLow, yLow), high = bothFilled(xHigh, yHigh);
@@ -127,7 +157,7 @@ bool correlations(const Rows& first, const Rows& second, std::int32_t last, cons
                 }
             }
             const std::int32_t j = static_cast<std::int32_t>(count[0] + count[1] + count[2] + count[3]);
-            pairs[k] = j;
+            pairs[i] = j;
             if (j < plain::MinPairs)
                 continue;
 
@@ -135,10 +165,10 @@ bool correlations(const Rows& first, const Rows& second, std::int32_t last, cons
             const double mx = x0 + total(sxLow, sxHigh) / j, my = y0 + total(syLow, syHigh) / j;
             const Four mxs = same(mx), mys = same(my);
             Four sxxLow = {}, sxxHigh = {}, syyLow = {}, syyHigh = {}, sxyLow = {}, sxyHigh = {};
-            for (int b = 1; b <= n - k; ++b) {
+            for (int b = from; b <= to; ++b) {
                 const double* xRow = first.row(b);
-                const double* yRow = second.row(b + k);
-                for (std::size_t c = 0; c < stride; c += Width) {
+                const double* yRow = second.row(b + step.rows) + step.columns;
+                for (std::size_t c = 0; c < width; c += Width) {
                     const Four xLow = load(xRow + c), yLow = load(yRow + c);
                     const Four xHigh = load(xRow + c + 4), yHigh = load(yRow + c + 4);
                     const Mask low = bothFilled(xLow, yLow), high = bothFilled(xHigh, yHigh);
@@ -152,31 +182,63 @@ bool correlations(const Rows& first, const Rows& second, std::int32_t last, cons
                     sxyHigh += dxHigh * dyHigh;
                 }
             }
-            r[k] = plain::pearson(mx, my, total(sxxLow, sxxHigh), total(syyLow, syyHigh), total(sxyLow, sxyHigh));
+            r[i] = plain::pearson(mx, my, total(sxxLow, sxxHigh), total(syyLow, syyHigh), total(sxyLow, sxyHigh));
         }
     } catch (const FloatFailure&) {
-        // The pairs of the shifts after the fault, for the caller's plain road.
-        for (std::int32_t k = 0; k <= last; ++k) {
+        // The pairs of the steps after the fault, for the caller's plain road.
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step step = steps[i];
             std::int32_t j = 0;
-            for (int b = 1; b <= n - k; ++b)
-                for (int a = 1; a <= n; ++a)
-                    j += !std::isnan(first.row(b)[a]) && !std::isnan(second.row(b + k)[a]);
-            pairs[k] = j;
+            for (int b = firstRow(step); b <= lastRow(step, n); ++b)
+                for (int a = std::max(1, 1 - step.columns); a <= std::min(n, n - step.columns); ++a)
+                    j += !std::isnan(first.row(b)[a]) && !std::isnan(second.row(b + step.rows)[a + step.columns]);
+            pairs[i] = j;
         }
         return false;
     }
     return true;
 }
 
+bool correlations(const Grid& first, const Grid& second, std::int32_t cells, std::span<const ShiftVector> vectors,
+                  std::int32_t* pairs, double* r)
+{
+    bool computed = true;
+    for (const Direction layout : {Direction::EastWest, Direction::NorthSouth}) {
+        std::vector<std::size_t> at;
+        std::vector<Step> steps;
+        std::int32_t margin = 0;
+        for (std::size_t i = 0; i < vectors.size(); ++i)
+            if (plain::layoutOf(vectors[i]) == layout) {
+                at.push_back(i);
+                steps.push_back(stepOf(vectors[i]));
+                margin = std::max(margin, std::abs(steps.back().columns));
+            }
+        if (steps.empty())
+            continue;
+        const Rows x = Rows::of(layout, first, cells, margin);
+        const Rows y = &first == &second ? x : Rows::of(layout, second, cells, margin);
+        std::vector<std::int32_t> stepPairs(steps.size());
+        std::vector<double> stepR(steps.size());
+        computed = correlations(x, y, steps, firstPairs(x, y, steps).data(), stepPairs.data(), stepR.data())
+            && computed;
+        for (std::size_t s = 0; s < steps.size(); ++s) {
+            pairs[at[s]] = stepPairs[s];
+            r[at[s]] = stepR[s];
+        }
+    }
+    return computed;
+}
+
 bool correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
                  std::vector<std::int32_t>& pairs, std::vector<double>& r, std::int32_t maxShift)
 {
     const std::int32_t last = lastShift(direction, cells, maxShift);
-    pairs.assign(static_cast<std::size_t>(std::max(last + 1, 0)), 0);
-    r.assign(pairs.size(), NoR);
-    const Rows x = Rows::of(direction, first, cells);
-    const Rows y = &first == &second ? x : Rows::of(direction, second, cells);
-    return correlations(x, y, last, firstPairs(x, y, last).data(), pairs.data(), r.data());
+    std::vector<ShiftVector> vectors;
+    for (std::int32_t k = 0; k <= last; ++k)
+        vectors.push_back(shiftVector(direction, k));
+    pairs.assign(vectors.size(), 0);
+    r.assign(vectors.size(), NoR);
+    return correlations(first, second, cells, vectors, pairs.data(), r.data());
 }
 
 }  // namespace geolago::fast

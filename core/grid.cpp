@@ -81,9 +81,14 @@ void Remplit_Grille(Store& store)
     store.current.gridFilled = true;
 }
 
-double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
+namespace {
+
+// fillGrid() with value(i) as the value of point i.
+template <typename Value>
+double fillFrom(const Store& store, Value value, Grid& grid)
 {
     const std::int32_t n = store.NBMailles;
+    grid.reserve(n);
     grid.reserve(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
@@ -91,7 +96,7 @@ double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 
     for (int i = 1; i <= store.NBPoints; ++i) {
         TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
-        cell.Somme = plain::addToCell(cell.Somme, store.Donnees[i][variable]);
+        cell.Somme = plain::addToCell(cell.Somme, value(i));
         ++cell.Nb;
         cell.Remplie = 1;
     }
@@ -108,6 +113,18 @@ double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
         for (int r = 0; r <= n; ++r)
             grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
     return fill;
+}
+
+}  // namespace
+
+double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
+{
+    return fillFrom(store, [&](int i) { return store.Donnees[i][variable]; }, grid);
+}
+
+double fillGrid(const Store& store, std::span<const double> values, Grid& grid)
+{
+    return fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
 }
 
 double shiftDistance(const Store& store, Direction direction, std::int32_t k)

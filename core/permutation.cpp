@@ -181,12 +181,16 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
                                  workspace.pairs.data(), r.data() + offset)) {
             if (!workspace.grid)
                 workspace.grid = std::make_unique<Grid>(cells_);
+            workspace.grid->reserve(cells_);
             toGrid(workspace.means, *workspace.grid);
             shiftByShift(workspace, r);
             return;
         }
         offset += static_cast<std::size_t>(shifts(direction));
     }
+    // North-south's shift 0 is the origin, which east-west's layout reads.
+    if (shifts(Direction::NorthSouth) > 0)
+        r[static_cast<std::size_t>(shifts(Direction::EastWest))] = r[0];
 }
 
 std::int32_t Correlograms::translations() const
@@ -226,6 +230,7 @@ void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& works
                                  r.data() + offset)) {
             if (!workspace.grid)
                 workspace.grid = std::make_unique<Grid>(cells_);
+            workspace.grid->reserve(cells_);
             Grid& grid = *workspace.grid;
             for (std::int32_t ix = 0; ix <= cells_; ++ix)
                 for (std::int32_t iy = 0; iy <= cells_; ++iy) {
@@ -237,6 +242,9 @@ void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& works
         }
         offset += static_cast<std::size_t>(shifts(direction));
     }
+    // North-south's shift 0 is the origin, which east-west's layout reads.
+    if (shifts(Direction::NorthSouth) > 0)
+        r[static_cast<std::size_t>(shifts(Direction::EastWest))] = r[0];
 }
 
 void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const

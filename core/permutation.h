@@ -5,10 +5,18 @@
 // per analysis: which cell each point falls in and the pairs of every shift depend only
 // on the placement, which a permutation keeps.
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <system_error>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "analysis.h"
@@ -130,5 +138,70 @@ private:
     std::vector<fast::Rows> firstRows_;
     std::unique_ptr<Grid> firstGrid_;
 };
+
+// Permutations 0..count-1, `columns` figures each, row p of the result for permutation p:
+// blocks of BlockSize permutations, block b drawn from Random::forBlock(seed, b), are spread
+// over `threads` standard threads (0: std::thread::hardware_concurrency()), and within a
+// block `permute(random, row)` computes each permutation in turn with the block's
+// generator, or `permute(p, random, row)` when it takes the permutation's number too. Each
+// thread calls a copy of `permute` of its own, which may keep a workspace.
+// The first exception stops the blocks not yet begun and is thrown again. `progress`, when
+// given, is told on the calling thread how many permutations have been started.
+template <typename Permute>
+std::vector<double> permutedRows(std::int32_t count, std::uint64_t seed, unsigned threads, std::size_t columns,
+                                 const Permute& permute,
+                                 const std::function<void(std::int32_t)>& progress = nullptr)
+{
+    std::vector<double> rows(static_cast<std::size_t>(std::max(count, 0)) * columns);
+    const std::int32_t blocks = (count + BlockSize - 1) / BlockSize;
+    std::atomic<std::int32_t> nextBlock{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+
+    // Each thread takes the next block not yet taken until none is left.
+    const std::thread::id caller = std::this_thread::get_id();
+    auto work = [&] {
+        try {
+            Permute own = permute;
+            for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
+                if (progress && std::this_thread::get_id() == caller)
+                    progress(std::min(count, block * BlockSize));
+                Random random = Random::forBlock(seed, static_cast<std::uint64_t>(block));
+                const std::int32_t end = std::min(count, (block + 1) * BlockSize);
+                for (std::int32_t p = block * BlockSize; p < end; ++p) {
+                    const std::span<double> row =
+                        std::span<double>(rows).subspan(static_cast<std::size_t>(p) * columns, columns);
+                    if constexpr (std::is_invocable_v<Permute&, std::int32_t, Random&, std::span<double>>)
+                        own(p, random, row);
+                    else
+                        own(random, row);
+                }
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> hold(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+            nextBlock = blocks;
+        }
+    };
+
+    if (threads == 0)
+        threads = std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, static_cast<unsigned>(std::max(blocks, 1)));
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer threads: the blocks are shared among those that started
+        }
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return rows;
+}
 
 }  // namespace geolago::permutation

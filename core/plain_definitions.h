@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "analysis.h"
@@ -65,9 +66,18 @@ private:
     double partial_[Lanes] = {};
 };
 
-// Shift k of the correlogram of correlate(): Pearson's r of the pairs' first and second
-// values, in double precision, the pairs taken in the order b = 1..N-k, a = 1..N, every
-// sum a LaneSum.
+// The layout a shift vector reads the grid in: east-west's (row b = IY, column a = IX) when
+// |dy| >= |dx|, the origin included, else north-south's (row b = IX, column a = IY).
+inline Direction layoutOf(ShiftVector v)
+{
+    return std::abs(v.dy) >= std::abs(v.dx) ? Direction::EastWest : Direction::NorthSouth;
+}
+
+// Vector v of `first` paired with `second`: Pearson's r of the pairs' first and second
+// values, in double precision. Cell (b, a) of the layout of v is paired with cell
+// (b + rows, a + columns), (rows, columns) being (dy, dx) east-west and (dx, dy)
+// north-south, all four indices in 1..N; the pairs are taken in the order of b, then a,
+// both ascending, and a pair's lane in every LaneSum is its first cell's column a.
 //  - first pass: sx, the sum of x - x0, and sy, that of y - y0, x0 and y0 being the first
 //    pair's values; the means are mx = x0 + sx / j and my = y0 + sy / j, j the pairs (so
 //    that values that are all equal have exactly that value as their mean);
@@ -77,7 +87,15 @@ private:
 // On the same values sxx, syy and sxy are the same number, and r is exactly 1. Below
 // MinPairs nothing is computed.
 // Gives r and the pairs, or neither below MinPairs (the distance is left 0).
-Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells, std::int32_t k);
+Shift vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, ShiftVector v);
+
+// Shift k of the correlogram of correlate(): vectorFigures() of shiftVector(direction, k).
+// Both directions' shift 0 is the origin, read in east-west's layout.
+inline Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+                          std::int32_t k)
+{
+    return vectorFigures(first, second, cells, shiftVector(direction, k));
+}
 
 // r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded to
 // double. A mean or a sum beyond the double range is an overflow; sxx or syy equal to 0

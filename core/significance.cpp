@@ -1,15 +1,10 @@
 #include "significance.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cassert>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,53 +20,16 @@ namespace {
 // generator of its block.
 template <typename Permute>
 std::vector<double> permutedFigures(std::int32_t count, const SignificanceRequest& request, std::size_t columns,
-                                    Permute permute)
+                                    const Permute& permute)
 {
-    std::vector<double> rows(static_cast<std::size_t>(count) * columns);
-    const std::int32_t blocks = (count + permutation::BlockSize - 1) / permutation::BlockSize;
-    std::atomic<std::int32_t> nextBlock{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-
-    // Each thread takes the next block not yet taken until none is left; the calling thread
-    // also says how far the permutations are.
-    const std::thread::id caller = std::this_thread::get_id();
-    auto work = [&] {
-        try {
-            permutation::Workspace workspace;
-            for (std::int32_t block; (block = nextBlock.fetch_add(1)) < blocks;) {
-                if (request.progress && std::this_thread::get_id() == caller)
-                    request.progress(std::min(count, block * permutation::BlockSize));
-                permutation::Random random = permutation::Random::forBlock(request.seed, static_cast<std::uint64_t>(block));
-                const std::int32_t end = std::min(count, (block + 1) * permutation::BlockSize);
-                for (std::int32_t p = block * permutation::BlockSize; p < end; ++p)
-                    permute(p, random, workspace,
-                            std::span<double>(rows).subspan(static_cast<std::size_t>(p) * columns, columns));
-            }
-        } catch (...) {
-            const std::lock_guard<std::mutex> hold(failureLock);
-            if (!failure)
-                failure = std::current_exception();
-            nextBlock = blocks;
-        }
+    // Each thread's copy makes a workspace of its own at its first permutation.
+    auto own = [&permute, workspace = std::shared_ptr<permutation::Workspace>()](
+                   std::int32_t p, permutation::Random& random, std::span<double> row) mutable {
+        if (!workspace)
+            workspace = std::make_shared<permutation::Workspace>();
+        permute(p, random, *workspace, row);
     };
-
-    unsigned threads = request.threads != 0 ? request.threads : std::thread::hardware_concurrency();
-    threads = std::clamp(threads, 1u, static_cast<unsigned>(std::max(blocks, 1)));
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // fewer threads: the blocks are shared among those that started
-        }
-    }
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
-    if (failure)
-        std::rethrow_exception(failure);
-    return rows;
+    return permutation::permutedRows(count, request.seed, request.threads, columns, own, request.progress);
 }
 
 // The value at fortieths `q` (1 for 2.5 %, 39 for 97.5 %) of `values` by linear
@@ -98,24 +56,11 @@ void test(std::vector<Shift>& shifts, std::size_t from, std::size_t tested, cons
         Shift& shift = shifts[k];
         if (!shift.r)
             continue;
-        const double observed = *shift.r;
         values.clear();
-        std::int64_t atMost = 0, atLeast = 0;
-        for (std::size_t row = column + k; row < rows.size(); row += columns) {
-            const double r = rows[row];
-            if (std::isnan(r))
-                continue;
-            values.push_back(r);
-            atMost += r <= observed;
-            atLeast += r >= observed;
-        }
-        shift.used = static_cast<std::int32_t>(values.size());
-        if (values.empty())
-            continue;
-        const std::int64_t tail = 1 + std::min(atMost, atLeast);
-        shift.p = std::min(1.0, toDouble(divide(static_cast<Ext>(2 * tail), static_cast<Ext>(1 + values.size()))));
-        shift.low = quantile(values, 1);
-        shift.high = quantile(values, 39);
+        for (std::size_t row = column + k; row < rows.size(); row += columns)
+            if (!std::isnan(rows[row]))
+                values.push_back(rows[row]);
+        static_cast<ShiftTest&>(shift) = equalTailedTest(*shift.r, values);
     }
 }
 
@@ -190,19 +135,51 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
 void adjustHolm(Correlogram& correlogram)
 {
     std::vector<Shift*> tested;
+    std::vector<double> p;
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth})
         for (Shift& shift : correlogram.of(direction)) {
             shift.pHolm.reset();
-            if (shift.p)
+            if (shift.p) {
                 tested.push_back(&shift);
+                p.push_back(*shift.p);
+            }
         }
-    std::stable_sort(tested.begin(), tested.end(), [](const Shift* a, const Shift* b) { return *a->p < *b->p; });
-    const auto m = static_cast<double>(tested.size());
-    double largest = 0.0;
-    for (std::size_t i = 0; i < tested.size(); ++i) {
-        largest = std::max(largest, (m - static_cast<double>(i)) * *tested[i]->p);
-        tested[i]->pHolm = std::min(1.0, largest);
+    const std::vector<double> adjusted = holmAdjusted(p);
+    for (std::size_t i = 0; i < tested.size(); ++i)
+        tested[i]->pHolm = adjusted[i];
+}
+
+ShiftTest equalTailedTest(double observed, std::vector<double>& permuted)
+{
+    ShiftTest test;
+    test.used = static_cast<std::int32_t>(permuted.size());
+    if (permuted.empty())
+        return test;
+    std::int64_t below = 0, above = 0;
+    for (const double r : permuted) {
+        below += r <= observed;
+        above += r >= observed;
     }
+    const Ext p = divide(static_cast<Ext>(2 * (1 + std::min(below, above))), static_cast<Ext>(1 + permuted.size()));
+    test.p = std::min(1.0, toDouble(p));
+    test.low = quantile(permuted, 1);
+    test.high = quantile(permuted, 39);
+    return test;
+}
+
+std::vector<double> holmAdjusted(const std::vector<double>& p)
+{
+    std::vector<std::size_t> order(p.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return p[a] < p[b]; });
+    std::vector<double> adjusted(p.size());
+    double largest = 0;
+    for (std::size_t j = 0; j < order.size(); ++j) {
+        largest = std::max(largest, std::min(1.0, static_cast<double>(p.size() - j) * p[order[j]]));
+        adjusted[order[j]] = largest;
+    }
+    return adjusted;
 }
 
 }  // namespace geolago

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "analysis.h"
 #include "correlogram.h"
@@ -46,10 +47,19 @@ struct SignificanceRequest {
 // B cannot be aggregated, as Remplit_Grille would.
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request);
 
-// Sets the pHolm of every shift of `correlogram` that has a p: Holm's step-down adjustment
-// over the m p of both directions together, as R's p.adjust(p, "holm") gives it: the i-th
-// smallest p times m - i + 1 in double precision, each the largest of those up to it, at
-// most 1.
+// The test of one observed r from the r of its permutations, those that gave one: `used`,
+// the equal-tailed p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)) in
+// extended precision rounded to double, and the envelope as ShiftTest defines it; nothing
+// but used = 0 without permutations. Reorders `permuted`.
+ShiftTest equalTailedTest(double observed, std::vector<double>& permuted);
+
+// Holm's step-down adjustment of a family of p values: with the p sorted, p(1) <= ... <=
+// p(m), the i-th becomes the largest of min(1, (m - j + 1) p(j)) for j <= i, each product
+// rounded to double; the result in the order of `p`.
+std::vector<double> holmAdjusted(const std::vector<double>& p);
+
+// Sets the pHolm of every shift of `correlogram` that has a p: holmAdjusted() of the p of
+// both directions together, as R's p.adjust(p, "holm") gives them.
 void adjustHolm(Correlogram& correlogram);
 
 }  // namespace geolago

@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
-#include <QBuffer>
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
-#include <QSvgGenerator>
 
 #include "extended.h"
 #include "failures.h"
+#include "image_file.h"
 #include "numbertext.h"
 #include "refusals.h"
-#include "savefile.h"
 #include "style.h"
 #include "texts.h"
 
@@ -247,42 +245,6 @@ std::string titleOf(const Correlogram& figures)
     return figures.variable.name + (figures.with ? " × " + figures.with->name : std::string());
 }
 
-// Sets attribute `name` of the <svg> element of `svg` to `value`, when it has one.
-void setSvgAttribute(QByteArray& svg, const QByteArray& name, int value)
-{
-    const qsizetype element = svg.indexOf("<svg");
-    const qsizetype end = svg.indexOf('>', element);
-    const qsizetype at = svg.indexOf(" " + name + "=\"", element);
-    if (element < 0 || at < 0 || at > end)
-        return;
-    const qsizetype from = at + name.size() + 3;
-    svg.replace(from, svg.indexOf('"', from) - from, QByteArray::number(value));
-}
-
-// `title` as the text of an XML element, which the generator writes as given: "&", "<"
-// and ">" as references, a control character XML does not allow as "\xHH" (as the batch
-// command's text output writes it), a noncharacter U+FFFE or U+FFFF as U+FFFD.
-QString xmlText(const std::string& title)
-{
-    QString text;
-    for (const QChar c : textFromBytes(title)) {
-        const char16_t u = c.unicode();
-        if (u == u'&')
-            text += QStringLiteral("&amp;");
-        else if (u == u'<')
-            text += QStringLiteral("&lt;");
-        else if (u == u'>')
-            text += QStringLiteral("&gt;");
-        else if (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r')
-            text += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
-        else if (u == 0xFFFE || u == 0xFFFF)
-            text += QChar(0xFFFD);
-        else
-            text += c;
-    }
-    return text;
-}
-
 }  // namespace
 
 void drawChart(QPainter& painter, const Correlogram& figures)
@@ -358,29 +320,7 @@ QImage chartImage(const Correlogram& figures)
 
 void saveChart(const Correlogram& figures, const QString& path)
 {
-    QByteArray bytes;
-    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
-        QBuffer buffer(&bytes);
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(chartSize);
-        svg.setViewBox(QRect(QPoint(0, 0), chartSize));
-        svg.setResolution(96);
-        svg.setTitle(xmlText(titleOf(figures)));
-        QPainter painter(&svg);
-        painter.fillRect(QRect(QPoint(0, 0), chartSize), clBlack);
-        drawChart(painter, figures);
-        painter.end();
-        // The generator gives the size in millimetres at its resolution, which viewers
-        // of other resolutions turn into other sizes: in pixels, as drawn.
-        setSvgAttribute(bytes, "width", chartSize.width());
-        setSvgAttribute(bytes, "height", chartSize.height());
-    } else {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        chartImage(figures).save(&buffer, "PNG");
-    }
-    saveFile(path, bytes);
+    saveDrawing(path, chartSize, titleOf(figures), clBlack, [&](QPainter& painter) { drawChart(painter, figures); });
 }
 
 }  // namespace geolago::ui

@@ -3,8 +3,8 @@
 // the point count (two bytes), the variable count, the flags (bit 0: point numbers),
 // N (1..30) and the variable (1..NBVar); the rest is the file. Every step must end or
 // fail with one of the analysis's own failures, what it writes must stay within the
-// bounds the next step relies on, and both correlograms must be those of their plain
-// definition, figure for figure.
+// bounds the next step relies on, and both correlograms and the map (K = 6) must be those
+// of their plain definition, figure for figure.
 
 #include <cmath>
 #include <cstring>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis.h"
+#include "correlogram_map.h"
 #include "failures.h"
 #include "fuzz_support.h"
 #include "plain_definitions.h"
@@ -85,6 +86,26 @@ void analyse(Store& store, const std::string& path, bool numbered, int cells, in
         }
         if (failure)
             return;
+    }
+
+    // The map, each vector against its definition (the half computed, which the other
+    // mirrors): a vector that faults has no r.
+    const CorrelogramMap map = computeCorrelogramMap(store, static_cast<std::uint8_t>(variable), 0, 6);
+    for (const MapVector& v : map.vectors) {
+        const bool computed = v.shift.dy > 0 || (v.shift.dy == 0 && v.shift.dx >= 0);
+        const ShiftVector source = computed ? v.shift : ShiftVector{-v.shift.dx, -v.shift.dy};
+        std::optional<double> expected;
+        std::int32_t pairs = 0;
+        try {
+            const Shift figures = plain::vectorFigures(store.Grille, store.Grille, cells, source);
+            expected = figures.r;
+            pairs = figures.pairs;
+        } catch (const FloatFailure&) {
+        }
+        const double r = v.r.value_or(0.0), expectedR = expected.value_or(0.0);
+        check(v.r.has_value() == expected.has_value() && std::memcmp(&r, &expectedR, sizeof(double)) == 0
+                  && v.pairs == (expected ? pairs : 0),
+              "a vector of the map differs from its definition");
     }
 }
 

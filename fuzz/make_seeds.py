@@ -100,6 +100,8 @@ cli = {
                                                   "--cells", "5,10", "--format", "json"], example, names_example),
     "example_permuted_text": command(example_args + ["--variable", "5", "--permutations", "9", "--seed", "7",
                                                      "--decimal-comma"], example, names_example),
+    "example_map_tsv": command(example_args + ["--cross", "1:5", "--map", "--max-shift", "4", "--permutations", "9",
+                                               "--format", "tsv"], example, names_example),
     "square_control_names": command(["@P", "--points", "4", "--vars", "2", "--cells=1..3", "--names", "@N",
                                      "--all", "--format", "json"], square, b"R&D\t\x01\n\xe9t\xe9\n"),
     "cut_file_json": command(["@P", "--points", "2", "--vars", "1", "--all", "--format", "json"],

@@ -262,15 +262,25 @@ TEST_F(CliProcess, PlotWritesTheChartOfEachVariableAsked)
     EXPECT_EQ(pngSize(slurp(path("tested.png"))), std::make_pair(842, 540));
     EXPECT_NE(slurp(path("tested.png")), slurp(path("chart-5.png")));
 
+    // With --map, the heat map beside the chart.
+    std::vector<std::string> mapped = analysis;
+    mapped.insert(mapped.end(), {"--map", "--plot", path("mapped.png")});
+    ASSERT_EQ(run(mapped).status, 0);
+    EXPECT_EQ(pngSize(slurp(path("mapped.png"))), std::make_pair(842, 540));
+    EXPECT_EQ(pngSize(slurp(path("mapped-carte.png"))), std::make_pair(800, 680));
+
     // Every SVG is well-formed XML whatever the names, its title the chart's.
     std::vector<std::string> named(analysis.begin(), analysis.end() - 2);
     named.insert(named.end(), {"--names", write("names.txt", "R&D <1>\x01\nA > B\n"), "--variable", "1",
-                               "--cross", "1:2", "--plot", path("chart.svg")});
+                               "--cross", "1:2", "--map", "--plot", path("chart.svg")});
     ASSERT_EQ(run(named).status, 0);
     for (const auto& [file, title] : {std::pair{"chart-1.svg", "R&D <1>\\x01"},
-                                      std::pair{"chart-1x2.svg", "R&D <1>\\x01 × A > B"}}) {
+                                      std::pair{"chart-1x2.svg", "R&D <1>\\x01 × A > B"},
+                                      std::pair{"chart-1x2-carte.svg", "R&D <1>\\x01 × A > B"}}) {
         const std::string svg = slurp(path(file));
-        EXPECT_NE(svg.find("<svg width=\"842\" height=\"540\""), std::string::npos);
+        EXPECT_NE(svg.find(std::string(file).find("carte") == std::string::npos ? "<svg width=\"842\" height=\"540\""
+                                                                              : "<svg width=\"800\" height=\"680\""),
+                  std::string::npos);
         QXmlStreamReader xml(QByteArray::fromStdString(svg));
         QString shownTitle;
         while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd())

@@ -247,6 +247,52 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     }
 }
 
+TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
+{
+    const std::vector<std::string> asked = {nineCells(), "--points", "10", "--vars", "2", "--cells", "3",
+                                            "--variable", "1", "--permutations", "19"};
+    auto runWith = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), asked.begin(), asked.end());
+        return run(more);
+    };
+    auto fields = [](const std::string& row) {
+        std::vector<std::string> all;
+        std::istringstream in(row);
+        for (std::string field; std::getline(in, field, '\t');)
+            all.push_back(field);
+        return all;
+    };
+    const Outcome correlograms = runWith({"--format", "tsv"});
+    const Outcome mapped = runWith({"--format", "tsv", "--map", "--max-shift", "5"});  // K = N - 1 = 2 at most
+    ASSERT_EQ(mapped.status, 0) << mapped.err;
+    const std::vector<std::string> rows = lines(mapped.out);
+    ASSERT_EQ(rows.size(), 1u + 5u * 5u);
+    EXPECT_EQ(rows[0], "variable\twith\tcells\tfill\tdx\tdy\tdistance_x\tdistance_y\tr\tpairs\tp\tlow\thigh\tp_holm");
+    for (const std::string& row : rows)
+        ASSERT_EQ(fields(row).size(), 14u) << row;
+    // E_W shift k is row (0, k), N_S shift k row (k, 0): distance, r, pairs, low and high.
+    const std::vector<std::string> ewRow = fields(lines(correlograms.out).at(2)), nsRow = fields(lines(correlograms.out).at(5));
+    const std::vector<std::string> zeroOne = fields(rows[1 + 2 * 5 + 3]), oneZero = fields(rows[1 + 3 * 5 + 2]);
+    ASSERT_EQ(zeroOne[4] + zeroOne[5], "01");
+    ASSERT_EQ(oneZero[4] + oneZero[5], "10");
+    for (const auto& [shift, vector, distance] : {std::tuple{ewRow, zeroOne, 7}, std::tuple{nsRow, oneZero, 6}})
+        EXPECT_EQ((std::vector<std::string>{vector[distance], vector[8], vector[9], vector[11], vector[12]}),
+                  (std::vector<std::string>{shift[6], shift[7], shift[8], shift[10], shift[11]}));
+    EXPECT_EQ(zeroOne[8], "-0.97007727214974");
+
+    const Outcome json = runWith({"--map", "--format", "json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"max_shift\": 2, \"map\": [\n    {\"dx\": -2, \"dy\": -2, "), std::string::npos);
+    EXPECT_NE(json.out.find("\"anisotropy\": {\"direction\": "), std::string::npos);
+    const Outcome text = runWith({"--map", "--format", "text"});
+    EXPECT_NE(text.out.find("\nAnisotropie : direction "), std::string::npos);
+
+    // --max-shift bounds the correlograms and the map alike; the map stops at N - 1.
+    const Outcome bounded = runWith({"--map", "--max-shift", "30", "--format", "json"});
+    ASSERT_EQ(bounded.status, 0) << bounded.err;
+    EXPECT_NE(bounded.out.find("\"max_shift\": 2, \"map\": "), std::string::npos);
+}
+
 // --- Names ---------------------------------------------------------------------------
 
 TEST_F(CliTest, VariablesAreFoundByNameOrPosition)

@@ -1,5 +1,6 @@
 // The correlations on many grids, against the plain shift-by-shift definition: the same
-// figures bit for bit, and on a fault the same failure with the same shifts written.
+// figures bit for bit, and on a fault the same failure with the same shifts written; the
+// same for shift vectors in any direction.
 
 #include <algorithm>
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <random>
 
+#include "fast_correlation.h"
 #include "plain_definitions.h"
 #include "test_support.h"
 
@@ -60,6 +62,29 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, cons
     }
 }
 
+// The fast road over shift vectors of both signs and layouts, wide steps included, against
+// the definition of each vector, when no vector faults.
+void expectVectorsAsDefined(const Grid& first, const Grid& second, std::int32_t n, std::mt19937_64& random,
+                            const std::string& context)
+{
+    std::vector<ShiftVector> vectors;
+    for (int i = 0; i < 12; ++i)
+        vectors.push_back({static_cast<std::int32_t>(random() % (2 * n + 1)) - n,
+                           static_cast<std::int32_t>(random() % (2 * n + 1)) - n});
+    std::vector<std::int32_t> pairs(vectors.size());
+    std::vector<double> r(vectors.size());
+    if (!fast::correlations(first, second, n, vectors, pairs.data(), r.data()))
+        return;
+    for (std::size_t i = 0; i < vectors.size(); ++i) {
+        const Shift expected = plain::vectorFigures(first, second, n, vectors[i]);
+        const double plainR = expected.r.value_or(fast::NoR);
+        const std::string where = context + " vector (" + std::to_string(vectors[i].dx) + ", "
+            + std::to_string(vectors[i].dy) + ")";
+        ASSERT_EQ(std::memcmp(&r[i], &plainR, sizeof(double)), 0) << where << ": " << r[i] << " instead of " << plainR;
+        ASSERT_EQ(expected.r ? pairs[i] : 0, expected.pairs) << where;
+    }
+}
+
 TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
 {
     std::mt19937_64 random(7);
@@ -95,6 +120,8 @@ TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
         const std::string context = "round " + std::to_string(round) + ", N = " + std::to_string(n);
         expectAsDefined(*first, *first, n, context);
         expectAsDefined(*first, *second, n, context + " crossed");
+        expectVectorsAsDefined(*first, *first, n, random, context);
+        expectVectorsAsDefined(*first, *second, n, random, context + " crossed");
     }
 }
 

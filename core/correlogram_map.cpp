@@ -1,0 +1,354 @@
+#include "correlogram_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+#include <span>
+#include <string>
+
+#include "analysis.h"
+#include "extended.h"
+#include "fast_correlation.h"
+#include "permutation.h"
+#include "plain_definitions.h"
+
+namespace geolago {
+
+namespace {
+
+using fast::NoR;
+
+// The vectors a map computes: an auto-correlogram's half, where dy > 0, or dy = 0 and
+// dx >= 0, or every vector of a crossed one.
+std::vector<ShiftVector> computedVectors(std::int32_t k, bool crossed)
+{
+    std::vector<ShiftVector> vectors;
+    for (std::int32_t dx = -k; dx <= k; ++dx)
+        for (std::int32_t dy = -k; dy <= k; ++dy)
+            if (crossed || dy > 0 || (dy == 0 && dx >= 0))
+                vectors.push_back({dx, dy});
+    return vectors;
+}
+
+// The figures of a list of vectors for any column of the second variable, as
+// Remplit_Grille then plain::vectorFigures() give them on a store whose column was
+// replaced, bit for bit: the vectors grouped by the layout they read, each group on the
+// fast road, the plain one vector by vector where that meets a fault.
+class MapRoad {
+public:
+    // Per thread: the cells of the column being computed.
+    struct Workspace {
+        std::unique_ptr<Grid> grid = std::make_unique<Grid>();
+        std::vector<fast::Rows> rows;  // of each group
+        std::vector<std::int32_t> pairs;
+        std::vector<double> r;
+    };
+
+    MapRoad(const Store& store, VariablePosition first, VariablePosition second, std::vector<ShiftVector> vectors)
+        : store_(store), cells_(store.NBMailles), crossed_(first != second), vectors_(std::move(vectors))
+    {
+        for (int i = 1; i <= store.NBPoints; ++i)
+            secondColumn_.push_back(store.Donnees[i][second]);
+        // The filled cells, which every column shares, and the first variable's when it stays.
+        firstGrid_ = std::make_unique<Grid>();
+        fillGrid(store, first, *firstGrid_);
+        for (const Direction layout : {Direction::EastWest, Direction::NorthSouth}) {
+            Group group{layout, 0, {}, {}, {}};
+            for (std::size_t i = 0; i < vectors_.size(); ++i)
+                if (plain::layoutOf(vectors_[i]) == layout) {
+                    group.steps.push_back(fast::stepOf(vectors_[i]));
+                    group.at.push_back(i);
+                    group.margin = std::max(group.margin, std::abs(group.steps.back().columns));
+                }
+            if (group.steps.empty())
+                continue;
+            firstRows_.push_back(fast::Rows::of(layout, *firstGrid_, cells_, group.margin));
+            group.firstPairs = fast::firstPairs(firstRows_.back(), firstRows_.back(), group.steps);
+            groups_.push_back(std::move(group));
+        }
+    }
+
+    const std::vector<double>& secondColumn() const { return secondColumn_; }
+    std::size_t size() const { return vectors_.size(); }
+
+    Workspace workspace() const
+    {
+        Workspace workspace;
+        for (const Group& group : groups_)
+            workspace.rows.emplace_back(cells_, group.margin);
+        return workspace;
+    }
+
+    // r of every vector with `values` as the column of the second variable (point i at
+    // index i - 1), NoR where it has none, and the pairs behind each r (0 without one).
+    // Throws FloatFailure where the aggregation faults.
+    void figures(std::span<const double> values, Workspace& workspace, std::span<double> r,
+                 std::span<std::int32_t> pairs) const
+    {
+        fillGrid(store_, values, *workspace.grid);
+        const Grid& second = *workspace.grid;
+        for (std::size_t g = 0; g < groups_.size(); ++g) {
+            const Group& group = groups_[g];
+            fast::Rows& rows = workspace.rows[g];
+            for (int b = 1; b <= cells_; ++b)
+                for (int a = 1; a <= cells_; ++a) {
+                    const TCellule& cell = group.layout == Direction::EastWest ? second[a][b] : second[b][a];
+                    if (cell.Remplie != 0)
+                        rows.at(b, a) = cell.Somme;
+                }
+            workspace.pairs.resize(group.steps.size());
+            workspace.r.resize(group.steps.size());
+            if (!fast::correlations(crossed_ ? firstRows_[g] : rows, rows, group.steps, group.firstPairs.data(),
+                                    workspace.pairs.data(), workspace.r.data())) {
+                vectorByVector(second, r, pairs);
+                return;
+            }
+            for (std::size_t s = 0; s < group.steps.size(); ++s) {
+                r[group.at[s]] = workspace.r[s];
+                pairs[group.at[s]] = std::isnan(workspace.r[s]) ? 0 : workspace.pairs[s];
+            }
+        }
+    }
+
+private:
+    struct Group {
+        Direction layout;
+        std::int32_t margin;
+        std::vector<fast::Step> steps;
+        std::vector<std::size_t> at;  // the vector of each step
+        std::vector<std::size_t> firstPairs;
+    };
+
+    // The plain road, for cells whose fast figures met a fault: a vector that faults has no r.
+    void vectorByVector(const Grid& second, std::span<double> r, std::span<std::int32_t> pairs) const
+    {
+        const Grid& first = crossed_ ? *firstGrid_ : second;
+        for (std::size_t i = 0; i < vectors_.size(); ++i) {
+            Shift figures;
+            try {
+                figures = plain::vectorFigures(first, second, cells_, vectors_[i]);
+            } catch (const FloatFailure&) {
+                figures = {};
+            }
+            r[i] = figures.r.value_or(NoR);
+            pairs[i] = figures.r ? figures.pairs : 0;
+        }
+    }
+
+    const Store& store_;
+    std::int32_t cells_;
+    bool crossed_;
+    std::vector<ShiftVector> vectors_;
+    std::vector<double> secondColumn_;
+    std::unique_ptr<Grid> firstGrid_;
+    std::vector<fast::Rows> firstRows_;  // of each group
+    std::vector<Group> groups_;
+};
+
+// The second variable of a request: B, or A for the auto-correlogram.
+VariablePosition secondOf(VariablePosition first, VariablePosition second)
+{
+    return second != 0 ? second : first;
+}
+
+// Figures of `from` given to vector (dx, dy) and, on an auto-correlogram's map, to its mirror.
+template <typename Give>
+void giveWithMirror(CorrelogramMap& map, ShiftVector v, Give give)
+{
+    give(map.at(v.dx, v.dy));
+    if (!map.with && (v.dx != 0 || v.dy != 0))
+        give(map.at(-v.dx, -v.dy));
+}
+
+// The permutations kept in memory at once: a map of many vectors tested with many
+// permutations is tested a part of its vectors at a time.
+constexpr std::size_t PermutedFiguresAtOnce = std::size_t{1} << 19;
+
+}  // namespace
+
+bool CorrelogramMap::tested() const
+{
+    return std::any_of(vectors.begin(), vectors.end(), [](const MapVector& v) { return v.used > 0; });
+}
+
+CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
+                                     std::int32_t maxShift)
+{
+    requireCellsPlaced(store);
+    second = secondOf(first, second);
+    CorrelogramMap map;
+    map.variable = {first, std::to_string(first)};
+    if (second != first)
+        map.with = Named{second, std::to_string(second)};
+    map.cells = store.NBMailles;
+    map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
+    const std::int32_t k = map.maxShift;
+    {
+        const auto grid = std::make_unique<Grid>();
+        map.fill = fillGrid(store, first, *grid);
+    }
+    map.vectors.resize(static_cast<std::size_t>((2 * k + 1) * (2 * k + 1)));
+    for (std::int32_t dx = -k; dx <= k; ++dx)
+        for (std::int32_t dy = -k; dy <= k; ++dy) {
+            MapVector& v = map.at(dx, dy);
+            v.shift = {dx, dy};
+            v.distanceX = shiftDistance(store, Direction::NorthSouth, dx);
+            v.distanceY = shiftDistance(store, Direction::EastWest, dy);
+        }
+
+    const std::vector<ShiftVector> vectors = computedVectors(k, second != first);
+    const MapRoad road(store, first, second, vectors);
+    MapRoad::Workspace workspace = road.workspace();
+    std::vector<double> r(road.size());
+    std::vector<std::int32_t> pairs(road.size());
+    road.figures(road.secondColumn(), workspace, r, pairs);
+    for (std::size_t i = 0; i < vectors.size(); ++i)
+        giveWithMirror(map, vectors[i], [&](MapVector& v) {
+            if (!std::isnan(r[i]))
+                v.r = r[i];
+            v.pairs = pairs[i];
+        });
+    map.anisotropy = anisotropyOf(map);
+    return map;
+}
+
+void testCorrelogramMap(const Store& store, CorrelogramMap& map, const SignificanceRequest& request)
+{
+    if (request.permutations <= 0)
+        return;
+    const VariablePosition second = secondOf(request.first, request.second);
+    const bool crossed = second != request.first;
+    // The vectors tested: every one with an r, but an auto-correlogram's origin.
+    std::vector<ShiftVector> tested;
+    for (const ShiftVector v : computedVectors(map.maxShift, crossed))
+        if (map.at(v.dx, v.dy).r && (crossed || v.dx != 0 || v.dy != 0))
+            tested.push_back(v);
+
+    const std::size_t atOnce =
+        std::max<std::size_t>(1, PermutedFiguresAtOnce / static_cast<std::size_t>(request.permutations));
+    std::vector<double> values;
+    for (std::size_t from = 0; from < tested.size(); from += atOnce) {
+        const std::vector<ShiftVector> part(tested.begin() + static_cast<std::ptrdiff_t>(from),
+                                            tested.begin() + static_cast<std::ptrdiff_t>(std::min(tested.size(), from + atOnce)));
+        const MapRoad road(store, request.first, second, part);
+        const std::size_t columns = part.size();
+        // Each thread's copy makes a workspace of its own at its first permutation.
+        auto permute = [&road, workspace = std::shared_ptr<MapRoad::Workspace>(),
+                        column = std::vector<double>(), pairs = std::vector<std::int32_t>(columns)](
+                           permutation::Random& random, std::span<double> row) mutable {
+            if (!workspace)
+                workspace = std::make_shared<MapRoad::Workspace>(road.workspace());
+            column = road.secondColumn();
+            permutation::shuffle(column, random);
+            try {
+                road.figures(column, *workspace, row, pairs);
+            } catch (const FloatFailure&) {
+                std::fill(row.begin(), row.end(), NoR);  // Remplit_Grille would fail: no r
+            }
+        };
+        const std::vector<double> rows =
+            permutation::permutedRows(request.permutations, request.seed, request.threads, columns, permute);
+        for (std::size_t i = 0; i < columns; ++i) {
+            values.clear();
+            for (std::size_t at = i; at < rows.size(); at += columns)
+                if (!std::isnan(rows[at]))
+                    values.push_back(rows[at]);
+            const ShiftTest test = equalTailedTest(*map.at(part[i].dx, part[i].dy).r, values);
+            giveWithMirror(map, part[i], [&](MapVector& v) { static_cast<ShiftTest&>(v) = test; });
+        }
+    }
+
+    std::vector<double> p;
+    std::vector<ShiftVector> withP;
+    for (const ShiftVector v : tested)
+        if (const std::optional<double>& vp = map.at(v.dx, v.dy).p) {
+            p.push_back(*vp);
+            withP.push_back(v);
+        }
+    const std::vector<double> holm = holmAdjusted(p);
+    for (std::size_t i = 0; i < withP.size(); ++i)
+        giveWithMirror(map, withP[i], [&](MapVector& v) { v.pHolm = holm[i]; });
+}
+
+Anisotropy anisotropyOf(const CorrelogramMap& map)
+{
+    Anisotropy anisotropy;
+    const std::int32_t k = map.maxShift;
+    if (k < 1)
+        return anisotropy;
+    // Samples at the centres of S x S sub-cells of each square between four vectors, over
+    // the map's square: sample (i, j) lies at (i + 0.5) / S - K cells along X, likewise j
+    // along Y.
+    constexpr int S = 8;
+    const int side = 2 * k * S;
+    const auto sampleIndex = [&](int i, int j) { return static_cast<std::size_t>(i) * static_cast<std::size_t>(side) + static_cast<std::size_t>(j); };
+    const auto rAt = [&](std::int32_t dx, std::int32_t dy) { return map.at(dx, dy).r.value_or(NoR); };
+    std::vector<char> inside(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), 0);
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j) {
+            const int cx = i / S, cy = j / S;  // the square's lower corner, from -K
+            const double fx = (i % S + 0.5) / S, fy = (j % S + 0.5) / S;
+            const double r = rAt(cx - k, cy - k) * (1 - fx) * (1 - fy) + rAt(cx - k + 1, cy - k) * fx * (1 - fy)
+                + rAt(cx - k, cy - k + 1) * (1 - fx) * fy + rAt(cx - k + 1, cy - k + 1) * fx * fy;
+            inside[sampleIndex(i, j)] = r >= 0.5;  // false where a corner has no r (NaN)
+        }
+
+    // The samples connected to the origin through their sides, from the four around it.
+    std::vector<char> region(inside.size(), 0);
+    std::vector<std::pair<int, int>> next;
+    for (const int i : {k * S - 1, k * S})
+        for (const int j : {k * S - 1, k * S})
+            if (inside[sampleIndex(i, j)]) {
+                region[sampleIndex(i, j)] = 1;
+                next.emplace_back(i, j);
+            }
+    while (!next.empty()) {
+        const auto [i, j] = next.back();
+        next.pop_back();
+        for (const auto& [di, dj] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+            const int ni = i + di, nj = j + dj;
+            if (ni >= 0 && ni < side && nj >= 0 && nj < side && inside[sampleIndex(ni, nj)]
+                && !region[sampleIndex(ni, nj)]) {
+                region[sampleIndex(ni, nj)] = 1;
+                next.emplace_back(ni, nj);
+            }
+        }
+    }
+
+    // Second moments about the centroid, in the coordinates' units: sample (i, j) lies at
+    // (u, v) / 2S cells from the origin, u = 2i + 1 - 2KS and v likewise, and the sums of
+    // these integers are exact, so that a region symmetric about an axis has no product
+    // moment at all. n^2 (2S)^2 times the moments, which changes neither axis nor ratio.
+    std::int64_t n = 0, su = 0, sv = 0, suu = 0, svv = 0, suv = 0;
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j)
+            if (region[sampleIndex(i, j)]) {
+                const std::int64_t u = 2 * i + 1 - 2 * k * S, v = 2 * j + 1 - 2 * k * S;
+                ++n;
+                su += u;
+                sv += v;
+                suu += u * u;
+                svv += v * v;
+                suv += u * v;
+            }
+    if (n == 0)
+        return anisotropy;
+    const double widthX = map.at(1, 0).distanceX, widthY = map.at(0, 1).distanceY;
+    const double sxx = static_cast<double>(n * suu - su * su) * widthX * widthX;
+    const double syy = static_cast<double>(n * svv - sv * sv) * widthY * widthY;
+    const double sxy = static_cast<double>(n * suv - su * sv) * widthX * widthY;
+    const double half = (sxx + syy) / 2, spread = std::hypot((sxx - syy) / 2, sxy);
+    if (half - spread > 0)
+        anisotropy.ratio = std::sqrt((half + spread) / (half - spread));
+    if (spread > 0) {
+        double degrees = std::atan2(2 * sxy, sxx - syy) / 2 * 180 / std::numbers::pi;
+        if (degrees < 0)
+            degrees += 180;
+        anisotropy.direction = degrees >= 180 ? 0.0 : degrees + 0.0;
+    }
+    return anisotropy;
+}
+
+}  // namespace geolago
