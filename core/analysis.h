@@ -23,8 +23,9 @@ void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, st
 void Calcul_Mailles(Store& store);
 
 // Fills Grille[0..N][0..N] with the means of variable Num_Var and sets PourCent, the
-// share of the (N + 1)^2 cells that are filled; the grid is then current, the
-// correlograms outdated. Throws StepFailure when the cells are not current.
+// share of the (N + 1)^2 cells that are filled, a point whose value is missing filling
+// none; the grid is then current, the correlograms outdated. Throws StepFailure when the
+// cells are not current.
 void Remplit_Grille(Store& store);
 
 // Throws StepFailure unless the points are placed for the current points and N.

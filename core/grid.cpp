@@ -90,8 +90,11 @@ double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
             grid[c][r] = TCellule{};
 
     for (int i = 1; i <= store.NBPoints; ++i) {
+        const double value = store.Donnees[i][variable];
+        if (!plain::entersCell(value))
+            continue;
         TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
-        cell.Somme = plain::addToCell(cell.Somme, store.Donnees[i][variable]);
+        cell.Somme = plain::addToCell(cell.Somme, value);
         ++cell.Nb;
         cell.Remplie = 1;
     }

@@ -1,8 +1,10 @@
 #pragma once
 // Points as a reader gives them: one column of values per coordinate and per variable,
-// each under its name, as many points and columns as the input holds.
+// each under its name, as many points and columns as the input holds. A variable's value
+// that the input does not give is missing: NaN.
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -13,6 +15,12 @@ struct Column {
     std::string name;
     std::vector<double> values;  // one per point, in the input's order
 };
+
+// A variable's value the input does not give.
+inline bool isMissing(double value)
+{
+    return std::isnan(value);
+}
 
 struct PointTable {
     std::string source;           // the input read, set once it is open
