@@ -64,7 +64,8 @@ inline std::int32_t shiftCount(std::int32_t cells, std::int32_t maxShift = AllSh
 
 // The distance shift k spans in the coordinates' unit, k (YMax - YMin) / N east-west (which
 // pairs along Y) and k (XMax - XMin) / N north-south, in extended precision rounded to
-// double. Needs the extent of Calcul_Mailles for N = NBMailles >= 1.
+// double, then to 12 significant digits. Needs the extent of Calcul_Mailles for
+// N = NBMailles >= 1.
 double shiftDistance(const Store& store, Direction direction, std::int32_t k);
 
 // The correlogram of `direction` for N = `cells`: every filled cell of `first` with both

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "extended.h"
+#include "numbertext.h"
 #include "plain_definitions.h"
 
 namespace geolago {
@@ -117,7 +118,9 @@ double shiftDistance(const Store& store, Direction direction, std::int32_t k)
 {
     const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin
                                                         : static_cast<Ext>(store.XMax) - store.XMin;
-    return toDouble(divide(k * extent, store.NBMailles));
+    // Coordinates of double precision tell no more than 12 digits of a distance: the
+    // digits beyond are the rounding of the subtraction and the division.
+    return roundToDigits(toDouble(divide(k * extent, store.NBMailles)), 12);
 }
 
 }  // namespace geolago

@@ -9,6 +9,7 @@
 #include <random>
 #include <tuple>
 
+#include "numbertext.h"
 #include "permutation.h"
 #include "plain_definitions.h"
 #include "pointtable.h"
@@ -326,6 +327,15 @@ TEST_F(Significance, DistancesFollowTheExtents)
     for (int k = 0; k <= 3; ++k)
         EXPECT_TRUE(shiftDistance(store, Direction::EastWest, k) == 10.0 * k
                     && shiftDistance(store, Direction::NorthSouth, k) == 75.0 * k);
+
+    // Coordinates of a projected reference system, six digits before the point, three
+    // after: the extent's own digits, not those the subtraction adds.
+    store.Coord[1][1] = 652345.123;
+    store.Coord[2][1] = 653841.143;
+    store.NBMailles = 10;
+    Calcul_Mailles(store);
+    EXPECT_EQ(writeReal(shiftDistance(store, Direction::NorthSouth, 1), "."), "149.602");
+    EXPECT_EQ(writeReal(shiftDistance(store, Direction::NorthSouth, 7), "."), "1047.214");
 }
 
 }  // namespace
