@@ -25,6 +25,9 @@ inline bool isMissing(double value)
 struct PointTable {
     std::string source;           // the input read, set once it is open
     std::vector<Column> columns;  // X, then Y, then variable p at index p + 1
+    std::string format;           // what was read: "points", "delimited", "vector:GPKG", "raster:GTiff"...
+    bool named = false;           // the variables' names come from the input itself
+    std::vector<std::string> notes;  // what the user should know of the reading, in French
 
     // The number of variables.
     std::size_t variables() const { return columns.size() < 2 ? 0 : columns.size() - 2; }
