@@ -496,9 +496,7 @@ public:
         if (counts.differing > 0)
             table.notes.push_back(counts.note());
         if (const long long left = dataRowsLeft(file))
-            table.notes.push_back("Le fichier contient " + std::to_string(options.points + left)
-                                  + " lignes de données ; seules les " + std::to_string(options.points)
-                                  + " premières ont été lues.");
+            table.notes.push_back(firstOnlyNote(options.points + left, options.points, "lignes de données", true));
     }
 
 private:
