@@ -14,7 +14,7 @@ namespace {
 // The formats asked before the point file, in turn: each new format goes here.
 std::span<const Reader* const> claimingReaders()
 {
-    static const std::array<const Reader*, 1> readers{&delimitedReader()};
+    static const std::array<const Reader*, 3> readers{&delimitedReader(), &vectorLayerReader(), &rasterReader()};
     return readers;
 }
 

@@ -64,6 +64,12 @@ const Reader& namesFileReader();
 // Delimited text with a header line: CSV, TSV, ";" with decimal commas (delimited.h).
 const Reader& delimitedReader();
 
+// A point layer of a GIS file GDAL opens, its numeric fields the variables (gdal_readers.cpp).
+const Reader& vectorLayerReader();
+
+// A raster GDAL opens: each valid pixel a point at its centre, each band a variable.
+const Reader& rasterReader();
+
 struct Identified {
     const Reader& reader;
     std::optional<PointFileLayout> proposal;
