@@ -6,8 +6,8 @@ namespace geolago::cli {
 
 std::string usageLine()
 {
-    return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
-           " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
+    return "Usage : geolago-cli FICHIER [--points P] [--vars V] [--numbered] [--x NOM --y NOM] [--layer NOM]"
+           " [--cells N|LISTE] [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
            " [--seed S] [--format text|tsv|json] [--decimal-comma] [--plot FICHIER.png|FICHIER.svg]";
 }
 
@@ -17,14 +17,25 @@ std::string helpText()
         "\n"
         "Calcule le corrélogramme par mailles des variables demandées d'un fichier de points.\n"
         "\n"
-        "  FICHIER_POINTS         fichier des points : [numéro] X Y v1 ... vV par ligne\n"
-        "  --points P             nombre de points à lire (0 à 1000)\n"
+        "  FICHIER                fichier des points : [numéro] X Y v1 ... vV par ligne ; ou\n"
+        "                         texte délimité avec en-tête (CSV, TSV, « ; » et virgule\n"
+        "                         décimale), couche de points SIG ou raster (GeoPackage,\n"
+        "                         Shapefile, GeoJSON, GeoTIFF… par GDAL), reconnus à leur contenu\n"
+        "  --points P             nombre de points à lire (0 à 1000) ; sans --points ni --vars,\n"
+        "                         deviné comme la fenêtre le propose ; pour les autres formats,\n"
+        "                         le fichier dit ses comptes et P, V bornent ce qui est lu\n"
         "  --vars V               nombre de variables par ligne (0 à 30)\n"
         "  --numbered             chaque ligne commence par un numéro de point\n"
+        "  --x NOM, --y NOM       colonnes des coordonnées d'un texte délimité (par défaut x/y,\n"
+        "                         lon/lat, longitude/latitude, easting/northing ou E/N, sinon\n"
+        "                         les deux premières colonnes de nombres)\n"
+        "  --layer NOM            couche d'un fichier SIG (par défaut la première qui a des points)\n"
         "  --cells N              nombre de mailles par côté (1 à 30, 10 par défaut) ; une liste\n"
         "                         (5,10,20) ou une plage (5..30) donne un bloc de lignes par N\n"
-        "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne\n"
-        "  --variable K           variable à analyser : sa position, ou avec --names son nom\n"
+        "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne ; un texte\n"
+        "                         délimité, une couche ou un raster nomment leurs variables\n"
+        "  --variable K           variable à analyser : sa position, ou son nom (en-tête, champ,\n"
+        "                         bande, ou --names)\n"
         "                         (un texte qui se lit comme un entier est une position) ;\n"
         "                         peut être répétée\n"
         "  --all                  toutes les variables, de 1 à V\n"
@@ -49,6 +60,9 @@ std::string helpText()
         "paires de mailles et, avec --permutations, p et l'enveloppe ; un nombre qui n'existe\n"
         "pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
         "E_W apparie les mailles le long de Y (la seconde coordonnée), N_S le long de X.\n"
+        "Une valeur manquante (cellule vide, NA, NaN, nan, -) laisse le point hors des mailles\n"
+        "de sa variable ; une ligne sans coordonnée est ignorée et signalée. Les avertissements\n"
+        "(lignes non lues, comptes devinés, coordonnées en degrés) vont sur la sortie d'erreur.\n"
         "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
         "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
         "incorrecte.\n";
@@ -69,7 +83,7 @@ void setOnce(std::optional<std::string>& slot, const std::string& option, const 
 Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
-    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot;
+    std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, x, y, layer;
     bool rowsAreNumbered = false, decimalComma = false;
     bool optionsEnded = false;
 
@@ -132,6 +146,12 @@ Options parseCommandLine(const std::vector<std::string>& args)
             setOnce(format, name, value());
         } else if (name == "--plot") {
             setOnce(plot, name, value());
+        } else if (name == "--x") {
+            setOnce(x, name, value());
+        } else if (name == "--y") {
+            setOnce(y, name, value());
+        } else if (name == "--layer") {
+            setOnce(layer, name, value());
         } else if (name == "--variable") {
             options.variables.push_back({VariableRequest::Kind::One, value()});
         } else if (name == "--cross") {
@@ -147,16 +167,17 @@ Options parseCommandLine(const std::vector<std::string>& args)
 
     if (!pointsFile)
         throw UsageError("le fichier de points manque");
-    if (!points)
-        throw UsageError("l'option --points manque");
-    if (!vars)
-        throw UsageError("l'option --vars manque");
+    if (x.has_value() != y.has_value())
+        throw UsageError("--x et --y se donnent ensemble");
     if (options.variables.empty())
         throw UsageError("aucune variable demandée (--variable K, --all ou --cross A:B)");
 
     options.pointsFile = *pointsFile;
-    options.points = *points;
-    options.vars = *vars;
+    options.points = points;
+    options.vars = vars;
+    options.xColumn = x.value_or("");
+    options.yColumn = y.value_or("");
+    options.layer = layer.value_or("");
     if (cells)
         options.cells = *cells;
     if (permutations)

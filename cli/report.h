@@ -28,6 +28,7 @@ struct RunContext {
     std::optional<std::string> namesFile;
     std::optional<std::int32_t> permutations;
     std::optional<std::uint64_t> seed;
+    std::optional<std::string> format{};  // of the points read: "points", "delimited"... (readers.h)
 };
 
 class ReportWriter {
