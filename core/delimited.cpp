@@ -333,6 +333,7 @@ std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t li
 
 char delimiterOf(std::string_view head)
 {
+    head = textBefore(head, NamesFileEnd);
     for (const char separator : {'\t', ';', ','}) {
         try {
             Records records(head, separator, {});
@@ -366,7 +367,7 @@ namespace {
 bool readTable(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
                PointTable& table)
 {
-    const Parsed parsed = parse(text, separator, source);
+    const Parsed parsed = parse(textBefore(text, NamesFileEnd), separator, source);
     const auto [xColumn, yColumn] = coordinateColumns(parsed, options, source);
     const bool numbered = parsed.columns[0].counting && xColumn != 0 && yColumn != 0 && !parsed.rowLines.empty();
 

@@ -1,7 +1,8 @@
 #pragma once
 // Delimited text with a header line, as spreadsheets and scripts export tables: CSV, TSV,
 // ";" with decimal commas; fields quoted or not; UTF-8 with or without its BOM; LF, CR LF
-// or CR. Recognised from its content; readers.h's delimitedReader() reads it.
+// or CR; the first NUL ends it. Recognised from its content; readers.h's
+// delimitedReader() reads it.
 //
 // The coordinates are the columns named by ReadOptions::xColumn and yColumn, else the
 // first pair named x/y, lon/lat, longitude/latitude, easting/northing or e/n (in any
