@@ -289,6 +289,13 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         readCounts(options, context, subject);
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
         const Reader& reader = readerFor(options.pointsFile);
+        subject = "--x";
+        if (!options.xColumn.empty() && &reader != &delimitedReader())
+            throw Refusal("--x et --y ne s'appliquent qu'à un texte délimité avec une ligne d'en-tête !");
+        subject = "--layer";
+        if (!options.layer.empty() && &reader != &vectorLayerReader())
+            throw Refusal("--layer ne s'applique qu'à un fichier SIG de couches !");
+        subject.clear();
         if (&reader == &pointFileReader()) {
             if (!context.points || !context.vars) {
                 subject = options.pointsFile;

@@ -460,6 +460,10 @@ TEST_F(CliTest, APointFileWithoutCountsHasThemGuessedAndNoRowLeftUntold)
     EXPECT_EQ(fewer.err, "geolago-cli: " + file
                              + ": Le fichier contient 10 lignes de données ; seules les 8 premières ont été lues.\n");
 
+    // Options of other formats are refused.
+    EXPECT_EQ(run({file, "--layer", "sols", "--all"}).err,
+              "geolago-cli: --layer: --layer ne s'applique qu'à un fichier SIG de couches !\n");
+
     // A pipe reads once: nothing to guess from.
     ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
     const Outcome pipe = run({path("pipe"), "--all"});
