@@ -87,6 +87,12 @@ void reportFailure(std::ostream& err, const std::string& subject, const std::str
     err << "geolago-cli: " << escapeControls(subject.empty() ? message : subject + ": " + message) << '\n';
 }
 
+// Writes a warning on `err`, a line as a failure's: the run goes on.
+void warn(std::ostream& err, const std::string& subject, const std::string& text)
+{
+    reportFailure(err, subject, text);
+}
+
 // The cell counts of --cells: one whole number, a list "5,10,20" or a range "5..30",
 // each N read as a typed count and checked.
 std::vector<std::int32_t> cellCounts(const std::string& text)
@@ -226,9 +232,9 @@ void guessCounts(const Options& options, RunContext& context, std::ostream& err)
         refuseIf(refuseVariableCount(*context.vars));
     }
     context.rowsAreNumbered = numbered;
-    reportFailure(err, options.pointsFile,
-                  "comptes devinés : --points " + writeInteger(*context.points) + " --vars "
-                      + writeInteger(*context.vars) + (numbered ? " --numbered" : ""));
+    warn(err, options.pointsFile,
+         "comptes devinés : --points " + writeInteger(*context.points) + " --vars "
+             + writeInteger(*context.vars) + (numbered ? " --numbered" : ""));
 }
 
 // One correlogram the run computes, or the refusal of the request that named it.
@@ -313,9 +319,8 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         context.points = store.NBPoints;
         context.vars = store.NBVar;
         context.format = reading.format;
-        // The notes of the reading are warnings: the run goes on.
         for (const std::string& note : reading.notes)
-            reportFailure(err, options.pointsFile, note);
+            warn(err, options.pointsFile, note);
         std::optional<VariableNames> names;
         if (options.namesFile)
             names = VariableNames{Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo), "le fichier des noms"};
