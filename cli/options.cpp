@@ -6,8 +6,8 @@ namespace geolago::cli {
 
 std::string usageLine()
 {
-    return "Usage : geolago-cli FICHIER_POINTS --points P --vars V [--numbered] [--cells N|LISTE]"
-           " [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
+    return "Usage : geolago-cli FICHIER [--points P] [--vars V] [--numbered] [--x NOM --y NOM] [--layer NOM]"
+           " [--cells N|LISTE] [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
            " [--max-shift K] [--map] [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json]"
            " [--decimal-comma] [--plot FICHIER.png|FICHIER.svg] [--quiet]";
 }
@@ -18,20 +18,31 @@ std::string helpText()
         "\n"
         "Calcule le corrélogramme par mailles des variables demandées d'un fichier de points.\n"
         "\n"
-        "  FICHIER_POINTS         fichier des points : [numéro] X Y v1 ... vV par ligne\n"
-        "  --points P             nombre de points à lire (autant qu'il y en a : la mémoire seule\n"
-        "                         limite ; les fenêtres en lisent au plus 1000)\n"
-        "  --vars V               nombre de variables par ligne (les fenêtres en lisent au plus 30)\n"
+        "  FICHIER                fichier des points : [numéro] X Y v1 ... vV par ligne ; ou\n"
+        "                         texte délimité avec en-tête (CSV, TSV, « ; » et virgule\n"
+        "                         décimale), couche de points SIG ou raster (GeoPackage,\n"
+        "                         Shapefile, GeoJSON, GeoTIFF… par GDAL), reconnus à leur contenu\n"
+        "  --points P             nombre de points à lire, autant qu'il y en a (la mémoire seule\n"
+        "                         limite ; les fenêtres en lisent au plus 1000) ; omis, deviné du\n"
+        "                         fichier de points comme la fenêtre le propose ; les autres\n"
+        "                         formats disent leurs comptes, et P et V bornent ce qui en est lu\n"
+        "  --vars V               nombre de variables par ligne (les fenêtres en lisent au plus 30) ;\n"
+        "                         omis, deviné de même\n"
         "  --numbered             chaque ligne commence par un numéro de point\n"
+        "  --x NOM, --y NOM       colonnes des coordonnées d'un texte délimité (par défaut x/y,\n"
+        "                         lon/lat, longitude/latitude, easting/northing ou E/N, sinon\n"
+        "                         les deux premières colonnes de nombres)\n"
+        "  --layer NOM            couche d'un fichier SIG (par défaut la première qui a des points)\n"
         "  --cells N              nombre de mailles par côté (1 à 4096, 10 par défaut) ; une liste\n"
         "                         (5,10,20) ou une plage (5..30) donne un bloc de lignes par N\n"
         "  --max-shift K          ne calcule que les décalages 0 à K de chaque direction (tous par\n"
         "                         défaut) : une grille fine coûte alors N² K au lieu de N³ ;\n"
         "                         avec --map, la carte va de -K à K (min(N - 1, 10) par défaut)\n"
-        "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne\n"
-        "  --variable K           variable à analyser : sa position, ou avec --names son nom\n"
-        "                         (un texte qui se lit comme un entier est une position) ;\n"
-        "                         peut être répétée\n"
+        "  --names FICHIER_NOMS   fichier des noms des variables, un par ligne ; un texte\n"
+        "                         délimité, une couche ou un raster nomment leurs variables\n"
+        "  --variable K           variable à analyser : sa position, ou son nom (de l'en-tête, des\n"
+        "                         champs, des bandes ou de --names ; un texte qui se lit comme\n"
+        "                         un entier est une position) ; peut être répétée\n"
         "  --all                  toutes les variables, de 1 à V\n"
         "  --cross A:B            corrélogramme croisé : les mailles de A avec celles de B\n"
         "                         décalées (positions ou noms) ; peut être répétée\n"
@@ -74,6 +85,9 @@ std::string helpText()
         "n'existe pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en JSON.\n"
         "E_W apparie les mailles le long de Y (la seconde coordonnée), N_S le long de X.\n"
         "Chaque corrélogramme demandé est calculé, même après l'échec d'un autre.\n"
+        "Une valeur manquante (cellule vide, NA, NaN, nan, -) laisse le point hors des mailles\n"
+        "de sa variable ; une ligne sans coordonnée est ignorée et signalée. Les avertissements\n"
+        "(lignes non lues, comptes devinés, coordonnées en degrés) vont sur la sortie d'erreur.\n"
         "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
         "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
         "incorrecte.\n";
@@ -95,7 +109,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
     std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, maxShift,
-        crossNull;
+        crossNull, x, y, layer;
     bool rowsAreNumbered = false, decimalComma = false, quiet = false, map = false;
     bool optionsEnded = false;
 
@@ -166,6 +180,12 @@ Options parseCommandLine(const std::vector<std::string>& args)
             setOnce(format, name, value());
         } else if (name == "--plot") {
             setOnce(plot, name, value());
+        } else if (name == "--x") {
+            setOnce(x, name, value());
+        } else if (name == "--y") {
+            setOnce(y, name, value());
+        } else if (name == "--layer") {
+            setOnce(layer, name, value());
         } else if (name == "--variable") {
             options.variables.push_back({VariableRequest::Kind::One, value()});
         } else if (name == "--cross") {
@@ -183,16 +203,17 @@ Options parseCommandLine(const std::vector<std::string>& args)
 
     if (!pointsFile)
         throw UsageError("le fichier de points manque");
-    if (!points)
-        throw UsageError("l'option --points manque");
-    if (!vars)
-        throw UsageError("l'option --vars manque");
+    if (x.has_value() != y.has_value())
+        throw UsageError("--x et --y se donnent ensemble");
     if (options.variables.empty())
         throw UsageError("aucune variable demandée (--variable K, --all ou --cross A:B)");
 
     options.pointsFile = *pointsFile;
-    options.points = *points;
-    options.vars = *vars;
+    options.points = points;
+    options.vars = vars;
+    options.xColumn = x.value_or("");
+    options.yColumn = y.value_or("");
+    options.layer = layer.value_or("");
     if (cells)
         options.cells = *cells;
     if (permutations)

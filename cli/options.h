@@ -21,8 +21,8 @@ struct VariableRequest {
 struct Options {
     bool help = false;
     std::string pointsFile;
-    std::string points;          // P, as typed
-    std::string vars;            // V, as typed
+    std::optional<std::string> points;  // P, as typed; left out: the file's own count, or guessed
+    std::optional<std::string> vars;    // V, likewise
     std::string cells = "10";    // N, a list "5,10,20" or a range "5..30", as typed
     bool rowsAreNumbered = false;  // --numbered
     std::optional<std::string> namesFile;
@@ -36,6 +36,8 @@ struct Options {
     bool decimalComma = false;
     std::optional<std::string> plotFile;  // --plot, a name ending in .png or .svg
     bool map = false;                     // --map
+    std::string xColumn, yColumn;  // --x, --y: the coordinates' columns of a delimited text
+    std::string layer;             // --layer: the layer of a GIS file
 };
 
 // A command line that cannot be run: unknown or repeated option, missing value, no

@@ -206,6 +206,7 @@ public:
     {
         auto count = [](const auto& value) { return value ? std::to_string(*value) : std::string("null"); };
         out_ << "{\"file\": " << jsonString(context.pointsFile)
+             << ", \"format\": " << (context.format ? jsonString(*context.format) : "null")
              << ", \"numbered\": " << (context.rowsAreNumbered ? "true" : "false")
              << ", \"points\": " << count(context.points) << ", \"vars\": " << count(context.vars) << ", \"cells\": ";
         if (context.cells) {

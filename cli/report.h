@@ -34,6 +34,7 @@ struct RunContext {
     bool map = false;
     std::optional<std::int32_t> maxShift;
     Null crossNull = Null::Toroidal;  // the null of the crossed correlograms' tests
+    std::optional<std::string> format{};  // of the points read: "points", "delimited"... (readers.h)
 };
 
 class ReportWriter {

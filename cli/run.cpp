@@ -13,6 +13,7 @@
 #include "numbertext.h"
 #include "output.h"
 #include "progress.h"
+#include "pointlayout.h"
 #include "readers.h"
 #include "refusals.h"
 #include "report.h"
@@ -40,37 +41,46 @@ void refuseIf(const std::optional<std::string>& refusal)
         throw Refusal(*refusal);
 }
 
+// The names of the variables, from the names file or the input itself, and where they
+// were found, for a refusal.
+struct VariableNames {
+    std::vector<std::string> list;
+    std::string where;  // "le fichier des noms", "le fichier sols.csv"
+};
+
 // The variable position a --variable text names. A text that reads as a whole number
 // is a position, even when a name is spelled the same; any other text is looked up among
-// the names (the first equal one). Without a names file, a text that is not a whole
-// number fails as the conversion does.
-std::int64_t positionOf(const std::string& text, const std::optional<std::vector<std::string>>& names)
+// the names (the first equal one). Without names, a text that is not a whole number fails
+// as the conversion does.
+std::int64_t positionOf(const std::string& text, const std::optional<VariableNames>& names)
 {
     if (!names)
         return convert(text);
     try {
         return convert(text);
     } catch (const ConvertFailure&) {
-        for (std::size_t p = 0; p < names->size(); ++p)
-            if ((*names)[p] == text)
+        for (std::size_t p = 0; p < names->list.size(); ++p)
+            if (names->list[p] == text)
                 return static_cast<std::int64_t>(p) + 1;
     }
-    throw Refusal("Aucune variable ne s'appelle \"" + text + "\" dans le fichier des noms !");
+    throw Refusal("Aucune variable ne s'appelle \"" + text + "\" dans " + names->where + " !");
 }
 
 // Nom_Var for a position: the name at that position, or the position in decimal (also for
 // a position no variable has, which is refused afterwards).
-std::string nameOf(std::int64_t position, const std::optional<std::vector<std::string>>& names)
+std::string nameOf(std::int64_t position, const std::optional<VariableNames>& names)
 {
-    if (names && position >= 1 && position <= static_cast<std::int64_t>(names->size()))
-        return (*names)[static_cast<std::size_t>(position - 1)];
+    if (names && position >= 1 && position <= static_cast<std::int64_t>(names->list.size()))
+        return names->list[static_cast<std::size_t>(position - 1)];
     return writeInteger(static_cast<std::int32_t>(position));
 }
 
-// Where a failure of the reader arose: "FILE:LINE", or "FILE" without a line.
+// Where a failure of the reader arose: "FILE:LINE", or "FILE" without a line, then the
+// column of a table: "sols.csv:7 (argile)".
 std::string placeText(const Place& place)
 {
-    return place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
+    const std::string at = place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
+    return place.column.empty() ? at : at + " (" + place.column + ")";
 }
 
 // Writes one failure line on `err`: "geolago-cli: SUBJECT: message", the subject left out
@@ -78,6 +88,12 @@ std::string placeText(const Place& place)
 void reportFailure(std::ostream& err, const std::string& subject, const std::string& message)
 {
     err << "geolago-cli: " << escapeControls(subject.empty() ? message : subject + ": " + message) << '\n';
+}
+
+// Writes a warning on `err`, a line as a failure's: the run goes on.
+void warn(std::ostream& err, const std::string& subject, const std::string& text)
+{
+    reportFailure(err, subject, text);
 }
 
 // The cell counts of --cells: one whole number, a list "5,10,20" or a range "5..30",
@@ -120,7 +136,7 @@ std::uint64_t seedOf(const std::string& text)
 
 // The pairs of positions a request names: a variable alone (second 0) or crossed.
 std::vector<std::pair<std::int64_t, std::int64_t>> positionsOf(const VariableRequest& request, const Store& store,
-                                                               const std::optional<std::vector<std::string>>& names)
+                                                               const std::optional<VariableNames>& names)
 {
     switch (request.kind) {
     case VariableRequest::Kind::All: {
@@ -183,8 +199,10 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
         refuseIf(refuse(value));
         return value;
     };
-    context.points = count("--points", options.points, [](std::int32_t p) { return refusePointCount(p, BatchLimits); });
-    context.vars = count("--vars", options.vars, [](std::int32_t v) { return refuseVariableCount(v, BatchLimits); });
+    if (options.points)
+        context.points = count("--points", *options.points, [](std::int32_t p) { return refusePointCount(p, BatchLimits); });
+    if (options.vars)
+        context.vars = count("--vars", *options.vars, [](std::int32_t v) { return refuseVariableCount(v, BatchLimits); });
     subject = "--cells";
     context.cells = cellCounts(options.cells);
     context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
@@ -203,6 +221,30 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
     subject.clear();
 }
 
+// The counts of a point file that --points or --vars leave out, guessed as the windows
+// propose them (pointlayout.h), and written on `err`; the layout too without --numbered.
+void guessCounts(const Options& options, RunContext& context, std::ostream& err)
+{
+    const auto layout = guessPointFileLayoutOfFile(options.pointsFile);
+    if (!layout)
+        throw Refusal("Les nombres de points et de variables ne se devinent pas de ce fichier :"
+                      " donnez --points et --vars !");
+    const bool numbered = options.rowsAreNumbered || layout->rowsAreNumbered;
+    const std::int64_t values = std::int64_t{layout->variables} + (layout->rowsAreNumbered ? 1 : 0);
+    if (!context.points) {
+        context.points = layout->points;
+        refuseIf(refusePointCount(*context.points, BatchLimits));
+    }
+    if (!context.vars) {
+        context.vars = static_cast<std::int32_t>(values - (numbered ? 1 : 0));
+        refuseIf(refuseVariableCount(*context.vars, BatchLimits));
+    }
+    context.rowsAreNumbered = numbered;
+    warn(err, options.pointsFile,
+         "comptes devinés : --points " + writeInteger(*context.points) + " --vars "
+             + writeInteger(*context.vars) + (numbered ? " --numbered" : ""));
+}
+
 // One correlogram the run computes, or the refusal of the request that named it.
 struct Job {
     Named variable;
@@ -214,7 +256,7 @@ struct Job {
 // The correlograms `options` asks for, request after request. A request that names no
 // variable gives a job holding its refusal, so that the jobs before it still run.
 std::vector<Job> jobsOf(const Options& options, const Store& store,
-                        const std::optional<std::vector<std::string>>& names)
+                        const std::optional<VariableNames>& names)
 {
     std::vector<Job> jobs;
     for (const VariableRequest& request : options.variables) {
@@ -284,14 +326,39 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
     try {
         readCounts(options, context, subject);
         progress.show("Lecture de " + escapeControls(options.pointsFile) + "…");
-        store.NBPoints = *context.points;
-        store.NBVar = *context.vars;
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
-        loadPoints(store, options.pointsFile,
-                   {store.NBPoints, store.NBVar, options.rowsAreNumbered, InputKinds::StreamsToo});
-        std::optional<std::vector<std::string>> names;
+        const Reader& reader = readerFor(options.pointsFile);
+        subject = "--x";
+        if (!options.xColumn.empty() && &reader != &delimitedReader())
+            throw Refusal("--x et --y ne s'appliquent qu'à un texte délimité avec une ligne d'en-tête !");
+        subject = "--layer";
+        if (!options.layer.empty() && &reader != &vectorLayerReader())
+            throw Refusal("--layer ne s'applique qu'à un fichier SIG de couches !");
+        subject.clear();
+        if (&reader == &pointFileReader()) {
+            if (!context.points || !context.vars) {
+                subject = options.pointsFile;
+                guessCounts(options, context, err);
+                subject.clear();
+            }
+            store.NBPoints = *context.points;
+            store.NBVar = *context.vars;
+        }
+        // A format that tells its counts reads them all, or those given at most.
+        const ReadOptions read{context.points.value_or(Unbounded), context.vars.value_or(Unbounded),
+                               context.rowsAreNumbered, InputKinds::StreamsToo, options.xColumn, options.yColumn,
+                               options.layer};
+        const Reading reading = loadPoints(store, reader, options.pointsFile, read);
+        context.points = store.NBPoints;
+        context.vars = store.NBVar;
+        context.format = reading.format;
+        for (const std::string& note : reading.notes)
+            warn(err, options.pointsFile, note);
+        std::optional<VariableNames> names;
         if (options.namesFile)
-            names = Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo);
+            names = VariableNames{Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo), "le fichier des noms"};
+        else if (reading.names)
+            names = VariableNames{*reading.names, "le fichier " + options.pointsFile};
         const std::vector<Job> jobs = jobsOf(options, store, names);
 
         writer->begin(context);

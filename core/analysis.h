@@ -25,8 +25,9 @@ void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, st
 void Calcul_Mailles(Store& store);
 
 // Fills Grille[0..N][0..N] with the means of variable Num_Var and sets PourCent, the
-// share of the (N + 1)^2 cells that are filled; the grid is then current, the
-// correlograms outdated. Throws StepFailure when the cells are not current.
+// share of the (N + 1)^2 cells that are filled, a point whose value is missing filling
+// none; the grid is then current, the correlograms outdated. Throws StepFailure when the
+// cells are not current.
 void Remplit_Grille(Store& store);
 
 // Throws StepFailure unless the points are placed for the current points and N.
@@ -68,7 +69,8 @@ inline std::int32_t shiftCount(std::int32_t cells, std::int32_t maxShift = AllSh
 
 // The distance shift k spans in the coordinates' unit, k (YMax - YMin) / N east-west (which
 // pairs along Y) and k (XMax - XMin) / N north-south, in extended precision rounded to
-// double. Needs the extent of Calcul_Mailles for N = NBMailles >= 1.
+// double, then to 12 significant digits. Needs the extent of Calcul_Mailles for
+// N = NBMailles >= 1.
 double shiftDistance(const Store& store, Direction direction, std::int32_t k);
 
 // Where r first falls from positive to negative along `shifts`: for the first two

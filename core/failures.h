@@ -13,7 +13,8 @@
 namespace geolago {
 
 // Where in an input file a failure arose. The file is always known; the line (from 1),
-// the point being read (from 1) and the text of the value when the failure concerns one.
+// the point being read (from 1), the column of a table and the text of the value when the
+// failure concerns one.
 struct Place {
     explicit Place(std::string file, long long line = 0, int point = 0)
         : file(std::move(file)), line(line), point(point)
@@ -24,6 +25,7 @@ struct Place {
     long long line = 0;                // 0: not known
     int point = 0;                     // 0: not known
     std::optional<std::string> token;  // the value's text, cut to TokenShown bytes
+    std::string column;                // the column, by its name; empty: none
     bool tokenCut = false;             // the value's text was longer
 
     static constexpr std::size_t TokenShown = 64;
@@ -33,12 +35,17 @@ struct Place {
 // A reader gives it the place in its file where it arose.
 class Failure : public std::runtime_error {
 public:
-    explicit Failure(const std::string& message) : std::runtime_error(message) {}
+    explicit Failure(const std::string& message) : std::runtime_error(message), message_(message) {}
+
+    const char* what() const noexcept override { return message_.c_str(); }
+    // Adds what explains the failure to its message, after " : ".
+    void addDetail(const std::string& detail) { message_ += " : " + detail; }
 
     const std::optional<Place>& place() const noexcept { return place_; }
     void setPlace(Place place) { place_ = std::move(place); }
 
 private:
+    std::string message_;
     std::optional<Place> place_;
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "extended.h"
+#include "numbertext.h"
 #include "plain_definitions.h"
 
 namespace geolago {
@@ -89,14 +90,16 @@ double fillFrom(const Store& store, Value value, Grid& grid)
 {
     const std::int32_t n = store.NBMailles;
     grid.reserve(n);
-    grid.reserve(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
 
     for (int i = 1; i <= store.NBPoints; ++i) {
+        const double v = value(i);
+        if (!plain::entersCell(v))
+            continue;
         TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
-        cell.Somme = plain::addToCell(cell.Somme, value(i));
+        cell.Somme = plain::addToCell(cell.Somme, v);
         ++cell.Nb;
         cell.Remplie = 1;
     }
@@ -131,7 +134,9 @@ double shiftDistance(const Store& store, Direction direction, std::int32_t k)
 {
     const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin
                                                         : static_cast<Ext>(store.XMax) - store.XMin;
-    return toDouble(divide(k * extent, store.NBMailles));
+    // Coordinates of double precision tell no more than 12 digits of a distance: the
+    // digits beyond are the rounding of the subtraction and the division.
+    return roundToDigits(toDouble(divide(k * extent, store.NBMailles)), 12);
 }
 
 }  // namespace geolago

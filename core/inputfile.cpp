@@ -26,7 +26,8 @@ int InputFile::open(const std::string& fileName, InputKinds kinds)
         return errno;
     if (S_ISDIR(info.st_mode))
         return EISDIR;
-    if (kinds == InputKinds::RegularFiles && !S_ISREG(info.st_mode))
+    regular_ = S_ISREG(info.st_mode);
+    if (kinds == InputKinds::RegularFiles && !regular_)
         return NotRegularFile;
     // Reads of a regular file never wait anyway; the flag goes all the same.
     if (wait != 0)

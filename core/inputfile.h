@@ -36,8 +36,12 @@ public:
     // 0 at the end of the file, or minus the errno of the failure.
     long read(char* buffer, std::size_t size);
 
+    // Whether the file opened is a regular file, which ends; a pipe or a device may not.
+    bool isRegular() const { return regular_; }
+
 private:
     int fd_ = -1;
+    bool regular_ = false;
 };
 
 }  // namespace geolago

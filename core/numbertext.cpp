@@ -1,6 +1,7 @@
 #include "numbertext.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "failures.h"
@@ -88,6 +89,17 @@ std::int32_t convert(const std::string& text)
 std::string writeInteger(std::int32_t value)
 {
     return std::to_string(value);
+}
+
+double roundToDigits(double value, int digits)
+{
+    if (value == 0 || !std::isfinite(value))
+        return value;
+    char text[40];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1);
+    double rounded = value;
+    std::from_chars(text, written.ptr, rounded);
+    return rounded;
 }
 
 std::string writeReal(double value, std::string_view separator)

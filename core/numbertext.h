@@ -21,6 +21,10 @@ std::int32_t convert(const std::string& text);
 // Plain decimal digits, "-" before a negative value.
 std::string writeInteger(std::int32_t value);
 
+// The double nearest to `value` rounded to `digits` significant decimal digits (1..17);
+// 0, infinities and NaN as they are.
+double roundToDigits(double value, int digits);
+
 // The general format with 15 significant digits: fixed notation for decimal exponents
 // -3..15 (of 0.d1d2...), scientific otherwise ("9,99999974737875E-6"), trailing zeros
 // dropped, `separator` between the integer and the fraction.

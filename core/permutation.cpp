@@ -38,8 +38,8 @@ int indexOf(Direction direction)
     return direction == Direction::EastWest ? 0 : 1;
 }
 
-// The sums of the filled cells, then their means, with `values` as the column (point i at
-// index i - 1): the steps of Remplit_Grille, point after point. Throws FloatFailure as it
+// The sums of the filled cells, then their means, with `values` as the column (the points
+// with a value, as `pointSlot` lists them): the steps of Remplit_Grille, point after point. Throws FloatFailure as it
 // does.
 void aggregate(std::span<const double> values, const std::vector<std::uint32_t>& pointSlot,
                const std::vector<std::uint32_t>& slotPoints, std::vector<double>& means)
@@ -101,9 +101,13 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
     const std::int32_t n = cells_;
     const auto side = static_cast<std::size_t>(n + 1);
 
-    // A slot for every filled cell, in the order their first points come.
+    // A slot for every cell a value of `second` fills, in the order their first points
+    // come; a point whose value is missing takes no part.
     cellSlot_.assign(side * side, Empty);
     for (int i = 1; i <= store.NBPoints; ++i) {
+        const double value = store.Donnees[i][second];
+        if (!plain::entersCell(value))
+            continue;
         const TMaille cell = store.Maille_Point[i];
         assert(cell.IX >= 0 && cell.IX <= n && cell.IY >= 0 && cell.IY <= n);
         std::uint32_t& slot = cellSlot_[static_cast<std::size_t>(cell.IX) * side + static_cast<std::size_t>(cell.IY)];
@@ -114,7 +118,7 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
         }
         ++slotPoints_[slot];
         pointSlot_.push_back(slot);
-        secondColumn_.push_back(store.Donnees[i][second]);
+        secondColumn_.push_back(value);
     }
     const fast::Rows layout(n);
     for (std::uint32_t s = 0; s < slotCell_.size(); ++s) {
@@ -122,27 +126,26 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
         if (cell.IX >= 1 && cell.IY >= 1)
             inner_.push_back({s, layout.index(cell.IY, cell.IX), layout.index(cell.IX, cell.IY)});
     }
+
+    // The fixed first variable of a crossed correlogram, its cells filled by its own values.
+    if (crossed_) {
+        firstGrid_ = std::make_unique<Grid>(n);
+        fillGrid(store, first, *firstGrid_);
+        firstRows_ = {fast::Rows::of(Direction::EastWest, *firstGrid_, n),
+                      fast::Rows::of(Direction::NorthSouth, *firstGrid_, n)};
+    }
+
     // Where each shift's first pair lies depends on the filled cells only.
     std::vector<fast::Rows> filled(2, layout);
     toRows(std::vector<double>(slotCell_.size(), 0.0), filled);
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         const auto d = static_cast<std::size_t>(indexOf(direction));
-        firstPairs_[d] = fast::firstPairs(filled[d], filled[d], lastShift(direction, n, maxShift));
+        firstPairs_[d] = fast::firstPairs(crossed_ ? firstRows_[d] : filled[d], filled[d],
+                                          lastShift(direction, n, maxShift));
     }
 
     // The column as it stands must aggregate, as Remplit_Grille would have it.
     aggregate(secondColumn_, pointSlot_, slotPoints_, secondMeans_);
-
-    if (crossed_) {
-        std::vector<double> firstColumn;
-        for (int i = 1; i <= store.NBPoints; ++i)
-            firstColumn.push_back(store.Donnees[i][first]);
-        aggregate(firstColumn, pointSlot_, slotPoints_, firstMeans_);
-        firstRows_.assign(2, layout);
-        toRows(firstMeans_, firstRows_);
-        firstGrid_ = std::make_unique<Grid>(n);
-        toGrid(firstMeans_, *firstGrid_);
-    }
 }
 
 std::int32_t Correlograms::shifts(Direction direction) const

@@ -78,13 +78,14 @@ public:
     Correlograms(const Store& store, VariablePosition first, VariablePosition second,
                  std::int32_t maxShift = AllShifts);
 
-    // The column of `second` for points 1..P, point i at index i - 1.
+    // The values of `second` of points 1..P in order, the missing ones left out: what a
+    // permutation shuffles among the points that have one.
     const std::vector<double>& secondColumn() const { return secondColumn_; }
 
     // The number of shifts of `direction`, lastShift() + 1 (0 when there is none).
     std::int32_t shifts(Direction direction) const;
 
-    // r of every shift with `values` as the column of `second` (point i at index i - 1):
+    // r of every shift with `values` as the column of `second` (as secondColumn() lays it out):
     // the east-west shifts then the north-south ones into `r`, which holds
     // shifts(EastWest) + shifts(NorthSouth) values; NoR where a shift has no r. With
     // `second` the same as `first`, the column is that of both cells of every pair. A
@@ -122,7 +123,7 @@ private:
     std::int32_t cells_ = 0;
     std::int32_t maxShift_ = AllShifts;
     bool crossed_ = false;
-    std::vector<std::uint32_t> pointSlot_;  // point i at index i - 1
+    std::vector<std::uint32_t> pointSlot_;  // as secondColumn_
     std::vector<std::uint32_t> slotPoints_;
     std::vector<TMaille> slotCell_;
     std::vector<Inner> inner_;
@@ -134,7 +135,6 @@ private:
     // B's cell means, by slot, as the data stand (crossed correlograms).
     std::vector<double> secondMeans_;
     // The fixed first variable of a crossed correlogram.
-    std::vector<double> firstMeans_;
     std::vector<fast::Rows> firstRows_;
     std::unique_ptr<Grid> firstGrid_;
 };

@@ -34,6 +34,13 @@ inline std::int32_t cellIndex(Ext offset, double cellWidth, std::int32_t cells)
     return index > cells ? cells : index;
 }
 
+// Whether a point's value enters its cell: a missing value (NaN, pointtable.h) leaves the
+// point out of that variable's cells, which it neither sums nor fills.
+inline bool entersCell(double value)
+{
+    return !std::isnan(value);
+}
+
 // A cell's running sum after one more point's value: the addition in extended precision,
 // the sum kept as double.
 inline double addToCell(double sum, double value)

@@ -291,6 +291,11 @@ Ext bufferedRealValue(std::string_view token, bool& valid)
 
 }  // namespace
 
+void failToRead(int error, const std::string& fileName)
+{
+    failToOpen(fileName.empty() ? io::FileNotFound : ioCodeForErrno(error, fileName), fileName);
+}
+
 TextFile::TextFile(const std::string& fileName, InputKinds kinds)
 {
     std::memset(bytes_, 0, Margin);
@@ -380,23 +385,31 @@ std::string_view TextFile::nextToken()
     return token_ = std::string_view(straddling_).substr(Margin, straddling_.size() - 2 * Margin);
 }
 
-void TextFile::skipLine()
+std::size_t TextFile::skipLine()
 {
     // What follows is no longer about the last token.
     token_ = {};
     tokenLine_ = line_;
+    std::size_t tokens = 0;
+    bool inToken = false;
     for (;;) {
         if (pos_ < len_) {
             const void* found = std::memchr(buffer_ + pos_, '\n', len_ - pos_);
+            const std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - buffer_) : len_;
+            for (std::size_t at = pos_; at < end; ++at) {
+                const bool blank = isBlank(static_cast<unsigned char>(buffer_[at]));
+                tokens += !blank && !inToken;
+                inToken = !blank;
+            }
             if (found) {
-                pos_ = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_) + 1;
+                pos_ = end + 1;
                 ++line_;
-                return;
+                return tokens;
             }
             pos_ = len_;
         }
         if (!fill())
-            return;
+            return tokens;
     }
 }
 
@@ -423,9 +436,9 @@ Ext Lit_Reel(TextFile& file)
     return value;
 }
 
-void Saute_Ligne(TextFile& file)
+std::size_t Saute_Ligne(TextFile& file)
 {
-    file.skipLine();
+    return file.skipLine();
 }
 
 namespace {
@@ -445,6 +458,7 @@ public:
         TextFile file(fileName, options.kinds);
         // From here on the table holds points of this file, even when the reading stops.
         table.source = fileName;
+        table.format = "points";
         table.columns.resize(2 + static_cast<std::size_t>(std::max(options.variables, 0)));
         table.columns[0].name = "X";
         table.columns[1].name = "Y";
@@ -452,14 +466,20 @@ public:
             table.columns[c].name = std::to_string(c - 1);
         for (Column& column : table.columns)
             column.values.reserve(static_cast<std::size_t>(std::max(options.points, 0)));
+        RowCounts counts{table.columns.size() + (options.rowsAreNumbered ? 1 : 0)};
         int i = 1;
         try {
             for (; i <= options.points; ++i) {
-                if (options.rowsAreNumbered)
+                counts.startRow();
+                if (options.rowsAreNumbered) {
                     Lit_Entier(file);
-                for (Column& column : table.columns)
+                    counts.value(file.tokenLine());
+                }
+                for (Column& column : table.columns) {
                     column.values.push_back(toDouble(Lit_Reel(file)));
-                Saute_Ligne(file);
+                    counts.value(file.tokenLine());
+                }
+                counts.endRow(Saute_Ligne(file));
             }
         } catch (Failure& failure) {
             Place place(fileName, file.tokenLine(), i);
@@ -467,9 +487,86 @@ public:
                 place.token = std::string(token.substr(0, Place::TokenShown));
                 place.tokenCut = token.size() > Place::TokenShown;
             }
+            counts.stoppedAt(file.lastToken().empty() ? 0 : file.tokenLine());
+            if (counts.differing > 0)
+                failure.addDetail(counts.firstDifference());
             failure.setPlace(std::move(place));
             throw;
         }
+        if (counts.differing > 0)
+            table.notes.push_back(counts.note());
+        if (const long long left = dataRowsLeft(file))
+            table.notes.push_back(firstOnlyNote(options.points + left, options.points, "lignes de données", true));
+    }
+
+private:
+    // The values of the rows, line by line: the first line whose count is not that of a
+    // row, and how many such lines there are.
+    struct RowCounts {
+        std::size_t expected;
+        long long rowLine = 0;   // the line where the row being read begins
+        std::size_t onLine = 0;  // its values on that line
+        std::size_t read = 0;    // its values read
+        long long differing = 0;
+        long long firstLine = 0;
+        std::size_t firstFound = 0;
+
+        void startRow() { read = onLine = 0; }
+        void value(long long line)
+        {
+            if (read++ == 0)
+                rowLine = line;
+            onLine += line == rowLine;
+        }
+        // The row is read; `skipped` values followed it on its last line.
+        void endRow(std::size_t skipped) { differs(onLine == read ? onLine + skipped : onLine); }
+        // A failure at `line` (0: the file ended): a row begun on an earlier line held
+        // fewer values there.
+        void stoppedAt(long long line)
+        {
+            if (read > 0 && line != rowLine)
+                differs(onLine);
+        }
+        void differs(std::size_t found)
+        {
+            if (found == expected)
+                return;
+            if (differing++ == 0) {
+                firstLine = rowLine;
+                firstFound = found;
+            }
+        }
+        std::string firstDifference() const
+        {
+            return "la ligne " + std::to_string(firstLine) + " contient " + std::to_string(firstFound)
+                + " valeurs au lieu de " + std::to_string(expected);
+        }
+        std::string note() const
+        {
+            std::string text = firstDifference();
+            text[0] = 'L';
+            if (differing > 1)
+                text += " ; " + std::to_string(differing) + " lignes en tout n'en contiennent pas "
+                    + std::to_string(expected);
+            return text + ".";
+        }
+    };
+
+    // The lines holding data after the rows read, in a regular file: a pipe is not read
+    // beyond what was asked. Counting stops at a bound of the text rules.
+    static long long dataRowsLeft(TextFile& file)
+    {
+        long long rows = 0;
+        if (!file.isRegularFile())
+            return 0;
+        try {
+            while (!file.nextToken().empty()) {
+                ++rows;
+                file.skipLine();
+            }
+        } catch (const Failure&) {
+        }
+        return rows;
     }
 };
 

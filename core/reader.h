@@ -33,14 +33,17 @@ public:
     // Throws LimitFailure for a token longer than MaxTokenLength, or more than
     // MaxBlankRun blanks before one.
     std::string_view nextToken();
-    // Consumes up to and including the next line feed, or to the end of the file.
-    void skipLine();
+    // Consumes up to and including the next line feed, or to the end of the file; gives
+    // the number of tokens passed on the way.
+    std::size_t skipLine();
 
     // The line (from 1) where the last token begins; without one, where reading stood.
     long long tokenLine() const { return tokenLine_; }
     // The last token nextToken() gave, empty when the file had ended; valid as long as
     // that token's view is.
     std::string_view lastToken() const { return token_; }
+    // Whether the file is a regular file, which can be read to its end without waiting.
+    bool isRegularFile() const { return source_.isRegularFile(); }
 
 private:
     bool fill();
@@ -57,6 +60,10 @@ private:
     char* const buffer_ = bytes_ + Margin;
 };
 
+// Raises the IoFailure of `fileName` that cannot be opened or read, for the errno `error`
+// (or an InputFile refusal), as the point file's: its code, the file as its place.
+[[noreturn]] void failToRead(int error, const std::string& fileName);
+
 // The next token read as a whole number. Throws IoFailure 106 for a malformed token,
 // 100 when the file ends before a token.
 std::int32_t Lit_Entier(TextFile& file);
@@ -64,8 +71,9 @@ std::int32_t Lit_Entier(TextFile& file);
 // The next token read as a real, in extended precision. Throws as Lit_Entier.
 Ext Lit_Reel(TextFile& file);
 
-// Consumes up to and including the next line feed, or to the end of the file.
-void Saute_Ligne(TextFile& file);
+// Consumes up to and including the next line feed, or to the end of the file; gives the
+// number of tokens passed.
+std::size_t Saute_Ligne(TextFile& file);
 
 // A token of the real-number syntax in extended precision: optional sign, digits, optional
 // "." and digits, optional exponent. Empty if invalid.
@@ -74,7 +82,8 @@ std::optional<Ext> parseReal(std::string_view token);
 // Reads NBPoints rows of `fileName` into Coord[1..P] and Donnees[1..P][1..NBVar] of
 // `store`, with pointFileReader() (readers.h). `rowsAreNumbered`: each row begins
 // with a point number, checked and dropped. On failure what was stored before stays, and
-// the failure carries its place: the file, and for a value the line, point and token.
+// the failure carries its place: the file, and for a value the line, point and token;
+// its message names the first line whose count of values is not that of a row, if any.
 // Once the file is open, `fileName` is kept as the store's pointsFile. An input that is not
 // of `kinds` fails as a folder does, with code 5.
 void Lit_Data(Store& store, const std::string& fileName, bool rowsAreNumbered,

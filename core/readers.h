@@ -5,8 +5,10 @@
 // to the list in readers.cpp.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "inputfile.h"
 #include "pointlayout.h"
@@ -15,13 +17,20 @@
 
 namespace geolago {
 
+// No bound on the points or variables a format that tells its counts reads.
+inline constexpr std::int32_t Unbounded = std::numeric_limits<std::int32_t>::max();
+
 // What a read takes besides the file: the counts and row layout of a format that does
-// not tell them, and the kinds of input the front end takes.
+// not tell them, and the kinds of input the front end takes. A format that tells its
+// counts reads the first P points and V variables at most, the windows' limits, and says
+// so in a note when it leaves some.
 struct ReadOptions {
     std::int32_t points = 0;     // P
     std::int32_t variables = 0;  // V
     bool rowsAreNumbered = false;
     InputKinds kinds = InputKinds::RegularFiles;
+    std::string xColumn{}, yColumn{};  // delimited text: the coordinates' columns by name; empty: found
+    std::string layer{};               // a GIS file: the layer read; empty: the first with points
 };
 
 class Reader {
@@ -37,6 +46,12 @@ public:
     // the variables already there. On failure the table keeps what was read before it,
     // and the failure carries its place.
     virtual void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const = 0;
+
+    // Whether the regular file `fileName` is of this format, without the proposal's cost.
+    virtual bool claims(const std::string& fileName) const { return identify(fileName).has_value(); }
+
+    // The names of the variables read() gives for `fileName`, in order.
+    virtual std::vector<std::string> variableNames(const std::string& fileName, const ReadOptions& options) const;
 };
 
 // The point file of rows: an optional point number, X, Y and V values.
@@ -45,6 +60,15 @@ const Reader& pointFileReader();
 // The names file: name p, on line p, names variable p; variables beyond the last name
 // keep their positions.
 const Reader& namesFileReader();
+
+// Delimited text with a header line: CSV, TSV, ";" with decimal commas (delimited.h).
+const Reader& delimitedReader();
+
+// A point layer of a GIS file GDAL opens, its numeric fields the variables (gdal_readers.cpp).
+const Reader& vectorLayerReader();
+
+// A raster GDAL opens: each valid pixel a point at its centre, each band a variable.
+const Reader& rasterReader();
 
 struct Identified {
     const Reader& reader;
@@ -60,12 +84,29 @@ Identified identifyInput(const std::string& fileName);
 // file's look, which only proposes counts.
 const Reader& readerFor(const std::string& fileName);
 
-// Reads `fileName` with `reader` into Coord and Donnees of `store`, point by point from 1
-// (at most MaxPoints points of MaxVar variables), and keeps `fileName` as its pointsFile
-// once the file is open. On failure what was read before stays in the store.
-void loadPoints(Store& store, const Reader& reader, const std::string& fileName, const ReadOptions& options);
+// The note of a reading that took only the first `taken` of the `found` `items` of its
+// input, a plural noun of the given gender: "Le fichier contient 200 lignes de données ;
+// seules les 150 premières ont été lues."
+std::string firstOnlyNote(long long found, long long taken, const std::string& items, bool feminine);
+
+// What a reading tells besides the points.
+struct Reading {
+    std::string format;                             // PointTable::format
+    std::optional<std::vector<std::string>> names;  // the variables' names, when the input has them
+    std::vector<std::string> notes;                 // for the user: rows left or skipped, units
+};
+
+// Reads `fileName` with `reader` into Coord and Donnees of `store`, point by point from 1,
+// and keeps `fileName` as its pointsFile once the file is open; NBPoints and NBVar become
+// the counts read. On failure what was read before stays in the store, the counts too.
+Reading loadPoints(Store& store, const Reader& reader, const std::string& fileName, const ReadOptions& options);
 
 // The same with the reader readerFor gives: the front ends' "Lit Data".
-void loadPoints(Store& store, const std::string& fileName, const ReadOptions& options);
+Reading loadPoints(Store& store, const std::string& fileName, const ReadOptions& options);
+
+// The names the choice of a variable lists for `fileName`: a file a format claims names
+// its variables itself (a header, a layer's fields, a raster's bands); any other is a
+// names file, read by Lit_Noms_Vars.
+std::vector<std::string> variableNamesIn(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
 }  // namespace geolago

@@ -80,6 +80,8 @@ public:
     bool ended() const { return ended_; }
     // Whether the end byte ended it.
     bool endByteMet() const { return endByteMet_; }
+    // Whether the input is a regular file, which ends.
+    bool isRegularFile() const { return file_.isRegular(); }
 
 private:
     InputFile file_;

@@ -2,11 +2,14 @@
 """Builds the example data set: 80 districts of an imaginary city, twelve variables.
 
 Everything is synthetic and drawn from a fixed seed, so running this script again
-writes the same two files byte for byte:
+writes the same three files byte for byte:
 
   quartiers.txt        one district per line: number X Y v1 ... v12
                        (metres and values with a point as decimal separator, LF line ends)
   quartiers_noms.txt   the twelve variable names, one per line, UTF-8
+  quartiers.csv        the same districts as a French spreadsheet exports them: a header
+                       of names, ";" between fields, decimal commas, CR LF line ends,
+                       UTF-8 with its BOM, and the district's sector as a text column
 
 Districts sit on a 9 x 9 lattice 400 m apart, each moved at random by up to 150 m
 along both axes; the north-east corner is the river port and holds no district.
@@ -79,16 +82,29 @@ def values(x, y, rng):
             unemployment, altitude, mortality, workers]
 
 
+def sector(x, y):
+    """The district's quarter of the city, by its position."""
+    middle = 1000.0 + (SIDE - 1) * SPACING / 2
+    return ("Nord" if y >= middle else "Sud") + ("-Est" if x >= middle else "-Ouest")
+
+
 def main():
     rng = random.Random(SEED)
+    rows = []
+    for number, (x, y) in enumerate(districts(rng), start=1):
+        fields = [str(number), f"{x:.1f}", f"{y:.1f}"]
+        fields += [f"{v:.2f}" for v in values(x, y, rng)]
+        rows.append((fields, sector(x, y)))
     with open("quartiers.txt", "w", encoding="ascii", newline="\n") as out:
-        for number, (x, y) in enumerate(districts(rng), start=1):
-            fields = [str(number), f"{x:.1f}", f"{y:.1f}"]
-            fields += [f"{v:.2f}" for v in values(x, y, rng)]
+        for fields, _ in rows:
             out.write(" ".join(fields) + "\n")
     with open("quartiers_noms.txt", "w", encoding="utf-8", newline="\n") as out:
         for name in NAMES:
             out.write(name + "\n")
+    with open("quartiers.csv", "w", encoding="utf-8-sig", newline="\r\n") as out:
+        out.write(";".join(["N°", "X", "Y"] + NAMES + ["Secteur"]) + "\n")
+        for fields, place in rows:
+            out.write(";".join([f.replace(".", ",") for f in fields] + [place]) + "\n")
 
 
 if __name__ == "__main__":

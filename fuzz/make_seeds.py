@@ -109,9 +109,22 @@ cli = {
     "usage": command(["@P", "--points", "4", "--all"], square),
     "usage_control": command(["@P", "--points", "4", "--vars", "2", "--all", b"--ver\nbose\x1b[2J"], square),
     "help": command(["--help"]),
+    "csv_by_name": command(["@P", "--variable", "clay", "--cells", "2", "--format", "json"],
+                           b"id,x,y,ph,clay\n1,0,0,6.5,20\n2,1,0,6.7,22\n3,0,1,NA,25\n4,1,1,6.1,19\n"
+                           + b"5,2,2,6,21\n6,,2,5,5\n"),
+    "guessed_counts": command(["@P", "--all", "--cells", "2"], square),
 }
 
-for target, seeds in (("point_reader", reader), ("analysis", analysis), ("names", names),
+delimited = {
+    "csv": bytes([0]) + b"id,x,y,ph,clay,quartier\n1,0,0,6.5,20,Nord\n2,1,0,6.7,22,Sud\n3,2,0,NA,25,Sud\n"
+    + b"4,0,1,6.1,,Est\n5,1,1,6,19,Est\n6,,1,5,5,Est\n7,2,1,6.2,21,Ouest\n",
+    "french": bytes([0]) + "\ufeffNum;X;Y;pH;argile\r\n1;0,5;1,5;6,5;20\r\n2;1,5;0,5;6,75;-\r\n3;2;2;7;21\r\n".encode(),
+    "quoted_tsv_bounded": bytes([1 | 2 << 2 | 16]) + b'"name"\t"x"\t"y"\t"v"\r"a\tb"\t1\t2\t3\r"c ""d"""\t4\t5\t6\r'
+    + b'"e\nf"\t7\t8\t9\r',
+    "lon_lat_ragged": bytes([0]) + b"lat,lon,v\n45.5,2.25,1\n45.75,2.5\n",
+}
+
+for target, seeds in (("point_reader", reader), ("delimited", delimited), ("analysis", analysis), ("names", names),
                       ("convert", convert), ("write_real", write_real), ("cli", cli)):
     folder = corpus / target
     folder.mkdir(parents=True, exist_ok=True)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS seconds, one after the
 # other, on a working corpus seeded from fuzz/corpus/<target>/.
-#   fuzz/run.sh SECONDS [TARGET...]     TARGET among: point_reader names convert write_real analysis cli
+#   fuzz/run.sh SECONDS [TARGET...]     TARGET among: point_reader delimited names convert write_real analysis cli
 # Logs go to build-fuzz/logs/, inputs that crash to build-fuzz/crashes/<target>/.
 # Exits with 1 when any target found a crash.
 set -euo pipefail
@@ -14,7 +14,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(point_reader names convert write_real analysis cli)
+[ ${#targets[@]} -eq 0 ] && targets=(point_reader delimited names convert write_real analysis cli)
 
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DGEOLAGO_FUZZ=ON -DGEOLAGO_TESTS=OFF \
@@ -22,7 +22,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DGEOLAGO_FUZZ=ON -DGEOLAGO_TESTS=OF
 cmake --build "$build" -j"$(nproc)" --target $(printf '%s_fuzz ' "${targets[@]}")
 
 # Inputs are read and written whole, so the readers' inputs need room for a few rows.
-declare -A max_len=([point_reader]=16384 [analysis]=16384 [cli]=16384 [names]=4096 [convert]=64 [write_real]=16)
+declare -A max_len=([point_reader]=16384 [delimited]=16384 [analysis]=16384 [cli]=16384 [names]=4096 [convert]=64 [write_real]=16)
 
 status=0
 mkdir -p "$build/logs"

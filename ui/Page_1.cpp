@@ -15,7 +15,6 @@
 #include "dialogs.h"
 #include "controls.h"
 #include "messages.h"
-#include "names.h"
 #include "numbertext.h"
 #include "readers.h"
 #include "refusals.h"
@@ -182,34 +181,35 @@ bool TForm1::rowsAreNumbered() const
 void TForm1::setPointsFile(const QString& fileName)
 {
     EdNom_Fich->setText(fileName);
-    proposeLayout(fileName);
-    proposeNextSteps(fileName);
+    const Identified identified = identifyInput(fileNameFromText(fileName));
+    proposeLayout(identified.proposal);
+    proposeNextSteps(fileName, &identified.reader != &pointFileReader());
 }
 
-void TForm1::proposeNextSteps(const QString& fileName)
+void TForm1::proposeNextSteps(const QString& fileName, bool namesItsVariables)
 {
     // Ten cells, the grid the help text advises for some eighty points.
     if (EdNBMailles->text().isEmpty())
         EdNBMailles->setText(QStringLiteral("10"));
     // The names file that goes with "quartiers.txt" is "quartiers_noms.txt", beside it.
     // The folder is written as the point file's is, none for a file named without one.
+    // A file of another format names its variables itself: it is its own names file.
     const QFileInfo points(fileName);
     const QString names = fileName.left(fileName.size() - points.fileName().size()) + points.completeBaseName()
         + QStringLiteral("_noms.txt");
     if (!EdNomsVars->text().isEmpty() && EdNomsVars->text() != proposedNames_)
         return;  // typed or chosen by the user
-    proposedNames_ = QFileInfo(names).isFile() ? names : QString();
+    proposedNames_ = namesItsVariables ? fileName : QFileInfo(names).isFile() ? names : QString();
     EdNomsVars->setText(proposedNames_);
 }
 
-void TForm1::proposeLayout(const QString& fileName)
+void TForm1::proposeLayout(const std::optional<PointFileLayout>& layout)
 {
     const auto untouched = [](const QLineEdit* field, const QString& proposed) {
         return field->text().isEmpty() || field->text() == proposed;
     };
     if (!untouched(EdNBPoints, proposedPoints_) || !untouched(EdNBVar, proposedVariables_))
         return;
-    const auto layout = identifyInput(fileNameFromText(fileName)).proposal;
     if (!layout)
         return;
     proposedPoints_ = QString::fromStdString(writeInteger(layout->points));
@@ -318,8 +318,12 @@ void TForm1::ButtLit_DataClick()
     // grid belong to the earlier points until "Valider" places the new ones.
     emit calculationOutdated();
     const LaterStepsRefresh refresh(*this);
-    loadPoints(store_, fileNameFromText(EdNom_Fich->text()), {points, variables, rowsAreNumbered()});
-    inform("Données lues !");
+    const Reading reading = loadPoints(store_, fileNameFromText(EdNom_Fich->text()), {points, variables, rowsAreNumbered()});
+    // What the reading left or skipped follows, a line each.
+    std::string message = "Données lues !";
+    for (const std::string& note : reading.notes)
+        message += "\n" + note;
+    inform(message);
     PanNBMaillesPanel1->show();
 }
 
@@ -351,7 +355,7 @@ void TForm1::ButtLit_Noms_VarsClick()
         inform("Indiquez un nom de fichier !");
         return;
     }
-    const std::vector<std::string> names = Lit_Noms_Vars(fileNameFromText(EdNomsVars->text()));
+    const std::vector<std::string> names = variableNamesIn(fileNameFromText(EdNomsVars->text()));
 
     // Replacing the entries leaves the text shown as it was; the first entry, if any,
     // then takes its place.

@@ -3,6 +3,10 @@
 
 #include <QWidget>
 
+#include <optional>
+
+#include "pointlayout.h"
+
 class QButtonGroup;
 class QComboBox;
 class QFrame;
@@ -71,13 +75,14 @@ private:
     // The "…" buttons: a file dialog for the point file and for the names file.
     void choosePointsFile();
     void chooseNamesFile();
-    // Fills in the counts and chooses "Oui" or "Non" from a first look at `fileName`,
-    // when both count fields are empty or still hold the last counts proposed: what the
-    // user typed stays.
-    void proposeLayout(const QString& fileName);
+    // Fills in the counts and chooses "Oui" or "Non" from the first look's `layout` of the
+    // file, when both count fields are empty or still hold the last counts proposed: what
+    // the user typed stays.
+    void proposeLayout(const std::optional<geolago::PointFileLayout>& layout);
     // Proposes what the later steps need, where the user has typed nothing: 10 cells, and
-    // the names file that goes with `fileName` when there is one ("x.txt": "x_noms.txt").
-    void proposeNextSteps(const QString& fileName);
+    // the names file that goes with `fileName`: itself when `namesItsVariables` (a
+    // delimited text, a GIS file), else the one beside it ("x.txt": "x_noms.txt").
+    void proposeNextSteps(const QString& fileName, bool namesItsVariables);
 
     // The constructor's parts: the title and the inputs; the cells, variables and limits
     // panels and the right column; the fields' colours and the tab order; the handlers.

@@ -17,8 +17,20 @@ FileDialogs* currentDialogs = &screenDialogs;
 
 QString ScreenDialogs::openFileName(QWidget* parent, const QString& caption, const QString& folder)
 {
-    return QFileDialog::getOpenFileName(parent, caption, folder,
-                                        QStringLiteral("Fichiers texte (*.txt);;Tous les fichiers (*)"));
+    // Every kind the readers take: point files, delimited text, GIS layers and rasters.
+    const QString points = QStringLiteral("*.txt *.dat *.xyz");
+    const QString delimited = QStringLiteral("*.csv *.tsv *.tab");
+    const QString layers = QStringLiteral("*.gpkg *.shp *.geojson *.json *.fgb *.gml *.kml *.sqlite");
+    const QString rasters = QStringLiteral("*.tif *.tiff *.img *.asc *.vrt *.nc *.jp2");
+    const QStringList filters{
+        QStringLiteral("Toutes les données (%1 %2 %3 %4)").arg(points, delimited, layers, rasters),
+        QStringLiteral("Fichiers de points (%1)").arg(points),
+        QStringLiteral("Textes délimités CSV, TSV (%1)").arg(delimited),
+        QStringLiteral("Couches SIG (%1)").arg(layers),
+        QStringLiteral("Rasters (%1)").arg(rasters),
+        QStringLiteral("Tous les fichiers (*)"),
+    };
+    return QFileDialog::getOpenFileName(parent, caption, folder, filters.join(QStringLiteral(";;")));
 }
 
 SaveChoice ScreenDialogs::saveFileName(QWidget* parent, const QString& caption, const QString& proposed,

@@ -24,8 +24,8 @@ void showBox(QMessageBox::Icon icon, const QString& text, const QString& details
     box.exec();
 }
 
-// The place of a failure, one item a line: the file, then the line, the point and the
-// value being read when the failure concerns one.
+// The place of a failure, one item a line: the file, then the line, the point, the column
+// and the value being read when the failure concerns one.
 QString placeText(const Place& place)
 {
     QStringList lines{QStringLiteral("Fichier : ") + QFile::decodeName(QByteArray::fromStdString(place.file))};
@@ -33,6 +33,8 @@ QString placeText(const Place& place)
         lines << QStringLiteral("Ligne : %1").arg(place.line);
     if (place.point > 0)
         lines << QStringLiteral("Point : %1").arg(place.point);
+    if (!place.column.empty())
+        lines << QStringLiteral("Colonne : ") + textFromBytes(place.column);
     if (place.token)
         lines << QStringLiteral("Valeur lue : « %1%2 »")
                      .arg(textFromBytes(*place.token), place.tokenCut ? QStringLiteral("…") : QString());

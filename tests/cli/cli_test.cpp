@@ -6,6 +6,8 @@
 #include <sstream>
 #include <tuple>
 
+#include <sys/stat.h>
+
 #include "cli_fixture.h"
 #include "run.h"
 
@@ -43,6 +45,14 @@ protected:
                 text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(worked[iy][ix]) + " "
                     + std::to_string(second ? (*second)[iy][ix] : 5) + "\n";
         return write("nine.txt", text);
+    }
+
+    // The bytes of `file`.
+    static std::string read(const std::string& file)
+    {
+        std::ostringstream bytes;
+        bytes << std::ifstream(file, std::ios::binary).rdbuf();
+        return bytes.str();
     }
 
     // Four points at the corners of a square, two variables: with N = 1 every cell is
@@ -443,7 +453,7 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
               "geolago-cli: " + bad + ":3: Saisie numérique incorrecte.\n");
     const std::string cut = write("cut.txt", "0 0 1\n1 1\n");
     EXPECT_EQ(run({cut, "--points", "2", "--vars", "1", "--all"}).err,
-              "geolago-cli: " + cut + ":2: Lecture au-delà de la fin de fichier.\n");
+              "geolago-cli: " + cut + ":2: Lecture au-delà de la fin de fichier : la ligne 2 contient 2 valeurs au lieu de 3.\n");
 
     // An analysis failure names its variable.
     const Outcome named = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--all", "--names",
@@ -454,9 +464,10 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     // accepted left null.
     const Outcome json = run({cut, "--points", "2", "--vars", "1", "--all", "--format", "json"});
     EXPECT_EQ(json.status, 1);
-    EXPECT_EQ(json.out, "{\"file\": \"" + cut + "\", \"numbered\": false, \"points\": 2, \"vars\": 1, \"cells\": [10],\n"
-                        " \"names_file\": null, \"permutations\": 0, \"seed\": 1, \"cross_null\": \"toroidal\",\n"
-                        " \"results\": [],\n \"error\": \"Lecture au-delà de la fin de fichier.\"}\n");
+    EXPECT_EQ(json.out, "{\"file\": \"" + cut + "\", \"format\": null, \"numbered\": false, \"points\": 2, \"vars\": 1,"
+                        " \"cells\": [10],\n \"names_file\": null, \"permutations\": 0, \"seed\": 1, \"cross_null\": \"toroidal\",\n"
+                        " \"results\": [],\n"
+                        " \"error\": \"Lecture au-delà de la fin de fichier : la ligne 2 contient 2 valeurs au lieu de 3.\"}\n");
     const Outcome refused = run({cut, "--points", "-5", "--vars", "1", "--all", "--format", "json"});
     EXPECT_NE(refused.out.find("\"points\": null, \"vars\": null, \"cells\": null"), std::string::npos);
     EXPECT_NE(refused.out.find("\"results\": [],\n \"error\": \"Le nombre de points"), std::string::npos);
@@ -478,6 +489,65 @@ TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
     EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J\\x7F");
 }
 
+// --- Data as users hold it -----------------------------------------------------------
+
+TEST_F(CliTest, ADelimitedTextReadsWithoutCountsUnderItsOwnNames)
+{
+    // The points of nineCells() as a French spreadsheet writes them, with a row without X.
+    std::string csv = "\xEF\xBB\xBFnum;X;Y;pente;altitude;quartier\r\n";
+    int row = 0;
+    for (std::string line : lines(read(nineCells()))) {
+        for (char& c : line)
+            c = c == ' ' ? ';' : c == '.' ? ',' : c;
+        csv += std::to_string(++row) + ";" + line + ";Nord\r\n";
+        if (row == 3)
+            csv += std::to_string(++row) + ";;2,5;1;1;Sud\r\n";
+    }
+    const std::string file = write("sols.csv", csv);
+    const Outcome tsv = run({file, "--variable", "pente", "--cells", "3", "--format", "tsv"});
+    EXPECT_EQ(tsv.status, 0);
+    EXPECT_EQ(tsv.err, "geolago-cli: " + file + ": 1 ligne sans coordonnée a été ignorée : ligne 5.\n");
+    // The rows of the point file, under the header's name.
+    std::string expected =
+        run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1", "--format", "tsv"}).out;
+    for (std::size_t at = 0; (at = expected.find("\n1\t", at)) != std::string::npos;)
+        expected.replace(++at, 1, "pente");
+    EXPECT_EQ(tsv.out, expected);
+
+    const Outcome json = run({file, "--variable", "pente", "--cells", "3", "--format", "json"});
+    EXPECT_NE(json.out.find("\"format\": \"delimited\", \"numbered\": false, \"points\": 10, \"vars\": 2"),
+              std::string::npos);
+    EXPECT_EQ(lines(run({file, "--variable", "argile"}).err).back(),
+              "geolago-cli: --variable argile: Aucune variable ne s'appelle \"argile\" dans le fichier " + file + " !");
+    const Outcome column = run({file, "--x", "lon", "--y", "lat", "--variable", "pente"});
+    EXPECT_EQ(column.status, 1);
+    EXPECT_EQ(column.err, "geolago-cli: " + file + ":1 (lon): Aucune colonne ne s'appelle \"lon\" dans l'en-tête.\n");
+}
+
+TEST_F(CliTest, APointFileWithoutCountsHasThemGuessedAndNoRowLeftUntold)
+{
+    const std::string file = nineCells();
+    const Outcome guessed = run({file, "--variable", "1", "--cells", "3"});
+    EXPECT_EQ(guessed.status, 0);
+    EXPECT_EQ(guessed.err, "geolago-cli: " + file + ": comptes devinés : --points 10 --vars 2\n");
+    EXPECT_EQ(guessed.out, run({file, "--points", "10", "--vars", "2", "--variable", "1", "--cells", "3"}).out);
+
+    const Outcome fewer = run({file, "--points", "8", "--vars", "2", "--variable", "1", "--cells", "3"});
+    EXPECT_EQ(fewer.err, "geolago-cli: " + file
+                             + ": Le fichier contient 10 lignes de données ; seules les 8 premières ont été lues.\n");
+
+    // Options of other formats are refused.
+    EXPECT_EQ(run({file, "--layer", "sols", "--all"}).err,
+              "geolago-cli: --layer: --layer ne s'applique qu'à un fichier SIG de couches !\n");
+
+    // A pipe reads once: nothing to guess from.
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    const Outcome pipe = run({path("pipe"), "--all"});
+    EXPECT_EQ(pipe.status, 1);
+    EXPECT_EQ(pipe.err, "geolago-cli: " + path("pipe") + ": Les nombres de points et de variables ne se devinent pas"
+                                                         " de ce fichier : donnez --points et --vars !\n");
+}
+
 // --- Usage ---------------------------------------------------------------------------
 
 TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
@@ -486,8 +556,7 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
     const std::vector<std::vector<std::string>> cases = {
         {},
         {file, "--points", "10", "--vars", "2"},  // no variable
-        {file, "--points", "10", "--all"},
-        {file, "--vars", "2", "--all"},
+        {file, "--x", "x", "--all"},  // --x without --y
         {"--points", "10", "--vars", "2", "--all"},
         {file, file, "--points", "10", "--vars", "2", "--all"},
         {file, "--points", "10", "--vars", "2", "--all", "--format", "csv"},

@@ -97,7 +97,7 @@ TEST_F(LongTokens, ARunOfBlanksStopsAtItsBound)
     EXPECT_EQ(store.Donnees[1][1], 3.0);
     const auto failure = expectFailure<LimitFailure>(
         [&] { Lit_Data(store, writeFile("spaced.txt", "1 2\n" + std::string(MaxBlankRun, ' ') + "3\n"), false); },
-        "Trop de séparateurs : plus de 4194304 caractères sans valeur");
+        "Trop de séparateurs : plus de 4194304 caractères sans valeur : la ligne 1 contient 2 valeurs au lieu de 3");
     ASSERT_TRUE(failure && failure->place());
     EXPECT_EQ(failure->place()->line, 2);
     EXPECT_FALSE(failure->place()->token);

@@ -101,12 +101,15 @@ protected:
         store.NBVar = variables;
         Lit_Data(store, writeFile("points.txt", bytes), numbered);
     }
-    void expectRead(const std::string& bytes, int points, int variables, bool numbered, int code)
+    // `detail`: the row whose count of values explains the failure.
+    void expectRead(const std::string& bytes, int points, int variables, bool numbered, int code,
+                    const std::string& detail = {})
     {
         const std::string path = writeFile("points.txt", bytes);
         store.NBPoints = points;
         store.NBVar = variables;
-        expectIoFailure([&] { Lit_Data(store, path, numbered); }, code, IoFailure::messageFor(code));
+        expectIoFailure([&] { Lit_Data(store, path, numbered); }, code,
+                        IoFailure::messageFor(code) + (detail.empty() ? "" : " : " + detail));
     }
 };
 
@@ -185,12 +188,14 @@ TEST_F(PointFile, EndOfFileBeforeTheLastNumberFailsWithCode100)
     expectRead("1 2 3\n4 5 6\n", 3, 1, false, io::ReadBeyondEnd);
     EXPECT_EQ(store.Coord[2][1], 4.0);
     EXPECT_EQ(store.Donnees[2][1], 6.0);
-    // A last row cut short.
+    // A last row cut short, named with its count of values.
     store.reset();
-    expectRead("1 2 3\n4 5", 2, 1, false, io::ReadBeyondEnd);
+    expectRead("1 2 3\n4 5", 2, 1, false, io::ReadBeyondEnd, "la ligne 2 contient 2 valeurs au lieu de 3");
     EXPECT_EQ(store.Coord[2][2], 5.0);
     // Carriage returns alone end no line: the first row's skip swallows the file.
-    expectRead("1 2 3\r4 5 6\r", 2, 1, false, io::ReadBeyondEnd);
+    expectRead("1 2 3\r4 5 6\r", 2, 1, false, io::ReadBeyondEnd, "la ligne 1 contient 6 valeurs au lieu de 3");
+    // A short row takes the next line's first values: the failure names the short one.
+    expectRead("1 1 2 3\n2 4 5\n3 7 8 9\n", 3, 1, true, io::ReadBeyondEnd, "la ligne 2 contient 3 valeurs au lieu de 4");
     // The first Ctrl-Z ends the file, whatever follows it.
     expectRead("1 2 3\n\x1A" "4 5 6\n", 2, 1, false, io::ReadBeyondEnd);
     read("1 2 3\x1A 4 5 6\n", 1, 1, false);

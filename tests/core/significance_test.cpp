@@ -10,8 +10,10 @@
 #include <random>
 #include <tuple>
 
+#include "numbertext.h"
 #include "permutation.h"
 #include "plain_definitions.h"
+#include "pointtable.h"
 #include "reader.h"
 #include "results.h"
 #include "significance.h"
@@ -73,11 +75,13 @@ protected:
         store.NBMailles = cells;
         Calcul_Mailles(store);
     }
+    // The values of variable `v` of the points that have one, in order.
     std::vector<double> column(std::uint8_t v)
     {
         std::vector<double> values;
         for (int i = 1; i <= store.NBPoints; ++i)
-            values.push_back(store.Donnees[i][v]);
+            if (!isMissing(store.Donnees[i][v]))
+                values.push_back(store.Donnees[i][v]);
         return values;
     }
 
@@ -90,7 +94,8 @@ protected:
     }
 
     // r of every shift, east-west then north-south, the plain way with `values` as the
-    // column of `second`; NoR where a shift has no r or faults, and `faulted` set then.
+    // column of `second` (the values of the points that have one, in order); NoR where a
+    // shift has no r or faults, and `faulted` set then.
     std::vector<double> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values,
                                      bool* faulted = nullptr)
     {
@@ -99,8 +104,10 @@ protected:
         auto copy = std::make_unique<Store>(store);
         auto firstGrid = std::make_unique<geolago::Grid>();
         try {
+            std::size_t k = 0;
             for (int i = 1; i <= store.NBPoints; ++i)
-                copy->Donnees[i][second] = values[static_cast<std::size_t>(i - 1)];
+                if (!isMissing(copy->Donnees[i][second]))
+                    copy->Donnees[i][second] = values[k++];
             copy->Num_Var = first;
             Remplit_Grille(*copy);
             *firstGrid = copy->Grille;
@@ -201,18 +208,20 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
     for (int round = 0; round < 120; ++round) {
         const int cells = round % 10 == 0 ? MaxMailles : 2 + static_cast<int>(random() % 12);
         // Ordinary values; few distinct ones; squares beyond the double range; sums beyond
-        // the double range in a cell.
-        const int kind = static_cast<int>(random() % 4);
+        // the double range in a cell; missing values, each column its own.
+        const int kind = static_cast<int>(random() % 5);
         place(2 + static_cast<int>(random() % 400), false, 2, cells, random, [&] {
             const double u = uniform(random);
-            return kind == 1 ? std::floor(3 * u) : kind == 2 && u < 0.02 ? 3e160 : kind == 3 && u < 0.02 ? 1.5e308 : 1000 * u - 400;
+            return kind == 1 ? std::floor(3 * u) : kind == 2 && u < 0.02 ? 3e160 : kind == 3 && u < 0.02 ? 1.5e308
+                : kind == 4 && u < 0.2 ? std::nan("") : 1000 * u - 400;
         });
         for (const std::uint8_t first : {1, 2}) {  // crossed, then auto
             std::unique_ptr<permutation::Correlograms> prepared;
             try {
                 prepared = std::make_unique<permutation::Correlograms>(store, first, 2);
             } catch (const FloatFailure&) {
-                continue;  // A cannot be aggregated
+                ASSERT_EQ(kind, 3) << "only sums beyond the double range fail to aggregate";
+                continue;
             }
             expectObservedAsDefined(first, 2);
             auto values = prepared->secondColumn();
@@ -427,6 +436,15 @@ TEST_F(Significance, DistancesFollowTheExtents)
     for (int k = 0; k <= 3; ++k)
         EXPECT_TRUE(shiftDistance(store, Direction::EastWest, k) == 10.0 * k
                     && shiftDistance(store, Direction::NorthSouth, k) == 75.0 * k);
+
+    // Coordinates of a projected reference system, six digits before the point, three
+    // after: the extent's own digits, not those the subtraction adds.
+    store.Coord[1][1] = 652345.123;
+    store.Coord[2][1] = 653841.143;
+    store.NBMailles = 10;
+    Calcul_Mailles(store);
+    EXPECT_EQ(writeReal(shiftDistance(store, Direction::NorthSouth, 1), "."), "149.602");
+    EXPECT_EQ(writeReal(shiftDistance(store, Direction::NorthSouth, 7), "."), "1047.214");
 }
 
 }  // namespace

@@ -304,11 +304,12 @@ TEST_F(MainWindowTest, CountsOutsideTheTablesAreRefusedBeforeEitherIsStored)
     EXPECT_EQ(store().NBPoints, 100);
     EXPECT_EQ(store().NBVar, 2);
 
-    // The limits themselves are accepted.
+    // The limits themselves are accepted; the rows left unread are told.
     type(mainWindow(), "EdNBPoints", "0");
     type(mainWindow(), "EdNBVar", "30");
     click(mainWindow(), "ButtLit_Data");
-    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !")});
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !\nLe fichier contient 100 lignes de données ;"
+                                                      " aucune n'a été lue.")});
     EXPECT_EQ(store().NBPoints, 0);
     EXPECT_EQ(store().NBVar, 30);
 }
@@ -618,6 +619,38 @@ TEST_F(MainWindowTest, FilesChosenInTheDialogOrDroppedProposeTheirLayoutAndReadN
     const QString names = writeFile("noms.txt", "Alpha\nBeta\n");
     dropFile("EdNomsVars", names);
     EXPECT_EQ(text("EdNomsVars"), names);
+    EXPECT_TRUE(takeMessages().empty());
+}
+
+TEST_F(MainWindowTest, ADelimitedTextIsItsOwnNamesFileAndReadsInItsFormat)
+{
+    // sixPoints as a French spreadsheet writes them, numbered, the second without "pente",
+    // and a row without Y.
+    const QString csv = writeFile("sols.csv", "\xEF\xBB\xBFnum;X;Y;pente;argile;quartier\r\n"
+                                              "1;0;0;10;1;Nord\r\n2;3;3;;2;Nord\r\n3;1,5;0,5;30;3;Sud\r\n"
+                                              "4;2;;35;3;Sud\r\n5;2,5;0,5;40;4;Sud\r\n6;0,5;1,5;50;5;Est\r\n"
+                                              "7;1,5;1,5;60;6;Est\r\n");
+    dialogs().fileToOpen = csv;
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(text("EdNBPoints"), "6");
+    EXPECT_EQ(text("EdNBVar"), "2");
+    EXPECT_TRUE(control<QRadioButton>(mainWindow(), "yesButton")->isChecked());
+    EXPECT_EQ(text("EdNomsVars"), csv);
+
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(),
+              std::vector<Shown>{info("Données lues !\n1 ligne sans coordonnée a été ignorée : ligne 5.")});
+    setCells("3");
+    click(mainWindow(), "ButtLit_Noms_Vars");
+    ASSERT_EQ(variables()->count(), 2);
+    EXPECT_EQ(variables()->itemText(0), "pente");
+    EXPECT_EQ(variables()->itemText(1), "argile");
+    // The point without "pente" fills none of its cells.
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(store().PourCent, 31.25);
+    variables()->setCurrentIndex(1);
+    click(mainWindow(), "ButtChoixVar");
+    EXPECT_EQ(store().PourCent, 37.5);
     EXPECT_TRUE(takeMessages().empty());
 }
 

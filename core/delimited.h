@@ -1,0 +1,34 @@
+#pragma once
+// Delimited text with a header line, as spreadsheets and scripts export tables: CSV, TSV,
+// ";" with decimal commas; fields quoted or not; UTF-8 with or without its BOM; LF, CR LF
+// or CR; the first NUL ends it. Recognised from its content; readers.h's
+// delimitedReader() reads it.
+//
+// The coordinates are the columns named by ReadOptions::xColumn and yColumn, else the
+// first pair named x/y, lon/lat, longitude/latitude, easting/northing or e/n (in any
+// case), else the first two numeric columns. Every other numeric column is a variable
+// named by its header, except a first column holding 1, 2, 3... (the point number). A
+// column mostly of text is no variable; a text in a column mostly of numbers is a failure.
+// An empty cell, NA, NaN, nan and - are missing: a missing variable's value is NaN, a row
+// missing a coordinate is skipped and noted.
+
+#include <string>
+#include <string_view>
+
+#include "pointtable.h"
+#include "readers.h"
+
+namespace geolago {
+
+// The separator of a text whose first bytes are `head`: the first of tab, ";" and "," that
+// splits its first line into fields of which one at least is a name, and one of the next
+// lines into as many fields, two of them numbers. 0 when none does: no delimited text.
+char delimiterOf(std::string_view head);
+
+// Reads `text`, a delimited text separated by `separator`, into `table` as
+// delimitedReader() reads a file, `source` naming it in the table and in the failures'
+// places. The table is written only once the whole text is read.
+void readDelimited(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
+                   PointTable& table);
+
+}  // namespace geolago

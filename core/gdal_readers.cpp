@@ -1,0 +1,482 @@
+// The GIS inputs, through GDAL's C API: a point layer of any vector format OGR opens, and
+// any raster. GDAL is loaded at the first file that needs it: its hundred libraries take
+// longer to load than a whole run of the batch command on a point file.
+
+#include <dlfcn.h>
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "failures.h"
+#include "numbertext.h"
+#include "reader.h"
+#include "readers.h"
+#include "textrules.h"
+
+namespace geolago {
+
+namespace {
+
+// The functions of GDAL's C API the readers call.
+#define GEOLAGO_GDAL_FUNCTIONS(F)                                                                  \
+    F(GDALAllRegister) F(GDALOpenEx) F(GDALClose) F(GDALGetDatasetDriver) F(GDALGetDriverShortName) \
+    F(GDALDatasetGetLayerCount) F(GDALDatasetGetLayer) F(GDALDatasetGetLayerByName)                \
+    F(GDALGetRasterCount) F(GDALGetRasterXSize) F(GDALGetRasterYSize) F(GDALGetRasterBand)         \
+    F(GDALGetGeoTransform) F(GDALGetDescription) F(GDALRasterIO) F(GDALGetMaskBand)                \
+    F(GDALGetMaskFlags) F(GDALGetSpatialRef) F(OGR_L_GetName) F(OGR_L_GetGeomType)                 \
+    F(OGR_L_GetLayerDefn) F(OGR_L_ResetReading) F(OGR_L_GetNextFeature) F(OGR_L_GetSpatialRef)     \
+    F(OGR_FD_GetFieldCount) F(OGR_FD_GetFieldDefn) F(OGR_Fld_GetNameRef) F(OGR_Fld_GetType)        \
+    F(OGR_F_GetGeometryRef) F(OGR_F_IsFieldSetAndNotNull) F(OGR_F_GetFieldAsDouble) F(OGR_F_Destroy) \
+    F(OGR_G_GetGeometryType) F(OGR_G_IsEmpty) F(OGR_G_GetX) F(OGR_G_GetY) F(OGR_G_GetGeometryCount) \
+    F(OGR_G_GetGeometryRef) F(OGR_GT_Flatten) F(OSRIsGeographic) F(CPLPushErrorHandler)            \
+    F(CPLPopErrorHandler) F(CPLQuietErrorHandler)
+
+struct Gdal {
+#define GEOLAGO_GDAL_MEMBER(name) decltype(&::name) name = nullptr;
+    GEOLAGO_GDAL_FUNCTIONS(GEOLAGO_GDAL_MEMBER)
+#undef GEOLAGO_GDAL_MEMBER
+};
+
+// GDAL, loaded and its drivers registered at the first call; nothing when the library
+// cannot be loaded.
+const Gdal* gdal()
+{
+    static const std::unique_ptr<Gdal> loaded = []() -> std::unique_ptr<Gdal> {
+        void* library = ::dlopen(GEOLAGO_GDAL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return nullptr;
+        auto api = std::make_unique<Gdal>();
+        bool whole = true;
+#define GEOLAGO_GDAL_LOAD(name)                                                        \
+    api->name = reinterpret_cast<decltype(&::name)>(::dlsym(library, #name));          \
+    whole = whole && api->name != nullptr;
+        GEOLAGO_GDAL_FUNCTIONS(GEOLAGO_GDAL_LOAD)
+#undef GEOLAGO_GDAL_LOAD
+        if (!whole)
+            return nullptr;
+        api->GDALAllRegister();
+        return api;
+    }();
+    return loaded.get();
+}
+
+// GDAL, or the failure that says it is missing.
+const Gdal& requireGdal(const std::string& fileName)
+{
+    if (const Gdal* api = gdal())
+        return *api;
+    Failure failure("La bibliothèque GDAL (" GEOLAGO_GDAL_LIBRARY ") est introuvable : installez libgdal");
+    failure.setPlace(Place(fileName));
+    throw failure;
+}
+
+// GDAL's own messages, in English, stay off the terminal while the object lives.
+class QuietErrors {
+public:
+    explicit QuietErrors(const Gdal& api) : api_(api) { api_.CPLPushErrorHandler(api_.CPLQuietErrorHandler); }
+    ~QuietErrors() { api_.CPLPopErrorHandler(); }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+private:
+    const Gdal& api_;
+};
+
+// A dataset opened read-only, closed when the object goes.
+class Dataset {
+public:
+    Dataset(const Gdal& api, const std::string& fileName, unsigned kind) : api_(api)
+    {
+        const QuietErrors quiet(api_);
+        handle_ = api_.GDALOpenEx(fileName.c_str(), kind | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+        // GDAL's delimited text and XYZ drivers would take what the other readers read.
+        if (handle_) {
+            const std::string_view driver = api_.GDALGetDriverShortName(api_.GDALGetDatasetDriver(handle_));
+            if (driver == "CSV" || driver == "XYZ") {
+                api_.GDALClose(handle_);
+                handle_ = nullptr;
+            }
+        }
+    }
+    ~Dataset()
+    {
+        if (handle_)
+            api_.GDALClose(handle_);
+    }
+    Dataset(const Dataset&) = delete;
+    Dataset& operator=(const Dataset&) = delete;
+
+    GDALDatasetH handle() const { return handle_; }
+    std::string driver() const { return api_.GDALGetDriverShortName(api_.GDALGetDatasetDriver(handle_)); }
+
+private:
+    const Gdal& api_;
+    GDALDatasetH handle_ = nullptr;
+};
+
+// Whether the first line of `fileName` holding data is made of numbers only: a point
+// file, which GDAL is not asked about (nor loaded for).
+bool startsWithNumbers(const std::string& fileName)
+{
+    TextSource source(PointFileEnd);
+    if (source.open(fileName, InputKinds::RegularFiles) != 0)
+        return false;
+    char head[4096];
+    const long got = source.read(head, sizeof head);
+    if (got <= 0)
+        return false;
+    const std::string_view text(head, static_cast<std::size_t>(got));
+    const bool cut = text.size() == sizeof head;
+    for (std::size_t start = 0;;) {
+        const std::size_t lineEnd = std::min(text.find('\n', start), text.size());
+        bool numbers = false;
+        for (std::size_t at = start; at < lineEnd;) {
+            if (isBlank(static_cast<unsigned char>(text[at]))) {
+                ++at;
+                continue;
+            }
+            const std::size_t end = tokenEnd(text.data(), at, lineEnd);
+            if (end == text.size() && cut)
+                return numbers;  // a token cut by the head
+            if (!parseReal(text.substr(at, end - at)))
+                return false;
+            numbers = true;
+            at = end;
+        }
+        if (numbers || lineEnd == text.size())
+            return numbers;
+        start = lineEnd + 1;
+    }
+}
+
+// Whether the dataset may be asked of GDAL: a regular file that is not a point file.
+bool mayAsk(const std::string& fileName)
+{
+    return !startsWithNumbers(fileName);
+}
+
+[[noreturn]] void failAt(Failure failure, const std::string& fileName)
+{
+    failure.setPlace(Place(fileName));
+    throw failure;
+}
+
+[[noreturn]] void failToOpen(const std::string& fileName, const char* kind)
+{
+    failAt(Failure(std::string("GDAL n'ouvre pas ce fichier comme ") + kind), fileName);
+}
+
+// The note of a reference system in degrees.
+void noteUnits(const Gdal& api, OGRSpatialReferenceH reference, PointTable& table)
+{
+    if (reference && api.OSRIsGeographic(reference))
+        table.notes.push_back("Les coordonnées sont géographiques, en degrés : les distances le sont aussi.");
+}
+
+// --- Point layers ---
+
+bool isPointType(const Gdal& api, OGRwkbGeometryType type)
+{
+    const OGRwkbGeometryType flat = api.OGR_GT_Flatten(type);
+    return flat == wkbPoint || flat == wkbMultiPoint;
+}
+
+// The points of a feature's geometry: a point, or each point of a multipoint; none for an
+// empty geometry or any other kind.
+template <typename Visit>
+void forEachPoint(const Gdal& api, OGRGeometryH geometry, Visit visit)
+{
+    if (!geometry || api.OGR_G_IsEmpty(geometry))
+        return;
+    const OGRwkbGeometryType type = api.OGR_GT_Flatten(api.OGR_G_GetGeometryType(geometry));
+    if (type == wkbPoint) {
+        visit(api.OGR_G_GetX(geometry, 0), api.OGR_G_GetY(geometry, 0));
+    } else if (type == wkbMultiPoint) {
+        for (int k = 0; k < api.OGR_G_GetGeometryCount(geometry); ++k)
+            forEachPoint(api, api.OGR_G_GetGeometryRef(geometry, k), visit);
+    }
+}
+
+// Each feature of `layer` in turn, destroyed after `visit`.
+template <typename Visit>
+void forEachFeature(const Gdal& api, OGRLayerH layer, Visit visit)
+{
+    api.OGR_L_ResetReading(layer);
+    while (OGRFeatureH feature = api.OGR_L_GetNextFeature(layer)) {
+        const std::unique_ptr<void, decltype(api.OGR_F_Destroy)> owned(feature, api.OGR_F_Destroy);
+        visit(feature);
+    }
+}
+
+bool hasPoints(const Gdal& api, OGRLayerH layer)
+{
+    bool found = false;
+    const OGRwkbGeometryType type = api.OGR_GT_Flatten(api.OGR_L_GetGeomType(layer));
+    if (isPointType(api, type))
+        return true;
+    if (type != wkbUnknown && type != wkbGeometryCollection)
+        return false;
+    // A layer of any geometry (GeoJSON) has points when one of its features has.
+    forEachFeature(api, layer, [&](OGRFeatureH feature) {
+        forEachPoint(api, api.OGR_F_GetGeometryRef(feature), [&](double, double) { found = true; });
+    });
+    return found;
+}
+
+// The layer of `options`, or the first with points.
+OGRLayerH chosenLayer(const Gdal& api, const Dataset& dataset, const std::string& fileName, const ReadOptions& options)
+{
+    if (!options.layer.empty()) {
+        OGRLayerH layer = api.GDALDatasetGetLayerByName(dataset.handle(), options.layer.c_str());
+        if (!layer)
+            failAt(Failure("Aucune couche ne s'appelle \"" + options.layer + "\""), fileName);
+        if (!hasPoints(api, layer))
+            failAt(Failure("La couche \"" + options.layer + "\" ne contient aucun point"), fileName);
+        return layer;
+    }
+    for (int k = 0; k < api.GDALDatasetGetLayerCount(dataset.handle()); ++k) {
+        OGRLayerH layer = api.GDALDatasetGetLayer(dataset.handle(), k);
+        if (hasPoints(api, layer))
+            return layer;
+    }
+    failAt(Failure("Aucune couche du fichier ne contient de points"), fileName);
+}
+
+class VectorLayerReader final : public Reader {
+public:
+    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    {
+        if (!claims(fileName))
+            return std::nullopt;
+        try {
+            PointTable table;
+            read(fileName, {Unbounded, Unbounded}, table);
+            return PointFileLayout{static_cast<std::int32_t>(table.points()),
+                                   static_cast<std::int32_t>(table.variables()), false};
+        } catch (const Failure&) {
+            return std::nullopt;
+        }
+    }
+
+    bool claims(const std::string& fileName) const override
+    {
+        if (!mayAsk(fileName))
+            return false;
+        const Gdal* api = gdal();
+        if (!api)
+            return false;
+        const Dataset dataset(*api, fileName, GDAL_OF_VECTOR);
+        return dataset.handle() && api->GDALDatasetGetLayerCount(dataset.handle()) > 0;
+    }
+
+    // The numeric fields of every feature with a point, X and Y from its geometry.
+    void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
+    {
+        const Gdal& api = requireGdal(fileName);
+        const Dataset dataset(api, fileName, GDAL_OF_VECTOR);
+        if (!dataset.handle())
+            failToOpen(fileName, "couche SIG");
+        const QuietErrors quiet(api);
+        OGRLayerH layer = chosenLayer(api, dataset, fileName, options);
+
+        PointTable read;
+        read.source = fileName;
+        read.format = "vector:" + dataset.driver();
+        read.named = true;
+        read.columns = {{"X", {}}, {"Y", {}}};
+        OGRFeatureDefnH definition = api.OGR_L_GetLayerDefn(layer);
+        std::vector<int> fields;
+        std::size_t numericFields = 0;
+        for (int f = 0; f < api.OGR_FD_GetFieldCount(definition); ++f) {
+            OGRFieldDefnH field = api.OGR_FD_GetFieldDefn(definition, f);
+            const OGRFieldType type = api.OGR_Fld_GetType(field);
+            if (type != OFTInteger && type != OFTInteger64 && type != OFTReal)
+                continue;
+            if (numericFields++ < static_cast<std::size_t>(std::max(options.variables, 0))) {
+                fields.push_back(f);
+                read.columns.push_back({api.OGR_Fld_GetNameRef(field), {}});
+            }
+        }
+        if (numericFields > fields.size())
+            read.notes.push_back(firstOnlyNote(static_cast<long long>(numericFields),
+                                               static_cast<long long>(fields.size()), "variables", true));
+
+        long long found = 0, without = 0;
+        forEachFeature(api, layer, [&](OGRFeatureH feature) {
+            bool any = false;
+            forEachPoint(api, api.OGR_F_GetGeometryRef(feature), [&](double x, double y) {
+                any = true;
+                if (found++ >= options.points)
+                    return;
+                read.columns[0].values.push_back(x);
+                read.columns[1].values.push_back(y);
+                for (std::size_t k = 0; k < fields.size(); ++k)
+                    read.columns[k + 2].values.push_back(api.OGR_F_IsFieldSetAndNotNull(feature, fields[k])
+                                                             ? api.OGR_F_GetFieldAsDouble(feature, fields[k])
+                                                             : std::numeric_limits<double>::quiet_NaN());
+            });
+            without += !any;
+        });
+        const std::string name = api.OGR_L_GetName(layer);
+        if (found == 0)
+            failAt(Failure("La couche \"" + name + "\" ne contient aucun point"), fileName);
+        if (without > 0)
+            read.notes.push_back(std::to_string(without) + (without > 1 ? " entités sans point ont été ignorées."
+                                                                        : " entité sans point a été ignorée."));
+        if (found > options.points)
+            read.notes.push_back(firstOnlyNote(found, options.points, "points", false));
+        noteUnits(api, api.OGR_L_GetSpatialRef(layer), read);
+        table = std::move(read);
+    }
+};
+
+// --- Rasters ---
+
+class RasterReader final : public Reader {
+public:
+    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    {
+        if (!claims(fileName))
+            return std::nullopt;
+        try {
+            PointTable table;
+            read(fileName, {Unbounded, Unbounded}, table);
+            return PointFileLayout{static_cast<std::int32_t>(table.points()),
+                                   static_cast<std::int32_t>(table.variables()), false};
+        } catch (const Failure&) {
+            return std::nullopt;
+        }
+    }
+
+    bool claims(const std::string& fileName) const override
+    {
+        if (!mayAsk(fileName))
+            return false;
+        const Gdal* api = gdal();
+        if (!api)
+            return false;
+        const Dataset dataset(*api, fileName, GDAL_OF_RASTER);
+        return dataset.handle() && api->GDALGetRasterCount(dataset.handle()) > 0;
+    }
+
+    std::vector<std::string> variableNames(const std::string& fileName, const ReadOptions&) const override
+    {
+        const Gdal& api = requireGdal(fileName);
+        const Dataset dataset(api, fileName, GDAL_OF_RASTER);
+        if (!dataset.handle())
+            failToOpen(fileName, "raster");
+        std::vector<std::string> names;
+        for (int b = 1; b <= api.GDALGetRasterCount(dataset.handle()); ++b)
+            names.push_back(bandName(api, dataset, b));
+        return names;
+    }
+
+    // Each pixel valid in one band at least, at its centre, row after row from the first;
+    // a band's value is missing where its mask or a NaN says so.
+    void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
+    {
+        const Gdal& api = requireGdal(fileName);
+        const Dataset dataset(api, fileName, GDAL_OF_RASTER);
+        if (!dataset.handle())
+            failToOpen(fileName, "raster");
+        const QuietErrors quiet(api);
+        GDALDatasetH raster = dataset.handle();
+
+        PointTable read;
+        read.source = fileName;
+        read.format = "raster:" + dataset.driver();
+        read.named = true;
+        read.columns = {{"X", {}}, {"Y", {}}};
+        const int bandCount = api.GDALGetRasterCount(raster);
+        const int bands = std::min(bandCount, std::max(options.variables, 0));
+        for (int b = 1; b <= bands; ++b)
+            read.columns.push_back({bandName(api, dataset, b), {}});
+        if (bandCount > bands)
+            read.notes.push_back(firstOnlyNote(bandCount, bands, "bandes", true));
+
+        std::array<double, 6> transform{0, 1, 0, 0, 0, 1};
+        if (api.GDALGetGeoTransform(raster, transform.data()) != CE_None) {
+            transform = {0, 1, 0, 0, 0, 1};
+            read.notes.push_back("Le raster n'est pas géoréférencé : les coordonnées sont en pixels.");
+        }
+        const int width = api.GDALGetRasterXSize(raster);
+        const int height = api.GDALGetRasterYSize(raster);
+        // Every band is looked at for the validity of a pixel, those beyond V included.
+        std::vector<std::vector<double>> values(static_cast<std::size_t>(bandCount), std::vector<double>(width));
+        std::vector<std::vector<unsigned char>> masks(static_cast<std::size_t>(bandCount),
+                                                      std::vector<unsigned char>(width, 1));
+        long long found = 0;
+        for (int row = 0; row < height; ++row) {
+            for (int b = 0; b < bandCount; ++b) {
+                GDALRasterBandH band = api.GDALGetRasterBand(raster, b + 1);
+                const auto at = static_cast<std::size_t>(b);
+                if (api.GDALRasterIO(band, GF_Read, 0, row, width, 1, values[at].data(), width, 1, GDT_Float64, 0, 0)
+                    != CE_None)
+                    failAt(Failure("Lecture du raster impossible à la ligne de pixels " + std::to_string(row + 1)),
+                           fileName);
+                if ((api.GDALGetMaskFlags(band) & GMF_ALL_VALID) == 0
+                    && api.GDALRasterIO(api.GDALGetMaskBand(band), GF_Read, 0, row, width, 1, masks[at].data(), width,
+                                        1, GDT_Byte, 0, 0)
+                           != CE_None)
+                    failAt(Failure("Lecture du masque du raster impossible à la ligne de pixels "
+                                   + std::to_string(row + 1)),
+                           fileName);
+            }
+            for (int column = 0; column < width; ++column) {
+                const auto c = static_cast<std::size_t>(column);
+                auto valid = [&](std::size_t b) { return masks[b][c] != 0 && !std::isnan(values[b][c]); };
+                bool any = false;
+                for (std::size_t b = 0; b < values.size(); ++b)
+                    any = any || valid(b);
+                if (!any || found++ >= options.points)
+                    continue;
+                const double i = column + 0.5, j = row + 0.5;
+                read.columns[0].values.push_back(transform[0] + i * transform[1] + j * transform[2]);
+                read.columns[1].values.push_back(transform[3] + i * transform[4] + j * transform[5]);
+                for (std::size_t b = 0; b < static_cast<std::size_t>(bands); ++b)
+                    read.columns[b + 2].values.push_back(valid(b) ? values[b][c]
+                                                                  : std::numeric_limits<double>::quiet_NaN());
+            }
+        }
+        if (found == 0)
+            failAt(Failure("Le raster ne contient aucun pixel valide : tous sont sans valeur (nodata) ou masqués"),
+                   fileName);
+        if (found > options.points)
+            read.notes.push_back(firstOnlyNote(found, options.points, "pixels valides", false));
+        noteUnits(api, api.GDALGetSpatialRef(raster), read);
+        table = std::move(read);
+    }
+
+private:
+    // A band's description, or "bande K".
+    static std::string bandName(const Gdal& api, const Dataset& dataset, int band)
+    {
+        const char* description = api.GDALGetDescription(api.GDALGetRasterBand(dataset.handle(), band));
+        return description && *description ? description : "bande " + std::to_string(band);
+    }
+};
+
+}  // namespace
+
+const Reader& vectorLayerReader()
+{
+    static const VectorLayerReader reader;
+    return reader;
+}
+
+const Reader& rasterReader()
+{
+    static const RasterReader reader;
+    return reader;
+}
+
+}  // namespace geolago

@@ -1,0 +1,231 @@
+// Delimited text: every dialect gives the figures of the same data in a point file;
+// missing values and rows without coordinates; the failures with their places.
+
+#include <array>
+#include <functional>
+
+#include "analysis.h"
+#include "delimited.h"
+#include "numbertext.h"
+#include "readers.h"
+#include "test_support.h"
+
+namespace geolago::testing {
+namespace {
+
+// Sixteen points on a 4 x 4 lattice, with two variables and a district's name.
+struct Row {
+    double x, y, ph, clay;
+    const char* district;
+};
+const std::vector<Row> rows = [] {
+    std::vector<Row> all;
+    const char* districts[] = {"Nord", "Sud", "Est", "Ouest"};
+    for (int i = 0; i < 16; ++i)
+        all.push_back({100.5 + 25 * (i / 4), 20.25 + 12 * (i % 4), 5.5 + 0.25 * ((i * 7) % 11),
+                       12.0 + (i * i) % 13, districts[i % 4]});
+    return all;
+}();
+
+// How a dialect writes the data: the header of its columns in canonical order (id, x, y,
+// ph, clay, district; an empty name leaves the column out), the order they come in, the
+// separator, a decimal comma, quotes around every field, the line end, a BOM.
+struct Dialect {
+    const char* name;
+    std::array<const char*, 6> header;
+    std::array<int, 6> order;
+    char separator;
+    bool decimalComma;
+    bool quoted;
+    const char* lineEnd;
+    bool bom;
+    ReadOptions options{Unbounded, Unbounded};
+};
+
+std::string number(double value, bool decimalComma)
+{
+    return writeReal(value, decimalComma ? "," : ".");
+}
+
+std::string textOf(const Dialect& dialect)
+{
+    std::string text = dialect.bom ? "\xEF\xBB\xBF" : "";
+    auto line = [&](const std::function<std::string(int)>& field) {
+        bool first = true;
+        for (const int c : dialect.order) {
+            if (!*dialect.header[static_cast<std::size_t>(c)])
+                continue;
+            const std::string value = field(c);
+            text += (first ? "" : std::string(1, dialect.separator))
+                + (dialect.quoted ? "\"" + value + "\"" : value);
+            first = false;
+        }
+        text += dialect.lineEnd;
+    };
+    line([&](int c) { return std::string(dialect.header[static_cast<std::size_t>(c)]); });
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        line([&](int c) {
+            const Row& row = rows[i];
+            switch (c) {
+            case 0: return std::to_string(i + 1);
+            case 1: return number(row.x, dialect.decimalComma);
+            case 2: return number(row.y, dialect.decimalComma);
+            case 3: return number(row.ph, dialect.decimalComma);
+            case 4: return number(row.clay, dialect.decimalComma);
+            default: return dialect.quoted ? std::string(row.district) + ", \"\"quartier\"\"" : std::string(row.district);
+            }
+        });
+    return text;
+}
+
+class Delimited : public StoreTest {
+protected:
+    // Both correlograms of every variable for N = 3, each figure, after reading `file`.
+    std::vector<double> figures(const std::string& file, const ReadOptions& options)
+    {
+        names_ = loadPoints(store, file, options).names;
+        store.NBMailles = 3;
+        Calcul_Mailles(store);
+        std::vector<double> all;
+        for (VariablePosition v = 1; v <= store.NBVar; ++v) {
+            const Correlogram result = computeCorrelogram(store, v);
+            all.push_back(result.fill);
+            for (const auto* shifts : {&result.eastWest, &result.northSouth})
+                for (const Shift& shift : *shifts)
+                    all.insert(all.end(), {shift.distance, shift.r.value_or(-9), double(shift.pairs)});
+        }
+        return all;
+    }
+
+    // The point file of `rows`, without those `skip` says.
+    std::string pointFile(const std::function<bool(std::size_t)>& skip = [](std::size_t) { return false; })
+    {
+        std::string text;
+        int points = 0;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (!skip(i)) {
+                text += writeReal(rows[i].x, ".") + " " + writeReal(rows[i].y, ".") + " " + writeReal(rows[i].ph, ".")
+                    + " " + writeReal(rows[i].clay, ".") + "\n";
+                ++points;
+            }
+        pointCount_ = points;
+        return writeFile("points.txt", text);
+    }
+    int pointCount_ = 0;
+    std::optional<std::vector<std::string>> names_;  // of the last reading
+};
+
+TEST_F(Delimited, EveryDialectGivesTheFiguresOfThePointFile)
+{
+    const std::string points = pointFile();
+    const std::vector<double> expected = figures(points, {pointCount_, 2, false});
+
+    const std::array<int, 6> canonical{0, 1, 2, 3, 4, 5};
+    const std::vector<Dialect> dialects = {
+        {"CSV", {"id", "x", "y", "ph", "clay", "quartier"}, canonical, ',', false, false, "\n", false},
+        {"CSV, CR LF, BOM, every field quoted", {"id", "X", "Y", "ph", "clay", "quartier"}, canonical, ',', false,
+         true, "\r\n", true},
+        {"French spreadsheet, Y first", {"", "X", "Y", "pH", "argile", "quartier"}, {2, 1, 3, 4, 5, 0}, ';', true,
+         false, "\r\n", true},
+        {"TSV, longitude and latitude, no point number", {"", "Longitude", "Latitude", "ph", "clay", "quartier"},
+         canonical, '\t', false, false, "\n", false},
+        {"E and N, N first, CR line ends", {"", "E", "N", "ph", "clay", ""}, {2, 1, 3, 0, 4, 5}, ';', false, false,
+         "\r", false},
+        {"No coordinate names: the first numeric columns", {"id", "est", "nord", "ph", "clay", "quartier"},
+         {0, 5, 1, 2, 3, 4}, ',', false, false, "\n", false},
+        {"Named by --x and --y, after the variables", {"", "UTM_E", "UTM_N", "ph", "clay", "quartier"},
+         {3, 5, 4, 1, 2, 0}, ',', false, false, "\n", false, {Unbounded, Unbounded, false, InputKinds::RegularFiles, "utm_e", "UTM_N"}},
+    };
+    for (const Dialect& dialect : dialects) {
+        SCOPED_TRACE(dialect.name);
+        const std::string file = writeFile("sols.csv", textOf(dialect));
+        EXPECT_EQ(&readerFor(file), &delimitedReader());
+        EXPECT_EQ(figures(file, dialect.options), expected);
+        const std::vector<std::string> names{dialect.header[3], dialect.header[4]};
+        EXPECT_EQ(names_, names);
+        if (dialect.options.xColumn.empty()) {  // the windows' choice has no --x
+            EXPECT_EQ(variableNamesIn(file), names);
+        }
+        const auto proposal = identifyInput(file).proposal;
+        ASSERT_TRUE(proposal);
+        EXPECT_EQ(proposal->points, 16);
+        EXPECT_EQ(proposal->variables, 2);
+        EXPECT_EQ(proposal->rowsAreNumbered, *dialect.header[0] && dialect.order[0] == 0);
+    }
+}
+
+TEST_F(Delimited, MissingValuesLeaveThePointOutOfTheirVariablesCells)
+{
+    // Point 6 (inner) lacks ph, point 11 a coordinate, point 12 its clay: ph is figured as
+    // without points 6 and 11, clay as without points 11 and 12.
+    std::string text = "x;y;ph;clay\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        text += writeReal(row.x, ",") + ";" + (i == 10 ? "NA" : writeReal(row.y, ",")) + ";"
+            + (i == 5 ? "" : writeReal(row.ph, ",")) + ";" + (i == 11 ? "-" : writeReal(row.clay, ",")) + "\n";
+    }
+    const std::string file = writeFile("sols.csv", text);
+    const std::vector<double> read = figures(file, {Unbounded, Unbounded});
+    const Reading reading = loadPoints(store, file, {Unbounded, Unbounded});
+    EXPECT_EQ(reading.notes, std::vector<std::string>{"1 ligne sans coordonnée a été ignorée : ligne 12."});
+    EXPECT_EQ(store.NBPoints, 15);
+
+    const std::size_t perVariable = read.size() / 2;
+    auto without = [&](std::size_t a, std::size_t b, std::size_t half) {
+        const std::string points = pointFile([&](std::size_t i) { return i == a || i == b; });
+        const std::vector<double> all = figures(points, {pointCount_, 2, false});
+        return std::vector<double>(all.begin() + static_cast<std::ptrdiff_t>(half * perVariable),
+                                   all.begin() + static_cast<std::ptrdiff_t>((half + 1) * perVariable));
+    };
+    EXPECT_EQ(std::vector<double>(read.begin(), read.begin() + static_cast<std::ptrdiff_t>(perVariable)),
+              without(5, 10, 0));
+    EXPECT_EQ(std::vector<double>(read.begin() + static_cast<std::ptrdiff_t>(perVariable), read.end()),
+              without(10, 11, 1));
+
+    // The windows' limits read the first points and variables, and say so.
+    const Reading bounded = loadPoints(store, file, {10, 1});
+    EXPECT_EQ(store.NBPoints, 10);
+    EXPECT_EQ(store.NBVar, 1);
+    EXPECT_EQ(bounded.notes, (std::vector<std::string>{
+                                 "Le fichier contient 2 variables ; seule la première a été lue.",
+                                 "1 ligne sans coordonnée a été ignorée : ligne 12.",
+                                 "Le fichier contient 15 lignes de données ; seules les 10 premières ont été lues."}));
+}
+
+TEST_F(Delimited, BadInputsFailWithTheirPlaceAndLeaveTheStoreAsItWas)
+{
+    struct Bad {
+        const char* text;
+        ReadOptions options;
+        std::string message;
+        long long line;
+        std::string column;
+    };
+    const std::vector<Bad> bad = {
+        {"x,y,v\n1,2,3\n4,5\n6,7,8\n", {}, "La ligne 3 a 2 champs au lieu de 3", 3, ""},
+        {"x,y,v\n1,2,3\n4,5,trois\n6,7,8\n", {}, "Saisie numérique incorrecte", 3, "v"},
+        {"x,y,v\n1,2,3\n4,5,6\n", {0, 0, false, InputKinds::RegularFiles, "lon", "lat"},
+         "Aucune colonne ne s'appelle \"lon\" dans l'en-tête", 1, "lon"},
+        {"x,y,v\n1,2,3\n4,5,6\n7,8,\"9\n", {}, "Guillemet ouvert et jamais fermé", 4, ""},
+        {"x,y,v\nNA,2,3\n4,,6\n", {}, "Le fichier ne contient aucun point : aucune ligne de données n'a ses deux"
+                                      " coordonnées", 0, ""},
+    };
+    const std::string points = pointFile();
+    loadPoints(store, points, {pointCount_, 2, false});
+    for (const Bad& input : bad) {
+        SCOPED_TRACE(input.text);
+        const std::string file = writeFile("bad.csv", input.text);
+        ReadOptions options = input.options;
+        options.points = options.variables = Unbounded;
+        const auto failure = expectFailure<Failure>([&] { loadPoints(store, file, options); }, input.message);
+        ASSERT_TRUE(failure && failure->place());
+        EXPECT_EQ(failure->place()->file, file);
+        EXPECT_EQ(failure->place()->line, input.line);
+        EXPECT_EQ(failure->place()->column, input.column);
+        EXPECT_EQ(store.pointsFile, points);
+        EXPECT_EQ(store.Donnees[16][2], rows[15].clay);
+    }
+}
+
+}  // namespace
+}  // namespace geolago::testing
