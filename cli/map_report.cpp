@@ -15,10 +15,6 @@ std::string real(const std::optional<double>& value, const std::string& separato
 {
     return value ? writeReal(*value, separator) : none;
 }
-std::string number(const std::optional<double>& value)
-{
-    return value ? jsonNumber(*value) : "null";
-}
 
 // Appends `field` to `text` in a column of `width`, at least one blank after it.
 void padded(std::string& text, std::string_view field, std::size_t width)
@@ -92,16 +88,11 @@ void appendMapJson(std::string& json, const CorrelogramMap& map)
         json.append(", \"dy\": ").append(std::to_string(v.shift.dy));
         json.append(", \"distance_x\": ").append(jsonNumber(v.distanceX));
         json.append(", \"distance_y\": ").append(jsonNumber(v.distanceY));
-        json.append(", \"r\": ").append(number(v.r));
-        json.append(", \"pairs\": ").append(std::to_string(v.pairs));
-        json.append(", \"p\": ").append(number(v.p));
-        json.append(", \"low\": ").append(number(v.low));
-        json.append(", \"high\": ").append(number(v.high));
-        json.append(", \"p_holm\": ").append(number(v.pHolm));
-        json.append(", \"permutations_used\": ").append(std::to_string(v.used)) += '}';
+        appendTestedFigures(json, v.r, v.pairs, v);
+        json += '}';
     }
-    json.append("],\n   \"anisotropy\": {\"direction\": ").append(number(map.anisotropy.direction));
-    json.append(", \"ratio\": ").append(number(map.anisotropy.ratio)) += '}';
+    json.append("],\n   \"anisotropy\": {\"direction\": ").append(jsonNumber(map.anisotropy.direction));
+    json.append(", \"ratio\": ").append(jsonNumber(map.anisotropy.ratio)) += '}';
 }
 
 }  // namespace geolago::cli

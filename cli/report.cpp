@@ -230,21 +230,16 @@ public:
         json.append(", \"fill\": ").append(jsonNumber(result.fill));
         json.append(",\n   \"null\": ").append(result.testNull ? nullName(*result.testNull) : "null");
         json.append(", \"permutations_made\": ").append(std::to_string(result.permutationsMade));
-        json.append(", \"zero_crossing\": {\"E_W\": ").append(number(result.zeroCrossingEastWest));
-        json.append(", \"N_S\": ").append(number(result.zeroCrossingNorthSouth)) += '}';
+        json.append(", \"zero_crossing\": {\"E_W\": ").append(jsonNumber(result.zeroCrossingEastWest));
+        json.append(", \"N_S\": ").append(jsonNumber(result.zeroCrossingNorthSouth)) += '}';
         for (const DirectionRows& direction : directionsOf(result)) {
             json.append(",\n   \"").append(direction.label).append("\": [");
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
                 json.append(k > 0 ? ",\n    " : "\n    ").append("{\"shift\": ").append(std::to_string(k));
                 json.append(", \"distance\": ").append(jsonNumber(shift.distance));
-                json.append(", \"r\": ").append(number(shift.r));
-                json.append(", \"pairs\": ").append(std::to_string(shift.pairs));
-                json.append(", \"p\": ").append(number(shift.p));
-                json.append(", \"low\": ").append(number(shift.low));
-                json.append(", \"high\": ").append(number(shift.high));
-                json.append(", \"p_holm\": ").append(number(shift.pHolm));
-                json.append(", \"permutations_used\": ").append(std::to_string(shift.used)) += '}';
+                appendTestedFigures(json, shift.r, shift.pairs, shift);
+                json += '}';
             }
             json += ']';
         }
@@ -274,7 +269,6 @@ public:
     }
 
 private:
-    static std::string number(const std::optional<double>& value) { return value ? jsonNumber(*value) : "null"; }
     static std::string nullName(Null null) { return null == Null::Toroidal ? "\"toroidal\"" : "\"shuffle\""; }
 
     // The opening of a result's object: the separator from the one before, its variables
@@ -382,6 +376,22 @@ std::string jsonNumber(double value)
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
+}
+
+std::string jsonNumber(const std::optional<double>& value)
+{
+    return value ? jsonNumber(*value) : "null";
+}
+
+void appendTestedFigures(std::string& json, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test)
+{
+    json.append(", \"r\": ").append(jsonNumber(r));
+    json.append(", \"pairs\": ").append(std::to_string(pairs));
+    json.append(", \"p\": ").append(jsonNumber(test.p));
+    json.append(", \"low\": ").append(jsonNumber(test.low));
+    json.append(", \"high\": ").append(jsonNumber(test.high));
+    json.append(", \"p_holm\": ").append(jsonNumber(test.pHolm));
+    json.append(", \"permutations_used\": ").append(std::to_string(test.used));
 }
 
 std::unique_ptr<ReportWriter> makeWriter(Format format, bool decimalComma, std::ostream& out)

@@ -68,6 +68,14 @@ std::string jsonString(const std::string& bytes);
 // The shortest decimal text that reads back as exactly `value` (finite).
 std::string jsonNumber(double value);
 
+// jsonNumber() of a number that may not exist, "null" then.
+std::string jsonNumber(const std::optional<double>& value);
+
+// The JSON members of r, the pairs behind it and the test of a shift or a map's vector:
+// ", \"r\": …, \"pairs\": …, \"p\": …, \"low\": …, \"high\": …, \"p_holm\": …,
+// \"permutations_used\": …", appended to `json`.
+void appendTestedFigures(std::string& json, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test);
+
 // The map in each format (map_report.cpp), `separator` the decimal separator of text and
 // tsv: the tsv header line of the maps; the map's rows after `leading`, the tsv fields of
 // its variable; its table and anisotropy after the correlogram in the text format; its

@@ -25,8 +25,7 @@ struct MapVector : ShiftTest {
     std::optional<double> r;
     // The pairs behind r; 0 when r is none.
     std::int32_t pairs = 0;
-    // p after Holm's adjustment over the map's tested vectors.
-    std::optional<double> pHolm;
+    // (pHolm, of ShiftTest: p after Holm's adjustment over the map's tested vectors.)
 };
 
 // The shape of the region around the origin where r >= 0.5: r between the vectors is the
