@@ -49,8 +49,18 @@ public:
     MapRoad(const Store& store, VariablePosition first, VariablePosition second, std::vector<ShiftVector> vectors)
         : store_(store), cells_(store.NBMailles), crossed_(first != second), vectors_(std::move(vectors))
     {
-        for (int i = 1; i <= store.NBPoints; ++i)
+        for (int i = 1; i <= store.NBPoints; ++i) {
             secondColumn_.push_back(store.Donnees[i][second]);
+            if (plain::entersCell(secondColumn_.back())) {
+                present_.push_back(static_cast<std::size_t>(i - 1));
+                presentValues_.push_back(secondColumn_.back());
+            }
+        }
+        // B's own grid, which a toroidal test translates.
+        if (crossed_) {
+            secondGrid_ = std::make_unique<Grid>(cells_);
+            fillGrid(store, second, *secondGrid_);
+        }
         // The filled cells, which every column shares, and the first variable's when it stays.
         firstGrid_ = std::make_unique<Grid>();
         fillGrid(store, first, *firstGrid_);
@@ -71,6 +81,17 @@ public:
     }
 
     const std::vector<double>& secondColumn() const { return secondColumn_; }
+
+    // The column of the second variable with its values shuffled among the points that
+    // have one, as the correlograms' test shuffles them; `random` draws the shuffle.
+    void shuffled(std::vector<double>& column, std::vector<double>& values, permutation::Random& random) const
+    {
+        column = secondColumn_;
+        values = presentValues_;
+        permutation::shuffle(values, random);
+        for (std::size_t j = 0; j < present_.size(); ++j)
+            column[present_[j]] = values[j];
+    }
     std::size_t size() const { return vectors_.size(); }
 
     Workspace workspace() const
@@ -88,6 +109,27 @@ public:
                  std::span<std::int32_t> pairs) const
     {
         fillGrid(store_, values, *workspace.grid);
+        fromGrid(workspace, r, pairs);
+    }
+
+    // r of every vector with B's grid of cell means translated by (dx, dy), both indices
+    // modulo N + 1, its filled cells moving with it.
+    void translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r,
+                    std::span<std::int32_t> pairs) const
+    {
+        Grid& grid = *workspace.grid;
+        grid.reserve(cells_);
+        const std::int32_t side = cells_ + 1;
+        for (int ix = 0; ix < side; ++ix)
+            for (int iy = 0; iy < side; ++iy)
+                grid[(ix + dx) % side][(iy + dy) % side] = (*secondGrid_)[ix][iy];
+        fromGrid(workspace, r, pairs);
+    }
+
+private:
+    // r of every vector with workspace.grid as B's cells.
+    void fromGrid(Workspace& workspace, std::span<double> r, std::span<std::int32_t> pairs) const
+    {
         const Grid& second = *workspace.grid;
         for (std::size_t g = 0; g < groups_.size(); ++g) {
             const Group& group = groups_[g];
@@ -95,13 +137,17 @@ public:
             for (int b = 1; b <= cells_; ++b)
                 for (int a = 1; a <= cells_; ++a) {
                     const TCellule& cell = group.layout == Direction::EastWest ? second[a][b] : second[b][a];
-                    if (cell.Remplie != 0)
-                        rows.at(b, a) = cell.Somme;
+                    rows.at(b, a) = cell.Remplie != 0 ? cell.Somme : NoR;
                 }
             workspace.pairs.resize(group.steps.size());
             workspace.r.resize(group.steps.size());
-            if (!fast::correlations(crossed_ ? firstRows_[g] : rows, rows, group.steps, group.firstPairs.data(),
-                                    workspace.pairs.data(), workspace.r.data())) {
+            // A's cells and B's may be filled otherwise (a translation, missing values):
+            // where each step's pairs begin is then looked for again.
+            const std::vector<std::size_t> firstPairs =
+                crossed_ ? fast::firstPairs(firstRows_[g], rows, group.steps) : std::vector<std::size_t>{};
+            if (!fast::correlations(crossed_ ? firstRows_[g] : rows, rows, group.steps,
+                                    crossed_ ? firstPairs.data() : group.firstPairs.data(), workspace.pairs.data(),
+                                    workspace.r.data())) {
                 vectorByVector(second, r, pairs);
                 return;
             }
@@ -112,7 +158,6 @@ public:
         }
     }
 
-private:
     struct Group {
         Direction layout;
         std::int32_t margin;
@@ -142,6 +187,9 @@ private:
     bool crossed_;
     std::vector<ShiftVector> vectors_;
     std::vector<double> secondColumn_;
+    std::vector<std::size_t> present_;   // the points with a value of the second variable
+    std::vector<double> presentValues_;  // their values
+    std::unique_ptr<Grid> secondGrid_;   // B's cell means, for a crossed map
     std::unique_ptr<Grid> firstGrid_;
     std::vector<fast::Rows> firstRows_;  // of each group
     std::vector<Group> groups_;
@@ -235,21 +283,33 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
         const MapRoad road(store, request.first, second, part);
         const std::size_t columns = part.size();
         // Each thread's copy makes a workspace of its own at its first permutation.
-        auto permute = [&road, workspace = std::shared_ptr<MapRoad::Workspace>(),
-                        column = std::vector<double>(), pairs = std::vector<std::int32_t>(columns)](
-                           permutation::Random& random, std::span<double> row) mutable {
+        // A crossed map under the toroidal null translates B's grid, as the correlograms'
+        // test does, with the same translations; otherwise the values are shuffled.
+        const bool toroidal = crossed && request.crossNull == Null::Toroidal;
+        const std::int32_t translations = (map.cells + 1) * (map.cells + 1) - 1;
+        const auto moves = toroidal ? translationsOf(map.cells, translations,
+                                                     std::min(request.permutations, translations), request.seed)
+                                    : std::vector<std::pair<std::int32_t, std::int32_t>>{};
+        auto permute = [&road, &moves, toroidal, workspace = std::shared_ptr<MapRoad::Workspace>(),
+                        column = std::vector<double>(), values = std::vector<double>(),
+                        pairs = std::vector<std::int32_t>(columns)](std::int32_t p, permutation::Random& random,
+                                                                    std::span<double> row) mutable {
             if (!workspace)
                 workspace = std::make_shared<MapRoad::Workspace>(road.workspace());
-            column = road.secondColumn();
-            permutation::shuffle(column, random);
             try {
-                road.figures(column, *workspace, row, pairs);
+                if (toroidal) {
+                    const auto [dx, dy] = moves[static_cast<std::size_t>(p)];
+                    road.translated(dx, dy, *workspace, row, pairs);
+                } else {
+                    road.shuffled(column, values, random);
+                    road.figures(column, *workspace, row, pairs);
+                }
             } catch (const FloatFailure&) {
                 std::fill(row.begin(), row.end(), NoR);  // Remplit_Grille would fail: no r
             }
         };
-        const std::vector<double> rows =
-            permutation::permutedRows(request.permutations, request.seed, request.threads, columns, permute);
+        const std::int32_t count = toroidal ? static_cast<std::int32_t>(moves.size()) : request.permutations;
+        const std::vector<double> rows = permutation::permutedRows(count, request.seed, request.threads, columns, permute);
         for (std::size_t i = 0; i < columns; ++i) {
             values.clear();
             for (std::size_t at = i; at < rows.size(); at += columns)

@@ -82,8 +82,9 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
 
 // Adds the test of request.permutations permutations to `map`, which computeCorrelogramMap()
 // gave for request.first and request.second on `store`: the permutations of
-// testSignificance(), drawn alike from the seed, so that the axes get the r of the
-// correlograms' permutations; every vector with an r gets equalTailedTest() of it, but the
+// testSignificance() under the same null (a crossed map's B translated on the torus, or
+// values shuffled among the points that have one), drawn alike from the seed, so that the
+// axes get the r of the correlograms' permutations; every vector with an r gets equalTailedTest() of it, but the
 // origin of an auto-correlogram, r = 1 under any arrangement, and then Holm's p over the
 // vectors tested (an auto-correlogram's half, whose mirror takes the same figures).
 void testCorrelogramMap(const Store& store, CorrelogramMap& map, const SignificanceRequest& request);

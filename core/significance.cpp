@@ -64,8 +64,8 @@ void test(std::vector<Shift>& shifts, std::size_t from, std::size_t tested, cons
     }
 }
 
-// The translations (dx, dy) a toroidal test of `count` permutations makes, as
-// testSignificance() lists them.
+}  // namespace
+
 std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t translations,
                                                                   std::int32_t count, std::uint64_t seed)
 {
@@ -86,8 +86,6 @@ std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t c
         moves.emplace_back(t / (cells + 1), t % (cells + 1));
     return moves;
 }
-
-}  // namespace
 
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request)
 {

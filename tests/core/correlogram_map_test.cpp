@@ -36,10 +36,12 @@ TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
 {
     readExample();
     // 3000 permutations of the 219 vectors with an r are more than are kept at once: the
-    // crossed map is tested in two parts. The map's crossed test shuffles B.
-    for (const std::uint8_t second : {0, 1}) {  // auto, then crossed
+    // crossed map is tested in two parts. A crossed map is tested under either null, with
+    // the correlograms' own shuffles or translations.
+    for (const auto& [second, null] : {std::pair{0, Null::Shuffle}, std::pair{1, Null::Shuffle},
+                                       std::pair{1, Null::Toroidal}}) {
         const SignificanceRequest request{
-            .first = 5, .second = second, .permutations = 3000, .seed = 3, .threads = 2, .crossNull = Null::Shuffle};
+            .first = 5, .second = second, .permutations = 3000, .seed = 3, .threads = 2, .crossNull = null};
         Correlogram correlogram = computeCorrelogram(store, 5, second);
         testSignificance(store, correlogram, request);
         CorrelogramMap map = computeCorrelogramMap(store, 5, second, 9);
