@@ -251,31 +251,44 @@ OGRLayerH chosenLayer(const Gdal& api, const Dataset& dataset, const std::string
     failAt(Failure("Aucune couche du fichier ne contient de points"), fileName);
 }
 
+// The counts a GIS file proposes: those of its whole reading, none when it does not read.
+std::optional<PointFileLayout> layoutOfReading(const Reader& reader, const std::string& fileName)
+{
+    try {
+        PointTable table;
+        reader.read(fileName, {Unbounded, Unbounded}, table);
+        return PointFileLayout{static_cast<std::int32_t>(table.points()), static_cast<std::int32_t>(table.variables()),
+                               false};
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
+// Whether GDAL, when it may be asked and loads, opens `fileName` with `flags` into a dataset
+// that `holdsData` accepts.
+template <typename HoldsData>
+bool opensWith(const std::string& fileName, unsigned flags, HoldsData holdsData)
+{
+    if (!mayAsk(fileName))
+        return false;
+    const Gdal* api = gdal();
+    if (!api)
+        return false;
+    const Dataset dataset(*api, fileName, flags);
+    return dataset.handle() && holdsData(*api, dataset.handle());
+}
+
 class VectorLayerReader final : public Reader {
 public:
     std::optional<PointFileLayout> identify(const std::string& fileName) const override
     {
-        if (!claims(fileName))
-            return std::nullopt;
-        try {
-            PointTable table;
-            read(fileName, {Unbounded, Unbounded}, table);
-            return PointFileLayout{static_cast<std::int32_t>(table.points()),
-                                   static_cast<std::int32_t>(table.variables()), false};
-        } catch (const Failure&) {
-            return std::nullopt;
-        }
+        return claims(fileName) ? layoutOfReading(*this, fileName) : std::nullopt;
     }
 
     bool claims(const std::string& fileName) const override
     {
-        if (!mayAsk(fileName))
-            return false;
-        const Gdal* api = gdal();
-        if (!api)
-            return false;
-        const Dataset dataset(*api, fileName, GDAL_OF_VECTOR);
-        return dataset.handle() && api->GDALDatasetGetLayerCount(dataset.handle()) > 0;
+        return opensWith(fileName, GDAL_OF_VECTOR,
+                         [](const Gdal& api, GDALDatasetH dataset) { return api.GDALDatasetGetLayerCount(dataset) > 0; });
     }
 
     // The numeric fields of every feature with a point, X and Y from its geometry.
@@ -345,27 +358,13 @@ class RasterReader final : public Reader {
 public:
     std::optional<PointFileLayout> identify(const std::string& fileName) const override
     {
-        if (!claims(fileName))
-            return std::nullopt;
-        try {
-            PointTable table;
-            read(fileName, {Unbounded, Unbounded}, table);
-            return PointFileLayout{static_cast<std::int32_t>(table.points()),
-                                   static_cast<std::int32_t>(table.variables()), false};
-        } catch (const Failure&) {
-            return std::nullopt;
-        }
+        return claims(fileName) ? layoutOfReading(*this, fileName) : std::nullopt;
     }
 
     bool claims(const std::string& fileName) const override
     {
-        if (!mayAsk(fileName))
-            return false;
-        const Gdal* api = gdal();
-        if (!api)
-            return false;
-        const Dataset dataset(*api, fileName, GDAL_OF_RASTER);
-        return dataset.handle() && api->GDALGetRasterCount(dataset.handle()) > 0;
+        return opensWith(fileName, GDAL_OF_RASTER,
+                         [](const Gdal& api, GDALDatasetH dataset) { return api.GDALGetRasterCount(dataset) > 0; });
     }
 
     std::vector<std::string> variableNames(const std::string& fileName, const ReadOptions&) const override
