@@ -10,17 +10,10 @@ namespace geolago::cli {
 
 namespace {
 
-// A number that does not exist: NA in tsv, a dash in text, null in JSON.
-std::string real(const std::optional<double>& value, const std::string& separator, const char* none)
+// A number of the text format, a dash when it does not exist.
+std::string real(const std::optional<double>& value, const std::string& separator)
 {
-    return value ? writeReal(*value, separator) : none;
-}
-
-// Appends `field` to `text` in a column of `width`, at least one blank after it.
-void padded(std::string& text, std::string_view field, std::size_t width)
-{
-    text.append(field);
-    text.append(field.size() < width ? width - field.size() : 1, ' ');
+    return value ? writeReal(*value, separator) : "-";
 }
 
 }  // namespace
@@ -38,45 +31,28 @@ void appendMapTsv(std::string& rows, const std::string& leading, const Correlogr
         rows.append(writeInteger(v.shift.dy)) += '\t';
         rows.append(writeReal(v.distanceX, separator)) += '\t';
         rows.append(writeReal(v.distanceY, separator)) += '\t';
-        rows.append(real(v.r, separator, "NA")) += '\t';
-        rows.append(writeInteger(v.pairs)) += '\t';
-        rows.append(real(v.p, separator, "NA")) += '\t';
-        rows.append(real(v.low, separator, "NA")) += '\t';
-        rows.append(real(v.high, separator, "NA")) += '\t';
-        rows.append(real(v.pHolm, separator, "NA")) += '\n';
+        appendTestedTsv(rows, v.r, v.pairs, v, separator);
     }
 }
 
 void appendMapText(std::string& text, const CorrelogramMap& map, const std::string& separator)
 {
-    // As the correlograms' columns: the longest real text has 21 characters.
-    constexpr std::size_t shiftWidth = 8, realWidth = 23, pairsWidth = 8;
     text.append("\nCarte (dx le long de X, dy le long de Y, de -").append(writeInteger(map.maxShift));
     text.append(" à ").append(writeInteger(map.maxShift)).append(")\n");
-    padded(text, "dx", shiftWidth);
-    padded(text, "dy", shiftWidth);
-    padded(text, "Distance X", realWidth);
-    padded(text, "Distance Y", realWidth);
-    padded(text, "R", realWidth);
-    padded(text, "Paires", pairsWidth);
-    padded(text, "p", realWidth);
-    padded(text, "Bas", realWidth);
-    padded(text, "Haut", realWidth);
-    text.append("p Holm\n");
+    padded(text, "dx", ShiftColumn);
+    padded(text, "dy", ShiftColumn);
+    padded(text, "Distance X", RealColumn);
+    padded(text, "Distance Y", RealColumn);
+    appendTestedHeaderText(text);
     for (const MapVector& v : map.vectors) {
-        padded(text, writeInteger(v.shift.dx), shiftWidth);
-        padded(text, writeInteger(v.shift.dy), shiftWidth);
-        padded(text, writeReal(v.distanceX, separator), realWidth);
-        padded(text, writeReal(v.distanceY, separator), realWidth);
-        padded(text, real(v.r, separator, "-"), realWidth);
-        padded(text, writeInteger(v.pairs), pairsWidth);
-        padded(text, real(v.p, separator, "-"), realWidth);
-        padded(text, real(v.low, separator, "-"), realWidth);
-        padded(text, real(v.high, separator, "-"), realWidth);
-        text.append(real(v.pHolm, separator, "-")) += '\n';
+        padded(text, writeInteger(v.shift.dx), ShiftColumn);
+        padded(text, writeInteger(v.shift.dy), ShiftColumn);
+        padded(text, writeReal(v.distanceX, separator), RealColumn);
+        padded(text, writeReal(v.distanceY, separator), RealColumn);
+        appendTestedText(text, v.r, v.pairs, v, separator);
     }
-    text.append("Anisotropie : direction ").append(real(map.anisotropy.direction, separator, "-"));
-    text.append(" degrés, rapport ").append(real(map.anisotropy.ratio, separator, "-")) += '\n';
+    text.append("Anisotropie : direction ").append(real(map.anisotropy.direction, separator));
+    text.append(" degrés, rapport ").append(real(map.anisotropy.ratio, separator)) += '\n';
 }
 
 void appendMapJson(std::string& json, const CorrelogramMap& map)

@@ -87,24 +87,14 @@ public:
         text.append("Mailles remplies : ").append(writeReal(result.fill, separator_)).append(" %\n");
         for (const DirectionRows& direction : directionsOf(result)) {
             text.append("\n").append(direction.label).append(" (paires le long de ").append(direction.along).append(")\n");
-            padded(text, "Maille", shiftWidth);
-            padded(text, "Distance", realWidth);
-            padded(text, "R", realWidth);
-            padded(text, "Paires", pairsWidth);
-            padded(text, "p", realWidth);
-            padded(text, "Bas", realWidth);
-            padded(text, "Haut", realWidth);
-            text.append("p Holm\n");
+            padded(text, "Maille", ShiftColumn);
+            padded(text, "Distance", RealColumn);
+            appendTestedHeaderText(text);
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
-                padded(text, writeInteger(static_cast<std::int32_t>(k)), shiftWidth);
-                padded(text, writeReal(shift.distance, separator_), realWidth);
-                padded(text, real(shift.r), realWidth);
-                padded(text, writeInteger(shift.pairs), pairsWidth);
-                padded(text, real(shift.p), realWidth);
-                padded(text, real(shift.low), realWidth);
-                padded(text, real(shift.high), realWidth);
-                text.append(real(shift.pHolm)) += '\n';
+                padded(text, writeInteger(static_cast<std::int32_t>(k)), ShiftColumn);
+                padded(text, writeReal(shift.distance, separator_), RealColumn);
+                appendTestedText(text, shift.r, shift.pairs, shift, separator_);
             }
             text.append("Premier passage à zéro : ").append(real(result.zeroCrossing(direction.direction))) += '\n';
         }
@@ -119,16 +109,6 @@ public:
     void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
-    // The longest real text, "-0.000999999999999999", has 21 characters.
-    static constexpr std::size_t shiftWidth = 8, realWidth = 23, pairsWidth = 8;
-
-    // Appends `field` to `text` in a column of `width`, at least one blank after it.
-    static void padded(std::string& text, std::string_view field, std::size_t width)
-    {
-        text.append(field);
-        text.append(field.size() < width ? width - field.size() : 1, ' ');
-    }
-
     // A number that does not exist is a dash.
     std::string real(const std::optional<double>& value) const
     {
@@ -172,12 +152,7 @@ public:
                 rows.append(leading).append(direction.label) += '\t';
                 rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
                 rows.append(writeReal(shift.distance, separator_)) += '\t';
-                rows.append(real(shift.r)) += '\t';
-                rows.append(writeInteger(shift.pairs)) += '\t';
-                rows.append(real(shift.p)) += '\t';
-                rows.append(real(shift.low)) += '\t';
-                rows.append(real(shift.high)) += '\t';
-                rows.append(real(shift.pHolm)) += '\n';
+                appendTestedTsv(rows, shift.r, shift.pairs, shift, separator_);
             }
         out_ << rows;
         out_.flush();
@@ -376,6 +351,46 @@ std::string jsonNumber(double value)
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
+}
+
+void padded(std::string& text, std::string_view field, std::size_t width)
+{
+    text.append(field);
+    text.append(field.size() < width ? width - field.size() : 1, ' ');
+}
+
+void appendTestedHeaderText(std::string& text)
+{
+    padded(text, "R", RealColumn);
+    padded(text, "Paires", PairsColumn);
+    padded(text, "p", RealColumn);
+    padded(text, "Bas", RealColumn);
+    padded(text, "Haut", RealColumn);
+    text.append("p Holm\n");
+}
+
+void appendTestedText(std::string& text, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
+                      const std::string& separator)
+{
+    const auto real = [&](const std::optional<double>& value) { return value ? writeReal(*value, separator) : "-"; };
+    padded(text, real(r), RealColumn);
+    padded(text, writeInteger(pairs), PairsColumn);
+    padded(text, real(test.p), RealColumn);
+    padded(text, real(test.low), RealColumn);
+    padded(text, real(test.high), RealColumn);
+    text.append(real(test.pHolm)) += '\n';
+}
+
+void appendTestedTsv(std::string& rows, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
+                     const std::string& separator)
+{
+    const auto real = [&](const std::optional<double>& value) { return value ? writeReal(*value, separator) : "NA"; };
+    rows.append(real(r)) += '\t';
+    rows.append(writeInteger(pairs)) += '\t';
+    rows.append(real(test.p)) += '\t';
+    rows.append(real(test.low)) += '\t';
+    rows.append(real(test.high)) += '\t';
+    rows.append(real(test.pHolm)) += '\n';
 }
 
 std::string jsonNumber(const std::optional<double>& value)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "options.h"
@@ -80,6 +81,23 @@ void appendTestedFigures(std::string& json, const std::optional<double>& r, std:
 // tsv: the tsv header line of the maps; the map's rows after `leading`, the tsv fields of
 // its variable; its table and anisotropy after the correlogram in the text format; its
 // members "max_shift", "map" and "anisotropy" inside the correlogram's JSON object.
+// The columns of the text format: the longest real text, "-0.000999999999999999", has 21
+// characters.
+inline constexpr std::size_t ShiftColumn = 8, RealColumn = 23, PairsColumn = 8;
+
+// Appends `field` to `text` in a column of `width`, at least one blank after it.
+void padded(std::string& text, std::string_view field, std::size_t width);
+
+// r, the pairs behind it and the test of a shift or a map's vector, in the order of the
+// rows: the text format's headers and fields ("R", "Paires", "p", "Bas", "Haut", "p Holm",
+// a dash for a number that does not exist), and the tsv fields (NA for none), each ending
+// the row with a line feed.
+void appendTestedHeaderText(std::string& text);
+void appendTestedText(std::string& text, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
+                      const std::string& separator);
+void appendTestedTsv(std::string& rows, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
+                     const std::string& separator);
+
 std::string mapTsvHeader();
 void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map,
                   const std::string& separator);
