@@ -19,18 +19,7 @@ bool sameBits(const std::optional<double>& a, const std::optional<double>& b)
     return a.has_value() == b.has_value() && std::memcmp(&x, &y, sizeof x) == 0;
 }
 
-class Map : public StoreTest {
-protected:
-    // The shipped example, 80 districts and 12 variables, placed with N = 10.
-    void readExample()
-    {
-        store.NBPoints = 80;
-        store.NBVar = 12;
-        Lit_Data(store, GEOLAGO_EXAMPLES_DIR "/quartiers.txt", true);
-        store.NBMailles = 10;
-        Calcul_Mailles(store);
-    }
-};
+class Map : public StoreTest {};
 
 TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
 {

@@ -50,15 +50,6 @@ bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
 
 class Significance : public StoreTest {
 protected:
-    // The shipped example, 80 districts and 12 variables, placed with N = 10.
-    void readExample()
-    {
-        store.NBPoints = 80;
-        store.NBVar = 12;
-        Lit_Data(store, GEOLAGO_EXAMPLES_DIR "/quartiers.txt", true);
-        store.NBMailles = 10;
-        Calcul_Mailles(store);
-    }
     // `points` points, on the lattice 0..N x 0..N (one per cell, point x (N + 1) + y + 1
     // in cell [x][y]) or scattered, with `variables` columns of value().
     template <typename Value>

@@ -11,7 +11,9 @@
 #include <random>
 #include <string>
 
+#include "analysis.h"
 #include "failures.h"
+#include "reader.h"
 #include "store.h"
 
 namespace geolago::testing {
@@ -43,6 +45,16 @@ protected:
     std::unique_ptr<Store> owned_ = std::make_unique<Store>();
     Store& store = *owned_;
     std::filesystem::path folder_;
+
+    // The shipped example, 80 districts and 12 variables, read and placed with N = 10.
+    void readExample()
+    {
+        store.NBPoints = 80;
+        store.NBVar = 12;
+        Lit_Data(store, GEOLAGO_EXAMPLES_DIR "/quartiers.txt", true);
+        store.NBMailles = 10;
+        Calcul_Mailles(store);
+    }
 };
 
 // Runs `action`, expecting it to throw a `Expected` whose message is `message`; gives
