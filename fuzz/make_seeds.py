@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
+"""Writes the seed corpus of the fuzz targets into FOLDER/<target>/ (fuzz/run.sh makes them
+in its build folder before each run; nothing of it is kept in the repository).
 
 Each reader seed starts with the layout bytes its target takes from the head of an input
-(see the targets' comments), followed by the file's bytes. Run again after changing the
-seeds; the files are committed.
+(see the targets' comments), followed by the file's bytes. The seeds are made from the
+examples and the byte strings below, the same at every run.
 """
 import os
 import pathlib
 import struct
+import sys
 
 here = pathlib.Path(__file__).resolve().parent
-corpus = here / "corpus"
+corpus = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else here.parent / "build-fuzz" / "seeds"
 example = (here.parent / "examples" / "quartiers.txt").read_bytes()
 names_example = (here.parent / "examples" / "quartiers_noms.txt").read_bytes()
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS seconds, one after the
-# other, on a working corpus seeded from fuzz/corpus/<target>/.
+# other, on a working corpus seeded from the seeds fuzz/make_seeds.py writes into
+# build-fuzz/seeds/<target>/.
 #   fuzz/run.sh SECONDS [TARGET...]     TARGET among: point_reader delimited names convert write_real analysis cli
 # Logs go to build-fuzz/logs/, inputs that crash to build-fuzz/crashes/<target>/.
 # Exits with 1 when any target found a crash.
@@ -24,6 +25,7 @@ cmake --build "$build" -j"$(nproc)" --target $(printf '%s_fuzz ' "${targets[@]}"
 # Inputs are read and written whole, so the readers' inputs need room for a few rows.
 declare -A max_len=([point_reader]=16384 [delimited]=16384 [analysis]=16384 [cli]=16384 [names]=4096 [convert]=64 [write_real]=16)
 
+python3 fuzz/make_seeds.py "$build/seeds" >/dev/null
 status=0
 mkdir -p "$build/logs"
 for t in "${targets[@]}"; do
@@ -33,7 +35,7 @@ for t in "${targets[@]}"; do
   echo "== $t: ${seconds} s"
   if "$build/fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len="${max_len[$t]}" \
        -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-       -artifact_prefix="$crashes/" "$work" "fuzz/corpus/$t" >"$build/logs/$t.log" 2>&1; then
+       -artifact_prefix="$crashes/" "$work" "$build/seeds/$t" >"$build/logs/$t.log" 2>&1; then
     grep -E '^stat::number_of_executed_units|^#[0-9]+ *DONE' "$build/logs/$t.log" | tail -2 || true
   else
     echo "!! $t failed: see $build/logs/$t.log and $crashes/" >&2
