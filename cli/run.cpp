@@ -245,6 +245,38 @@ void guessCounts(const Options& options, RunContext& context, std::ostream& err)
              + writeInteger(*context.vars) + (numbered ? " --numbered" : ""));
 }
 
+// "variable 2 (Altitude)", or "variable 2" when the variable has no name but its position.
+std::string describeVariable(const Named& variable)
+{
+    std::string text = "variable " + std::to_string(variable.position);
+    if (variable.name != std::to_string(variable.position))
+        text += " (" + variable.name + ")";
+    return text;
+}
+
+// One line per direction naming its shifts whose paired values are all equal on one side,
+// which have no r: "E_W, décalages 4 et 6 : valeurs appariées toutes égales, pas de r".
+std::vector<std::string> equalValuesNotes(const Correlogram& result)
+{
+    std::vector<std::string> notes;
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
+        std::vector<std::string> shifts;
+        const std::vector<Shift>& of = result.of(direction);
+        for (std::size_t k = 0; k < of.size(); ++k)
+            if (of[k].equalValues)
+                shifts.push_back(std::to_string(k));
+        if (shifts.empty())
+            continue;
+        std::string list = shifts.front();
+        for (std::size_t i = 1; i < shifts.size(); ++i)
+            list += (i + 1 == shifts.size() ? " et " : ", ") + shifts[i];
+        notes.push_back(std::string(direction == Direction::EastWest ? "E_W" : "N_S")
+                        + (shifts.size() > 1 ? ", décalages " : ", décalage ") + list
+                        + " : valeurs appariées toutes égales, pas de r");
+    }
+    return notes;
+}
+
 // One correlogram the run computes, or the refusal of the request that named it.
 struct Job {
     Named variable;
@@ -265,17 +297,13 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
         try {
             for (const auto& [first, second] : positionsOf(request, store, names)) {
                 Job job;
-                job.subject = "variable " + std::to_string(first);
                 job.variable = {static_cast<VariablePosition>(first), nameOf(first, names)};
-                if (job.variable.name != std::to_string(first))
-                    job.subject += " (" + job.variable.name + ")";
+                job.subject = describeVariable(job.variable);
                 try {
                     refuseIf(refuseVariablePosition(store, first, BatchLimits));
                     if (second != 0) {
                         job.with = Named{static_cast<VariablePosition>(second), nameOf(second, names)};
-                        job.subject += " × variable " + std::to_string(second);
-                        if (job.with->name != std::to_string(second))
-                            job.subject += " (" + job.with->name + ")";
+                        job.subject += " × " + describeVariable(*job.with);
                         refuseIf(refuseVariablePosition(store, second, BatchLimits));
                     }
                 } catch (...) {
@@ -390,7 +418,16 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                         std::rethrow_exception(job.refusal);
                     const VariablePosition first = job.variable.position;
                     const VariablePosition second = job.with ? job.with->position : 0;
-                    result = computeCorrelogram(store, first, second, maxShift);
+                    try {
+                        result = computeCorrelogram(store, first, second, maxShift);
+                    } catch (EqualValuesFailure& failure) {
+                        const bool isSecond = job.with && failure.constantVariable() == second;
+                        failure.addDetail("la " + describeVariable(isSecond ? *job.with : job.variable)
+                                          + " a la même valeur dans toutes les mailles remplies");
+                        throw;
+                    }
+                    for (const std::string& note : equalValuesNotes(result))
+                        progress.interrupt([&] { warn(err, subject, note); });
                     SignificanceRequest request{.first = first,
                                                 .second = second,
                                                 .permutations = *context.permutations,
@@ -406,7 +443,10 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                         // The map reaches as far as the correlograms, N - 1 at most.
                         map = computeCorrelogramMap(store, first, second,
                                                     std::min(context.maxShift.value_or(defaultMaxShift(n)), std::max(n - 1, 0)));
-                        testCorrelogramMap(store, *map, {first, second, *context.permutations, *context.seed});
+                        // The correlograms' request, its null included, so that the map's
+                        // axes are tested as the correlograms are.
+                        request.progress = nullptr;
+                        testCorrelogramMap(store, *map, request);
                         map->variable = job.variable;
                         map->with = job.with;
                     }

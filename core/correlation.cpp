@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,7 +62,12 @@ Shift figuresOf(const Grid& first, const Grid& second, std::int32_t n, std::int3
         syy.add(a, dy * dy);
         sxy.add(a, dx * dy);
     });
-    figures.r = pearson(mx, my, sxx.total(), syy.total(), sxy.total());
+    const double r = pearson(mx, my, sxx.total(), syy.total(), sxy.total());
+    if (std::isnan(r)) {
+        figures.equalValues = true;
+        return figures;
+    }
+    figures.r = r;
     figures.pairs = j;
     return figures;
 }
@@ -93,6 +99,20 @@ void setDistances(const Store& store, Direction direction, Correlogram& result)
     for (std::size_t k = 0; k < shifts.size(); ++k)
         shifts[k].distance = shiftDistance(store, direction, static_cast<std::int32_t>(k));
     result.zeroCrossing(direction) = firstZeroCrossing(shifts);
+}
+
+// Whether the filled cells of `grid` all hold the same mean.
+bool oneValue(const Grid& grid, std::int32_t cells)
+{
+    std::optional<double> seen;
+    for (int ix = 1; ix <= cells; ++ix)
+        for (int iy = 1; iy <= cells; ++iy)
+            if (grid[ix][iy].Remplie != 0) {
+                if (seen && *seen != grid[ix][iy].Somme)
+                    return false;
+                seen = grid[ix][iy].Somme;
+            }
+    return true;
 }
 
 void requireGridFilled(const Store& store)
@@ -132,8 +152,11 @@ void correlateStore(Store& store, Direction direction, Correlations& r, PairCoun
 
 }  // namespace
 
-void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts, std::int32_t maxShift)
+namespace {
+
+// The figures of correlate(), before the check that some shift has an r.
+void correlateShifts(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+                     std::vector<Shift>& shifts, std::int32_t maxShift)
 {
     assert(first.capacity() >= cells && second.capacity() >= cells);
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
@@ -147,9 +170,26 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
     }
     for (std::size_t k = 0; k < pairs.size(); ++k)
         if (pairs[k] >= plain::MinPairs) {
-            shifts[k].r = r[k];
-            shifts[k].pairs = pairs[k];
+            if (std::isnan(r[k])) {
+                shifts[k].equalValues = true;
+            } else {
+                shifts[k].r = r[k];
+                shifts[k].pairs = pairs[k];
+            }
         }
+}
+
+}  // namespace
+
+void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
+               std::vector<Shift>& shifts, std::int32_t maxShift)
+{
+    correlateShifts(direction, first, second, cells, shifts, maxShift);
+    // A shift whose paired values are all equal on one side has no r, and the others keep
+    // theirs; but when that leaves no r at all, the variable is constant where it is paired.
+    const auto has = [&](auto what) { return std::any_of(shifts.begin(), shifts.end(), what); };
+    if (has([](const Shift& s) { return s.equalValues; }) && !has([](const Shift& s) { return s.r.has_value(); }))
+        throw EqualValuesFailure();
 }
 
 std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts)
@@ -181,8 +221,12 @@ Correlogram computeCorrelogram(const Store& store, VariablePosition first, Varia
         fillGrid(store, second, *secondGrid);
     }
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, result.of(direction),
-                  maxShift);
+        try {
+            correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles,
+                      result.of(direction), maxShift);
+        } catch (const EqualValuesFailure&) {
+            throw EqualValuesFailure(!secondGrid || oneValue(*firstGrid, store.NBMailles) ? first : second);
+        }
         setDistances(store, direction, result);
     }
     return result;

@@ -35,8 +35,8 @@ enum class Null {
     // The values of the permuted variable shuffled among the points, every point keeping its
     // cell: "the variable has no spatial structure".
     Shuffle,
-    // B's grid of cell means translated on the torus, both indices shifted modulo N + 1, its
-    // empty cells moving with it, A staying: "A and B are independent", B keeping its
+    // B's grid of cell means translated on the torus of cells 1..N, both indices shifted
+    // modulo N, its empty cells moving with it, A staying: "A and B are independent", B keeping its
     // structure. Crossed correlograms only.
     Toroidal,
 };
@@ -66,11 +66,14 @@ struct ShiftTest {
 struct Shift : ShiftTest {
     // The distance the shift spans in the coordinates' unit (shiftDistance()).
     double distance = 0.0;
-    // Pearson's r of the shift's pairs; none with fewer than 5 pairs, and for the shifts a
-    // direction does not compute (north-south N - 1).
+    // Pearson's r of the shift's pairs; none with fewer than 5 pairs, where the values of
+    // one side are all equal, and for the shifts a direction does not compute (north-south
+    // N - 1).
     std::optional<double> r;
     // The pairs of filled cells behind r; 0 when r is none, as the result tables hold it.
     std::int32_t pairs = 0;
+    // The shift has at least 5 pairs, but the values of one side are all equal: no r.
+    bool equalValues = false;
 };
 
 // A variable as the front ends name it: its position, 1-based, and its name (bytes from the
@@ -92,7 +95,7 @@ struct Correlogram {
     // (firstZeroCrossing()); none when it never does.
     std::optional<double> zeroCrossingEastWest, zeroCrossingNorthSouth;
     // The permutation test made, if any: its null and the permutations made (for the
-    // toroidal null, at most the (N + 1)^2 - 1 translations).
+    // toroidal null, at most the N^2 - 1 translations).
     std::optional<Null> testNull;
     std::int32_t permutationsMade = 0;
 

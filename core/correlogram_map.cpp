@@ -112,17 +112,17 @@ public:
         fromGrid(workspace, r, pairs);
     }
 
-    // r of every vector with B's grid of cell means translated by (dx, dy), both indices
-    // modulo N + 1, its filled cells moving with it.
+    // r of every vector with B's grid of cell means translated by (dx, dy) on the torus of
+    // cells 1..N, both indices modulo N, its filled cells moving with it.
     void translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r,
                     std::span<std::int32_t> pairs) const
     {
         Grid& grid = *workspace.grid;
         grid.reserve(cells_);
-        const std::int32_t side = cells_ + 1;
-        for (int ix = 0; ix < side; ++ix)
-            for (int iy = 0; iy < side; ++iy)
-                grid[(ix + dx) % side][(iy + dy) % side] = (*secondGrid_)[ix][iy];
+        const std::int32_t n = cells_;
+        for (int ix = 1; ix <= n; ++ix)
+            for (int iy = 1; iy <= n; ++iy)
+                grid[(ix - 1 + dx) % n + 1][(iy - 1 + dy) % n + 1] = (*secondGrid_)[ix][iy];
         fromGrid(workspace, r, pairs);
     }
 
@@ -286,7 +286,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
         // A crossed map under the toroidal null translates B's grid, as the correlograms'
         // test does, with the same translations; otherwise the values are shuffled.
         const bool toroidal = crossed && request.crossNull == Null::Toroidal;
-        const std::int32_t translations = (map.cells + 1) * (map.cells + 1) - 1;
+        const std::int32_t translations = map.cells * map.cells - 1;
         const auto moves = toroidal ? translationsOf(map.cells, translations,
                                                      std::min(request.permutations, translations), request.seed)
                                     : std::vector<std::pair<std::int32_t, std::int32_t>>{};

@@ -4,6 +4,7 @@
 // messageForDisplay().
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -84,6 +85,23 @@ public:
 
 private:
     Kind kind_;
+};
+
+// A correlogram none of whose shifts has an r because, at every shift with enough pairs, the
+// values of one side are all equal: the variable has one value in all the cells it fills
+// (as a pair's two cells come from it). The windows show the floating-point message as it
+// always was; `constantVariable` names the variable when the computation knows it (0: not
+// known), so that the batch command can add the reason.
+class EqualValuesFailure : public FloatFailure {
+public:
+    explicit EqualValuesFailure(std::int32_t constantVariable = 0)
+        : FloatFailure(Kind::Invalid), constantVariable_(constantVariable)
+    {
+    }
+    std::int32_t constantVariable() const noexcept { return constantVariable_; }
+
+private:
+    std::int32_t constantVariable_;
 };
 
 // A text typed as a whole number is not one.

@@ -32,8 +32,8 @@ namespace {
 // plain::cellIndex(), with the faster truncation.
 [[gnu::always_inline]] inline std::int32_t cellIndex(Ext offset, double cellWidth, std::int32_t cells)
 {
-    const std::int32_t index = low32(truncated(divide(offset, cellWidth)));
-    return index > cells ? cells : index;
+    const std::int64_t index = truncated(divide(offset, cellWidth));
+    return static_cast<std::int32_t>(index < cells - 1 ? index : cells - 1) + 1;
 }
 
 }  // namespace
@@ -104,13 +104,13 @@ double fillFrom(const Store& store, Value value, Grid& grid)
         cell.Remplie = 1;
     }
 
+    // Placement gives cells 1..N only: the N x N cells counted are all the grid can fill.
     std::int32_t filled = 0;
-    for (int c = 0; c <= n; ++c)
-        for (int r = 0; r <= n; ++r)
+    for (int c = 1; c <= n; ++c)
+        for (int r = 1; r <= n; ++r)
             if (grid[c][r].Remplie != 0)
                 ++filled;
-    // Share of the (N + 1)^2 cells examined, so never above 100.
-    const double fill = toDouble(divide(static_cast<Ext>(filled), static_cast<Ext>((n + 1) * (n + 1))) * 100);
+    const double fill = plain::fillPercentage(filled, n);
 
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)

@@ -198,18 +198,21 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
 
 std::int32_t Correlograms::translations() const
 {
-    return (cells_ + 1) * (cells_ + 1) - 1;
+    return cells_ * cells_ - 1;
 }
 
 void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const
 {
-    assert(crossed_ && dx >= 0 && dx <= cells_ && dy >= 0 && dy <= cells_);
+    assert(crossed_ && dx >= 0 && dx < cells_ && dy >= 0 && dy < cells_);
     std::fill(r.begin(), r.end(), NoR);
-    const std::int32_t side = cells_ + 1;
-    // The slot whose mean cell [ix][iy] takes, or Empty.
+    const std::int32_t n = cells_;
+    const auto side = static_cast<std::size_t>(n + 1);
+    // The slot whose mean cell [ix][iy], 1..N, takes, or Empty; cells of index 0 stay empty.
     auto from = [&](std::int32_t ix, std::int32_t iy) {
-        return cellSlot_[static_cast<std::size_t>((ix - dx + side) % side) * static_cast<std::size_t>(side)
-                         + static_cast<std::size_t>((iy - dy + side) % side)];
+        if (ix == 0 || iy == 0)
+            return Empty;
+        return cellSlot_[static_cast<std::size_t>((ix - 1 - dx + n) % n + 1) * side
+                         + static_cast<std::size_t>((iy - 1 - dy + n) % n + 1)];
     };
     // Every cell that can be paired is written, empty ones too, so rows of this N are
     // taken as they are; they hold no placement's layout afterwards.

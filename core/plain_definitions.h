@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <algorithm>
 #include <vector>
 
 #include "analysis.h"
@@ -24,14 +26,21 @@ inline double cellWidth(double min, double max, std::int32_t cells)
     return toDouble(divide(static_cast<Ext>(max) - min, cells));
 }
 
-// The cell index of a point at `offset` from the minimum, for cells of `cellWidth` wide: the
-// extended-precision quotient truncated toward zero, of which the low 32 bits are kept.
-// Only a subnormal cell width, rounded far from extent / N, can give an index above N; such a
-// point belongs in the last cell, and the grid has no cell further on.
+// The cell index of a point at `offset` from the minimum, for cells of `cellWidth` wide, in
+// 1..N: the extended-precision quotient truncated toward zero, plus one, the point at the
+// maximum (a quotient of N, or just below it as the rounding falls) kept in cell N. Every
+// point thus lies in a cell that the correlations pair; index 0 is never given.
 inline std::int32_t cellIndex(Ext offset, double cellWidth, std::int32_t cells)
 {
-    const std::int32_t index = low32(truncToInt64(divide(offset, cellWidth)));
-    return index > cells ? cells : index;
+    const std::int64_t index = truncToInt64(divide(offset, cellWidth));
+    return static_cast<std::int32_t>(std::min<std::int64_t>(index, cells - 1)) + 1;
+}
+
+// The share of the N x N cells that are filled, in percent: F / (N x N) x 100, the division
+// and the product in extended precision, rounded to double.
+inline double fillPercentage(std::int32_t filled, std::int32_t cells)
+{
+    return toDouble(divide(static_cast<Ext>(filled), static_cast<Ext>(cells * cells)) * 100);
 }
 
 // Whether a point's value enters its cell: a missing value (NaN, pointtable.h) leaves the
@@ -93,7 +102,8 @@ inline Direction layoutOf(ShiftVector v)
 //  - r = pearson(mx, my, sxx, syy, sxy).
 // On the same values sxx, syy and sxy are the same number, and r is exactly 1. Below
 // MinPairs nothing is computed.
-// Gives r and the pairs, or neither below MinPairs (the distance is left 0).
+// Gives r and the pairs, or neither below MinPairs or where one side's values are all
+// equal (then equalValues is set); the distance is left 0.
 Shift vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, ShiftVector v);
 
 // Shift k of the correlogram of correlate(): vectorFigures() of shiftVector(direction, k).
@@ -105,15 +115,16 @@ inline Shift shiftFigures(Direction direction, const Grid& first, const Grid& se
 }
 
 // r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded to
-// double. A mean or a sum beyond the double range is an overflow; sxx or syy equal to 0
-// (one side's values all equal) is invalid. Both the plain and the fast road end here.
+// double; NaN where r does not exist, sxx or syy being 0 (one side's values all equal). A
+// mean or a sum beyond the double range is an overflow. Both the plain and the fast road
+// end here.
 inline double pearson(double mx, double my, double sxx, double syy, double sxy)
 {
     if (!std::isfinite(mx) || !std::isfinite(my) || !std::isfinite(sxx) || !std::isfinite(syy)
         || !std::isfinite(sxy))
         raiseFloat(FloatFailure::Kind::Overflow);
     if (sxx == 0 || syy == 0)
-        raiseFloat(FloatFailure::Kind::Invalid);
+        return std::numeric_limits<double>::quiet_NaN();
     return toDouble(divide(sxy, squareRoot(static_cast<Ext>(sxx) * syy)));
 }
 

@@ -83,7 +83,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t c
     }
     std::vector<std::pair<std::int32_t, std::int32_t>> moves;
     for (const std::int32_t t : order)
-        moves.emplace_back(t / (cells + 1), t % (cells + 1));
+        moves.emplace_back(t / cells, t % cells);
     return moves;
 }
 
@@ -137,7 +137,9 @@ void adjustHolm(Correlogram& correlogram)
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth})
         for (Shift& shift : correlogram.of(direction)) {
             shift.pHolm.reset();
-            if (shift.p) {
+            // North-south's shift 0 is east-west's, the same pairs and the same test: one
+            // member of the family.
+            if (shift.p && !(direction == Direction::NorthSouth && &shift == correlogram.northSouth.data())) {
                 tested.push_back(&shift);
                 p.push_back(*shift.p);
             }
@@ -145,6 +147,8 @@ void adjustHolm(Correlogram& correlogram)
     const std::vector<double> adjusted = holmAdjusted(p);
     for (std::size_t i = 0; i < tested.size(); ++i)
         tested[i]->pHolm = adjusted[i];
+    if (!correlogram.northSouth.empty() && !correlogram.eastWest.empty() && correlogram.northSouth[0].p)
+        correlogram.northSouth[0].pHolm = correlogram.eastWest[0].pHolm;
 }
 
 ShiftTest equalTailedTest(double observed, std::vector<double>& permuted)

@@ -39,8 +39,8 @@ struct SignificanceRequest {
 //    shuffled values), or of B (A's cells staying). Permutations come in blocks of 16,
 //    block b drawn from a generator seeded from (S, b) (permutation.h).
 //  - Crossed, Toroidal: each permutation is a translation of B's grid of cell means
-//    (permutation::Correlograms::translated()). With K at least the (N + 1)^2 - 1
-//    translations, all of them once, (dx, dy) in the order dx (N + 1) + dy; else K of them,
+//    (permutation::Correlograms::translated()). With K at least the N^2 - 1
+//    translations, all of them once, (dx, dy) in the order dx N + dy; else K of them,
 //    distinct, the first K of a Fisher-Yates shuffle of that list drawn from the generator
 //    of (S, 2^64 - 1), in the order drawn.
 // The blocks of 16 are spread over request.threads standard threads; the figures do not
@@ -49,7 +49,7 @@ struct SignificanceRequest {
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request);
 
 // The translations (dx, dy) of a toroidal test of `count` permutations of a grid of N =
-// `cells`, out of its `translations` = (N + 1)^2 - 1 other than the identity: all of them
+// `cells`, out of its `translations` = N^2 - 1 other than the identity: all of them
 // in order when count reaches that number, else `count` of them drawn from `seed`.
 std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t translations,
                                                                   std::int32_t count, std::uint64_t seed);

@@ -32,14 +32,14 @@ protected:
     using Cells = int[3][3];
     static constexpr Cells worked = {{2, 7, 1}, {8, 2, 8}, {1, 8, 3}};
 
-    // Ten points with N = 3: one at (0, 0) for the extent, whose cell of index 0 takes no
-    // part in the pairs, and one in each of the cells 1..3 x 1..3, whose means are thus
-    // the values written. Variable 1 holds the means of the worked example below,
+    // Ten points with N = 3: one in each of the cells 1..3 x 1..3, and one more at (0, 0),
+    // for the extent, in cell (1, 1) with the same values, so that the means of the cells
+    // are the values written. Variable 1 holds the means of the worked example below,
     // variable 2 `second`, or the same everywhere.
     std::string nineCells(const Cells* second = nullptr)
     {
-        const char* at[3] = {"1.5", "2.5", "3"};  // cell width 1: these fall in cells 1, 2, 3
-        std::string text = "0 0 0 5\n";
+        const char* at[3] = {"0.5", "1.5", "3"};  // cell width 1: these fall in cells 1, 2, 3
+        std::string text = "0 0 " + std::to_string(worked[0][0]) + " " + std::to_string(second ? (*second)[0][0] : 5) + "\n";
         for (int iy = 0; iy < 3; ++iy)
             for (int ix = 0; ix < 3; ++ix)
                 text += std::string(at[ix]) + " " + at[iy] + " " + std::to_string(worked[iy][ix]) + " "
@@ -89,16 +89,16 @@ TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
     // 3 pairs has no r, and the last N_S shift is not computed. Cells of width 1 over
     // 0..3 on both axes: shift k spans k.
     EXPECT_EQ(o.out, tsvHeader + "\n"
-                                 "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
+                                 "1\t\t3\t100\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t100\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t100\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t100\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\tNA\n"
+                                 "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
 
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
-    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t62,5\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t100\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA\tNA");
 }
 
 TEST_F(CliTest, CrossCorrelogramPairsTheCellsOfAWithThoseOfBFurtherOn)
@@ -143,7 +143,7 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
     const std::vector<std::string> t = lines(text.out);
     ASSERT_GE(t.size(), 7u);
     EXPECT_EQ(t[0], "Variable 1 : 1");
-    EXPECT_EQ(t[2], "Mailles remplies : 62.5 %");
+    EXPECT_EQ(t[2], "Mailles remplies : 100 %");
     EXPECT_EQ(t[4], "E_W (paires le long de Y)");
     EXPECT_EQ(t[7].rfind("1       1                      -0.97007727214974      6       -", 0), 0u) << t[7];
     EXPECT_EQ(t[8].rfind("2       2                      -                      0       -", 0), 0u) << t[8];
@@ -155,7 +155,7 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
                               "--format", "json", "--decimal-comma"});
     ASSERT_EQ(json.status, 0) << json.err;
     // Numbers are the shortest texts that read back as the stored doubles; no comma.
-    EXPECT_NE(json.out.find("\"fill\": 62.5,\n   \"null\": null, \"permutations_made\": 0, "
+    EXPECT_NE(json.out.find("\"fill\": 100,\n   \"null\": null, \"permutations_made\": 0, "
                             "\"zero_crossing\": {\"E_W\": 0.5075943030949259, \"N_S\": 0.5130711099580941}"),
               std::string::npos);
     EXPECT_NE(json.out.find("{\"shift\": 1, \"distance\": 1, \"r\": -0.9700772721497398, \"pairs\": 6, "
@@ -214,21 +214,21 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     EXPECT_EQ(runWith({"--cells", "3..3", "--variable", "1"}).out, single.out);
 
     // Permutations: r and pairs as without them; p and the envelope are those of the
-    // seed's stream of permutations on any machine. Permutation 68 gives the pairs of
-    // E_W shift 1 with their sides swapped: its r ties the observed one and counts.
+    // seed's stream of permutations on any machine, as a separate reimplementation of the
+    // draws, the shuffles and the quantiles in Python with numpy gives them.
     const Outcome permuted = runWith({"--cells", "3", "--variable", "1", "--permutations", "99", "--seed", "5"});
     ASSERT_EQ(permuted.status, 0) << permuted.err;
     // Shift 0 pairs every cell with itself: untested. Shift 2: no r, no test.
     EXPECT_EQ(permuted.out, tsvHeader + "\n"
-                                        "1\t\t3\t62.5\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                        "1\t\t3\t62.5\tE_W\t1\t1\t-0.97007727214974\t6\t0.04\t-0.78418466527733\t0.791484772265742\t0.04\n"
-                                        "1\t\t3\t62.5\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
-                                        "1\t\t3\t62.5\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                        "1\t\t3\t62.5\tN_S\t1\t1\t-0.949047569803095\t6\t0.02\t-0.697079558083496\t0.697630243993733\t0.04\n"
-                                        "1\t\t3\t62.5\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
+                                        "1\t\t3\t100\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                        "1\t\t3\t100\tE_W\t1\t1\t-0.97007727214974\t6\t0.04\t-0.876949734065138\t0.79719786923872\t0.04\n"
+                                        "1\t\t3\t100\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
+                                        "1\t\t3\t100\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
+                                        "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\t0.02\t-0.714491944799542\t0.720410726005917\t0.04\n"
+                                        "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
 
-    // A crossed test: the 120 translations of B's cells at N = 10, or K shuffles of B; its
-    // shift 0 is tested.
+    // A crossed test: the 99 translations of B's cells at N = 10, or K shuffles of B; its
+    // shift 0 is tested (r as numpy's corrcoef gives it on the same pairs).
     const std::string examples = GEOLAGO_EXAMPLES_DIR;
     auto cross = [&](const char* null) {
         return run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross", "1:2",
@@ -237,9 +237,9 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     const Outcome toroidal = cross("toroidal");
     ASSERT_EQ(toroidal.status, 0) << toroidal.err;
     EXPECT_NE(toroidal.out.find("\"seed\": 1, \"cross_null\": \"toroidal\""), std::string::npos);
-    EXPECT_NE(toroidal.out.find("\"null\": \"toroidal\", \"permutations_made\": 120"), std::string::npos);
-    EXPECT_NE(toroidal.out.find("\"E_W\": [\n    {\"shift\": 0, \"distance\": 0, \"r\": 0.04077895069982388, "
-                                "\"pairs\": 55, \"p\": 0."),
+    EXPECT_NE(toroidal.out.find("\"null\": \"toroidal\", \"permutations_made\": 99"), std::string::npos);
+    EXPECT_NE(toroidal.out.find("\"E_W\": [\n    {\"shift\": 0, \"distance\": 0, \"r\": 0.04615636693574086, "
+                                "\"pairs\": 71, \"p\": 0."),
               std::string::npos);
     EXPECT_NE(cross("shuffle").out.find("\"null\": \"shuffle\", \"permutations_made\": 999"), std::string::npos);
 
@@ -422,25 +422,27 @@ TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
 TEST_F(CliTest, EveryCorrelogramAskedIsAttemptedPastAFailure)
 {
     const std::string file = nineCells();
-    // Variable 2 is the same in every cell: at N = 3 its spread is 0 and the correlation
-    // fails; at N = 2 no shift has 5 pairs. A refused request is reported once.
+    // Variable 2 is the same in every cell: at N = 3 no shift has an r, a failure that
+    // says why; at N = 2 no shift has 5 pairs. A refused request is reported once.
     const Outcome tsv = run({file, "--points", "10", "--vars", "2", "--cells", "3,2", "--variable", "2",
                              "--variable", "9", "--variable", "1", "--format", "tsv"});
     EXPECT_EQ(tsv.status, 1);
-    EXPECT_EQ(tsv.err, "geolago-cli: variable 2, 3 mailles: Opération en virgule flottante incorrecte.\n"
+    EXPECT_EQ(tsv.err, "geolago-cli: variable 2, 3 mailles: Opération en virgule flottante incorrecte : la variable 2 "
+                       "a la même valeur dans toutes les mailles remplies.\n"
                        "geolago-cli: variable 9: La variable 9 n'a pas été lue : le fichier de données en compte 2 !\n");
     std::vector<std::string> blocks;
     for (const std::string& line : lines(tsv.out))
         if (line.find("\tE_W\t0\t") != std::string::npos)
             blocks.push_back(line.substr(0, line.find("\tE_W")));
-    EXPECT_EQ(blocks, (std::vector<std::string>{"1\t\t3\t62.5", "2\t\t2\t55.5555555555556", "1\t\t2\t55.5555555555556"}));
+    EXPECT_EQ(blocks, (std::vector<std::string>{"1\t\t3\t100", "2\t\t2\t100", "1\t\t2\t100"}));
 
     // JSON gives the failure in that result's object, and no error for the whole run.
     const Outcome json = run({file, "--points", "10", "--vars", "2", "--cells", "3", "--all", "--format", "json"});
     EXPECT_EQ(json.status, 1);
     EXPECT_NE(json.out.find("\"position\": 1"), std::string::npos);
     EXPECT_NE(json.out.find("  {\"position\": 2, \"name\": \"2\", \"with\": null, \"cells\": 3, "
-                            "\"error\": \"Opération en virgule flottante incorrecte.\"}\n ]}\n"),
+                            "\"error\": \"Opération en virgule flottante incorrecte : la variable 2 a la même valeur dans "
+                            "toutes les mailles remplies.\"}\n ]}\n"),
               std::string::npos);
 }
 
@@ -458,7 +460,8 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     // An analysis failure names its variable.
     const Outcome named = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--all", "--names",
                                write("names.txt", "Pente\nAltitude\n")});
-    EXPECT_EQ(named.err, "geolago-cli: variable 2 (Altitude): Opération en virgule flottante incorrecte.\n");
+    EXPECT_EQ(named.err, "geolago-cli: variable 2 (Altitude): Opération en virgule flottante incorrecte : la variable 2 "
+                         "(Altitude) a la même valeur dans toutes les mailles remplies.\n");
 
     // A failure before any result still writes one JSON document, the counts not yet
     // accepted left null.
@@ -595,8 +598,8 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
 // cell, points on the extent's edges.
 TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
 {
-    // A million points at the origin and one at (1, 1): N = 1 puts them in cells (0, 0)
-    // and (1, 1), whose means are exact; no shift has pairs enough.
+    // A million points at the origin and one at (1, 1): N = 1 puts them all in cell (1, 1);
+    // no shift has pairs enough.
     std::string bytes;
     bytes.reserve(9'000'001);
     for (int i = 0; i < 1'000'000; ++i)
@@ -605,7 +608,7 @@ TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
     const std::string many = write("many.txt", bytes);
     Outcome o = run({many, "--points", "1000001", "--vars", "1", "--cells", "1", "--variable", "1", "--format", "tsv"});
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t50\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
 
     // 4096 cells on a lattice whose points lie on the cell edges, the extent's included;
     // --max-shift lists shifts 0..2 only, and shift 1 of a smooth field is high.
@@ -620,8 +623,9 @@ TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
     ASSERT_EQ(o.status, 0) << o.err;
     const std::vector<std::string> rows = lines(o.out);
     ASSERT_EQ(rows.size(), 1u + 2 * 3);
-    // Every point in a cell of its own, (64 x, 64 y): the fill share counts them all.
-    EXPECT_EQ(rows[1].rfind("1\t\t4096\t0.0251706705508338\tE_W\t0\t0\t1\t4096\t", 0), 0u) << rows[1];
+    // Every point in a cell of its own, (64 x + 1, 64 y + 1), those at the maximum in
+    // cell 4096: 65 x 65 of the 4096 x 4096 cells.
+    EXPECT_EQ(rows[1].rfind("1\t\t4096\t0.0251829624176025\tE_W\t0\t0\t1\t4225\t", 0), 0u) << rows[1];
     // Cells 64 apart: no pair at shifts 1 and 2 of a 4096-cell grid.
     EXPECT_EQ(rows[2].substr(rows[2].find("E_W")), "E_W\t1\t1\tNA\t0\tNA\tNA\tNA\tNA");
     o = run({lattice, "--points", "4225", "--vars", "1", "--cells", "64", "--max-shift", "2", "--variable", "1",

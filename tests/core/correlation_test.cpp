@@ -1,7 +1,11 @@
 // The lagged correlations: directions, exact figures of a small grid, the pair threshold,
 // the faults, and tables that start clean for every calculation.
 
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
@@ -68,16 +72,6 @@ TEST_F(Correlation, FiguresOfTheWorkedGrid)
     EXPECT_EQ(store.R_EW[1], first);
 }
 
-TEST_F(Correlation, CellsOfIndexZeroNeverEnterAPair)
-{
-    fill({{2, 7, 1}, {8, 2, 8}, {1, 8, 3}});
-    store.Grille[0][2] = {1000.0, 1, 1};
-    store.Grille[2][0] = {-1000.0, 1, 1};
-    calculate();
-    EXPECT_NEAR(store.R_EW[1], -0.9700772721497397, 1e-15);
-    EXPECT_EQ(store.Paires_EW[0], 9);
-}
-
 TEST_F(Correlation, EveryCalculationStartsFromCleanTables)
 {
     for (int k = 0; k <= MaxMailles; ++k) {
@@ -123,9 +117,9 @@ TEST_F(Correlation, SmallGridsAndTheFivePairThreshold)
 
 TEST_F(Correlation, FailsOnlyWhereTheFigureDoesNotExist)
 {
-    // All paired values equal: no spread, no r.
+    // All paired values equal at every shift: no r anywhere, a constant variable.
     fill({{3, 3, 3}, {3, 3, 3}, {3, 3, 3}});
-    expectFailure<FloatFailure>([&] { Correlation_EW(store); }, Invalid);
+    expectFailure<EqualValuesFailure>([&] { Correlation_EW(store); }, Invalid);
     EXPECT_EQ(store.Paires_EW[0], 0);  // the tables were cleared before the fault
     // Equal values whose sum is not a multiple of them (0.1 added nine times is not 0.9):
     // still no spread.
@@ -144,18 +138,106 @@ TEST_F(Correlation, FailsOnlyWhereTheFigureDoesNotExist)
     EXPECT_NEAR(store.R_EW[1], 0.4472135954999579, 1e-12);
 }
 
-TEST_F(Correlation, AFaultAtALaterShiftKeepsTheFiguresOfTheShiftsBefore)
+TEST_F(Correlation, AShiftWithoutRLeavesTheOthersStanding)
 {
-    // Rows IY = 1 and 2 hold one value: shift 0 has a spread, but at shift 1 every first
-    // cell of a pair is 2, so it has none.
-    fill({{2, 2, 2}, {2, 2, 2}, {5, 1, 7}});
-    store.R_EW[1] = store.R_EW[2] = 0.5;
-    expectFailure<FloatFailure>([&] { Correlation_EW(store); }, Invalid);
-    EXPECT_EQ(store.Paires_EW[0], 9);
+    // Rows IY = 1 and 2 hold one value: east-west shift 2 pairs them alone as first cells,
+    // so it has no r, while shifts 0 and 1 have one (numpy's corrcoef on the same pairs).
+    fill({{2, 2, 2, 2}, {2, 2, 2, 2}, {5, 1, 7, 3}, {4, 9, 2, 6}});
+    store.R_EW[2] = 0.5;
+    calculate();
     EXPECT_EQ(store.R_EW[0], 1.0);
-    EXPECT_EQ(store.R_EW[1], 0.0);
-    EXPECT_EQ(store.Paires_EW[1], 0);
+    EXPECT_NEAR(store.R_EW[1], -0.2404407483433858, 1e-15);
+    EXPECT_EQ(store.Paires_EW[1], 12);
     EXPECT_EQ(store.R_EW[2], 0.0);
+    EXPECT_EQ(store.Paires_EW[2], 0);
+    EXPECT_NEAR(store.R_NS[1], -0.15054930866537594, 1e-15);
+    EXPECT_NEAR(store.R_NS[2], 0.7517147131439387, 1e-15);
+    const std::vector<Shift>& eastWest = store.result.eastWest;
+    EXPECT_TRUE(eastWest[2].equalValues && !eastWest[2].r);
+    EXPECT_FALSE(eastWest[1].equalValues || eastWest[3].equalValues);  // shift 3: too few pairs
+
+    // A crossed correlogram whose second variable is constant has no r anywhere.
+    fill({{2, 2, 2, 2}, {2, 2, 2, 2}, {5, 1, 7, 3}, {4, 9, 2, 6}});
+    auto constant = std::make_unique<Grid>();
+    for (int ix = 1; ix <= 4; ++ix)
+        for (int iy = 1; iy <= 4; ++iy)
+            (*constant)[ix][iy] = {7.0, 1, 1};
+    std::vector<Shift> shifts;
+    expectFailure<EqualValuesFailure>([&] { correlate(Direction::EastWest, store.Grille, *constant, 4, shifts); },
+                                      Invalid);
+}
+
+// Every point enters the correlograms: whichever point's value changes, some r of shift 1
+// or more changes with it, at N = 3, 5 and 10 (300 points spread evenly, points exactly at
+// the extremes among them).
+TEST_F(Correlation, EveryPointsValueMovesSomeR)
+{
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    store.NBPoints = 300;
+    store.NBVar = 1;
+    for (int i = 1; i <= 300; ++i) {
+        store.Coord[i][1] = i == 1 ? 0.0 : i == 2 ? 1.0 : unit(random);
+        store.Coord[i][2] = i == 1 ? 0.0 : i == 2 ? 1.0 : unit(random);
+        store.Donnees[i][1] = unit(random);
+    }
+    auto figures = [&] {
+        const Correlogram c = computeCorrelogram(store, 1);
+        std::vector<std::optional<double>> r;
+        for (const Direction d : {Direction::EastWest, Direction::NorthSouth})
+            for (std::size_t k = 1; k < c.of(d).size(); ++k)
+                r.push_back(c.of(d)[k].r);
+        return r;
+    };
+    for (const int n : {3, 5, 10}) {
+        store.NBMailles = n;
+        Calcul_Mailles(store);
+        const auto before = figures();
+        for (int i = 1; i <= 300; ++i) {
+            const double value = store.Donnees[i][1];
+            store.Donnees[i][1] = value + 10;
+            ASSERT_NE(figures(), before) << "N = " << n << ", point " << i;
+            store.Donnees[i][1] = value;
+        }
+    }
+}
+
+// Coordinates written with 15 or with 17 significant digits are the same points: each
+// falls in the same cell, the one at the maximum included, so the figures are the same.
+TEST_F(Correlation, FifteenOrSeventeenDigitsGiveTheSameFigures)
+{
+    std::mt19937_64 random(9);
+    std::uniform_real_distribution<double> lon(5.7, 6.1), lat(45.1, 45.4), unit(0.0, 1.0);
+    store.NBPoints = 200;
+    store.NBVar = 1;
+    std::vector<std::array<double, 2>> full;
+    for (int i = 1; i <= 200; ++i) {
+        full.push_back({lon(random), lat(random)});
+        store.Donnees[i][1] = unit(random);
+    }
+    auto write = [&](int digits) {
+        for (int i = 1; i <= 200; ++i)
+            for (int axis = 1; axis <= 2; ++axis) {
+                char text[40];
+                std::snprintf(text, sizeof text, "%.*g", digits, full[i - 1][axis - 1]);
+                store.Coord[i][axis] = std::strtod(text, nullptr);
+            }
+    };
+    for (int n = 1; n <= MaxMailles; ++n) {
+        store.NBMailles = n;
+        write(17);
+        Calcul_Mailles(store);
+        const Correlogram precise = computeCorrelogram(store, 1);
+        write(15);
+        Calcul_Mailles(store);
+        const Correlogram rounded = computeCorrelogram(store, 1);
+        for (const Direction d : {Direction::EastWest, Direction::NorthSouth})
+            for (std::size_t k = 0; k < precise.of(d).size(); ++k) {
+                ASSERT_EQ(precise.of(d)[k].pairs, rounded.of(d)[k].pairs) << "N = " << n << ", shift " << k;
+                if (precise.of(d)[k].r)
+                    ASSERT_NEAR(*precise.of(d)[k].r, *rounded.of(d)[k].r, 1e-12) << "N = " << n << ", shift " << k;
+            }
+    }
 }
 
 // The same field as clay %, as an altitude, a price, a pressure in pascals, in another unit

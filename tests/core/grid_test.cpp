@@ -1,7 +1,5 @@
 // Placement of the points in the grid and aggregation of a variable per cell.
 
-#include <set>
-
 #include "analysis.h"
 #include "numbertext.h"
 #include "reader.h"
@@ -33,16 +31,16 @@ protected:
     }
 };
 
-TEST_F(Grid, PointAtTheMaximumFallsInCellNOrNMinusOne)
+TEST_F(Grid, EveryPointFallsInACellOfIndexOneToN)
 {
-    // The extended-precision quotient of the extent by the rounded cell width decides.
-    const std::set<int> lastButOne = {5, 10, 11, 13, 20, 22, 25, 26};
+    // The extended-precision quotient of the extent by the rounded cell width is just
+    // below N for these N: the point at the maximum still belongs in cell N.
     for (int n = 1; n <= MaxMailles; ++n) {
         place({{0, 0, 0}, {1, 1, 0}}, n);
-        const int expected = lastButOne.count(n) ? n - 1 : n;
-        EXPECT_EQ(store.Maille_Point[2].IX, expected) << "N = " << n;
-        EXPECT_EQ(store.Maille_Point[2].IY, expected) << "N = " << n;
-        EXPECT_EQ(store.Maille_Point[1].IX, 0);
+        EXPECT_EQ(store.Maille_Point[2].IX, n) << "N = " << n;
+        EXPECT_EQ(store.Maille_Point[2].IY, n) << "N = " << n;
+        EXPECT_EQ(store.Maille_Point[1].IX, 1);
+        EXPECT_EQ(store.Maille_Point[1].IY, 1);
     }
 }
 
@@ -53,15 +51,17 @@ TEST_F(Grid, ExtentAndIndices)
     EXPECT_EQ(store.XMax, 1.0);
     EXPECT_EQ(store.YMin, 5.0);
     EXPECT_EQ(store.YMax, 7.0);
-    EXPECT_EQ(store.Maille_Point[2].IX, 9);  // 0.95 and 1 share the last full cell
-    EXPECT_EQ(store.Maille_Point[3].IX, 9);
-    EXPECT_EQ(store.Maille_Point[5].IX, 9);
-    EXPECT_EQ(store.Maille_Point[4].IX, 4);  // 0.5 over a width a little above 0.1
-    EXPECT_EQ(store.Maille_Point[2].IY, 9);
-    EXPECT_EQ(store.Maille_Point[4].IY, 0);
+    EXPECT_EQ(store.Maille_Point[2].IX, 10);  // 0.95 and 1 share the last cell
+    EXPECT_EQ(store.Maille_Point[3].IX, 10);
+    EXPECT_EQ(store.Maille_Point[5].IX, 10);
+    EXPECT_EQ(store.Maille_Point[4].IX, 5);  // 0.5 over a width a little above 0.1
+    EXPECT_EQ(store.Maille_Point[2].IY, 10);
+    EXPECT_EQ(store.Maille_Point[4].IY, 1);
 
-    place({{0, 0, 0}, {1, 1, 0}}, 4);  // width exactly 0.25
-    EXPECT_EQ(store.Maille_Point[2].IX, 4);
+    place({{0, 0, 0}, {0.75, 0.25, 0}, {1, 1, 0}}, 4);  // width exactly 0.25
+    EXPECT_EQ(store.Maille_Point[2].IX, 4);  // a quotient of 3 opens cell 4
+    EXPECT_EQ(store.Maille_Point[2].IY, 2);
+    EXPECT_EQ(store.Maille_Point[3].IX, 4);  // and 4 stays in it
 }
 
 TEST_F(Grid, NoPointsTakesTheExtentFromPointOne)
@@ -89,9 +89,9 @@ TEST_F(Grid, ZeroCellWidthIsAnInvalidOperation)
     expectFailure<FloatFailure>([&] { place({{2, 0, 0}, {2, 1, 0}}, 10); }, Invalid);
     EXPECT_EQ(store.Maille_Point[1].IX, -1);
     expectFailure<FloatFailure>([&] { place({{0, 4, 0}, {1, 4, 0}}, 10); }, Invalid);
-    EXPECT_EQ(store.Maille_Point[1].IX, 0);
+    EXPECT_EQ(store.Maille_Point[1].IX, 1);
     EXPECT_EQ(store.Maille_Point[1].IY, -1);
-    EXPECT_EQ(store.Maille_Point[2].IX, 0);
+    EXPECT_EQ(store.Maille_Point[2].IX, 0);  // not written
 }
 
 TEST_F(Grid, FaultsOfTheCellWidth)
@@ -118,38 +118,44 @@ TEST_F(Grid, MeansAndFillRate)
 {
     place({{0, 0, 1}, {0.01, 0.01, 2}, {0.02, 0, 6}, {1, 1, 5}, {0.55, 0.55, -4}, {0.56, 0.56, 4}}, 10);
     aggregate();
-    EXPECT_EQ(store.Grille[0][0].Nb, 3u);
-    EXPECT_EQ(store.Grille[0][0].Somme, 3.0);
-    EXPECT_EQ(store.Grille[9][9].Somme, 5.0);
-    EXPECT_EQ(store.Grille[5][5].Remplie, 1);  // filled though its values sum to zero
-    EXPECT_EQ(store.Grille[5][5].Somme, 0.0);
-    EXPECT_EQ(store.Grille[1][1].Remplie, 0);
-    EXPECT_EQ(writeReal(store.PourCent, "."), "2.47933884297521");  // 3 of 121 cells
+    EXPECT_EQ(store.Grille[1][1].Nb, 3u);
+    EXPECT_EQ(store.Grille[1][1].Somme, 3.0);
+    EXPECT_EQ(store.Grille[10][10].Somme, 5.0);
+    EXPECT_EQ(store.Grille[6][6].Remplie, 1);  // filled though its values sum to zero
+    EXPECT_EQ(store.Grille[6][6].Somme, 0.0);
+    EXPECT_EQ(store.Grille[2][2].Remplie, 0);
+    EXPECT_EQ(store.Grille[0][0].Remplie, 0);
+    EXPECT_EQ(store.PourCent, 3.0);  // 3 of 100 cells
 
     // Another variable: same pattern, other sums.
     for (int i = 1; i <= store.NBPoints; ++i)
         store.Donnees[i][2] = 10 * i;
     store.Num_Var = 2;
     Remplit_Grille(store);
-    EXPECT_EQ(store.Grille[0][0].Somme, 20.0);
-    EXPECT_EQ(store.Grille[0][0].Nb, 3u);
-    EXPECT_EQ(writeReal(store.PourCent, "."), "2.47933884297521");
+    EXPECT_EQ(store.Grille[1][1].Somme, 20.0);
+    EXPECT_EQ(store.Grille[1][1].Nb, 3u);
+    EXPECT_EQ(store.PourCent, 3.0);
 }
 
-TEST_F(Grid, FillRateIsTheShareOfTheCellsExamined)
+TEST_F(Grid, FillRateIsTheShareOfTheNByNCells)
 {
     place({{0, 0, 1}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}}, 1);
     aggregate();
+    EXPECT_EQ(store.PourCent, 100.0);  // four points, one cell
+    EXPECT_EQ(store.Grille[1][1].Nb, 4u);
+
+    place({{0, 0, 1}, {1, 1, 1}, {0, 1, 1}, {1, 0, 1}, {0.4, 0.4, 1}}, 2);
+    aggregate();
     EXPECT_EQ(store.PourCent, 100.0);
 
-    place({{0, 0, 1}, {1, 1, 1}}, 10);
+    place({{0, 0, 1}, {1, 1, 1}}, 3);
     aggregate();
-    EXPECT_EQ(writeReal(store.PourCent, "."), "1.65289256198347");
+    EXPECT_EQ(writeReal(store.PourCent, "."), "22.2222222222222");  // 2 of 9
 
     store.NBPoints = 0;
     aggregate();
     EXPECT_EQ(store.PourCent, 0.0);
-    EXPECT_EQ(store.Grille[0][0].Remplie, 0);
+    EXPECT_EQ(store.Grille[1][1].Remplie, 0);
 }
 
 TEST_F(Grid, AggregationClearsOnlyTheCellsOfTheCurrentGrid)
@@ -158,11 +164,11 @@ TEST_F(Grid, AggregationClearsOnlyTheCellsOfTheCurrentGrid)
     place({{0, 0, 1}, {1, 1, 1}}, 10);
     aggregate();
     aggregate();  // a second run starts from clean cells
-    EXPECT_EQ(store.Grille[0][0].Nb, 1u);
+    EXPECT_EQ(store.Grille[1][1].Nb, 1u);
     EXPECT_EQ(store.Grille[15][15].Somme, 7.0);
 }
 
-TEST_F(Grid, OneCellTakesAllPointsBelowTheMaximum)
+TEST_F(Grid, OneCellTakesEveryPoint)
 {
     store.NBPoints = MaxPoints;
     store.NBVar = 1;
@@ -174,9 +180,8 @@ TEST_F(Grid, OneCellTakesAllPointsBelowTheMaximum)
     store.NBMailles = 1;
     Calcul_Mailles(store);
     aggregate();
-    EXPECT_EQ(store.Grille[0][0].Nb, 999u);
-    EXPECT_EQ(store.Grille[0][0].Somme, 500.0);  // (1 + ... + 999) / 999
-    EXPECT_EQ(store.Grille[1][1].Somme, 1000.0);
+    EXPECT_EQ(store.Grille[1][1].Nb, 1000u);
+    EXPECT_EQ(store.Grille[1][1].Somme, 500.5);  // (1 + ... + 1000) / 1000
 }
 
 TEST_F(Grid, SumBeyondTheDoubleRangeOverflows)
@@ -184,7 +189,7 @@ TEST_F(Grid, SumBeyondTheDoubleRangeOverflows)
     place({{0, 0, 1e308}, {1, 1, 3}, {0, 0, 1e308}}, 2);
     store.Num_Var = 1;
     expectFailure<FloatFailure>([&] { Remplit_Grille(store); }, Overflow);
-    EXPECT_EQ(store.Grille[0][0].Somme, 1e308);  // the partial sums stay
+    EXPECT_EQ(store.Grille[1][1].Somme, 1e308);  // the partial sums stay
     EXPECT_EQ(store.Grille[2][2].Somme, 3.0);
 }
 

@@ -41,7 +41,8 @@ TEST_F(Placement, WholeAndHalfQuotientsTruncate)
         }
         expectIndicesAsDefined("N = " + std::to_string(n));
         if (n >= 2) {
-            EXPECT_EQ(store.Maille_Point[4].IX, 1);  // 3/16 over 1/8: 1.5
+            EXPECT_EQ(store.Maille_Point[4].IX, 2);  // 3/16 over 1/8: 1.5, in the second cell
+            EXPECT_EQ(store.Maille_Point[3].IX, 2);  // 2/16 over 1/8: 1, the second cell opens
         }
         EXPECT_EQ(store.Maille_Point[2 * n + 1].IX, n);
     }

@@ -50,8 +50,8 @@ bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
 
 class Significance : public StoreTest {
 protected:
-    // `points` points, on the lattice 0..N x 0..N (one per cell, point x (N + 1) + y + 1
-    // in cell [x][y]) or scattered, with `variables` columns of value().
+    // `points` points, on the lattice 0..N x 0..N (point x (N + 1) + y + 1 at (x, y), in
+    // cell [min(x + 1, N)][min(y + 1, N)]) or scattered, with `variables` columns of value().
     template <typename Value>
     void place(int points, bool lattice, int variables, int cells, std::mt19937_64& random, Value value)
     {
@@ -148,9 +148,9 @@ protected:
         auto& [a, b, moved] = *grids;
         fillGrid(store, first, a);
         fillGrid(store, second, b);
-        for (int ix = 0; ix <= n; ++ix)
-            for (int iy = 0; iy <= n; ++iy)
-                moved[ix][iy] = b[(ix - dx + n + 1) % (n + 1)][(iy - dy + n + 1) % (n + 1)];
+        for (int ix = 1; ix <= n; ++ix)
+            for (int iy = 1; iy <= n; ++iy)
+                moved[ix][iy] = b[(ix - 1 - dx + n) % n + 1][(iy - 1 - dy + n) % n + 1];
         std::vector<double> r;
         for (const Direction direction : Both)
             for (std::int32_t k = 0; k <= lastShift(direction, n); ++k)
@@ -226,7 +226,7 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
             }
             // Translations of B's cells in the shuffles' workspace, then a shuffle again.
             for (int t = 0; first == 1 && t < 4; ++t) {
-                const int dx = static_cast<int>(draws.below(cells + 1)), dy = static_cast<int>(draws.below(cells + 1));
+                const int dx = static_cast<int>(draws.below(cells)), dy = static_cast<int>(draws.below(cells));
                 prepared->translated(dx, dy, workspace, r);
                 ASSERT_TRUE(sameBits(r, plainTranslated(1, 2, dx, dy)))
                     << "round " << round << ", N = " << cells << ", kind " << kind << ", (" << dx << ", " << dy << ")";
@@ -242,9 +242,9 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
 TEST_F(Significance, SameSeedSameFiguresOnAnyNumberOfThreads)
 {
     readExample();
-    // Shuffles of B; 100 of the 120 translations of B's cells, drawn from the seed; then
+    // Shuffles of B; 60 of the 99 translations of B's cells, drawn from the seed; then
     // every translation once, whatever the seed.
-    for (const auto& [null, permutations] : {std::pair{Null::Shuffle, 333}, std::pair{Null::Toroidal, 100}}) {
+    for (const auto& [null, permutations] : {std::pair{Null::Shuffle, 333}, std::pair{Null::Toroidal, 60}}) {
         auto run = [&, null = null, permutations = permutations](unsigned threads, std::uint64_t seed) {
             return figuresOf(tested({.first = 4, .second = 1, .permutations = permutations, .seed = seed,
                                      .threads = threads, .crossNull = null}));
@@ -255,8 +255,8 @@ TEST_F(Significance, SameSeedSameFiguresOnAnyNumberOfThreads)
         EXPECT_FALSE(sameBits(run(2, 2), one));  // the seed counts
     }
     const auto all = tested({.first = 4, .second = 1, .permutations = 999, .seed = 1});
-    EXPECT_TRUE(all.testNull == Null::Toroidal && all.permutationsMade == 120 && all.eastWest[0].used == 120);
-    EXPECT_TRUE(sameBits(figuresOf(tested({.first = 4, .second = 1, .permutations = 120, .seed = 2})), figuresOf(all)));
+    EXPECT_TRUE(all.testNull == Null::Toroidal && all.permutationsMade == 99 && all.eastWest[0].used == 99);
+    EXPECT_TRUE(sameBits(figuresOf(tested({.first = 4, .second = 1, .permutations = 99, .seed = 2})), figuresOf(all)));
 }
 
 TEST_F(Significance, NoiseGivesFivePercentOfShiftsAndAtMostFivePercentOfCorrelogramsAfterHolm)
@@ -350,6 +350,25 @@ TEST(Holm, AsRsPAdjust)
                 holm.push_back(*shift.pHolm);
     EXPECT_EQ(holm, fromR);
     EXPECT_FALSE(result.eastWest[0].pHolm || result.eastWest[8].pHolm || result.northSouth[7].pHolm);
+
+    // A crossed correlogram's two shifts 0 are one test, a single member of the family:
+    // p.adjust(c(0.01, 0.03, 0.004, 0.2, 0.02, 0.04), "holm").
+    Correlogram crossed;
+    crossed.with = Named{2, "2"};
+    crossed.eastWest.resize(3);
+    crossed.northSouth.resize(4);
+    crossed.eastWest[0].p = crossed.northSouth[0].p = 0.01;
+    crossed.eastWest[1].p = 0.03;
+    crossed.eastWest[2].p = 0.004;
+    crossed.northSouth[1].p = 0.2;
+    crossed.northSouth[2].p = 0.02;
+    crossed.northSouth[3].p = 0.04;
+    adjustHolm(crossed);
+    EXPECT_EQ(*crossed.eastWest[0].pHolm, 0.05);
+    EXPECT_EQ(*crossed.northSouth[0].pHolm, 0.05);
+    EXPECT_EQ(*crossed.eastWest[1].pHolm, 0.09);
+    EXPECT_EQ(*crossed.eastWest[2].pHolm, 0.024);
+    EXPECT_EQ(*crossed.northSouth[2].pHolm, 0.08);
 }
 
 TEST_F(Significance, StructuredVariablesOfTheExample)
@@ -366,29 +385,28 @@ TEST_F(Significance, StructuredVariablesOfTheExample)
             expectStructure(v, direction);
     expectStructure(5, Direction::EastWest);
     expectStructure(6, Direction::NorthSouth);
-    // The diagonal bands of 12 repeat every 3 districts, about 3.5 cells: r passes near 0
-    // at shift 1 and is far below the envelope at shift 2.
+    // The diagonal bands of 12 repeat every 3 districts, about 3.5 cells: r is below the
+    // envelope at shift 2.
     const auto bands = tested({.first = 12, .permutations = 999});
     for (const Direction direction : Both)
-        EXPECT_TRUE(*bands.of(direction)[2].p < 0.01 && *bands.of(direction)[2].r < *bands.of(direction)[2].low);
+        EXPECT_TRUE(*bands.of(direction)[2].p < 0.05 && *bands.of(direction)[2].r < *bands.of(direction)[2].low);
     const auto noise = tested({.first = 3, .permutations = 999});
     EXPECT_TRUE(*noise.eastWest[1].p > 0.05 && *noise.northSouth[1].p > 0.05);
 }
 
-TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
+TEST_F(Significance, PermutationsWithoutRAreLeftOutOfTheirShiftsOnly)
 {
-    // A square beyond the double range at the origin, in a cell of index 0, which is never
-    // paired: the observed figures have no fault, but a permutation that moves it into an
-    // inner cell faults at the shifts whose pairs take that cell.
+    // A variable that is 1 at three points and 0 elsewhere: a permutation that leaves one
+    // side of a shift's pairs all 0 has no r there, and only there.
     std::mt19937_64 random(9);
-    place(49, true, 1, 6, random, [&] { return uniform(random); });
-    store.Donnees[1][1] = 1e160;
+    place(49, true, 1, 6, random, [] { return 0.0; });
+    for (const int i : {9, 17, 25})
+        store.Donnees[i][1] = 1;
     constexpr std::int32_t permutations = 200;
     const auto result = tested({.first = 1, .permutations = permutations, .seed = 7});
 
     // The same permutations the plain way, r per permutation (row) and shift (column): each
-    // shift counts the permutations that gave it an r. (The figures of a test are pinned in
-    // the batch command's tests, checked against an independent computation.)
+    // shift counts the permutations that gave it an r.
     std::vector<std::vector<double>> rows;
     auto draws = permutation::Random::forBlock(7, 0);
     for (std::int32_t p = 0; p < permutations; ++p) {
@@ -398,7 +416,7 @@ TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
         permutation::shuffle(values, draws);
         rows.push_back(plainFigures(1, 1, values));
     }
-    std::size_t c = 0;
+    std::size_t c = 0, partly = 0;
     for (const Direction direction : Both)
         for (std::int32_t k = 0; k <= lastShift(direction, store.NBMailles); ++k, ++c) {
             const Shift& shift = result.of(direction)[static_cast<std::size_t>(k)];
@@ -407,12 +425,11 @@ TEST_F(Significance, PermutationsThatFaultAreLeftOutOfTheirShiftsOnly)
                 continue;
             }
             const auto used = std::count_if(rows.begin(), rows.end(), [&](const auto& row) { return !std::isnan(row[c]); });
-            EXPECT_EQ(shift.used, used);
-            EXPECT_TRUE(shift.p && shift.low && shift.high);
+            EXPECT_EQ(shift.used, shift.r ? used : 0) << "shift " << k;
+            EXPECT_EQ(shift.p.has_value(), shift.r.has_value());
+            partly += shift.r && 0 < used && used < permutations;
         }
-    // Shift 1 takes every inner cell, the last shift only those of the first and last rows.
-    EXPECT_TRUE(0 < result.eastWest[1].used && result.eastWest[1].used < result.eastWest[5].used
-                && result.eastWest[5].used < permutations);
+    EXPECT_GE(partly, 4u);
 }
 
 TEST_F(Significance, DistancesFollowTheExtents)

@@ -219,12 +219,11 @@ TEST_F(MainWindowTest, NonReadsRowsWithoutNumbersAndThePercentageTakesTheRegiona
     setCells("3");
     loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().PourCent, 37.5);
-    EXPECT_EQ(text("EdPourCent"), "37,5");
+    EXPECT_EQ(text("EdPourCent"), "66,6666666666667");  // 6 of the 9 cells
 
     geolago::ui::setDecimalSeparator(".");
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(text("EdPourCent"), "37.5");
+    EXPECT_EQ(text("EdPourCent"), "66.6666666666667");
 }
 
 TEST_F(MainWindowTest, LitDataFailuresKeepWhatWasDoneBefore)
@@ -493,7 +492,7 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
     click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(stateOf(mainWindow()), VariableChosen);
     click(mainWindow(), "ButtCalculer");
-    EXPECT_EQ(store().PourCent, 100.0 * 100 / (21 * 21));
+    EXPECT_EQ(store().PourCent, 25.0);  // 100 of the 400 cells
     EXPECT_EQ(rowCount(grid("SG_EW")), 21);
 
     // New points: the variable and "Calculer" wait for their cells.
@@ -502,7 +501,7 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
     setCells("3");
     EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().PourCent, 37.5);
+    EXPECT_NEAR(store().PourCent, 600.0 / 9, 1e-12);
     readPoints(pathOf("six.txt"), "6", "2", false);
     EXPECT_EQ(stateOf(mainWindow()), CellsPending);
 
@@ -647,10 +646,10 @@ TEST_F(MainWindowTest, ADelimitedTextIsItsOwnNamesFileAndReadsInItsFormat)
     EXPECT_EQ(variables()->itemText(1), "argile");
     // The point without "pente" fills none of its cells.
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().PourCent, 31.25);
+    EXPECT_NEAR(store().PourCent, 500.0 / 9, 1e-12);
     variables()->setCurrentIndex(1);
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().PourCent, 37.5);
+    EXPECT_NEAR(store().PourCent, 600.0 / 9, 1e-12);
     EXPECT_TRUE(takeMessages().empty());
 }
 

@@ -17,18 +17,20 @@ using namespace geolago;
 
 namespace {
 
-// Forty points in two columns along Y, without numbers: at X = 9.5 the only cells that
-// pair, so that the chart holds the E_W curve alone; at X = 0.5 cells of index 0, which
-// never pair. Variable 1 is a wave of 8 cells along Y, so that some shifts are significant
-// and others not; variable 2 is the same everywhere.
+// Forty points in two columns along Y, without numbers, at X = 0.5 and 9.5: cells 1 and 20
+// along X, which north-south never pairs beyond its shift 0, so that the chart holds the
+// E_W curve alone. Variable 1 is a wave of 8 cells along Y, in opposite phases in the two
+// columns, so that some shifts are significant and others not; variable 2 is the same
+// everywhere.
 QByteArray columnsFile()
 {
     static const int wave[8] = {0, 7, 10, 7, 0, -7, -10, -7};
     QByteArray rows;
     for (int j = 0; j < 20; ++j) {
         const double value = wave[j % 8] + 0.3 * ((j * 7) % 5);
+        const double opposite = wave[(j + 4) % 8] + 0.3 * ((j * 3) % 5);
         rows += "9.5 " + QByteArray::number(j) + ".25 " + QByteArray::number(value) + " 5\n";
-        rows += "0.5 " + QByteArray::number(j) + ".25 " + QByteArray::number(40 - j) + " 5\n";
+        rows += "0.5 " + QByteArray::number(j) + ".25 " + QByteArray::number(opposite) + " 5\n";
     }
     return rows;
 }
@@ -111,19 +113,20 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QImage tested = chartShown();
 
-    // Shifts 1..14 have 5 pairs or more: each is marked when its Holm p is below 0.05.
-    // The figures of this test, p and Holm's p checked once against R's p.adjust: shifts
-    // 1, 4, 5, 8 and 12 have p = 0.002 and a Holm p of 0.028; shifts 3, 7, 9 and 13 have
-    // p below 0.05 but not their Holm p, so they stay unmarked; shift 0 is untested.
-    const double r[15] = {1,     0.721669, 0.072330,  -0.615409, -0.966942, -0.764834, -0.144534, 0.553628,
-                          0.958709, 0.769118, 0.149987, -0.525060, -0.944300, -0.885349, -0.524627};
-    for (int k = 1; k <= 14; ++k) {
-        const bool holm = k == 1 || k == 4 || k == 5 || k == 8 || k == 12;
+    // Shifts 1..17 have 5 pairs or more: each is marked when its Holm p is below 0.05.
+    // The figures of this test, r, p and Holm's p, checked once against numpy and a
+    // separate reimplementation of the permutations: shifts 1, 3, 4, 5, 7, 8, 9, 11, 12,
+    // 13 and 16 have a Holm p of 0.034 or 0.048; shift 15 has p = 0.044 but a Holm p of
+    // 0.264, so it stays unmarked; shift 0 is untested.
+    const double r[18] = {1,        0.721748, 0.054705,  -0.686277, -0.998169, -0.723927, -0.072271, 0.680616, 0.996312,
+                          0.732621, 0.102789, -0.668215, -0.996119, -0.746656, -0.169202, 0.634348,  0.995039, 0.796427};
+    for (int k = 1; k <= 17; ++k) {
+        const bool holm = k != 2 && k != 6 && k != 10 && k != 14 && k != 15 && k != 17;
         EXPECT_EQ(allRed(tested, markAt(k, r[k])), holm) << k;
     }
     EXPECT_FALSE(allRed(tested, markAt(0, r[0])));
     // Both bounds of shift 2 lie on red dashes that the plain chart does not have.
-    for (const double bound : {-0.5002533578024, 0.40952831904857}) {
+    for (const double bound : {-0.35081233165699116, 0.30319231289261017}) {
         const QRect around = markAt(2, bound).adjusted(-2, -2, 2, 2);
         EXPECT_FALSE(hasColour(plain, around, QColor(255, 0, 0))) << bound;
         EXPECT_TRUE(hasColour(tested, around, QColor(255, 0, 0))) << bound;
@@ -139,7 +142,7 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     ASSERT_GT(lines.size(), 11);
     EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p N_S;Bas N_S;"
                         "Haut N_S;p Holm N_S");
-    EXPECT_EQ(lines[11].split(';').mid(5, 4).join(';'), "0,022;-0,53555461029228;0,443117260440445;0,154");
+    EXPECT_EQ(lines[11].split(';').mid(5, 4).join(';'), "0,002;-0,376697996816365;0,33002788461947;0,034");
 }
 
 TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
