@@ -301,6 +301,24 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
     const Outcome bounded = runWith({"--map", "--max-shift", "30", "--format", "json"});
     ASSERT_EQ(bounded.status, 0) << bounded.err;
     EXPECT_NE(bounded.out.find("\"max_shift\": 2, \"map\": "), std::string::npos);
+
+    // A crossed map is tested under the null asked, as its correlograms are: E_W shift 1
+    // and vector (0, 1) share r, pairs, p, the envelope, under either null.
+    const std::string examples = GEOLAGO_EXAMPLES_DIR;
+    for (const char* null : {"shuffle", "toroidal"}) {
+        const std::vector<std::string> crossed = {examples + "/quartiers.txt", "--cross", "1:5", "--permutations", "99",
+                                                  "--cross-null", null, "--max-shift", "3", "--format", "tsv"};
+        const Outcome axes = run(crossed);
+        std::vector<std::string> withMap = crossed;
+        withMap.push_back("--map");
+        const Outcome map = run(withMap);
+        ASSERT_EQ(map.status, 0) << map.err;
+        const std::vector<std::string> shift = fields(lines(axes.out).at(2)), vector = fields(lines(map.out).at(1 + 3 * 7 + 4));
+        ASSERT_EQ(vector[4] + vector[5], "01");
+        EXPECT_EQ((std::vector<std::string>{vector[8], vector[9], vector[10], vector[11], vector[12]}),
+                  (std::vector<std::string>{shift[7], shift[8], shift[9], shift[10], shift[11]}))
+            << null;
+    }
 }
 
 // --- Names ---------------------------------------------------------------------------
