@@ -407,7 +407,7 @@ TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
     const Outcome badNumber = run({write("comma.txt", "0 0 1,5\n1 1 2\n"), "--points", "2", "--vars", "1",
                                    "--all"});
     EXPECT_EQ(badNumber.status, 1);
-    EXPECT_EQ(badNumber.err, "geolago-cli: " + path("comma.txt") + ":1: Saisie numérique incorrecte.\n");
+    EXPECT_EQ(badNumber.err, "geolago-cli: " + path("comma.txt") + ":1 (variable 1): Saisie numérique incorrecte.\n");
 
     // One point: the cell width is 0 and the placement fails.
     const Outcome onePoint = run({write("one.txt", "3 4 5\n"), "--points", "1", "--vars", "1", "--all"});
@@ -450,7 +450,7 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     // ends before the value.
     const std::string bad = write("bad.txt", "0 0 1\n\n1 1,5 2\n");
     EXPECT_EQ(run({bad, "--points", "2", "--vars", "1", "--all"}).err,
-              "geolago-cli: " + bad + ":3: Saisie numérique incorrecte.\n");
+              "geolago-cli: " + bad + ":3 (Y): Saisie numérique incorrecte.\n");
     const std::string cut = write("cut.txt", "0 0 1\n1 1\n");
     EXPECT_EQ(run({cut, "--points", "2", "--vars", "1", "--all"}).err,
               "geolago-cli: " + cut + ":2: Lecture au-delà de la fin de fichier : la ligne 2 contient 2 valeurs au lieu de 3.\n");
@@ -506,7 +506,9 @@ TEST_F(CliTest, ADelimitedTextReadsWithoutCountsUnderItsOwnNames)
     const std::string file = write("sols.csv", csv);
     const Outcome tsv = run({file, "--variable", "pente", "--cells", "3", "--format", "tsv"});
     EXPECT_EQ(tsv.status, 0);
-    EXPECT_EQ(tsv.err, "geolago-cli: " + file + ": 1 ligne sans coordonnée a été ignorée : ligne 5.\n");
+    EXPECT_EQ(tsv.err, "geolago-cli: " + file + ": La colonne \"quartier\" contient du texte (\"Nord\" à la ligne 2) :"
+                       " ce n'est pas une variable.\ngeolago-cli: " + file
+                           + ": 1 ligne sans coordonnée a été ignorée : ligne 5.\n");
     // The rows of the point file, under the header's name.
     std::string expected =
         run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1", "--format", "tsv"}).out;
