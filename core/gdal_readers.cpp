@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "failures.h"
 #include "numbertext.h"
 #include "pointlayout.h"
@@ -99,11 +101,54 @@ private:
     const Gdal& api_;
 };
 
+// Why a raster description (VRT) is refused before GDAL opens it, empty when it is not
+// one or is not refused: a band read from a file as raw bytes, or a source that is not a
+// regular file (a device, a pipe, which could also keep the opening waiting) or one of
+// GDAL's virtual file systems (the network, standard input). GDAL's own option for raw
+// bands is set too, but older versions do not know it.
+std::string descriptionRefusal(const std::string& fileName)
+{
+    TextSource source(NamesFileEnd);
+    std::string text;
+    if (source.open(fileName, InputKinds::RegularFiles) != 0)
+        return {};
+    readText(source, 1 << 20, text);
+    if (text.find("<VRTDataset") == std::string::npos)
+        return {};
+    if (text.find("VRTRawRasterBand") != std::string::npos)
+        return "Ce raster virtuel (VRT) lit un fichier brut : refusé, car il pourrait lire n'importe quel fichier"
+               " ou périphérique comme des pixels";
+    const std::string folder = fileName.substr(0, fileName.find_last_of('/') + 1);
+    for (std::size_t at = 0; (at = text.find("<SourceFilename", at)) != std::string::npos;) {
+        const std::size_t open = text.find('>', at), close = text.find("</SourceFilename>", at);
+        if (open == std::string::npos || close == std::string::npos || close < open)
+            break;
+        const std::string tag = text.substr(at, open - at);
+        std::string name = text.substr(open + 1, close - open - 1);
+        at = close;
+        const bool relative = tag.find("relativeToVRT=\"1\"") != std::string::npos
+            || tag.find("relativetoVRT=\"1\"") != std::string::npos;
+        if (relative && !name.starts_with('/'))
+            name = folder + name;
+        struct stat info {};
+        const bool special = name.starts_with("/vsi") || (::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode));
+        if (special)
+            return "Ce raster virtuel (VRT) lit \"" + name.substr(0, 200)
+                + "\", qui n'est pas un fichier ordinaire : refusé";
+    }
+    return {};
+}
+
 // A dataset opened read-only, closed when the object goes.
 class Dataset {
 public:
     Dataset(const Gdal& api, const std::string& fileName, unsigned kind) : api_(api)
     {
+        if ((kind & GDAL_OF_RASTER) != 0) {
+            refusal_ = descriptionRefusal(fileName);
+            if (!refusal_.empty())
+                return;
+        }
         const QuietErrors quiet(api_);
         api_.CPLErrorReset();
         handle_ = api_.GDALOpenEx(fileName.c_str(), kind | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
@@ -135,11 +180,13 @@ public:
     // its format, damaged), empty when none does, and GDAL's reason.
     const std::string& identified() const { return identified_; }
     const std::string& reason() const { return reason_; }
+    // Why the file was not given to GDAL at all (descriptionRefusal), empty when it was.
+    const std::string& refusal() const { return refusal_; }
 
 private:
     const Gdal& api_;
     GDALDatasetH handle_ = nullptr;
-    std::string identified_, reason_;
+    std::string identified_, reason_, refusal_;
 };
 
 // Whether the first line of `fileName` holding data is made of numbers only: a point
@@ -168,11 +215,8 @@ bool mayAsk(const std::string& fileName)
 
 [[noreturn]] void failToOpen(const std::string& fileName, const char* kind, const Dataset& dataset)
 {
-    // A description that reads a raw file is refused by the option set at loading.
-    if (dataset.identified() == "VRT" && dataset.reason().find("RawRasterBand") != std::string::npos)
-        failAt(Failure("Ce raster virtuel (VRT) lit un fichier brut : refusé, car il pourrait lire n'importe quel"
-                       " fichier ou périphérique comme des pixels"),
-               fileName);
+    if (!dataset.refusal().empty())
+        failAt(Failure(dataset.refusal()), fileName);
     std::string message = std::string("GDAL n'ouvre pas ce fichier comme ") + kind;
     if (!dataset.identified().empty())
         message += ", bien qu'il soit au format " + dataset.identified();
@@ -284,6 +328,8 @@ bool opensWith(const std::string& fileName, unsigned flags, HoldsData holdsData)
     const Dataset dataset(*api, fileName, flags);
     if (dataset.handle())
         return holdsData(*api, dataset.handle());
+    if (!dataset.refusal().empty())
+        return true;
     if (dataset.identified().empty() || dataset.identified() == "CSV" || dataset.identified() == "XYZ")
         return false;
     const Dataset anyKind(*api, fileName, GDAL_OF_VECTOR | GDAL_OF_RASTER);
