@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "extended.h"
@@ -483,16 +484,19 @@ bool readTable(std::string_view text, char separator, const std::string& source,
     // first in the file among the columns.
     std::vector<std::size_t> taken{xColumn, yColumn};
     std::vector<std::string> notes, reasons;
+    // Each name's first column.
+    std::unordered_map<std::string_view, std::size_t> firstNamed;
+    for (std::size_t c = 0; c < parsed.columns.size(); ++c)
+        firstNamed.emplace(parsed.columns[c].name, c);
+    std::vector<bool> repeated(parsed.columns.size());
     for (std::size_t c = numbered ? 1 : 0; c < parsed.columns.size(); ++c) {
         const ColumnCells& column = parsed.columns[c];
         if (c == xColumn || c == yColumn)
             continue;
         // A name met before in the header: the columns would be told apart by position
         // only, and a second X or Y would pass for a variable.
-        const auto earlier = std::find_if(parsed.columns.begin(), parsed.columns.begin() + static_cast<std::ptrdiff_t>(c),
-                                          [&](const ColumnCells& other) { return other.name == column.name; });
-        if (earlier != parsed.columns.begin() + static_cast<std::ptrdiff_t>(c)) {
-            const auto first = static_cast<std::size_t>(earlier - parsed.columns.begin());
+        if (const std::size_t first = firstNamed.at(column.name); first != c) {
+            repeated[c] = true;
             const bool coordinate = first == xColumn || first == yColumn;
             notes.push_back("Le nom \"" + column.name + "\" est celui des colonnes " + std::to_string(first + 1) + " et "
                             + std::to_string(c + 1) + " de l'en-tête"
@@ -545,9 +549,7 @@ bool readTable(std::string_view text, char separator, const std::string& source,
     const std::size_t variables = std::min(taken.size() - 2, static_cast<std::size_t>(std::max(options.variables, 0)));
     for (std::size_t k = 0; k < 2 + variables; ++k) {
         const std::string& name = parsed.columns[taken[k]].name;
-        const bool repeated = std::any_of(parsed.columns.begin(), parsed.columns.begin() + static_cast<std::ptrdiff_t>(taken[k]),
-                                          [&](const ColumnCells& other) { return other.name == name; });
-        read.columns.push_back({repeated ? name + " (" + std::to_string(taken[k] + 1) + ")" : name, {}});
+        read.columns.push_back({repeated[taken[k]] ? name + " (" + std::to_string(taken[k] + 1) + ")" : name, {}});
     }
     read.notes = std::move(notes);
     if (variables < taken.size() - 2)
