@@ -199,6 +199,15 @@ TEST_F(CliProcess, EndlessInputsStayWithinBoundedMemory)
                                scarceMemory);
     EXPECT_EQ(scarce.status, 1);
     EXPECT_EQ(scarce.err, "geolago-cli: Mémoire insuffisante.\n");
+
+    // --points bounds the rows read: room is made for those the file holds.
+    const Outcome bound = run({example[0], "--points", "2000000000", "--vars", "12", "--numbered", "--variable", "1",
+                               "--format", "tsv"},
+                              scarceMemory);
+    EXPECT_EQ(bound.status, 0);
+    EXPECT_EQ(bound.err, "geolago-cli: " + example[0] + ": Le fichier ne contient que 80 lignes de données, moins que"
+                         " les 2000000000 demandées : toutes ont été lues.\n");
+    EXPECT_EQ(lines(bound.out).size(), 21u);
 #endif
 }
 

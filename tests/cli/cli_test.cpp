@@ -473,6 +473,22 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     EXPECT_NE(refused.out.find("\"results\": [],\n \"error\": \"Le nombre de points"), std::string::npos);
 }
 
+TEST_F(CliTest, NothingToComputeIsAFailureThatWritesNoTable)
+{
+    const Outcome text = run({write("texte.csv", "x,y,v\n1,2,abc\n3,4,5\n"), "--all", "--format", "tsv"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "");
+    EXPECT_EQ(text.err, "geolago-cli: " + path("texte.csv") + ":1: Le fichier n'a aucune variable à analyser : la"
+                        " colonne \"v\" contient du texte (\"abc\" à la ligne 2)\n");
+    const Outcome none = run({square(), "--points", "4", "--vars", "0", "--all", "--format", "tsv"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(lines(none.err).back(), "geolago-cli: " + path("square2.txt") + ": Aucune variable à analyser : --vars vaut 0 !");
+    const Outcome refused = run({square(), "--points", "4", "--vars", "2", "--variable", "3", "--format", "tsv"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+}
+
 TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
 {
     const std::string names = write("names.txt", "Tab\tback\\slash\x1b[2J\x7F\n");
