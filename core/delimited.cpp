@@ -28,6 +28,9 @@ constexpr std::size_t LargestHead = 16 * 1024 * 1024;
 // The coordinates' names, pair by pair in this order, compared in lower case.
 constexpr std::array<std::array<std::string_view, 2>, 5> CoordinateNames{{
     {"x", "y"}, {"lon", "lat"}, {"longitude", "latitude"}, {"easting", "northing"}, {"e", "n"}}};
+// The most fields a line holds: tens of times the widest real table, and a memory
+// bounded whatever a line of commas of a text's whole size would ask.
+constexpr std::size_t MaxFields = 1'000'000;
 // The lines named in the note of the rows skipped.
 constexpr std::size_t LinesNamed = 10;
 
@@ -55,6 +58,11 @@ public:
             bool lineEnded = false;
             while (!lineEnded) {
                 Field field = nextField();
+                if (fields.size() == MaxFields) {
+                    LimitFailure failure("Ligne de plus de " + std::to_string(MaxFields) + " champs");
+                    failure.setPlace(Place(source_, line_));
+                    throw failure;
+                }
                 fields.push_back(std::move(field));
                 lineEnded = pos_ >= text_.size() || text_[pos_] != separator_;
                 if (!lineEnded)
@@ -462,6 +470,9 @@ char delimiterOf(std::string_view head, bool headIsCut)
                     if ((fields.size() == count || (!sameCount && fields.size() >= 2)) && numbers >= 2)
                         return separator;
                 }
+            } catch (const LimitFailure&) {
+                // A line of more fields than any table holds: claimed, and refused by its reading.
+                return separator;
             } catch (const Failure&) {
                 // A quote left open in the head: not this separator.
             }

@@ -61,7 +61,7 @@ void storePoints(const PointTable& table, Store& store)
             store.reserve(read, variables);
         }
     } catch (const std::bad_alloc&) {
-        throw memoryFailure(read, variables, table.source);
+        throw memoryFailure(static_cast<long long>(table.points()), variables, table.source);
     }
     // Point by point, each row of the store written whole; then, after a failed read,
     // the values read of the point it stopped in.
