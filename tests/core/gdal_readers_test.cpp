@@ -241,8 +241,9 @@ TEST_F(Gis, EveryPointOfEveryLayerAndEveryValidPixelIsRead)
     const std::array<std::array<float, 3>, 2> bands{{{1, float(Missing), float(Missing)}, {4, 5, float(Missing)}}};
     for (int b = 0; b < 2; ++b) {
         GDALSetRasterNoDataValue(GDALGetRasterBand(raster, b + 1), Missing);
-        GDALRasterIO(GDALGetRasterBand(raster, b + 1), GF_Write, 0, 0, 3, 1, const_cast<float*>(bands[b].data()), 3, 1,
-                     GDT_Float32, 0, 0);
+        ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(raster, b + 1), GF_Write, 0, 0, 3, 1,
+                               const_cast<float*>(bands[b].data()), 3, 1, GDT_Float32, 0, 0),
+                  CE_None);
     }
     GDALClose(raster);
     loadPoints(store, path, {Unbounded, 1});
@@ -270,7 +271,7 @@ TEST_F(Gis, DamagedFilesAndRawDescriptionsAreRefusedInTheirFormat)
     OGRGeometryH point = OGR_G_CreateGeometry(wkbPoint);
     OGR_G_SetPoint_2D(point, 0, 1, 2);
     OGR_F_SetGeometryDirectly(feature, point);
-    OGR_L_CreateFeature(layer, feature);
+    EXPECT_EQ(OGR_L_CreateFeature(layer, feature), OGRERR_NONE);
     OGR_F_Destroy(feature);
     GDALClose(dataset);
     writeFile("sols.shx", std::string(100, 'x'));
