@@ -451,6 +451,8 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     const std::string bad = write("bad.txt", "0 0 1\n\n1 1,5 2\n");
     EXPECT_EQ(run({bad, "--points", "2", "--vars", "1", "--all"}).err,
               "geolago-cli: " + bad + ":3 (Y): Saisie numérique incorrecte.\n");
+    EXPECT_EQ(run({write("huge.txt", "0 1e400 1\n"), "--points", "1", "--vars", "1", "--all"}).err,
+              "geolago-cli: " + path("huge.txt") + ":1 (Y): Débordement en virgule flottante.\n");
     const std::string cut = write("cut.txt", "0 0 1\n1 1\n");
     EXPECT_EQ(run({cut, "--points", "2", "--vars", "1", "--all"}).err,
               "geolago-cli: " + cut + ":2: Lecture au-delà de la fin de fichier : la ligne 2 contient 2 valeurs au lieu de 3.\n");
