@@ -124,15 +124,15 @@ class TsvWriter : public ReportWriter {
 public:
     TsvWriter(std::string separator, std::ostream& out) : separator_(std::move(separator)), out_(out) {}
 
-    void begin(const RunContext& context) override
-    {
-        out_ << (context.map ? mapTsvHeader()
-                             : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm\n");
-        out_.flush();
-    }
+    // The header comes with the first rows: a run that gives none writes nothing at all.
+    void begin(const RunContext& context) override { map_ = context.map; }
 
     void variable(const Correlogram& result, const CorrelogramMap* map) override
     {
+        if (!headerWritten_)
+            out_ << (map_ ? mapTsvHeader()
+                          : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm\n");
+        headerWritten_ = true;
         const std::string leading = tsvField(result.variable.name) + '\t'
             + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
             + writeReal(result.fill, separator_) + '\t';
@@ -171,6 +171,8 @@ private:
 
     std::string separator_;
     std::ostream& out_;
+    bool map_ = false;
+    bool headerWritten_ = false;
 };
 
 class JsonWriter : public ReportWriter {

@@ -375,7 +375,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         // A format that tells its counts reads them all, or those given at most.
         const ReadOptions read{context.points.value_or(Unbounded), context.vars.value_or(Unbounded),
                                context.rowsAreNumbered, InputKinds::StreamsToo, options.xColumn, options.yColumn,
-                               options.layer};
+                               options.layer, true};
         const Reading reading = loadPoints(store, reader, options.pointsFile, read);
         context.points = store.NBPoints;
         context.vars = store.NBVar;
@@ -388,6 +388,12 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         else if (reading.names)
             names = VariableNames{*reading.names, "le fichier " + options.pointsFile};
         const std::vector<Job> jobs = jobsOf(options, store, names);
+        // A run without a correlogram to compute has nothing to give: a failure.
+        if (jobs.empty()) {
+            subject = options.pointsFile;
+            throw Refusal(std::string("Aucune variable à analyser : ")
+                          + (&reader == &pointFileReader() ? "--vars vaut 0" : "le fichier n'en a aucune") + " !");
+        }
 
         writer->begin(context);
         const bool severalCellCounts = context.cells->size() > 1;

@@ -4,12 +4,15 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "extended.h"
 #include "failures.h"
+#include "pointlayout.h"
 #include "reader.h"
 #include "textrules.h"
 
@@ -18,11 +21,16 @@ namespace geolago {
 namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
-// The bytes looked at to recognise a delimited text.
-constexpr std::size_t HeadSize = 64 * 1024;
+// The bytes looked at to recognise a delimited text: as many lines as delimiterOf looks
+// at, within a bound that a header of 10^5 columns and more passes.
+constexpr std::size_t HeadLines = 12;
+constexpr std::size_t LargestHead = 16 * 1024 * 1024;
 // The coordinates' names, pair by pair in this order, compared in lower case.
 constexpr std::array<std::array<std::string_view, 2>, 5> CoordinateNames{{
     {"x", "y"}, {"lon", "lat"}, {"longitude", "latitude"}, {"easting", "northing"}, {"e", "n"}}};
+// The most fields a line holds: tens of times the widest real table, and a memory
+// bounded whatever a line of commas of a text's whole size would ask.
+constexpr std::size_t MaxFields = 1'000'000;
 // The lines named in the note of the rows skipped.
 constexpr std::size_t LinesNamed = 10;
 
@@ -50,6 +58,11 @@ public:
             bool lineEnded = false;
             while (!lineEnded) {
                 Field field = nextField();
+                if (fields.size() == MaxFields) {
+                    LimitFailure failure("Ligne de plus de " + std::to_string(MaxFields) + " champs");
+                    failure.setPlace(Place(source_, line_));
+                    throw failure;
+                }
                 fields.push_back(std::move(field));
                 lineEnded = pos_ >= text_.size() || text_[pos_] != separator_;
                 if (!lineEnded)
@@ -164,6 +177,18 @@ Cell cellOf(const Field& field, char separator, double& value)
         return Cell::Text;
     value = toDouble(*real);
     return Cell::Number;
+}
+
+// What a field holds for the recognition of a dialect: a number beyond the double range
+// is a number all the same, which the reading then refuses at its place.
+Cell sniffed(const Field& field, char separator)
+{
+    double value;
+    try {
+        return cellOf(field, separator, value);
+    } catch (const FloatFailure&) {
+        return Cell::Number;
+    }
 }
 
 std::string lowerCase(std::string_view text)
@@ -309,53 +334,148 @@ std::string linesText(const std::vector<long long>& lines)
     return text + (lines.size() > LinesNamed ? ", …" : "");
 }
 
-// The bytes of `fileName` up to its first NUL, `limit` at most; throws IoFailure as the
-// point file does.
-std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t limit)
+// Whether `bytes`, the first of a text, are UTF-16: its byte order mark, or two ASCII
+// characters each beside a NUL. 'L' little-endian, 'B' big-endian, 0 not.
+char utf16Order(std::string_view bytes)
 {
-    TextSource source(NamesFileEnd);
-    if (const int error = source.open(fileName, kinds))
-        failToRead(error, fileName);
+    if (bytes.starts_with("\xFF\xFE"))
+        return 'L';
+    if (bytes.starts_with("\xFE\xFF"))
+        return 'B';
+    if (bytes.size() < 4)
+        return 0;
+    auto ascii = [&](std::size_t at) { return bytes[at] > 0 && bytes[at] < 0x7F; };
+    if (ascii(0) && bytes[1] == 0 && ascii(2) && bytes[3] == 0)
+        return 'L';
+    if (bytes[0] == 0 && ascii(1) && bytes[2] == 0 && ascii(3))
+        return 'B';
+    return 0;
+}
+
+// UTF-16 text in UTF-8, without its byte order mark, up to its first NUL character; an
+// unpaired surrogate becomes U+FFFD.
+std::string fromUtf16(std::string_view bytes, char order)
+{
     std::string text;
-    char buffer[64 * 1024];
-    while (text.size() < limit) {
-        const long got = source.read(buffer, std::min(sizeof buffer, limit - text.size()));
-        if (got < 0)
-            failToRead(static_cast<int>(-got), fileName);
-        if (got == 0)
+    text.reserve(bytes.size());
+    auto unit = [&](std::size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
+        return order == 'L' ? first | second << 8 : first << 8 | second;
+    };
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        unsigned code = static_cast<unsigned>(unit(at));
+        if (code == 0)
             break;
-        text.append(buffer, static_cast<std::size_t>(got));
+        if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00
+            && unit(at + 2) < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(unit(at + 2)) - 0xDC00);
+            at += 2;
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = 0xFFFD;
+        }
+        if (code == 0xFEFF && at == 0)
+            continue;
+        if (code < 0x80) {
+            text += static_cast<char>(code);
+        } else if (code < 0x800) {
+            text += static_cast<char>(0xC0 | code >> 6);
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            text += static_cast<char>(0xE0 | code >> 12);
+            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | code >> 18);
+            text += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
     }
     return text;
 }
 
+// The text of `fileName`, UTF-16 decoded into UTF-8, up to its first NUL; throws IoFailure
+// as the point file does. `limit` bytes of the file at most, and once `lines` line feeds are
+// read no more: then `cut` says whether the file went on.
+std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t limit = SIZE_MAX,
+                   std::size_t lines = SIZE_MAX, bool* cut = nullptr)
+{
+    InputFile file;
+    if (const int error = file.open(fileName, kinds))
+        failToRead(error, fileName);
+    std::string bytes;
+    std::size_t lineFeeds = 0;
+    char buffer[64 * 1024];
+    bool ended = false;
+    while (!ended && bytes.size() < limit && lineFeeds < lines) {
+        const long got = file.read(buffer, std::min(sizeof buffer, limit - bytes.size()));
+        if (got < 0)
+            failToRead(static_cast<int>(-got), fileName);
+        ended = got == 0;
+        const std::string_view chunk(buffer, static_cast<std::size_t>(got));
+        lineFeeds += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
+        bytes += chunk;
+        // A NUL ends a text of bytes: what follows is never read.
+        if (utf16Order(bytes) == 0 && chunk.find('\0') != std::string_view::npos) {
+            bytes.resize(bytes.find('\0'));
+            ended = true;
+        }
+    }
+    if (cut)
+        *cut = !ended;
+    if (const char order = utf16Order(bytes))
+        return fromUtf16(bytes, order);
+    return bytes;
+}
+
+// The head of `text` that recognises it: its first HeadLines lines, LargestHead bytes at most.
+std::string_view headOf(std::string_view text)
+{
+    std::size_t end = 0;
+    for (std::size_t line = 0; line < HeadLines && end < text.size(); ++line)
+        end = std::min(text.find('\n', end), text.size()) + 1;
+    return text.substr(0, std::min({end, text.size(), LargestHead}));
+}
+
 }  // namespace
 
-char delimiterOf(std::string_view head)
+char delimiterOf(std::string_view head, bool headIsCut)
 {
     head = textBefore(head, NamesFileEnd);
-    for (const char separator : {'\t', ';', ','}) {
-        try {
-            Records records(head, separator, {});
-            std::vector<Field> fields;
-            if (!records.next(fields) || fields.size() < 2)
-                continue;
-            const std::size_t count = fields.size();
-            double value;
-            const bool named = std::any_of(fields.begin(), fields.end(),
-                                           [&](const Field& field) { return cellOf(field, separator, value) == Cell::Text; });
-            if (!named)
-                continue;
-            // One of the next lines, read whole, has as many fields, two of them numbers.
-            for (int look = 0; look < 10 && records.next(fields) && !records.endedWithoutLineEnd(); ++look) {
-                const auto numbers = std::count_if(fields.begin(), fields.end(), [&](const Field& field) {
-                    return cellOf(field, separator, value) == Cell::Number;
-                });
-                if (fields.size() == count && numbers >= 2)
+    // A first line of numbers is the first row of a point file, whatever blanks part them.
+    if (startsWithNumberRow(head))
+        return 0;
+    // A header, then one of the next lines read whole with as many fields, two of them
+    // numbers; failing that, with two numbers among another count of fields, which the
+    // reading then names as the line that does not match its header.
+    for (const bool sameCount : {true, false}) {
+        for (const char separator : {'\t', ';', ','}) {
+            try {
+                Records records(head, separator, {});
+                std::vector<Field> fields;
+                if (!records.next(fields) || fields.size() < 2)
+                    continue;
+                const std::size_t count = fields.size();
+                const bool named = std::any_of(fields.begin(), fields.end(),
+                                               [&](const Field& field) { return sniffed(field, separator) == Cell::Text; });
+                if (!named)
+                    continue;
+                // A header longer than the head: the fields it shows are enough.
+                if (records.endedWithoutLineEnd() && headIsCut)
                     return separator;
+                for (int look = 0; look < 10 && records.next(fields) && !records.endedWithoutLineEnd(); ++look) {
+                    const auto numbers = std::count_if(fields.begin(), fields.end(), [&](const Field& field) {
+                        return sniffed(field, separator) == Cell::Number;
+                    });
+                    if ((fields.size() == count || (!sameCount && fields.size() >= 2)) && numbers >= 2)
+                        return separator;
+                }
+            } catch (const LimitFailure&) {
+                // A line of more fields than any table holds: claimed, and refused by its reading.
+                return separator;
+            } catch (const Failure&) {
+                // A quote left open in the head: not this separator.
             }
-        } catch (const Failure&) {
-            // A quote left open in the head, or a number beyond the range: not this separator.
         }
     }
     return 0;
@@ -374,9 +494,42 @@ bool readTable(std::string_view text, char separator, const std::string& source,
     // The columns taken, X and Y first: a text among numbers fails at its first cell, the
     // first in the file among the columns.
     std::vector<std::size_t> taken{xColumn, yColumn};
-    for (std::size_t c = numbered ? 1 : 0; c < parsed.columns.size(); ++c)
-        if (c != xColumn && c != yColumn && parsed.columns[c].numeric())
+    std::vector<std::string> notes, reasons;
+    // Each name's first column.
+    std::unordered_map<std::string_view, std::size_t> firstNamed;
+    for (std::size_t c = 0; c < parsed.columns.size(); ++c)
+        firstNamed.emplace(parsed.columns[c].name, c);
+    std::vector<bool> repeated(parsed.columns.size());
+    for (std::size_t c = numbered ? 1 : 0; c < parsed.columns.size(); ++c) {
+        const ColumnCells& column = parsed.columns[c];
+        if (c == xColumn || c == yColumn)
+            continue;
+        // A name met before in the header: the columns would be told apart by position
+        // only, and a second X or Y would pass for a variable.
+        if (const std::size_t first = firstNamed.at(column.name); first != c) {
+            repeated[c] = true;
+            const bool coordinate = first == xColumn || first == yColumn;
+            notes.push_back("Le nom \"" + column.name + "\" est celui des colonnes " + std::to_string(first + 1) + " et "
+                            + std::to_string(c + 1) + " de l'en-tête"
+                            + (coordinate ? " : la colonne " + std::to_string(c + 1) + " n'est pas lue."
+                                          : " : la variable de la colonne " + std::to_string(c + 1) + " s'appelle \""
+                                               + column.name + " (" + std::to_string(c + 1) + ")\"."));
+            if (coordinate)
+                continue;
+        }
+        if (column.numeric()) {
             taken.push_back(c);
+            continue;
+        }
+        // A column of text, or without any value, is no variable: said, never silently.
+        const std::string reason = column.texts > 0
+            ? "la colonne \"" + column.name + "\" contient du texte (\"" + column.firstText.substr(0, Place::TokenShown)
+                + "\" à la ligne " + std::to_string(parsed.rowLines[static_cast<std::size_t>(column.firstTextRow) - 1]) + ")"
+            : "la colonne \"" + column.name + "\" n'a aucune valeur";
+        reasons.push_back(reason);
+        notes.push_back(std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0]))))
+                        + reason.substr(1) + " : ce n'est pas une variable.");
+    }
     const ColumnCells* misread = nullptr;
     for (const std::size_t c : taken) {
         const ColumnCells& column = parsed.columns[c];
@@ -393,13 +546,23 @@ bool readTable(std::string_view text, char separator, const std::string& source,
             failAt(Failure("La colonne \"" + parsed.columns[c].name + "\" ne contient aucun nombre"), source,
                    parsed.headerLine, parsed.columns[c].name);
 
+    if (taken.size() == 2) {
+        std::string message = "Le fichier n'a aucune variable à analyser";
+        for (std::size_t k = 0; k < reasons.size(); ++k)
+            message += (k == 0 ? " : " : " ; ") + reasons[k];
+        failAt(Failure(message), source, parsed.headerLine, {});
+    }
+
     PointTable read;
     read.source = source;
     read.format = "delimited";
     read.named = true;
     const std::size_t variables = std::min(taken.size() - 2, static_cast<std::size_t>(std::max(options.variables, 0)));
-    for (std::size_t k = 0; k < 2 + variables; ++k)
-        read.columns.push_back({parsed.columns[taken[k]].name, {}});
+    for (std::size_t k = 0; k < 2 + variables; ++k) {
+        const std::string& name = parsed.columns[taken[k]].name;
+        read.columns.push_back({repeated[taken[k]] ? name + " (" + std::to_string(taken[k] + 1) + ")" : name, {}});
+    }
+    read.notes = std::move(notes);
     if (variables < taken.size() - 2)
         read.notes.push_back(firstOnlyNote(static_cast<long long>(taken.size() - 2), static_cast<long long>(variables),
                                            "variables", true));
@@ -445,8 +608,11 @@ public:
     std::optional<PointFileLayout> identify(const std::string& fileName) const override
     {
         try {
-            const std::string text = textOf(fileName, InputKinds::RegularFiles, std::numeric_limits<std::size_t>::max());
-            const char separator = delimiterOf(std::string_view(text).substr(0, HeadSize));
+            if (!claims(fileName))
+                return std::nullopt;
+            const std::string text = textOf(fileName, InputKinds::RegularFiles);
+            const std::string_view head = headOf(text);
+            const char separator = delimiterOf(head, head.size() < text.size());
             if (separator == 0)
                 return std::nullopt;
             PointTable table;
@@ -461,7 +627,9 @@ public:
     bool claims(const std::string& fileName) const override
     {
         try {
-            return delimiterOf(textOf(fileName, InputKinds::RegularFiles, HeadSize)) != 0;
+            bool cut = false;
+            const std::string head = textOf(fileName, InputKinds::RegularFiles, LargestHead, HeadLines, &cut);
+            return delimiterOf(head, cut) != 0;
         } catch (const Failure&) {
             return false;
         }
@@ -469,8 +637,9 @@ public:
 
     void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
     {
-        const std::string text = textOf(fileName, options.kinds, std::numeric_limits<std::size_t>::max());
-        const char separator = delimiterOf(std::string_view(text).substr(0, HeadSize));
+        const std::string text = textOf(fileName, options.kinds);
+        const std::string_view head = headOf(text);
+        const char separator = delimiterOf(head, head.size() < text.size());
         if (separator == 0)
             failAt(Failure("Ce n'est pas un texte délimité avec une ligne d'en-tête"), fileName, 0, {});
         readDelimited(text, separator, fileName, options, table);

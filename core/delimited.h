@@ -22,8 +22,11 @@ namespace geolago {
 
 // The separator of a text whose first bytes are `head`: the first of tab, ";" and "," that
 // splits its first line into fields of which one at least is a name, and one of the next
-// lines into as many fields, two of them numbers. 0 when none does: no delimited text.
-char delimiterOf(std::string_view head);
+// lines into as many fields, two of them numbers, else into two numbers among another
+// count (a row the reading refuses by its line). A first line that `headIsCut` leaves
+// without its end needs only the names. 0 when none does, or when the first line is a
+// row of numbers (pointlayout.h): no delimited text.
+char delimiterOf(std::string_view head, bool headIsCut = false);
 
 // Reads `text`, a delimited text separated by `separator`, into `table` as
 // delimitedReader() reads a file, `source` naming it in the table and in the failures'

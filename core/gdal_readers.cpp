@@ -2,6 +2,7 @@
 // any raster. GDAL is loaded at the first file that needs it: its hundred libraries take
 // longer to load than a whole run of the batch command on a point file.
 
+#include <cpl_conv.h>
 #include <dlfcn.h>
 #include <gdal.h>
 #include <ogr_api.h>
@@ -16,8 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "failures.h"
 #include "numbertext.h"
+#include "pointlayout.h"
 #include "reader.h"
 #include "readers.h"
 #include "textrules.h"
@@ -38,7 +42,8 @@ namespace {
     F(OGR_F_GetGeometryRef) F(OGR_F_IsFieldSetAndNotNull) F(OGR_F_GetFieldAsDouble) F(OGR_F_Destroy) \
     F(OGR_G_GetGeometryType) F(OGR_G_IsEmpty) F(OGR_G_GetX) F(OGR_G_GetY) F(OGR_G_GetGeometryCount) \
     F(OGR_G_GetGeometryRef) F(OGR_GT_Flatten) F(OSRIsGeographic) F(CPLPushErrorHandler)            \
-    F(CPLPopErrorHandler) F(CPLQuietErrorHandler)
+    F(CPLPopErrorHandler) F(CPLQuietErrorHandler) F(CPLSetConfigOption) F(CPLGetLastErrorMsg)       \
+    F(CPLErrorReset) F(GDALIdentifyDriverEx)
 
 struct Gdal {
 #define GEOLAGO_GDAL_MEMBER(name) decltype(&::name) name = nullptr;
@@ -63,6 +68,11 @@ const Gdal* gdal()
 #undef GEOLAGO_GDAL_LOAD
         if (!whole)
             return nullptr;
+        // A raster description (VRT) may name any local file or device as raw pixels, or
+        // code to run: a file chosen must never read another that way. Set before any
+        // dataset opens, for every dataset of the process.
+        api->CPLSetConfigOption("GDAL_VRT_ENABLE_RAWRASTERBAND", "NO");
+        api->CPLSetConfigOption("GDAL_VRT_ENABLE_PYTHON", "NO");
         api->GDALAllRegister();
         return api;
     }();
@@ -91,13 +101,62 @@ private:
     const Gdal& api_;
 };
 
+// Why a raster description (VRT) is refused before GDAL opens it, empty when it is not
+// one or is not refused: a band read from a file as raw bytes, or a source that is not a
+// regular file (a device, a pipe, which could also keep the opening waiting) or one of
+// GDAL's virtual file systems (the network, standard input). GDAL's own option for raw
+// bands is set too, but older versions do not know it.
+std::string descriptionRefusal(const std::string& fileName)
+{
+    TextSource source(NamesFileEnd);
+    std::string text;
+    if (source.open(fileName, InputKinds::RegularFiles) != 0)
+        return {};
+    readText(source, 1 << 20, text);
+    if (text.find("<VRTDataset") == std::string::npos)
+        return {};
+    if (text.find("VRTRawRasterBand") != std::string::npos)
+        return "Ce raster virtuel (VRT) lit un fichier brut : refusé, car il pourrait lire n'importe quel fichier"
+               " ou périphérique comme des pixels";
+    const std::string folder = fileName.substr(0, fileName.find_last_of('/') + 1);
+    for (std::size_t at = 0; (at = text.find("<SourceFilename", at)) != std::string::npos;) {
+        const std::size_t open = text.find('>', at), close = text.find("</SourceFilename>", at);
+        if (open == std::string::npos || close == std::string::npos || close < open)
+            break;
+        const std::string tag = text.substr(at, open - at);
+        std::string name = text.substr(open + 1, close - open - 1);
+        at = close;
+        const bool relative = tag.find("relativeToVRT=\"1\"") != std::string::npos
+            || tag.find("relativetoVRT=\"1\"") != std::string::npos;
+        if (relative && !name.starts_with('/'))
+            name = folder + name;
+        struct stat info {};
+        const bool special = name.starts_with("/vsi") || (::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode));
+        if (special)
+            return "Ce raster virtuel (VRT) lit \"" + name.substr(0, 200)
+                + "\", qui n'est pas un fichier ordinaire : refusé";
+    }
+    return {};
+}
+
 // A dataset opened read-only, closed when the object goes.
 class Dataset {
 public:
     Dataset(const Gdal& api, const std::string& fileName, unsigned kind) : api_(api)
     {
+        if ((kind & GDAL_OF_RASTER) != 0) {
+            refusal_ = descriptionRefusal(fileName);
+            if (!refusal_.empty())
+                return;
+        }
         const QuietErrors quiet(api_);
+        api_.CPLErrorReset();
         handle_ = api_.GDALOpenEx(fileName.c_str(), kind | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+        if (!handle_) {
+            reason_ = api_.CPLGetLastErrorMsg();
+            if (GDALDriverH driver = api_.GDALIdentifyDriverEx(fileName.c_str(), kind, nullptr, nullptr))
+                identified_ = api_.GDALGetDriverShortName(driver);
+        }
         // GDAL's delimited text and XYZ drivers would take what the other readers read.
         if (handle_) {
             const std::string_view driver = api_.GDALGetDriverShortName(api_.GDALGetDatasetDriver(handle_));
@@ -117,10 +176,17 @@ public:
 
     GDALDatasetH handle() const { return handle_; }
     std::string driver() const { return api_.GDALGetDriverShortName(api_.GDALGetDatasetDriver(handle_)); }
+    // When the file does not open: the driver that recognises it all the same (a file of
+    // its format, damaged), empty when none does, and GDAL's reason.
+    const std::string& identified() const { return identified_; }
+    const std::string& reason() const { return reason_; }
+    // Why the file was not given to GDAL at all (descriptionRefusal), empty when it was.
+    const std::string& refusal() const { return refusal_; }
 
 private:
     const Gdal& api_;
     GDALDatasetH handle_ = nullptr;
+    std::string identified_, reason_, refusal_;
 };
 
 // Whether the first line of `fileName` holding data is made of numbers only: a point
@@ -132,30 +198,7 @@ bool startsWithNumbers(const std::string& fileName)
         return false;
     char head[4096];
     const long got = source.read(head, sizeof head);
-    if (got <= 0)
-        return false;
-    const std::string_view text(head, static_cast<std::size_t>(got));
-    const bool cut = text.size() == sizeof head;
-    for (std::size_t start = 0;;) {
-        const std::size_t lineEnd = std::min(text.find('\n', start), text.size());
-        bool numbers = false;
-        for (std::size_t at = start; at < lineEnd;) {
-            if (isBlank(static_cast<unsigned char>(text[at]))) {
-                ++at;
-                continue;
-            }
-            const std::size_t end = tokenEnd(text.data(), at, lineEnd);
-            if (end == text.size() && cut)
-                return numbers;  // a token cut by the head
-            if (!parseReal(text.substr(at, end - at)))
-                return false;
-            numbers = true;
-            at = end;
-        }
-        if (numbers || lineEnd == text.size())
-            return numbers;
-        start = lineEnd + 1;
-    }
+    return got > 0 && startsWithNumberRow(std::string_view(head, static_cast<std::size_t>(got)));
 }
 
 // Whether the dataset may be asked of GDAL: a regular file that is not a point file.
@@ -170,9 +213,16 @@ bool mayAsk(const std::string& fileName)
     throw failure;
 }
 
-[[noreturn]] void failToOpen(const std::string& fileName, const char* kind)
+[[noreturn]] void failToOpen(const std::string& fileName, const char* kind, const Dataset& dataset)
 {
-    failAt(Failure(std::string("GDAL n'ouvre pas ce fichier comme ") + kind), fileName);
+    if (!dataset.refusal().empty())
+        failAt(Failure(dataset.refusal()), fileName);
+    std::string message = std::string("GDAL n'ouvre pas ce fichier comme ") + kind;
+    if (!dataset.identified().empty())
+        message += ", bien qu'il soit au format " + dataset.identified();
+    if (!dataset.reason().empty())
+        message += " (GDAL : " + dataset.reason() + ")";
+    failAt(Failure(message), fileName);
 }
 
 // The note of a reference system in degrees.
@@ -265,7 +315,8 @@ std::optional<PointFileLayout> layoutOfReading(const Reader& reader, const std::
 }
 
 // Whether GDAL, when it may be asked and loads, opens `fileName` with `flags` into a dataset
-// that `holdsData` accepts.
+// that `holdsData` accepts; or opens it in no way but a driver of `flags` recognises it,
+// a damaged file of that format, whose reading then says why GDAL refuses it.
 template <typename HoldsData>
 bool opensWith(const std::string& fileName, unsigned flags, HoldsData holdsData)
 {
@@ -275,7 +326,14 @@ bool opensWith(const std::string& fileName, unsigned flags, HoldsData holdsData)
     if (!api)
         return false;
     const Dataset dataset(*api, fileName, flags);
-    return dataset.handle() && holdsData(*api, dataset.handle());
+    if (dataset.handle())
+        return holdsData(*api, dataset.handle());
+    if (!dataset.refusal().empty())
+        return true;
+    if (dataset.identified().empty() || dataset.identified() == "CSV" || dataset.identified() == "XYZ")
+        return false;
+    const Dataset anyKind(*api, fileName, GDAL_OF_VECTOR | GDAL_OF_RASTER);
+    return !anyKind.handle();
 }
 
 class VectorLayerReader final : public Reader {
@@ -297,7 +355,7 @@ public:
         const Gdal& api = requireGdal(fileName);
         const Dataset dataset(api, fileName, GDAL_OF_VECTOR);
         if (!dataset.handle())
-            failToOpen(fileName, "couche SIG");
+            failToOpen(fileName, "couche SIG", dataset);
         const QuietErrors quiet(api);
         OGRLayerH layer = chosenLayer(api, dataset, fileName, options);
 
@@ -319,6 +377,10 @@ public:
                 read.columns.push_back({api.OGR_Fld_GetNameRef(field), {}});
             }
         }
+        if (numericFields == 0)
+            failAt(Failure("La couche \"" + std::string(api.OGR_L_GetName(layer))
+                           + "\" n'a aucun champ numérique : aucune variable à analyser"),
+                   fileName);
         if (numericFields > fields.size())
             read.notes.push_back(firstOnlyNote(static_cast<long long>(numericFields),
                                                static_cast<long long>(fields.size()), "variables", true));
@@ -372,7 +434,7 @@ public:
         const Gdal& api = requireGdal(fileName);
         const Dataset dataset(api, fileName, GDAL_OF_RASTER);
         if (!dataset.handle())
-            failToOpen(fileName, "raster");
+            failToOpen(fileName, "raster", dataset);
         std::vector<std::string> names;
         for (int b = 1; b <= api.GDALGetRasterCount(dataset.handle()); ++b)
             names.push_back(bandName(api, dataset, b));
@@ -386,7 +448,7 @@ public:
         const Gdal& api = requireGdal(fileName);
         const Dataset dataset(api, fileName, GDAL_OF_RASTER);
         if (!dataset.handle())
-            failToOpen(fileName, "raster");
+            failToOpen(fileName, "raster", dataset);
         const QuietErrors quiet(api);
         GDALDatasetH raster = dataset.handle();
 

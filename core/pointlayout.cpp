@@ -1,6 +1,9 @@
 #include "pointlayout.h"
 
+#include <algorithm>
+
 #include "numbertext.h"
+#include "reader.h"
 #include "textrules.h"
 
 namespace geolago {
@@ -59,6 +62,30 @@ std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fil
     if (source.open(fileName, InputKinds::RegularFiles) != 0 || readText(source, largestLook, text) != 0)
         return std::nullopt;
     return guessPointFileLayout(text);
+}
+
+bool startsWithNumberRow(std::string_view head)
+{
+    for (std::size_t start = 0;;) {
+        const std::size_t lineEnd = std::min(head.find('\n', start), head.size());
+        bool numbers = false;
+        for (std::size_t at = start; at < lineEnd;) {
+            if (isBlank(static_cast<unsigned char>(head[at]))) {
+                ++at;
+                continue;
+            }
+            const std::size_t end = tokenEnd(head.data(), at, lineEnd);
+            if (end == head.size())
+                return numbers;
+            if (!parseReal(head.substr(at, end - at)))
+                return false;
+            numbers = true;
+            at = end;
+        }
+        if (numbers || lineEnd == head.size())
+            return numbers;
+        start = lineEnd + 1;
+    }
 }
 
 }  // namespace geolago

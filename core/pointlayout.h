@@ -28,4 +28,10 @@ std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes);
 // reader's identify (readers.h).
 std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fileName);
 
+// Whether the first line of `head` that holds data reads wholly as real numbers of the
+// point file, whatever blanks part them (tabs and spaces mixed, CR alone): the first row
+// of a point file, never a header naming columns. A token that runs to the end of `head`
+// may be cut and is not judged; a first token so cut is no number.
+bool startsWithNumberRow(std::string_view head);
+
 }  // namespace geolago

@@ -464,34 +464,40 @@ public:
         table.columns[1].name = "Y";
         for (std::size_t c = 2; c < table.columns.size(); ++c)
             table.columns[c].name = std::to_string(c - 1);
+        // P may be only a bound: room grows with the rows read, from that of a few thousand.
         for (Column& column : table.columns)
-            column.values.reserve(static_cast<std::size_t>(std::max(options.points, 0)));
+            column.values.reserve(static_cast<std::size_t>(std::clamp(options.points, 0, 4096)));
         RowCounts counts{table.columns.size() + (options.rowsAreNumbered ? 1 : 0)};
         int i = 1;
+        const Column* reading = nullptr;  // the column whose value is being read
         try {
             for (; i <= options.points; ++i) {
                 counts.startRow();
+                reading = nullptr;
                 if (options.rowsAreNumbered) {
                     Lit_Entier(file);
                     counts.value(file.tokenLine());
                 }
                 for (Column& column : table.columns) {
+                    reading = &column;
                     column.values.push_back(toDouble(Lit_Reel(file)));
                     counts.value(file.tokenLine());
                 }
                 counts.endRow(Saute_Ligne(file));
             }
-        } catch (Failure& failure) {
-            Place place(fileName, file.tokenLine(), i);
-            if (const std::string_view token = file.lastToken(); !token.empty()) {
-                place.token = std::string(token.substr(0, Place::TokenShown));
-                place.tokenCut = token.size() > Place::TokenShown;
-            }
-            counts.stoppedAt(file.lastToken().empty() ? 0 : file.tokenLine());
-            if (counts.differing > 0)
-                failure.addDetail(counts.firstDifference());
-            failure.setPlace(std::move(place));
-            throw;
+        } catch (const IoFailure& failure) {
+            // A file that ends between two rows ends a reading that P only bounds.
+            if (!(options.pointsAtMost && failure.code() == io::ReadBeyondEnd && counts.read == 0 && i > 1))
+                throw placed(failure, file, fileName, i, counts, reading);
+            table.notes.push_back("Le fichier ne contient que " + std::to_string(i - 1) + " lignes de données, moins que les "
+                                  + std::to_string(options.points) + " demandées : toutes ont été lues.");
+            return;
+        } catch (const FloatFailure& failure) {
+            throw placed(failure, file, fileName, i, counts, reading);
+        } catch (const LimitFailure& failure) {
+            throw placed(failure, file, fileName, i, counts, reading);
+        } catch (const std::bad_alloc&) {
+            throw memoryFailure(i, static_cast<long long>(table.columns.size()) - 2, fileName);
         }
         if (counts.differing > 0)
             table.notes.push_back(counts.note());
@@ -500,6 +506,35 @@ public:
     }
 
 private:
+    struct RowCounts;
+
+    // `failure` with its place: the file, line, point `i`, token and the column being read;
+    // its message names the first line whose count of values is not that of a row, or
+    // says that the file is UTF-16 text.
+    template <typename Kind>
+    static Kind placed(Kind failure, TextFile& file, const std::string& fileName, int i, RowCounts& counts,
+                       const Column* reading)
+    {
+        {
+            Place place(fileName, file.tokenLine(), i);
+            const std::string_view token = file.lastToken();
+            if (!token.empty()) {
+                place.token = std::string(token.substr(0, Place::TokenShown));
+                place.tokenCut = token.size() > Place::TokenShown;
+            }
+            // The value's column: X, Y or the variable, by its position.
+            if (reading && !token.empty())
+                place.column = reading->name == "X" || reading->name == "Y" ? reading->name : "variable " + reading->name;
+            counts.stoppedAt(token.empty() ? 0 : file.tokenLine());
+            if (i == 1 && counts.read == 0 && (token.starts_with("\xFF\xFE") || token.starts_with("\xFE\xFF")))
+                failure.addDetail("c'est un texte UTF-16 ; enregistrez-le en UTF-8 ou en ASCII pour le lire");
+            else if (counts.differing > 0)
+                failure.addDetail(counts.firstDifference());
+            failure.setPlace(std::move(place));
+        }
+        return failure;
+    }
+
     // The values of the rows, line by line: the first line whose count is not that of a
     // row, and how many such lines there are.
     struct RowCounts {

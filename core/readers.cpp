@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <new>
 #include <span>
 #include <sys/stat.h>
 
@@ -48,9 +50,19 @@ void storePoints(const PointTable& table, Store& store)
     if (table.source.empty())
         return;
     store.pointsFile = table.source;
-    // The rows the store's counts name, and the point a failure stopped in.
-    store.reserve(std::max(static_cast<std::int32_t>(table.points()) + 1, store.NBPoints),
-                  std::max(static_cast<std::int32_t>(table.variables()), store.NBVar));
+    // The rows the store's counts name, and the point a failure stopped in; when the
+    // counts asked were only a bound too large to make room for, the rows read.
+    const auto read = static_cast<std::int32_t>(table.points()) + 1;
+    const auto variables = static_cast<std::int32_t>(table.variables());
+    try {
+        try {
+            store.reserve(std::max(read, store.NBPoints), std::max(variables, store.NBVar));
+        } catch (const std::bad_alloc&) {
+            store.reserve(read, variables);
+        }
+    } catch (const std::bad_alloc&) {
+        throw memoryFailure(static_cast<long long>(table.points()), variables, table.source);
+    }
     // Point by point, each row of the store written whole; then, after a failed read,
     // the values read of the point it stopped in.
     auto put = [&](std::size_t k, std::size_t c) {
@@ -70,6 +82,31 @@ void storePoints(const PointTable& table, Store& store)
 }
 
 }  // namespace
+
+Failure memoryFailure(long long points, long long variables, const std::string& fileName)
+{
+    // Thousands apart, as the French write them.
+    auto grouped = [](long long value) {
+        const std::string digits = std::to_string(value);
+        std::string text;
+        for (std::size_t at = 0; at < digits.size(); ++at)
+            text.append(at > 0 && (digits.size() - at) % 3 == 0 ? " " : "").push_back(digits[at]);
+        return text;
+    };
+    // X, Y and the values, as doubles.
+    const double bytes = static_cast<double>(points) * static_cast<double>(variables + 2) * sizeof(double);
+    const char* units[] = {"octets", "Ko", "Mo", "Go", "To"};
+    double amount = bytes;
+    std::size_t unit = 0;
+    while (amount >= 1000 && unit + 1 < std::size(units)) {
+        amount /= 1000;
+        ++unit;
+    }
+    Failure failure("Mémoire insuffisante pour " + grouped(points) + " points de " + grouped(variables)
+                    + " variables (environ " + grouped(std::llround(amount)) + " " + units[unit] + ")");
+    failure.setPlace(Place(fileName));
+    return failure;
+}
 
 std::string firstOnlyNote(long long found, long long taken, const std::string& items, bool feminine)
 {
@@ -119,9 +156,10 @@ Reading loadPoints(Store& store, const Reader& reader, const std::string& fileNa
         storePoints(table, store);
         throw;
     }
-    storePoints(table, store);
+    // The counts read first, so that room is made for the points read, not for a bound.
     store.NBPoints = static_cast<std::int32_t>(table.points());
     store.NBVar = static_cast<std::int32_t>(table.variables());
+    storePoints(table, store);
     Reading reading{table.format, std::nullopt, std::move(table.notes)};
     if (table.named) {
         reading.names.emplace();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "failures.h"
 #include "inputfile.h"
 #include "pointlayout.h"
 #include "pointtable.h"
@@ -31,7 +32,15 @@ struct ReadOptions {
     InputKinds kinds = InputKinds::RegularFiles;
     std::string xColumn{}, yColumn{};  // delimited text: the coordinates' columns by name; empty: found
     std::string layer{};               // a GIS file: the layer read; empty: the first with points
+    // A point file may end before its P rows: P bounds the rows read (the batch command),
+    // rather than naming them (the windows, where a file too short fails).
+    bool pointsAtMost = false;
 };
+
+// A failure for memory that ran out while room was made for `points` points of
+// `variables` variables, saying how much they take: "Mémoire insuffisante pour
+// 2 000 000 000 points de 12 variables (environ 224 Go)".
+Failure memoryFailure(long long points, long long variables, const std::string& fileName);
 
 class Reader {
 public:

@@ -5,12 +5,16 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "failures.h"
 
@@ -73,6 +77,57 @@ int writeAll(int fd, const QByteArray& bytes)
     return 0;
 }
 
+// The temporary file being written, which an interrupting signal removes before the
+// program ends as that signal would have ended it.
+char pendingTemporary[PATH_MAX + 16];
+volatile sig_atomic_t temporaryPending = 0;
+struct sigaction previousInterrupt {}, previousTermination {};
+
+extern "C" void removeTemporaryAndStop(int signal)
+{
+    if (temporaryPending)
+        ::unlink(pendingTemporary);
+    ::sigaction(signal, signal == SIGINT ? &previousInterrupt : &previousTermination, nullptr);
+    ::raise(signal);
+}
+
+// While it lives, SIGINT and SIGTERM remove `temporary` before they end the program, as
+// they do (Ctrl-C, kill) when the program has left them to their default; a program that
+// handles them itself keeps its handling.
+class TemporaryGuard {
+public:
+    explicit TemporaryGuard(const std::string& temporary)
+    {
+        if (temporary.size() >= sizeof pendingTemporary)
+            return;
+        std::memcpy(pendingTemporary, temporary.c_str(), temporary.size() + 1);
+        temporaryPending = 1;
+        struct sigaction removing {};
+        removing.sa_handler = removeTemporaryAndStop;
+        sigemptyset(&removing.sa_mask);
+        for (const auto& [signal, previous] : {std::pair{SIGINT, &previousInterrupt}, {SIGTERM, &previousTermination}}) {
+            struct sigaction current {};
+            if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL
+                && (current.sa_flags & SA_SIGINFO) == 0) {
+                *previous = current;
+                if (::sigaction(signal, &removing, nullptr) == 0)
+                    installed_.push_back(signal);
+            }
+        }
+    }
+    ~TemporaryGuard()
+    {
+        for (const int signal : installed_)
+            ::sigaction(signal, signal == SIGINT ? &previousInterrupt : &previousTermination, nullptr);
+        temporaryPending = 0;
+    }
+    TemporaryGuard(const TemporaryGuard&) = delete;
+    TemporaryGuard& operator=(const TemporaryGuard&) = delete;
+
+private:
+    std::vector<int> installed_;
+};
+
 }  // namespace
 
 void saveFile(const QString& path, const QByteArray& bytes)
@@ -101,6 +156,7 @@ void saveFile(const QString& path, const QByteArray& bytes)
         if (fd < 0 && (errno != EEXIST || attempt == 100))
             fail(path, systemReason(errno));
     }
+    const TemporaryGuard guard(temporary);
     if (mode != 0)
         ::fchmod(fd, mode & 0777);  // where it fails, the new file's permissions stand
     int error = writeAll(fd, bytes);

@@ -150,7 +150,8 @@ TEST_F(CliProcess, TheShippedExampleRunsEveryVariable)
     // The same districts as a French spreadsheet exports them read with no option.
     const Outcome csv = run({examples + "/quartiers.csv", "--all", "--format", "tsv"});
     EXPECT_EQ(csv.status, 0);
-    EXPECT_EQ(csv.err, "");
+    EXPECT_EQ(csv.err, "geolago-cli: " + examples + "/quartiers.csv: La colonne \"Secteur\" contient du texte"
+                       " (\"Sud-Ouest\" à la ligne 2) : ce n'est pas une variable.\n");
     EXPECT_EQ(csv.out, o.out);
 }
 
@@ -181,7 +182,7 @@ TEST_F(CliProcess, EndlessInputsStayWithinBoundedMemory)
     endless.endlessInput = std::string(64 * 1024, '7');
     const Outcome token = run({"/dev/stdin", "--points", "1", "--vars", "0", "--all"}, endless);
     EXPECT_EQ(token.status, 1);
-    EXPECT_EQ(token.err, "geolago-cli: /dev/stdin:1: Nombre trop long : plus de 4194304 caractères.\n");
+    EXPECT_EQ(token.err, "geolago-cli: /dev/stdin:1 (X): Nombre trop long : plus de 4194304 caractères.\n");
     EXPECT_LT(token.peakKilobytes, 100 * 1024);
 
     // Memory that runs out all the same (a million empty names, some 50 MB, in 20 MB more
@@ -198,6 +199,15 @@ TEST_F(CliProcess, EndlessInputsStayWithinBoundedMemory)
                                scarceMemory);
     EXPECT_EQ(scarce.status, 1);
     EXPECT_EQ(scarce.err, "geolago-cli: Mémoire insuffisante.\n");
+
+    // --points bounds the rows read: room is made for those the file holds.
+    const Outcome bound = run({example[0], "--points", "2000000000", "--vars", "12", "--numbered", "--variable", "1",
+                               "--format", "tsv"},
+                              scarceMemory);
+    EXPECT_EQ(bound.status, 0);
+    EXPECT_EQ(bound.err, "geolago-cli: " + example[0] + ": Le fichier ne contient que 80 lignes de données, moins que"
+                         " les 2000000000 demandées : toutes ont été lues.\n");
+    EXPECT_EQ(lines(bound.out).size(), 21u);
 #endif
 }
 

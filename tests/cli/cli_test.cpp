@@ -425,7 +425,7 @@ TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
     const Outcome badNumber = run({write("comma.txt", "0 0 1,5\n1 1 2\n"), "--points", "2", "--vars", "1",
                                    "--all"});
     EXPECT_EQ(badNumber.status, 1);
-    EXPECT_EQ(badNumber.err, "geolago-cli: " + path("comma.txt") + ":1: Saisie numérique incorrecte.\n");
+    EXPECT_EQ(badNumber.err, "geolago-cli: " + path("comma.txt") + ":1 (variable 1): Saisie numérique incorrecte.\n");
 
     // One point: the cell width is 0 and the placement fails.
     const Outcome onePoint = run({write("one.txt", "3 4 5\n"), "--points", "1", "--vars", "1", "--all"});
@@ -470,7 +470,9 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     // ends before the value.
     const std::string bad = write("bad.txt", "0 0 1\n\n1 1,5 2\n");
     EXPECT_EQ(run({bad, "--points", "2", "--vars", "1", "--all"}).err,
-              "geolago-cli: " + bad + ":3: Saisie numérique incorrecte.\n");
+              "geolago-cli: " + bad + ":3 (Y): Saisie numérique incorrecte.\n");
+    EXPECT_EQ(run({write("huge.txt", "0 1e400 1\n"), "--points", "1", "--vars", "1", "--all"}).err,
+              "geolago-cli: " + path("huge.txt") + ":1 (Y): Débordement en virgule flottante.\n");
     const std::string cut = write("cut.txt", "0 0 1\n1 1\n");
     EXPECT_EQ(run({cut, "--points", "2", "--vars", "1", "--all"}).err,
               "geolago-cli: " + cut + ":2: Lecture au-delà de la fin de fichier : la ligne 2 contient 2 valeurs au lieu de 3.\n");
@@ -492,6 +494,22 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
     const Outcome refused = run({cut, "--points", "-5", "--vars", "1", "--all", "--format", "json"});
     EXPECT_NE(refused.out.find("\"points\": null, \"vars\": null, \"cells\": null"), std::string::npos);
     EXPECT_NE(refused.out.find("\"results\": [],\n \"error\": \"Le nombre de points"), std::string::npos);
+}
+
+TEST_F(CliTest, NothingToComputeIsAFailureThatWritesNoTable)
+{
+    const Outcome text = run({write("texte.csv", "x,y,v\n1,2,abc\n3,4,5\n"), "--all", "--format", "tsv"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "");
+    EXPECT_EQ(text.err, "geolago-cli: " + path("texte.csv") + ":1: Le fichier n'a aucune variable à analyser : la"
+                        " colonne \"v\" contient du texte (\"abc\" à la ligne 2)\n");
+    const Outcome none = run({square(), "--points", "4", "--vars", "0", "--all", "--format", "tsv"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(lines(none.err).back(), "geolago-cli: " + path("square2.txt") + ": Aucune variable à analyser : --vars vaut 0 !");
+    const Outcome refused = run({square(), "--points", "4", "--vars", "2", "--variable", "3", "--format", "tsv"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
 }
 
 TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
@@ -527,7 +545,9 @@ TEST_F(CliTest, ADelimitedTextReadsWithoutCountsUnderItsOwnNames)
     const std::string file = write("sols.csv", csv);
     const Outcome tsv = run({file, "--variable", "pente", "--cells", "3", "--format", "tsv"});
     EXPECT_EQ(tsv.status, 0);
-    EXPECT_EQ(tsv.err, "geolago-cli: " + file + ": 1 ligne sans coordonnée a été ignorée : ligne 5.\n");
+    EXPECT_EQ(tsv.err, "geolago-cli: " + file + ": La colonne \"quartier\" contient du texte (\"Nord\" à la ligne 2) :"
+                       " ce n'est pas une variable.\ngeolago-cli: " + file
+                           + ": 1 ligne sans coordonnée a été ignorée : ligne 5.\n");
     // The rows of the point file, under the header's name.
     std::string expected =
         run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1", "--format", "tsv"}).out;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <functional>
+#include <tuple>
 
 #include "analysis.h"
 #include "delimited.h"
@@ -225,6 +226,122 @@ TEST_F(Delimited, BadInputsFailWithTheirPlaceAndLeaveTheStoreAsItWas)
         EXPECT_EQ(store.pointsFile, points);
         EXPECT_EQ(store.Donnees[16][2], rows[15].clay);
     }
+}
+
+
+class DelimitedText : public StoreTest {
+protected:
+    // The failure reading `text` as sols.csv: its message, line and column.
+    std::tuple<std::string, long long, std::string> failureOf(const std::string& text)
+    {
+        try {
+            loadPoints(store, writeFile("sols.csv", text), {Unbounded, Unbounded});
+        } catch (const Failure& failure) {
+            return {failure.what(), failure.place() ? failure.place()->line : -1,
+                    failure.place() ? failure.place()->column : "?"};
+        }
+        return {"read", 0, ""};
+    }
+};
+
+TEST_F(DelimitedText, NamesQuotesAndLinesAreReadAsWritten)
+{
+    // A doubled quote in a quoted name, blanks after names and fields, an unnamed column,
+    // latitude before longitude, a first row without any value.
+    const std::string file = writeFile("sols.csv", "\"pH \"\"eau\"\"\" ,lat ,lon,,argile \n"
+                                                   "NA,NA,NA,NA,NA\n"
+                                                   "6.5 ,45.25 ,2.5,1,12 \n"
+                                                   "7,46,3,2,14\n");
+    EXPECT_EQ(&readerFor(file), &delimitedReader());
+    const Reading reading = loadPoints(store, file, {Unbounded, Unbounded});
+    EXPECT_EQ(reading.names, (std::vector<std::string>{"pH \"eau\"", "colonne 4", "argile"}));
+    ASSERT_EQ(store.NBPoints, 2);
+    EXPECT_EQ(store.Coord[1][1], 2.5);
+    EXPECT_EQ(store.Coord[1][2], 45.25);
+    EXPECT_EQ(store.Donnees[1][1], 6.5);
+    EXPECT_EQ(store.Donnees[2][3], 14.0);
+
+    // A text among numbers fails at the first one in the file, whatever its column; the
+    // lines count those inside quotes.
+    std::string rows = "x,y,a,b,\"note\nsur deux lignes\"\n";
+    for (int i = 1; i <= 8; ++i)
+        rows += std::to_string(i) + "," + std::to_string(i % 3) + "," + (i == 5 || i == 7 ? "cinq" : "1") + ","
+            + (i == 4 || i == 8 ? "quatre" : "2") + ",\"" + (i == 2 ? "ligne\r\nen plus" : "-") + "\"\n";
+    EXPECT_EQ(failureOf(rows), std::make_tuple(std::string("Saisie numérique incorrecte"), 7LL, std::string("b")));
+    EXPECT_EQ(failureOf("x,y,v\n\"1\n\",2,3\n4,5\n"),
+              std::make_tuple(std::string("La ligne 4 a 2 champs au lieu de 3"), 4LL, std::string()));
+
+    // Eleven rows without coordinates: the note names ten lines.
+    std::string skipped = "x;y;v\n";
+    for (int i = 1; i <= 12; ++i)
+        skipped += (i == 12 ? "1" : "NA") + std::string(";2;3\n");
+    EXPECT_EQ(loadPoints(store, writeFile("sols.csv", skipped), {Unbounded, Unbounded}).notes,
+              std::vector<std::string>{"11 lignes sans coordonnée ont été ignorées : lignes 2, 3, 4, 5, 6, 7, 8, 9, 10,"
+                                       " 11, …."});
+}
+
+TEST_F(DelimitedText, WhatLooksDelimitedGetsItsOwnAnswer)
+{
+    // A row with one field more than the header, a coordinate beyond the doubles.
+    EXPECT_EQ(failureOf("x,y,v\n1,2,3,4\n5,6,7,8\n"),
+              std::make_tuple(std::string("La ligne 2 a 4 champs au lieu de 3"), 2LL, std::string()));
+    EXPECT_EQ(failureOf("x,y,v\n1,1e400,3\n5,6,7\n"),
+              std::make_tuple(std::string("Débordement en virgule flottante"), 2LL, std::string("y")));
+
+    // No variable to analyse: a column half text, one without values, quoted decimal commas
+    // in a comma-separated text.
+    EXPECT_EQ(failureOf("x,y,v\n1,2,abc\n3,4,5\n"),
+              std::make_tuple(std::string("Le fichier n'a aucune variable à analyser : la colonne \"v\" contient du"
+                                          " texte (\"abc\" à la ligne 2)"),
+                              1LL, std::string()));
+    EXPECT_EQ(std::get<0>(failureOf("x,y,v,w\n1,2,NA,\"1,5\"\n3,4,,\"2,5\"\n")),
+              "Le fichier n'a aucune variable à analyser : la colonne \"v\" n'a aucune valeur ; la colonne \"w\""
+              " contient du texte (\"1,5\" à la ligne 2)");
+
+    // A column of text and repeated names are noted; a second x is no variable.
+    const Reading noted =
+        loadPoints(store, writeFile("sols.csv", "x,y,x,ville,v,v\n1,2,3,Lyon,4,5\n6,7,8,Nice,9,10\n"), {Unbounded, Unbounded});
+    EXPECT_EQ(noted.names, (std::vector<std::string>{"v", "v (6)"}));
+    EXPECT_EQ(noted.notes, (std::vector<std::string>{
+                               "Le nom \"x\" est celui des colonnes 1 et 3 de l'en-tête : la colonne 3 n'est pas lue.",
+                               "La colonne \"ville\" contient du texte (\"Lyon\" à la ligne 2) : ce n'est pas une variable.",
+                               "Le nom \"v\" est celui des colonnes 5 et 6 de l'en-tête : la variable de la colonne 6"
+                               " s'appelle \"v (6)\"."}));
+    EXPECT_EQ(store.Donnees[2][2], 10.0);
+
+    // A header of 10^5 columns, far beyond the first look's 64 KiB.
+    std::string wide = "x\ty", first = "1\t2", second = "3\t4";
+    for (int c = 1; c <= 100000; ++c) {
+        wide += "\tv" + std::to_string(c);
+        first += "\t" + std::to_string(c % 10);
+        second += "\t" + std::to_string(c % 7);
+    }
+    const std::string widePath = writeFile("large.tsv", wide + "\n" + first + "\n" + second + "\n");
+    EXPECT_EQ(&readerFor(widePath), &delimitedReader());
+    ASSERT_EQ(variableNamesIn(widePath).size(), 100000u);
+    EXPECT_EQ(variableNamesIn(widePath).back(), "v100000");
+
+    // UTF-16 text, as spreadsheets write "Unicode text", with or without its mark.
+    auto utf16 = [](const std::string& text, bool bigEndian, bool mark) {
+        std::string bytes = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (const char c : text)
+            bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    for (const bool bigEndian : {false, true})
+        for (const bool mark : {false, true}) {
+            SCOPED_TRACE(std::to_string(bigEndian) + std::to_string(mark));
+            const std::string path = writeFile("unicode.txt", utf16("X\tY\tpente\r\n1\t2\t0.5\r\n3\t4\t1.5\r\n", bigEndian, mark));
+            EXPECT_EQ(loadPoints(store, path, {Unbounded, Unbounded}).names, std::vector<std::string>{"pente"});
+            EXPECT_EQ(store.NBPoints, 2);
+            EXPECT_EQ(store.Donnees[2][1], 1.5);
+        }
+    // A point file in UTF-16 is refused by name.
+    store.NBPoints = 1;
+    store.NBVar = 1;
+    expectFailure<IoFailure>([&] { Lit_Data(store, writeFile("points.txt", utf16("1 2 3\n", false, true)), false); },
+                             "Saisie numérique incorrecte : c'est un texte UTF-16 ; enregistrez-le en UTF-8 ou en ASCII"
+                             " pour le lire");
 }
 
 }  // namespace

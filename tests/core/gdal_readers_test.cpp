@@ -6,6 +6,9 @@
 #include <ogr_srs_api.h>
 
 #include <array>
+#include <cmath>
+#include <fstream>
+#include <iterator>
 #include <functional>
 
 #include "analysis.h"
@@ -185,6 +188,123 @@ TEST_F(Gis, EachValidPixelOfARasterIsAPointAtItsCentre)
     GDALClose(raster);
     expectFailure<Failure>([&] { loadPoints(store, empty, {Unbounded, Unbounded}); },
                            "Le raster ne contient aucun pixel valide : tous sont sans valeur (nodata) ou masqués");
+}
+
+
+TEST_F(Gis, EveryPointOfEveryLayerAndEveryValidPixelIsRead)
+{
+    // A GeoPackage whose first layer holds a line, then a layer of a point and a multipoint.
+    const std::string geopackage = pathOf("puits.gpkg");
+    GDALDatasetH dataset = GDALCreate(GDALGetDriverByName("GPKG"), geopackage.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+    ASSERT_NE(dataset, nullptr);
+    auto add = [](OGRLayerH layer, const char* wkt, double depth) {
+        OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
+        if (OGR_FD_GetFieldCount(OGR_L_GetLayerDefn(layer)) > 0)
+            OGR_F_SetFieldDouble(feature, 0, depth);
+        OGRGeometryH geometry = nullptr;
+        char* text = const_cast<char*>(wkt);
+        OGR_G_CreateFromWkt(&text, nullptr, &geometry);
+        OGR_F_SetGeometryDirectly(feature, geometry);
+        EXPECT_EQ(OGR_L_CreateFeature(layer, feature), OGRERR_NONE);
+        OGR_F_Destroy(feature);
+    };
+    add(GDALDatasetCreateLayer(dataset, "routes", nullptr, wkbLineString, nullptr), "LINESTRING (0 0,9 9)", 0);
+    OGRLayerH wells = GDALDatasetCreateLayer(dataset, "puits", nullptr, wkbUnknown, nullptr);
+    OGRFieldDefnH depth = OGR_Fld_Create("profondeur", OFTReal);
+    OGR_L_CreateField(wells, depth, TRUE);
+    OGR_Fld_Destroy(depth);
+    add(wells, "POINT (1 2)", 10.5);
+    add(wells, "MULTIPOINT ((3 4),(5 6),(7 8))", 20.5);
+    GDALClose(dataset);
+    // A GeoJSON of mixed geometries, the line first.
+    const std::string mixed = writeFile("mixte.geojson", R"({"type": "FeatureCollection", "features": [
+        {"type": "Feature", "properties": {"v": 1}, "geometry": {"type": "LineString", "coordinates": [[0, 0], [1, 1]]}},
+        {"type": "Feature", "properties": {"v": 2}, "geometry": {"type": "Point", "coordinates": [12.5, 45.25]}}]})");
+
+    for (const std::string& path : {geopackage, mixed}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(&readerFor(path), &vectorLayerReader());
+        loadPoints(store, path, {Unbounded, Unbounded});
+    }
+    EXPECT_EQ(store.NBPoints, 1);
+    EXPECT_EQ(store.Coord[1][1], 12.5);
+    EXPECT_EQ(store.Coord[1][2], 45.25);
+    EXPECT_EQ(store.Donnees[1][1], 2.0);
+    const Reading reading = loadPoints(store, geopackage, {Unbounded, Unbounded});
+    EXPECT_EQ(reading.names, std::vector<std::string>{"profondeur"});
+    expectPoints({{1, 2}, {3, 4}, {5, 6}, {7, 8}});
+    EXPECT_EQ(store.Donnees[4][1], 20.5);
+
+    // A pixel valid in a band beyond those read is a point all the same, its value missing.
+    const std::string path = pathOf("bandes.tif");
+    GDALDatasetH raster = GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), 3, 1, 2, GDT_Float32, nullptr);
+    const std::array<std::array<float, 3>, 2> bands{{{1, float(Missing), float(Missing)}, {4, 5, float(Missing)}}};
+    for (int b = 0; b < 2; ++b) {
+        GDALSetRasterNoDataValue(GDALGetRasterBand(raster, b + 1), Missing);
+        ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(raster, b + 1), GF_Write, 0, 0, 3, 1,
+                               const_cast<float*>(bands[b].data()), 3, 1, GDT_Float32, 0, 0),
+                  CE_None);
+    }
+    GDALClose(raster);
+    loadPoints(store, path, {Unbounded, 1});
+    EXPECT_EQ(store.NBPoints, 2);
+    EXPECT_EQ(store.Coord[2][1], 1.5);
+    EXPECT_TRUE(std::isnan(store.Donnees[2][1]));
+}
+
+TEST_F(Gis, DamagedFilesAndRawDescriptionsAreRefusedInTheirFormat)
+{
+    // A GeoPackage cut after its first page, a Shapefile whose index is garbage, a GeoJSON
+    // nested deeper than any parser goes: GDAL's refusal, never a point file's.
+    const std::string whole = pathOf("entier.gpkg");
+    GDALDatasetH dataset = GDALCreate(GDALGetDriverByName("GPKG"), whole.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+    GDALDatasetCreateLayer(dataset, "sols", nullptr, wkbPoint, nullptr);
+    GDALClose(dataset);
+    std::ifstream in(whole, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string truncated = writeFile("coupe.gpkg", bytes.substr(0, 4096));
+
+    const std::string shapefile = pathOf("sols.shp");
+    dataset = GDALCreate(GDALGetDriverByName("ESRI Shapefile"), shapefile.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+    OGRLayerH layer = GDALDatasetCreateLayer(dataset, "sols", nullptr, wkbPoint, nullptr);
+    OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
+    OGRGeometryH point = OGR_G_CreateGeometry(wkbPoint);
+    OGR_G_SetPoint_2D(point, 0, 1, 2);
+    OGR_F_SetGeometryDirectly(feature, point);
+    EXPECT_EQ(OGR_L_CreateFeature(layer, feature), OGRERR_NONE);
+    OGR_F_Destroy(feature);
+    GDALClose(dataset);
+    writeFile("sols.shx", std::string(100, 'x'));
+
+    const std::string nested = writeFile("profond.geojson", R"({"type": "FeatureCollection", "features": [)"
+                                                                + std::string(100000, '[') + std::string(100000, ']')
+                                                                + "]}");
+    for (const std::string& path : {truncated, shapefile, nested}) {
+        SCOPED_TRACE(path);
+        EXPECT_NE(&readerFor(path), &pointFileReader());
+        try {
+            loadPoints(store, path, {Unbounded, Unbounded});
+            ADD_FAILURE() << "read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(std::string(failure.what()).rfind("GDAL n'ouvre pas ce fichier comme couche SIG, bien qu'il soit au format ", 0), 0u)
+                << failure.what();
+            ASSERT_TRUE(failure.place());
+            EXPECT_EQ(failure.place()->file, path);
+        }
+    }
+
+    // A raster description that would read a file as raw pixels.
+    const std::string description = writeFile(
+        "passwd.vrt", R"(<VRTDataset rasterXSize="8" rasterYSize="1">
+  <VRTRasterBand dataType="Byte" band="1" subClass="VRTRawRasterBand">
+    <SourceFilename relativetoVRT="0">/etc/passwd</SourceFilename>
+    <ImageOffset>0</ImageOffset><PixelOffset>1</PixelOffset><LineOffset>8</LineOffset>
+  </VRTRasterBand>
+</VRTDataset>)");
+    EXPECT_EQ(&readerFor(description), &rasterReader());
+    expectFailure<Failure>([&] { loadPoints(store, description, {Unbounded, Unbounded}); },
+                           "Ce raster virtuel (VRT) lit un fichier brut : refusé, car il pourrait lire n'importe quel"
+                           " fichier ou périphérique comme des pixels");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <array>
+
 #include "names.h"
 #include "readers.h"
 #include "test_support.h"
@@ -45,6 +47,43 @@ TEST_F(Readers, TheFirstLookAndTheReaderSeeTheSameRows)
     for (const Column& column : table.columns)
         names.push_back(column.name);
     EXPECT_EQ(names, (std::vector<std::string>{"X", "Y", "Altitude", "2"}));
+}
+
+TEST_F(Readers, RowsOfNumbersAreAPointFileWhateverBlanksPartThem)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        PointFileLayout proposed;
+        std::array<double, 4> first, last;  // X, Y and the first two values
+    };
+    const std::vector<Case> cases = {
+        {"tabs and blanks mixed", "1 0.5\t0.25\t7\t70\n2\t1.5 0.75 8\t80\n3 2.5\t1.25\t9 90\n", {3, 2, true},
+         {0.5, 0.25, 7, 70}, {2.5, 1.25, 9, 90}},
+        {"tabs only", "0.5\t0.25\t7\t70\n1.5\t0.75\t8\t80\n", {2, 2, false}, {0.5, 0.25, 7, 70}, {1.5, 0.75, 8, 80}},
+        {"blanks only", "0.5  0.25 7 70\r\n1.5 0.75  8 80\r\n", {2, 2, false}, {0.5, 0.25, 7, 70}, {1.5, 0.75, 8, 80}},
+        // A carriage return alone ends no row: one row of eight values.
+        {"carriage returns only", "0.5\t0.25\t7\t70\r1.5 0.75\t8\t80\r", {1, 6, false}, {0.5, 0.25, 7, 70},
+         {0.5, 0.25, 7, 70}},
+    };
+    for (const Case& input : cases) {
+        SCOPED_TRACE(input.name);
+        const std::string path = writeFile("points.txt", input.bytes);
+        const Identified identified = identifyInput(path);
+        EXPECT_EQ(&identified.reader, &pointFileReader());
+        EXPECT_EQ(&readerFor(path), &pointFileReader());
+        ASSERT_TRUE(identified.proposal);
+        EXPECT_EQ(identified.proposal->points, input.proposed.points);
+        EXPECT_EQ(identified.proposal->variables, input.proposed.variables);
+        EXPECT_EQ(identified.proposal->rowsAreNumbered, input.proposed.rowsAreNumbered);
+        loadPoints(store, path, {input.proposed.points, input.proposed.variables, input.proposed.rowsAreNumbered});
+        const int n = input.proposed.points;
+        EXPECT_EQ(store.NBPoints, n);
+        EXPECT_EQ((std::array{store.Coord[1][1], store.Coord[1][2], store.Donnees[1][1], store.Donnees[1][2]}),
+                  input.first);
+        EXPECT_EQ((std::array{store.Coord[n][1], store.Coord[n][2], store.Donnees[n][1], store.Donnees[n][2]}),
+                  input.last);
+    }
 }
 
 TEST_F(Readers, APointFileTakesWhatNoOtherFormatClaims)

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "failures.h"
@@ -72,4 +74,27 @@ TEST(SaveFile, ReplacesRegularFilesThroughTheirLinksAndRefusesEverythingElse)
     EXPECT_EQ(failureOf(folder.path()), cannotWrite(folder.path(), systemReason(EISDIR)));
     const QString missing = folder.filePath("absent/chart.svg");
     EXPECT_EQ(failureOf(missing), cannotWrite(missing, systemReason(ENOENT)));
+}
+
+TEST(SaveFile, AnInterruptingSignalLeavesNoTemporaryFile)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("carte.png");
+    // A child saves over and over, each save long enough to be caught in the middle.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const QByteArray bytes(32 << 20, 'x');
+        for (;;)
+            ui::saveFile(target, bytes);
+    }
+    // Once a temporary file stands beside the target, the child is stopped as kill does.
+    auto temporaries = [&] { return QDir(folder.path()).entryList({"carte.png.*"}, QDir::Files | QDir::Hidden); };
+    for (int wait = 0; wait < 10000 && temporaries().isEmpty(); ++wait)
+        ::usleep(500);
+    ASSERT_EQ(::kill(child, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(temporaries().join(" ").toStdString(), "");
 }

@@ -542,7 +542,7 @@ TEST_F(MainWindowTest, AReadingFailureShowsWhereItAroseUnderItsMessage)
     readPoints(file, "2", "1", true);
     std::vector<Shown> shown = takeMessages();
     ASSERT_EQ(shown, std::vector<Shown>{error("Saisie numérique incorrecte.")});
-    EXPECT_EQ(shown[0].details, "Fichier : " + file + "\nLigne : 3\nPoint : 2\nValeur lue : « 1,5 »");
+    EXPECT_EQ(shown[0].details, "Fichier : " + file + "\nLigne : 3\nPoint : 2\nColonne : X\nValeur lue : « 1,5 »");
 
     type(mainWindow(), "EdNom_Fich", pathOf("absent.txt"));
     click(mainWindow(), "ButtLit_Data");
@@ -638,7 +638,8 @@ TEST_F(MainWindowTest, ADelimitedTextIsItsOwnNamesFileAndReadsInItsFormat)
 
     click(mainWindow(), "ButtLit_Data");
     EXPECT_EQ(takeMessages(),
-              std::vector<Shown>{info("Données lues !\n1 ligne sans coordonnée a été ignorée : ligne 5.")});
+              std::vector<Shown>{info("Données lues !\nLa colonne \"quartier\" contient du texte (\"Nord\" à la ligne 2) :"
+                                      " ce n'est pas une variable.\n1 ligne sans coordonnée a été ignorée : ligne 5.")});
     setCells("3");
     click(mainWindow(), "ButtLit_Noms_Vars");
     ASSERT_EQ(variables()->count(), 2);
