@@ -406,7 +406,12 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                         // The map reaches as far as the correlograms, N - 1 at most.
                         map = computeCorrelogramMap(store, first, second,
                                                     std::min(context.maxShift.value_or(defaultMaxShift(n)), std::max(n - 1, 0)));
-                        testCorrelogramMap(store, *map, {first, second, *context.permutations, *context.seed});
+                        testCorrelogramMap(store, *map,
+                                           {.first = first,
+                                            .second = second,
+                                            .permutations = *context.permutations,
+                                            .seed = *context.seed,
+                                            .crossNull = context.crossNull});
                         map->variable = job.variable;
                         map->with = job.with;
                     }
