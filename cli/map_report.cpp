@@ -20,10 +20,11 @@ std::string real(const std::optional<double>& value, const std::string& separato
 
 std::string mapTsvHeader()
 {
-    return "variable\twith\tcells\tfill\tdx\tdy\tdistance_x\tdistance_y\tr\tpairs\tp\tlow\thigh\tp_holm\n";
+    return "variable\twith\tcells\tfill\tdx\tdy\tdistance_x\tdistance_y\tr\tpairs\tp\tlow\thigh\tp_holm\tp_fwer\tnull"
+           "\tpermutations\n";
 }
 
-void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map,
+void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map, const std::string& tail,
                   const std::string& separator)
 {
     for (const MapVector& v : map.vectors) {
@@ -31,7 +32,7 @@ void appendMapTsv(std::string& rows, const std::string& leading, const Correlogr
         rows.append(writeInteger(v.shift.dy)) += '\t';
         rows.append(writeReal(v.distanceX, separator)) += '\t';
         rows.append(writeReal(v.distanceY, separator)) += '\t';
-        appendTestedTsv(rows, v.r, v.pairs, v, separator);
+        appendTestedTsv(rows, v.r, v.pairs, v, tail, separator);
     }
 }
 

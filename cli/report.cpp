@@ -61,6 +61,12 @@ struct DirectionRows {
     const std::vector<Shift>& shifts;
 };
 
+// The null as --cross-null names it.
+std::string nullName(Null null)
+{
+    return null == Null::Toroidal ? "toroidal" : "shuffle";
+}
+
 std::vector<DirectionRows> directionsOf(const Correlogram& result)
 {
     return {{Direction::EastWest, "E_W", "Y", result.eastWest}, {Direction::NorthSouth, "N_S", "X", result.northSouth}};
@@ -85,6 +91,11 @@ public:
         }
         text.append("Mailles : ").append(writeInteger(result.cells)) += '\n';
         text.append("Mailles remplies : ").append(writeReal(result.fill, separator_)).append(" %\n");
+        if (result.testNull)
+            text.append("Test : ").append(writeInteger(result.permutationsMade)).append(" permutations, hypothèse nulle ")
+                .append(nullName(*result.testNull)).append(*result.testNull == Null::Toroidal
+                                                               ? " (translations de B sur le tore)\n"
+                                                               : " (valeurs mélangées entre les points)\n");
         for (const DirectionRows& direction : directionsOf(result)) {
             text.append("\n").append(direction.label).append(" (paires le long de ").append(direction.along).append(")\n");
             padded(text, "Maille", ShiftColumn);
@@ -131,15 +142,19 @@ public:
     {
         if (!headerWritten_)
             out_ << (map_ ? mapTsvHeader()
-                          : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm\n");
+                          : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm"
+                            "\tp_fwer\tnull\tpermutations\n");
         headerWritten_ = true;
         const std::string leading = tsvField(result.variable.name) + '\t'
             + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
             + writeReal(result.fill, separator_) + '\t';
+        // What was tested, the same on every row: a script can keep the rows of one null.
+        const std::string test = std::string("\t") + (result.testNull ? nullName(*result.testNull) : "NA") + '\t'
+            + writeInteger(result.permutationsMade);
         if (map) {
             // One table per output: with --map, the maps' rows, whose axes are the correlograms.
             std::string rows;
-            appendMapTsv(rows, leading, *map, separator_);
+            appendMapTsv(rows, leading, *map, test, separator_);
             out_ << rows;
             out_.flush();
             return;
@@ -152,7 +167,7 @@ public:
                 rows.append(leading).append(direction.label) += '\t';
                 rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
                 rows.append(writeReal(shift.distance, separator_)) += '\t';
-                appendTestedTsv(rows, shift.r, shift.pairs, shift, separator_);
+                appendTestedTsv(rows, shift.r, shift.pairs, shift, test, separator_);
             }
         out_ << rows;
         out_.flush();
@@ -246,7 +261,7 @@ public:
     }
 
 private:
-    static std::string nullName(Null null) { return null == Null::Toroidal ? "\"toroidal\"" : "\"shuffle\""; }
+    static std::string nullName(Null null) { return '"' + cli::nullName(null) + '"'; }
 
     // The opening of a result's object: the separator from the one before, its variables
     // (null for a request that names none) and N.
@@ -368,7 +383,8 @@ void appendTestedHeaderText(std::string& text)
     padded(text, "p", RealColumn);
     padded(text, "Bas", RealColumn);
     padded(text, "Haut", RealColumn);
-    text.append("p Holm\n");
+    padded(text, "p Holm", RealColumn);
+    text.append("p maxT\n");
 }
 
 void appendTestedText(std::string& text, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
@@ -380,11 +396,12 @@ void appendTestedText(std::string& text, const std::optional<double>& r, std::in
     padded(text, real(test.p), RealColumn);
     padded(text, real(test.low), RealColumn);
     padded(text, real(test.high), RealColumn);
-    text.append(real(test.pHolm)) += '\n';
+    padded(text, real(test.pHolm), RealColumn);
+    text.append(real(test.pFwer)) += '\n';
 }
 
 void appendTestedTsv(std::string& rows, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
-                     const std::string& separator)
+                     const std::string& tail, const std::string& separator)
 {
     const auto real = [&](const std::optional<double>& value) { return value ? writeReal(*value, separator) : "NA"; };
     rows.append(real(r)) += '\t';
@@ -392,7 +409,8 @@ void appendTestedTsv(std::string& rows, const std::optional<double>& r, std::int
     rows.append(real(test.p)) += '\t';
     rows.append(real(test.low)) += '\t';
     rows.append(real(test.high)) += '\t';
-    rows.append(real(test.pHolm)) += '\n';
+    rows.append(real(test.pHolm)) += '\t';
+    rows.append(real(test.pFwer)).append(tail) += '\n';
 }
 
 std::string jsonNumber(const std::optional<double>& value)
@@ -408,6 +426,7 @@ void appendTestedFigures(std::string& json, const std::optional<double>& r, std:
     json.append(", \"low\": ").append(jsonNumber(test.low));
     json.append(", \"high\": ").append(jsonNumber(test.high));
     json.append(", \"p_holm\": ").append(jsonNumber(test.pHolm));
+    json.append(", \"p_fwer\": ").append(jsonNumber(test.pFwer));
     json.append(", \"permutations_used\": ").append(std::to_string(test.used));
 }
 

@@ -74,12 +74,12 @@ std::string jsonNumber(const std::optional<double>& value);
 
 // The JSON members of r, the pairs behind it and the test of a shift or a map's vector:
 // ", \"r\": …, \"pairs\": …, \"p\": …, \"low\": …, \"high\": …, \"p_holm\": …,
-// \"permutations_used\": …", appended to `json`.
+// \"p_fwer\": …, \"permutations_used\": …", appended to `json`.
 void appendTestedFigures(std::string& json, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test);
 
 // The map in each format (map_report.cpp), `separator` the decimal separator of text and
-// tsv: the tsv header line of the maps; the map's rows after `leading`, the tsv fields of
-// its variable; its table and anisotropy after the correlogram in the text format; its
+// tsv: the tsv header line of the maps; the map's rows between `leading`, the tsv fields of
+// its variable, and `tail`, those of its test; its table and anisotropy after the correlogram in the text format; its
 // members "max_shift", "map" and "anisotropy" inside the correlogram's JSON object.
 // The columns of the text format: the longest real text, "-0.000999999999999999", has 21
 // characters.
@@ -90,16 +90,17 @@ void padded(std::string& text, std::string_view field, std::size_t width);
 
 // r, the pairs behind it and the test of a shift or a map's vector, in the order of the
 // rows: the text format's headers and fields ("R", "Paires", "p", "Bas", "Haut", "p Holm",
-// a dash for a number that does not exist), and the tsv fields (NA for none), each ending
-// the row with a line feed.
+// "p maxT", a dash for a number that does not exist), and the tsv fields (NA for none) then
+// `tail`, the fields that close every row of the correlogram; each ends the row with a line
+// feed.
 void appendTestedHeaderText(std::string& text);
 void appendTestedText(std::string& text, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
                       const std::string& separator);
 void appendTestedTsv(std::string& rows, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
-                     const std::string& separator);
+                     const std::string& tail, const std::string& separator);
 
 std::string mapTsvHeader();
-void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map,
+void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map, const std::string& tail,
                   const std::string& separator);
 void appendMapText(std::string& text, const CorrelogramMap& map, const std::string& separator);
 void appendMapJson(std::string& json, const CorrelogramMap& map);

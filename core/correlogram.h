@@ -60,6 +60,10 @@ struct ShiftTest {
     // Holm's adjustment of p among every tested shift of the correlogram, both directions
     // together (adjustHolm()); none when p is none.
     std::optional<double> pHolm;
+    // The step-down maxT adjustment of the same family from the same permutations
+    // (maxTAdjusted()): the family-wise p that uses the dependence between shifts; none when
+    // p is none.
+    std::optional<double> pFwer;
 };
 
 // Shift k of one direction.

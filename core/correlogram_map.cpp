@@ -210,10 +210,6 @@ void giveWithMirror(CorrelogramMap& map, ShiftVector v, Give give)
         give(map.at(-v.dx, -v.dy));
 }
 
-// The permutations kept in memory at once: a map of many vectors tested with many
-// permutations is tested a part of its vectors at a time.
-constexpr std::size_t PermutedFiguresAtOnce = std::size_t{1} << 19;
-
 }  // namespace
 
 bool CorrelogramMap::tested() const
@@ -262,7 +258,8 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     return map;
 }
 
-void testCorrelogramMap(const Store& store, CorrelogramMap& map, const SignificanceRequest& request)
+void testCorrelogramMap(const Store& store, CorrelogramMap& map, const SignificanceRequest& request,
+                        std::size_t keptAtOnce)
 {
     if (request.permutations <= 0)
         return;
@@ -274,26 +271,22 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
         if (map.at(v.dx, v.dy).r && (crossed || v.dx != 0 || v.dy != 0))
             tested.push_back(v);
 
-    const std::size_t atOnce =
-        std::max<std::size_t>(1, PermutedFiguresAtOnce / static_cast<std::size_t>(request.permutations));
-    std::vector<double> values;
-    for (std::size_t from = 0; from < tested.size(); from += atOnce) {
-        const std::vector<ShiftVector> part(tested.begin() + static_cast<std::ptrdiff_t>(from),
-                                            tested.begin() + static_cast<std::ptrdiff_t>(std::min(tested.size(), from + atOnce)));
+    // A crossed map under the toroidal null translates B's grid, as the correlograms' test
+    // does, with the same translations; otherwise the values are shuffled.
+    const bool toroidal = crossed && request.crossNull == Null::Toroidal;
+    const std::int32_t translations = map.cells * map.cells - 1;
+    const auto moves = toroidal ? translationsOf(map.cells, translations,
+                                                 std::min(request.permutations, translations), request.seed)
+                                : std::vector<std::pair<std::int32_t, std::int32_t>>{};
+    const std::int32_t count = toroidal ? static_cast<std::int32_t>(moves.size()) : request.permutations;
+    // The permuted r of a part of the vectors, a row of part.size() per permutation.
+    auto permuted = [&](const std::vector<ShiftVector>& part) {
         const MapRoad road(store, request.first, second, part);
-        const std::size_t columns = part.size();
         // Each thread's copy makes a workspace of its own at its first permutation.
-        // A crossed map under the toroidal null translates B's grid, as the correlograms'
-        // test does, with the same translations; otherwise the values are shuffled.
-        const bool toroidal = crossed && request.crossNull == Null::Toroidal;
-        const std::int32_t translations = map.cells * map.cells - 1;
-        const auto moves = toroidal ? translationsOf(map.cells, translations,
-                                                     std::min(request.permutations, translations), request.seed)
-                                    : std::vector<std::pair<std::int32_t, std::int32_t>>{};
         auto permute = [&road, &moves, toroidal, workspace = std::shared_ptr<MapRoad::Workspace>(),
                         column = std::vector<double>(), values = std::vector<double>(),
-                        pairs = std::vector<std::int32_t>(columns)](std::int32_t p, permutation::Random& random,
-                                                                    std::span<double> row) mutable {
+                        pairs = std::vector<std::int32_t>(part.size())](std::int32_t p, permutation::Random& random,
+                                                                        std::span<double> row) mutable {
             if (!workspace)
                 workspace = std::make_shared<MapRoad::Workspace>(road.workspace());
             try {
@@ -308,17 +301,57 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
                 std::fill(row.begin(), row.end(), NoR);  // Remplit_Grille would fail: no r
             }
         };
-        const std::int32_t count = toroidal ? static_cast<std::int32_t>(moves.size()) : request.permutations;
-        const std::vector<double> rows = permutation::permutedRows(count, request.seed, request.threads, columns, permute);
+        return permutation::permutedRows(count, request.seed, request.threads, part.size(), permute);
+    };
+
+    // Each vector's test, and its place in the family of the step-down maxT, part by part:
+    // a map of many vectors tested with many permutations is tested a part at a time.
+    const std::size_t atOnce = std::max<std::size_t>(1, keptAtOnce / static_cast<std::size_t>(count));
+    MaxTStepDown family;
+    std::vector<ShiftVector> inFamily;
+    std::vector<double> rows, values;
+    for (std::size_t from = 0; from < tested.size(); from += atOnce) {
+        const std::vector<ShiftVector> part(tested.begin() + static_cast<std::ptrdiff_t>(from),
+                                            tested.begin() + static_cast<std::ptrdiff_t>(std::min(tested.size(), from + atOnce)));
+        rows = permuted(part);
+        const std::size_t columns = part.size();
         for (std::size_t i = 0; i < columns; ++i) {
             values.clear();
             for (std::size_t at = i; at < rows.size(); at += columns)
                 if (!std::isnan(rows[at]))
                     values.push_back(rows[at]);
-            const ShiftTest test = equalTailedTest(*map.at(part[i].dx, part[i].dy).r, values);
+            const double r = *map.at(part[i].dx, part[i].dy).r;
+            const ShiftTest test = equalTailedTest(r, values);
             giveWithMirror(map, part[i], [&](MapVector& v) { static_cast<ShiftTest&>(v) = test; });
+            if (family.add(r, rows, columns, i))
+                inFamily.push_back(part[i]);
         }
     }
+    // Counted from the rows at hand when the map was one part, else from the same
+    // permutations run again, a part at a time in the order they are counted.
+    const std::vector<std::size_t> order = family.order();
+    if (tested.size() <= atOnce) {
+        std::vector<std::size_t> columnOf(inFamily.size());
+        for (std::size_t test = 0, i = 0; i < tested.size(); ++i)
+            if (test < inFamily.size() && tested[i].dx == inFamily[test].dx && tested[i].dy == inFamily[test].dy)
+                columnOf[test++] = i;
+        for (const std::size_t test : order)
+            family.take(test, rows, tested.size(), columnOf[test]);
+    } else {
+        rows.clear();
+        for (std::size_t from = 0; from < order.size(); from += atOnce) {
+            const std::size_t to = std::min(order.size(), from + atOnce);
+            std::vector<ShiftVector> part;
+            for (std::size_t i = from; i < to; ++i)
+                part.push_back(inFamily[order[i]]);
+            rows = permuted(part);
+            for (std::size_t i = from; i < to; ++i)
+                family.take(order[i], rows, part.size(), i - from);
+        }
+    }
+    const std::vector<double> fwer = family.adjusted();
+    for (std::size_t test = 0; test < inFamily.size(); ++test)
+        giveWithMirror(map, inFamily[test], [&](MapVector& v) { v.pFwer = fwer[test]; });
 
     std::vector<double> p;
     std::vector<ShiftVector> withP;

@@ -25,7 +25,8 @@ struct MapVector : ShiftTest {
     std::optional<double> r;
     // The pairs behind r; 0 when r is none.
     std::int32_t pairs = 0;
-    // (pHolm, of ShiftTest: p after Holm's adjustment over the map's tested vectors.)
+    // (pHolm and pFwer, of ShiftTest: p after Holm's and the maxT adjustment over the map's
+    // tested vectors.)
 };
 
 // The shape of the region around the origin where r >= 0.5: r between the vectors is the
@@ -85,9 +86,14 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
 // testSignificance() under the same null (a crossed map's B translated on the torus, or
 // values shuffled among the points that have one), drawn alike from the seed, so that the
 // axes get the r of the correlograms' permutations; every vector with an r gets equalTailedTest() of it, but the
-// origin of an auto-correlogram, r = 1 under any arrangement, and then Holm's p over the
-// vectors tested (an auto-correlogram's half, whose mirror takes the same figures).
-void testCorrelogramMap(const Store& store, CorrelogramMap& map, const SignificanceRequest& request);
+// origin of an auto-correlogram, r = 1 under any arrangement, and then Holm's p and the
+// step-down maxT p (MaxTStepDown) over the vectors tested (an auto-correlogram's half, whose
+// mirror takes the same figures). A map whose permuted r do not fit in memory at once
+// (`keptAtOnce` of them) is permuted twice: its tests part by part, then the maxT counts
+// part by part in their order, from the same permutations; the figures are the same.
+inline constexpr std::size_t MapPermutedFiguresAtOnce = std::size_t{1} << 19;
+void testCorrelogramMap(const Store& store, CorrelogramMap& map, const SignificanceRequest& request,
+                        std::size_t keptAtOnce = MapPermutedFiguresAtOnce);
 
 // The anisotropy of the r of `map` (needs K >= 1 for any region).
 Anisotropy anisotropyOf(const CorrelogramMap& map);

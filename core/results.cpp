@@ -92,16 +92,16 @@ void writeResultsTable(std::ostream& out, const Correlogram& result, const std::
     out << '\n';
     std::vector<std::string> fields = {"Maille", "R E_W", "Paires E_W", "R N_S", "Paires N_S"};
     if (tested)
-        fields.insert(fields.end(), {"p E_W", "Bas E_W", "Haut E_W", "p Holm E_W", "p N_S", "Bas N_S", "Haut N_S",
-                                     "p Holm N_S"});
+        fields.insert(fields.end(), {"p E_W", "Bas E_W", "Haut E_W", "p Holm E_W", "p maxT E_W", "p N_S", "Bas N_S",
+                                     "Haut N_S", "p Holm N_S", "p maxT N_S"});
     line(fields);
     for (std::int32_t k = 0; k < cells; ++k) {
         const Shift& ew = result.eastWest[static_cast<std::size_t>(k)];
         const Shift& ns = result.northSouth[static_cast<std::size_t>(k)];
         fields = {writeInteger(k), real(ew.r), writeInteger(ew.pairs), real(ns.r), writeInteger(ns.pairs)};
         if (tested)
-            fields.insert(fields.end(), {real(ew.p), real(ew.low), real(ew.high), real(ew.pHolm), real(ns.p),
-                                         real(ns.low), real(ns.high), real(ns.pHolm)});
+            fields.insert(fields.end(), {real(ew.p), real(ew.low), real(ew.high), real(ew.pHolm), real(ew.pFwer),
+                                         real(ns.p), real(ns.low), real(ns.high), real(ns.pHolm), real(ns.pFwer)});
         line(fields);
     }
 }

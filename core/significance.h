@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -66,7 +67,57 @@ ShiftTest equalTailedTest(double observed, std::vector<double>& permuted);
 std::vector<double> holmAdjusted(const std::vector<double>& p);
 
 // Sets the pHolm of every shift of `correlogram` that has a p: holmAdjusted() of the p of
-// both directions together, as R's p.adjust(p, "holm") gives them.
+// both directions together, as R's p.adjust(p, "holm") gives them. North-south's shift 0 of
+// a crossed correlogram pairs the same cells as east-west's, so it is one test: it counts
+// once and takes east-west's figure.
 void adjustHolm(Correlogram& correlogram);
+
+// The step-down maxT adjustment of Westfall and Young (1993) of a family of tests from
+// their joint permutations, row b of every test from the same permutation b.
+//  - Each test is made comparable by its own arrangements, the observed r and the permuted
+//    r that are not NaN: mean* (the first permuted r plus the mean of the differences from
+//    it, so that equal values have no spread) and sd* (divided by their number), in extended
+//    precision rounded to double; z(x) = |x - mean*| / sd*, 0 with sd* = 0 (every
+//    arrangement alike); t = z(r) of the observed r, and z of each permuted r. The observed
+//    arrangement is standardised with the permuted ones, as one of them: under the null its
+//    t is exchangeable with theirs.
+//  - The tests ordered by t, largest first (ties in the order they were added): u_bj is the
+//    largest z of permutation b over test j and every test after it, a NaN counting for
+//    nothing; n_j the permutations with at least one r among those tests.
+//  - p~_j = (1 + #{b : u_bj >= t_j}) / (1 + n_j), then along the order the largest of p~
+//    and of the tests' own equal-tailed p (equalTailedTest()) so far, at most 1: never
+//    below the test's own p, and non-decreasing as t falls.
+// The permuted r may be given part by part, which lets a family whose permutations do not
+// fit in memory at once be counted from a second run of them.
+class MaxTStepDown {
+public:
+    // Adds a test: `observed`, and its permuted r at `column` of `rows`, `columns` values a
+    // row. False, and nothing added, when no permutation gave an r there. Every test is
+    // added before the first take().
+    bool add(double observed, std::span<const double> rows, std::size_t columns, std::size_t column);
+    // The tests, by the order they were added in, as take() is to be given them: the
+    // smallest t first.
+    std::vector<std::size_t> order() const;
+    // Counts test `test` (the next of order()) with its permuted r, as add() reads them;
+    // the rows are the same permutations as add()'s, in the same order.
+    void take(std::size_t test, std::span<const double> rows, std::size_t columns, std::size_t column);
+    // The adjusted p of the tests in the order they were added, once every one was taken.
+    std::vector<double> adjusted() const;
+
+private:
+    struct Test {
+        double mean, sd, t, p;
+        std::int64_t exceeding = 0, counted = 0;
+    };
+    double z(const Test& test, double x) const;
+    std::vector<Test> tests_;
+    std::vector<double> largest_;  // u of each permutation so far; -infinity before any r
+    std::size_t taken_ = 0;
+};
+
+// MaxTStepDown's adjusted p of the columns of `rows` (a row of `columns` permuted r per
+// permutation, NaN where it gave none): the family is every column whose `observed` r is
+// not NaN and at which some permutation gave an r. NaN for a column outside the family.
+std::vector<double> maxTAdjusted(std::span<const double> observed, std::span<const double> rows, std::size_t columns);
 
 }  // namespace geolago

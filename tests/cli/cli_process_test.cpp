@@ -145,7 +145,7 @@ TEST_F(CliProcess, TheShippedExampleRunsEveryVariable)
     EXPECT_EQ(o.err, "");
     const std::vector<std::string> l = lines(o.out);
     ASSERT_EQ(l.size(), 1u + 12 * 20);
-    EXPECT_EQ(l[2], "Revenu médian\t\t10\t71\tE_W\t1\t332.28\t0.964950911071692\t45\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(l[2], "Revenu médian\t\t10\t71\tE_W\t1\t332.28\t0.964950911071692\t45\tNA\tNA\tNA\tNA\tNA\tNA\t0");
 
     // The same districts as a French spreadsheet exports them read with no option.
     const Outcome csv = run({examples + "/quartiers.csv", "--all", "--format", "tsv"});

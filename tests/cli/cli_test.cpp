@@ -64,7 +64,8 @@ protected:
 
 };
 
-const std::string tsvHeader = "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm";
+const std::string tsvHeader = "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm"
+                              "\tp_fwer\tnull\tpermutations";
 
 // --- Results -------------------------------------------------------------------------
 
@@ -76,8 +77,8 @@ TEST_F(CliTest, FourCornersOfASquareWithOneCellFillEverythingAndCorrelateNothing
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.err, "");
     // No shift has 5 pairs: no r; north-south computes no shift at all with N = 1.
-    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\n");
+    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n");
 }
 
 TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
@@ -89,16 +90,16 @@ TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
     // 3 pairs has no r, and the last N_S shift is not computed. Cells of width 1 over
     // 0..3 on both axes: shift k spans k.
     EXPECT_EQ(o.out, tsvHeader + "\n"
-                                 "1\t\t3\t100\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t100\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t100\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t100\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\tNA\n"
-                                 "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
+                                 "1\t\t3\t100\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t3\t100\tE_W\t1\t1\t-0.97007727214974\t6\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t3\t100\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t3\t100\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n");
 
     const Outcome comma = run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable", "1",
                                "--format", "tsv", "--decimal-comma"});
-    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t100\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(lines(comma.out).at(2), "1\t\t3\t100\tE_W\t1\t1\t-0,97007727214974\t6\tNA\tNA\tNA\tNA\tNA\tNA\t0");
 }
 
 TEST_F(CliTest, CrossCorrelogramPairsTheCellsOfAWithThoseOfBFurtherOn)
@@ -159,7 +160,7 @@ TEST_F(CliTest, TextAndJsonCarryTheSameFigures)
                             "\"zero_crossing\": {\"E_W\": 0.5075943030949259, \"N_S\": 0.5130711099580941}"),
               std::string::npos);
     EXPECT_NE(json.out.find("{\"shift\": 1, \"distance\": 1, \"r\": -0.9700772721497398, \"pairs\": 6, "
-                            "\"p\": null, \"low\": null, \"high\": null, \"p_holm\": null, \"permutations_used\": 0}"),
+                            "\"p\": null, \"low\": null, \"high\": null, \"p_holm\": null, \"p_fwer\": null, \"permutations_used\": 0}"),
               std::string::npos);
     EXPECT_NE(json.out.find("{\"shift\": 2, \"distance\": 2, \"r\": null, \"pairs\": 0, "),
               std::string::npos);
@@ -220,12 +221,12 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
     ASSERT_EQ(permuted.status, 0) << permuted.err;
     // Shift 0 pairs every cell with itself: untested. Shift 2: no r, no test.
     EXPECT_EQ(permuted.out, tsvHeader + "\n"
-                                        "1\t\t3\t100\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                        "1\t\t3\t100\tE_W\t1\t1\t-0.97007727214974\t6\t0.04\t-0.876949734065138\t0.79719786923872\t0.04\n"
-                                        "1\t\t3\t100\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n"
-                                        "1\t\t3\t100\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\n"
-                                        "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\t0.02\t-0.714491944799542\t0.720410726005917\t0.04\n"
-                                        "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\n");
+                                        "1\t\t3\t100\tE_W\t0\t0\t1\t9\tNA\tNA\tNA\tNA\tNA\tshuffle\t99\n"
+                                        "1\t\t3\t100\tE_W\t1\t1\t-0.97007727214974\t6\t0.04\t-0.876949734065138\t0.79719786923872\t0.04\t0.09\tshuffle\t99\n"
+                                        "1\t\t3\t100\tE_W\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\tNA\tshuffle\t99\n"
+                                        "1\t\t3\t100\tN_S\t0\t0\t1\t9\tNA\tNA\tNA\tNA\tNA\tshuffle\t99\n"
+                                        "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\t0.02\t-0.714491944799542\t0.720410726005917\t0.04\t0.09\tshuffle\t99\n"
+                                        "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\tNA\tshuffle\t99\n");
 
     // A crossed test: the 99 translations of B's cells at N = 10, or K shuffles of B; its
     // shift 0 is tested (r as numpy's corrcoef gives it on the same pairs).
@@ -242,6 +243,21 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
                                 "\"pairs\": 71, \"p\": 0."),
               std::string::npos);
     EXPECT_NE(cross("shuffle").out.find("\"null\": \"shuffle\", \"permutations_made\": 999"), std::string::npos);
+    // The text format says so under each correlogram's heading.
+    const Outcome text = run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross",
+                              "1:2", "--permutations", "999"});
+    EXPECT_NE(text.out.find("Mailles remplies : 71 %\n"
+                            "Test : 99 permutations, hypothèse nulle toroidal (translations de B sur le tore)\n"),
+              std::string::npos)
+        << text.out;
+    // Its map is tested under the same null: 999 shuffles, not the 120 translations.
+    const Outcome mapped = run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross",
+                                "1:2", "--permutations", "999", "--cross-null", "shuffle", "--map", "--max-shift", "1",
+                                "--format", "json"});
+    const std::size_t vector = mapped.out.find("{\"dx\": 0, \"dy\": 1, ");
+    ASSERT_NE(vector, std::string::npos) << mapped.out;
+    EXPECT_NE(mapped.out.substr(vector, mapped.out.find('}', vector) - vector).find("\"permutations_used\": 999"),
+              std::string::npos);
 
     for (const auto& [option, value, message] :
          {std::tuple{"--permutations", "100001",
@@ -277,9 +293,10 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
     ASSERT_EQ(mapped.status, 0) << mapped.err;
     const std::vector<std::string> rows = lines(mapped.out);
     ASSERT_EQ(rows.size(), 1u + 5u * 5u);
-    EXPECT_EQ(rows[0], "variable\twith\tcells\tfill\tdx\tdy\tdistance_x\tdistance_y\tr\tpairs\tp\tlow\thigh\tp_holm");
+    EXPECT_EQ(rows[0], "variable\twith\tcells\tfill\tdx\tdy\tdistance_x\tdistance_y\tr\tpairs\tp\tlow\thigh\tp_holm"
+                       "\tp_fwer\tnull\tpermutations");
     for (const std::string& row : rows)
-        ASSERT_EQ(fields(row).size(), 14u) << row;
+        ASSERT_EQ(fields(row).size(), 17u) << row;
     // E_W shift k is row (0, k), N_S shift k row (k, 0): distance, r, pairs, low and high.
     const std::vector<std::string> ewRow = fields(lines(correlograms.out).at(2)), nsRow = fields(lines(correlograms.out).at(5));
     const std::vector<std::string> zeroOne = fields(rows[1 + 2 * 5 + 3]), oneZero = fields(rows[1 + 3 * 5 + 2]);
@@ -522,8 +539,8 @@ TEST_F(CliTest, NamesWithControlCharactersKeepTheOutputWellFormed)
         all.push_back(format);
         return run(all);
     };
-    // tsv: the linear-tsv escapes, thirteen fields a row.
-    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\x7F\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
+    // tsv: the linear-tsv escapes, sixteen fields a row.
+    EXPECT_EQ(lines(with("tsv").out).at(1), "Tab\\tback\\\\slash\x1b[2J\x7F\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0");
     // text: no control character reaches the terminal, DEL included.
     EXPECT_EQ(lines(with("text").out).at(0), "Variable 1 : Tab\\tback\\\\slash\\x1B[2J\\x7F");
 }
@@ -646,7 +663,7 @@ TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
     const std::string many = write("many.txt", bytes);
     Outcome o = run({many, "--points", "1000001", "--vars", "1", "--cells", "1", "--variable", "1", "--format", "tsv"});
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0");
 
     // 4096 cells on a lattice whose points lie on the cell edges, the extent's included;
     // --max-shift lists shifts 0..2 only, and shift 1 of a smooth field is high.
@@ -665,7 +682,7 @@ TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
     // cell 4096: 65 x 65 of the 4096 x 4096 cells.
     EXPECT_EQ(rows[1].rfind("1\t\t4096\t0.0251829624176025\tE_W\t0\t0\t1\t4225\t", 0), 0u) << rows[1];
     // Cells 64 apart: no pair at shifts 1 and 2 of a 4096-cell grid.
-    EXPECT_EQ(rows[2].substr(rows[2].find("E_W")), "E_W\t1\t1\tNA\t0\tNA\tNA\tNA\tNA");
+    EXPECT_EQ(rows[2].substr(rows[2].find("E_W")), "E_W\t1\t1\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0");
     o = run({lattice, "--points", "4225", "--vars", "1", "--cells", "64", "--max-shift", "2", "--variable", "1",
              "--format", "tsv"});
     ASSERT_EQ(o.status, 0) << o.err;

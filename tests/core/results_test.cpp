@@ -48,19 +48,20 @@ TEST(ResultsTable, HeaderThenBothCorrelogramsSideBySideInTheRegionalConvention)
     EXPECT_EQ(tabs.str().rfind("Variable\t\"Part; \"\"65 ans\"\"\"\n", 0), 0u);
     EXPECT_NE(tabs.str().find("\n1\t0,800000011920929\t30\t0\t0\n"), std::string::npos);
 
-    // With a permutation test, p, the envelope and Holm's p of each direction follow; NA
-    // where a shift has none.
+    // With a permutation test, p, the envelope, Holm's p and the maxT p of each direction
+    // follow; NA where a shift has none.
     result.eastWest[1].used = 999;
     result.eastWest[1].p = 0.002;
     result.eastWest[1].low = -0.375;
     result.eastWest[1].high = 0.5;
     result.eastWest[1].pHolm = 0.006;
+    result.eastWest[1].pFwer = 0.004;
     std::ostringstream tested;
     writeResultsTable(tested, result, "p.txt", csvConvention(","));
-    EXPECT_NE(tested.str().find("Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p N_S;Bas N_S;"
-                                "Haut N_S;p Holm N_S\n"
-                                "0;1;55;-0,25;54;NA;NA;NA;NA;NA;NA;NA;NA\n"
-                                "1;0,800000011920929;30;0;0;0,002;-0,375;0,5;0,006;NA;NA;NA;NA\n"),
+    EXPECT_NE(tested.str().find("Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p maxT E_W;"
+                                "p N_S;Bas N_S;Haut N_S;p Holm N_S;p maxT N_S\n"
+                                "0;1;55;-0,25;54;NA;NA;NA;NA;NA;NA;NA;NA;NA;NA\n"
+                                "1;0,800000011920929;30;0;0;0,002;-0,375;0,5;0,006;0,004;NA;NA;NA;NA;NA\n"),
               std::string::npos)
         << tested.str();
 }

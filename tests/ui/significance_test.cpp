@@ -140,9 +140,9 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     // The results window saves p, low, high and Holm's p with the figures.
     const QStringList lines = savedTable("teste.csv");
     ASSERT_GT(lines.size(), 11);
-    EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p N_S;Bas N_S;"
-                        "Haut N_S;p Holm N_S");
-    EXPECT_EQ(lines[11].split(';').mid(5, 4).join(';'), "0,002;-0,376697996816365;0,33002788461947;0,034");
+    EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p maxT E_W;"
+                        "p N_S;Bas N_S;Haut N_S;p Holm N_S;p maxT N_S");
+    EXPECT_EQ(lines[11].split(';').mid(5, 5).join(';'), "0,002;-0,376697996816365;0,33002788461947;0,034;0,002");
 }
 
 TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
@@ -161,7 +161,7 @@ TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
     click(mainWindow(), "ButtChoixVar");
     EXPECT_FALSE(testable());
     EXPECT_EQ(chartShown(), tested);
-    EXPECT_TRUE(savedTable("avant.csv")[7].endsWith("p Holm N_S"));
+    EXPECT_TRUE(savedTable("avant.csv")[7].endsWith("p maxT N_S"));
 
     // A new "Calculer" takes it off the chart, which shows what "Afficher Correlogramme"
     // drew, and off the table.
