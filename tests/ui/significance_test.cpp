@@ -110,16 +110,22 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     EXPECT_EQ(cursorWhileTesting, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QImage tested = chartShown();
+    // Over the legend, a tooltip says what the marks mean.
+    const auto* legend = chart().findChild<QWidget*>(QStringLiteral("significanceLegend"));
+    ASSERT_NE(legend, nullptr);
+    EXPECT_FALSE(legend->isHidden());
+    EXPECT_TRUE(legend->toolTip().contains(QStringLiteral("p corrigé (maxT) ≤ 0,05"))) << legend->toolTip().toStdString();
 
-    // Shifts 1..14 have 5 pairs or more: each is marked when its Holm p is below 0.05.
-    // The figures of this test, p and Holm's p checked once against R's p.adjust: shifts
-    // 1, 4, 5, 8 and 12 have p = 0.002 and a Holm p of 0.028; shifts 3, 7, 9 and 13 have
-    // p below 0.05 but not their Holm p, so they stay unmarked; shift 0 is untested.
+    // Shifts 1..14 have 5 pairs or more: each is marked when its maxT p is at most 0.05.
+    // The figures of this test (geolago-cli's): shifts 1, 4, 5, 8 and 12 have p = 0.002 and
+    // a Holm p of 0.028, and a maxT p of 0.004, 0.002, 0.031, 0.004 and 0.089, shift 12
+    // on 7 pairs lying where its permutations spread widely; shifts 3, 7, 9 and 13 have
+    // p below 0.05 but no adjusted p, so they stay unmarked; shift 0 is untested.
     const double r[15] = {1,     0.721669, 0.072330,  -0.615409, -0.966942, -0.764834, -0.144534, 0.553628,
                           0.958709, 0.769118, 0.149987, -0.525060, -0.944300, -0.885349, -0.524627};
     for (int k = 1; k <= 14; ++k) {
-        const bool holm = k == 1 || k == 4 || k == 5 || k == 8 || k == 12;
-        EXPECT_EQ(allRed(tested, markAt(k, r[k])), holm) << k;
+        const bool marked = k == 1 || k == 4 || k == 5 || k == 8;
+        EXPECT_EQ(allRed(tested, markAt(k, r[k])), marked) << k;
     }
     EXPECT_FALSE(allRed(tested, markAt(0, r[0])));
     // Both bounds of shift 2 lie on red dashes that the plain chart does not have.
@@ -134,12 +140,12 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     click(chart(), "saveImageButton");
     EXPECT_EQ(QImage(pathOf("teste.png")).convertToFormat(tested.format()), tested);
 
-    // The results window saves p, low, high and Holm's p with the figures.
+    // The results window saves p, low, high, Holm's p and the maxT p with the figures.
     const QStringList lines = savedTable("teste.csv");
     ASSERT_GT(lines.size(), 11);
-    EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p N_S;Bas N_S;"
-                        "Haut N_S;p Holm N_S");
-    EXPECT_EQ(lines[11].split(';').mid(5, 4).join(';'), "0,022;-0,53555461029228;0,443117260440445;0,154");
+    EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p maxT E_W;"
+                        "p N_S;Bas N_S;Haut N_S;p Holm N_S;p maxT N_S");
+    EXPECT_EQ(lines[11].split(';').mid(5, 5).join(';'), "0,022;-0,53555461029228;0,443117260440445;0,154;0,113");
 }
 
 TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
@@ -158,7 +164,7 @@ TEST_F(SignificanceTest, ATestBelongsToTheCalculationItWasMadeFor)
     click(mainWindow(), "ButtChoixVar");
     EXPECT_FALSE(testable());
     EXPECT_EQ(chartShown(), tested);
-    EXPECT_TRUE(savedTable("avant.csv")[7].endsWith("p Holm N_S"));
+    EXPECT_TRUE(savedTable("avant.csv")[7].endsWith("p maxT N_S"));
 
     // A new "Calculer" takes it off the chart, which shows what "Afficher Correlogramme"
     // drew, and off the table.
