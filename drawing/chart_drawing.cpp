@@ -179,14 +179,13 @@ void drawEnvelope(PainterCanvas& canvas, std::int32_t cells, std::int32_t step, 
     canvas.setPenStyle(PainterCanvas::PenStyle::Solid);
 }
 
-// A 7 x 7 square on every point of the curve whose shift has Holm's p below the level. A
-// point the curve does not reach gets none.
+// A 7 x 7 square on every point of the curve whose shift has a family-wise p (maxT) at
+// most the level. A point the curve does not reach gets none.
 void markSignificantShifts(PainterCanvas& canvas, const QColor& colour, std::int32_t cells, std::int32_t step,
                            const std::vector<Shift>& shifts)
 {
     for (std::int32_t k = 0; k <= lastTested(cells, shifts); ++k) {
-        const std::optional<double>& p = shifts[static_cast<std::size_t>(k)].pHolm;
-        if (p && *p < significanceLevel && pairsAt(shifts, k) > 2)
+        if (markedSignificant(shifts[static_cast<std::size_t>(k)]) && pairsAt(shifts, k) > 2)
             canvas.FillRect(QRect(curvePoint(k, step, rAt(shifts, k)) - QPoint(3, 3), QSize(7, 7)), colour);
     }
 }
@@ -211,7 +210,8 @@ void drawLegend(PainterCanvas& canvas)
     canvas.TextOut(textLeft, legendTop, QStringLiteral("enveloppe"));
     const int second = legendTop + legendLine;
     canvas.FillRect(QRect(legendLeft + legendSample / 2 - 3, second + middle - 3, 7, 7), clSilver);
-    canvas.TextOut(textLeft, second, QStringLiteral("p de Holm < 0,05"));
+    canvas.TextOut(textLeft, second, QStringLiteral("p corrigé (maxT)"));
+    canvas.TextOut(textLeft, second + pixelsOf(11), QStringLiteral("≤ 0,05"));
 }
 
 // One correlogram: its name at (nameLeft, 20), then from point 0 a segment to every
@@ -299,6 +299,11 @@ void drawChart(QPainter& painter, const Correlogram& figures)
     drawCurve(canvas, clWhite, "N_S", northSouthNameLeft, cells, step, figures.northSouth, tested);
     if (tested)
         drawLegend(canvas);
+}
+
+QRect legendArea()
+{
+    return QRect(legendLeft, legendTop, chartSize.width() - legendLeft, legendLine + 2 * pixelsOf(11));
 }
 
 QRect curveNameArea(Direction direction)

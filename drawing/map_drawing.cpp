@@ -61,6 +61,12 @@ private:
     QFont font_;
 };
 
+// Drawn over the colour of a vector whose r rests on few pairs.
+QBrush fewPairsHatch()
+{
+    return QBrush(QColor(60, 60, 60), Qt::BDiagPattern);
+}
+
 std::string titleOf(const CorrelogramMap& map)
 {
     return map.variable.name + (map.with ? " × " + map.with->name : std::string());
@@ -108,7 +114,9 @@ void drawMap(QPainter& painter, const CorrelogramMap& map)
     for (const MapVector& v : map.vectors) {
         const QRect area = cellRect(v.shift.dx, v.shift.dy);
         painter.fillRect(area, v.r ? divergingColour(*v.r) : noRColour);
-        if (v.pHolm && *v.pHolm < significanceLevel)
+        if (v.r && v.pairs < fewPairs)
+            painter.fillRect(area, fewPairsHatch());
+        if (markedSignificant(v))
             painter.fillRect(QRect(area.center() - QPoint(dot / 2, dot / 2), QSize(dot, dot)), clBlack);
     }
     painter.setPen(clBlack);
@@ -127,12 +135,16 @@ void drawMap(QPainter& painter, const CorrelogramMap& map)
     writer.writeCentred(left + side / 2, top + side + 4 + writer.height(), QStringLiteral("dx (mailles le long de X)"));
     writer.write(left - 60, top - writer.height() - 4, QStringLiteral("dy (le long de Y)"));
 
-    // Legend: the vector without r and the dot, then the scale from 1 down to -1.
-    painter.fillRect(QRect(legendLeft, 20, 14, 14), noRColour);
-    writer.writeMiddle(legendLeft + 22, 27, QStringLiteral("sans r"));
+    // Legend: the vector without r, the hatch and the dot, then the scale from 1 down to -1.
+    painter.fillRect(QRect(legendLeft, 12, 14, 14), noRColour);
+    writer.writeMiddle(legendLeft + 22, 19, QStringLiteral("sans r"));
+    painter.fillRect(QRect(legendLeft, 34, 14, 14), divergingColour(0.5));
+    painter.fillRect(QRect(legendLeft, 34, 14, 14), fewPairsHatch());
+    writer.writeMiddle(legendLeft + 22, 41, QStringLiteral("< %1 paires").arg(fewPairs));
     if (map.tested()) {
-        painter.fillRect(QRect(legendLeft + 7 - dot / 2, 52 - dot / 2, dot, dot), clBlack);
-        writer.writeMiddle(legendLeft + 22, 52, QStringLiteral("p de Holm < 0.05"));
+        painter.fillRect(QRect(legendLeft + 7 - dot / 2, 63 - dot / 2, dot, dot), clBlack);
+        writer.writeMiddle(legendLeft + 22, 63, QStringLiteral("p corrigé (maxT)"));
+        writer.writeMiddle(legendLeft + 22, 61 + writer.height(), QStringLiteral("≤ 0,05"));
     }
     // Rows 0..500 of the scale for r = 1 - y / 250, its frame outside them.
     constexpr int half = squareBox / 2;

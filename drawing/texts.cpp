@@ -26,6 +26,15 @@ QString directionToolTip(Direction direction)
         : QStringLiteral("N_S : paires de mailles de même ligne, décalées le long de X (la première coordonnée)");
 }
 
+QString significanceToolTip()
+{
+    return QStringLiteral(
+        "Pointillés : enveloppe, quantiles 2,5 % et 97,5 % des r permutés.\n"
+        "Carré : p corrigé (maxT) ≤ 0,05, le p de Westfall et Young sur tous les décalages\n"
+        "des deux directions, tiré des mêmes permutations : moins de 5 % des corrélogrammes\n"
+        "sans structure ont un carré.");
+}
+
 std::string fileNameFromText(const QString& text)
 {
     return QFile::encodeName(text).toStdString();

@@ -12,6 +12,10 @@ namespace geolago::ui {
 // The tooltip of the label "E_W" or "N_S": which way the direction pairs cells.
 QString directionToolTip(Direction direction);
 
+// The tooltip of a test's legend and of the chart window's test button: what the dashed
+// lines and the squares mean.
+QString significanceToolTip();
+
 // The names file is single-byte text from older systems, or UTF-8 from newer ones:
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
 QString textFromBytes(const std::string& bytes);

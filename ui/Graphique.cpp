@@ -117,6 +117,7 @@ TForm4::TForm4(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     significanceButton_ = makeButton(this, "significanceButton",
                                      QStringLiteral("Tester\n(%1 permutations)").arg(testPermutations), 712, 496, 115, 41);
     significanceButton_->setEnabled(false);
+    significanceButton_->setToolTip(significanceToolTip());
     // Over the names of the curves, which the chart draws: their tooltips.
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         auto* name = new QWidget(this);
@@ -125,6 +126,12 @@ TForm4::TForm4(const Store& store, QWidget* parent) : QWidget(parent), store_(st
         name->setGeometry(curveNameArea(direction));
         name->setToolTip(directionToolTip(direction));
     }
+    // Over the legend of a test, which the chart draws once a test is shown.
+    significanceLegend_ = new QWidget(this);
+    significanceLegend_->setObjectName(QStringLiteral("significanceLegend"));
+    significanceLegend_->setGeometry(legendArea());
+    significanceLegend_->setToolTip(significanceToolTip());
+    significanceLegend_->setVisible(false);
     QWidget::setTabOrder(ButtAffiche, ButtFermer);
     QWidget::setTabOrder(ButtFermer, saveImageButton_);
     QWidget::setTabOrder(saveImageButton_, significanceButton_);
@@ -156,6 +163,7 @@ void TForm4::clearChart()
 {
     shown_.reset();
     saveImageButton_->setEnabled(false);
+    significanceLegend_->setVisible(false);
     Canvas->clear();
 }
 
@@ -181,6 +189,7 @@ void TForm4::showChart(Correlogram figures)
     Canvas->draw([&](QPainter& painter) { drawChart(painter, figures); });
     shown_ = std::move(figures);
     saveImageButton_->setEnabled(true);
+    significanceLegend_->setVisible(shown_->tested());
 }
 
 void TForm4::ButtAfficheClick()

@@ -89,6 +89,7 @@ private:
     TChartCanvas* Canvas;
     QPushButton* saveImageButton_;
     QPushButton* significanceButton_;
+    QWidget* significanceLegend_;  // carries the legend's tooltip while a test is shown
     // The figures of the chart on the canvas, once a drawing has completed.
     std::optional<geolago::Correlogram> shown_;
 };

@@ -24,9 +24,14 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     map.at(-1, 0).r = 0.5;
     map.at(-2, -2).r = -0.5;
     map.at(-2, -2).used = 99;
-    map.at(-2, -2).pHolm = 0.01;
+    map.at(-2, -2).pFwer = 0.05;
     map.at(1, 1).r = 0.25;
-    map.at(1, 1).pHolm = 0.05;  // not below the level
+    map.at(1, 1).pFwer = 0.051;  // above the level, whatever Holm says
+    map.at(1, 1).pHolm = 0.01;
+    for (MapVector& v : map.vectors)
+        v.pairs = v.r ? 30 : 0;
+    map.at(2, -1).r = 0.5;
+    map.at(2, -1).pairs = 9;  // hatched
     const QImage image = ui::mapImage(map);
     ASSERT_EQ(image.size(), ui::mapSize);
 
@@ -39,7 +44,16 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     EXPECT_EQ(image.pixelColor(centre(-1, 0)), QColor(255, 128, 128));
     EXPECT_EQ(image.pixelColor(centre(1, 1)), QColor(255, 191, 191));
     EXPECT_EQ(image.pixelColor(centre(2, 2)), ui::noRColour);
-    EXPECT_EQ(image.pixelColor(centre(-2, -2)), QColor(0, 0, 0)) << "Holm's p below 0.05: a dot";
+    EXPECT_EQ(image.pixelColor(centre(-2, -2)), QColor(0, 0, 0)) << "p_fwer at 0.05: a dot";
+    // Fewer than 10 pairs: dark hatches over the colour.
+    int hatch = 0, colour = 0;
+    for (int x = -40; x <= 40; ++x)
+        for (int y = -40; y <= 40; ++y) {
+            const QColor pixel = image.pixelColor(centre(2, -1) + QPoint(x, y));
+            hatch += pixel == QColor(60, 60, 60);
+            colour += pixel == QColor(255, 128, 128);
+        }
+    EXPECT_TRUE(hatch > 300 && colour > 3000) << hatch << " " << colour;
     EXPECT_EQ(image.pixelColor(centre(-2, -2) + QPoint(30, 30)), QColor(128, 128, 255));
     EXPECT_EQ(image.pixelColor(centre(0, 0) - QPoint(50, 50)), QColor(0, 0, 0)) << "the origin framed";
 
@@ -48,5 +62,5 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     EXPECT_EQ(image.pixelColor(655, 235), QColor(255, 128, 128));
     EXPECT_EQ(image.pixelColor(655, 360), QColor(255, 255, 255));
     EXPECT_EQ(image.pixelColor(655, 610), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(647, 27), ui::noRColour);
+    EXPECT_EQ(image.pixelColor(647, 19), ui::noRColour);
 }

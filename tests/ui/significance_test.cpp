@@ -112,17 +112,22 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     EXPECT_EQ(cursorWhileTesting, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QImage tested = chartShown();
+    // Over the legend, a tooltip says what the marks mean.
+    const auto* legend = chart().findChild<QWidget*>(QStringLiteral("significanceLegend"));
+    ASSERT_NE(legend, nullptr);
+    EXPECT_FALSE(legend->isHidden());
+    EXPECT_TRUE(legend->toolTip().contains(QStringLiteral("p corrigé (maxT) ≤ 0,05"))) << legend->toolTip().toStdString();
 
-    // Shifts 1..17 have 5 pairs or more: each is marked when its Holm p is below 0.05.
-    // The figures of this test, r, p and Holm's p, checked once against numpy and a
+    // Shifts 1..17 have 5 pairs or more: each is marked when its maxT p is at most 0.05.
+    // The figures of this test, r, p and Holm's p checked once against numpy and a
     // separate reimplementation of the permutations: shifts 1, 3, 4, 5, 7, 8, 9, 11, 12,
-    // 13 and 16 have a Holm p of 0.034 or 0.048; shift 15 has p = 0.044 but a Holm p of
-    // 0.264, so it stays unmarked; shift 0 is untested.
+    // 13 and 16 have a maxT p of 0.029 or less (and a Holm p of 0.034 or 0.048); shift 15
+    // has p = 0.044 but a maxT p of 0.303, so it stays unmarked; shift 0 is untested.
     const double r[18] = {1,        0.721748, 0.054705,  -0.686277, -0.998169, -0.723927, -0.072271, 0.680616, 0.996312,
                           0.732621, 0.102789, -0.668215, -0.996119, -0.746656, -0.169202, 0.634348,  0.995039, 0.796427};
     for (int k = 1; k <= 17; ++k) {
-        const bool holm = k != 2 && k != 6 && k != 10 && k != 14 && k != 15 && k != 17;
-        EXPECT_EQ(allRed(tested, markAt(k, r[k])), holm) << k;
+        const bool marked = k != 2 && k != 6 && k != 10 && k != 14 && k != 15 && k != 17;
+        EXPECT_EQ(allRed(tested, markAt(k, r[k])), marked) << k;
     }
     EXPECT_FALSE(allRed(tested, markAt(0, r[0])));
     // Both bounds of shift 2 lie on red dashes that the plain chart does not have.
@@ -137,7 +142,7 @@ TEST_F(SignificanceTest, TesterDrawsTheEnvelopeAndMarksTheSignificantShiftsUnder
     click(chart(), "saveImageButton");
     EXPECT_EQ(QImage(pathOf("teste.png")).convertToFormat(tested.format()), tested);
 
-    // The results window saves p, low, high and Holm's p with the figures.
+    // The results window saves p, low, high, Holm's p and the maxT p with the figures.
     const QStringList lines = savedTable("teste.csv");
     ASSERT_GT(lines.size(), 11);
     EXPECT_EQ(lines[7], "Maille;R E_W;Paires E_W;R N_S;Paires N_S;p E_W;Bas E_W;Haut E_W;p Holm E_W;p maxT E_W;"
