@@ -91,7 +91,7 @@ std::string helpText()
         "après $, x ou 0x. Chaque ligne donne, pour un décalage, la distance qu'il couvre, r, les\n"
         "paires de mailles et, avec --permutations, p, l'enveloppe, p_holm et p_fwer ; en tsv,\n"
         "les deux dernières colonnes disent le test fait : null (shuffle ou toroidal, NA sans\n"
-        "test) et permutations (celles faites : au plus (N + 1)² - 1 translations) ; un nombre\n"
+        "test) et permutations (celles faites : au plus N² - 1 translations) ; un nombre\n"
         "qui n'existe pas (r sur moins de 5 paires, p sans permutations) s'écrit NA, null en\n"
         "JSON.\n"
         "E_W apparie les mailles le long de Y (la seconde coordonnée), N_S le long de X.\n"
