@@ -274,9 +274,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
     // A crossed map under the toroidal null translates B's grid, as the correlograms' test
     // does, with the same translations; otherwise the values are shuffled.
     const bool toroidal = crossed && request.crossNull == Null::Toroidal;
-    const std::int32_t translations = map.cells * map.cells - 1;
-    const auto moves = toroidal ? translationsOf(map.cells, translations,
-                                                 std::min(request.permutations, translations), request.seed)
+    const auto moves = toroidal ? translationsOf(map.cells, request.permutations, request.seed)
                                 : std::vector<std::pair<std::int32_t, std::int32_t>>{};
     const std::int32_t count = toroidal ? static_cast<std::int32_t>(moves.size()) : request.permutations;
     // The permuted r of a part of the vectors, a row of part.size() per permutation.
@@ -309,6 +307,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
     const std::size_t atOnce = std::max<std::size_t>(1, keptAtOnce / static_cast<std::size_t>(count));
     MaxTStepDown family;
     std::vector<ShiftVector> inFamily;
+    std::vector<std::size_t> testedAt;  // the place among `tested` of each member of the family
     std::vector<double> rows, values;
     for (std::size_t from = 0; from < tested.size(); from += atOnce) {
         const std::vector<ShiftVector> part(tested.begin() + static_cast<std::ptrdiff_t>(from),
@@ -323,20 +322,18 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
             const double r = *map.at(part[i].dx, part[i].dy).r;
             const ShiftTest test = equalTailedTest(r, values);
             giveWithMirror(map, part[i], [&](MapVector& v) { static_cast<ShiftTest&>(v) = test; });
-            if (family.add(r, rows, columns, i))
+            if (family.add(r, rows, columns, i)) {
                 inFamily.push_back(part[i]);
+                testedAt.push_back(from + i);
+            }
         }
     }
     // Counted from the rows at hand when the map was one part, else from the same
     // permutations run again, a part at a time in the order they are counted.
     const std::vector<std::size_t> order = family.order();
     if (tested.size() <= atOnce) {
-        std::vector<std::size_t> columnOf(inFamily.size());
-        for (std::size_t test = 0, i = 0; i < tested.size(); ++i)
-            if (test < inFamily.size() && tested[i].dx == inFamily[test].dx && tested[i].dy == inFamily[test].dy)
-                columnOf[test++] = i;
         for (const std::size_t test : order)
-            family.take(test, rows, tested.size(), columnOf[test]);
+            family.take(test, rows, tested.size(), testedAt[test]);
     } else {
         rows.clear();
         for (std::size_t from = 0; from < order.size(); from += atOnce) {

@@ -196,11 +196,6 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
         r[static_cast<std::size_t>(shifts(Direction::EastWest))] = r[0];
 }
 
-std::int32_t Correlograms::translations() const
-{
-    return cells_ * cells_ - 1;
-}
-
 void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const
 {
     assert(crossed_ && dx >= 0 && dx < cells_ && dy >= 0 && dy < cells_);

@@ -94,9 +94,6 @@ public:
     // r of the others.
     void figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const;
 
-    // The translations of a crossed correlogram's B other than the identity: N^2 - 1.
-    std::int32_t translations() const;
-
     // r of every shift, as figures() writes them, with B's grid of cell means translated by
     // (dx, dy), 0 <= dx, dy < N, on the torus of cells 1..N: cell [ix][iy] takes the mean of
     // [(ix - 1 - dx) mod N + 1][(iy - 1 - dy) mod N + 1], or its emptiness; A's cells stay. As

@@ -464,9 +464,18 @@ public:
         table.columns[1].name = "Y";
         for (std::size_t c = 2; c < table.columns.size(); ++c)
             table.columns[c].name = std::to_string(c - 1);
-        // P may be only a bound: room grows with the rows read, from that of a few thousand.
+        // Room for P rows, or, when P is only a bound, for as many as the file's bytes can
+        // hold (a value and a blank each, at least) or a few thousand of a stream.
+        std::size_t room = static_cast<std::size_t>(std::max(options.points, 0));
+        if (options.pointsAtMost) {
+            struct stat status {};
+            const std::size_t rowBytes = 2 * (table.columns.size() + (options.rowsAreNumbered ? 1 : 0));
+            room = std::min(room, ::stat(fileName.c_str(), &status) == 0 && S_ISREG(status.st_mode)
+                                      ? static_cast<std::size_t>(status.st_size) / rowBytes + 1
+                                      : std::size_t{4096});
+        }
         for (Column& column : table.columns)
-            column.values.reserve(static_cast<std::size_t>(std::clamp(options.points, 0, 4096)));
+            column.values.reserve(room);
         RowCounts counts{table.columns.size() + (options.rowsAreNumbered ? 1 : 0)};
         int i = 1;
         const Column* reading = nullptr;  // the column whose value is being read
@@ -485,17 +494,16 @@ public:
                 }
                 counts.endRow(Saute_Ligne(file));
             }
-        } catch (const IoFailure& failure) {
+        } catch (Failure& failure) {
             // A file that ends between two rows ends a reading that P only bounds.
-            if (!(options.pointsAtMost && failure.code() == io::ReadBeyondEnd && counts.read == 0 && i > 1))
-                throw placed(failure, file, fileName, i, counts, reading);
+            const auto* io = dynamic_cast<const IoFailure*>(&failure);
+            if (!(options.pointsAtMost && io && io->code() == io::ReadBeyondEnd && counts.read == 0 && i > 1)) {
+                locate(failure, file, fileName, i, counts, reading);
+                throw;
+            }
             table.notes.push_back("Le fichier ne contient que " + std::to_string(i - 1) + " lignes de données, moins que les "
                                   + std::to_string(options.points) + " demandées : toutes ont été lues.");
             return;
-        } catch (const FloatFailure& failure) {
-            throw placed(failure, file, fileName, i, counts, reading);
-        } catch (const LimitFailure& failure) {
-            throw placed(failure, file, fileName, i, counts, reading);
         } catch (const std::bad_alloc&) {
             throw memoryFailure(i, static_cast<long long>(table.columns.size()) - 2, fileName);
         }
@@ -508,31 +516,27 @@ public:
 private:
     struct RowCounts;
 
-    // `failure` with its place: the file, line, point `i`, token and the column being read;
+    // Gives `failure` its place: the file, line, point `i`, token and the column being read;
     // its message names the first line whose count of values is not that of a row, or
     // says that the file is UTF-16 text.
-    template <typename Kind>
-    static Kind placed(Kind failure, TextFile& file, const std::string& fileName, int i, RowCounts& counts,
-                       const Column* reading)
+    static void locate(Failure& failure, TextFile& file, const std::string& fileName, int i, RowCounts& counts,
+                      const Column* reading)
     {
-        {
-            Place place(fileName, file.tokenLine(), i);
-            const std::string_view token = file.lastToken();
-            if (!token.empty()) {
-                place.token = std::string(token.substr(0, Place::TokenShown));
-                place.tokenCut = token.size() > Place::TokenShown;
-            }
-            // The value's column: X, Y or the variable, by its position.
-            if (reading && !token.empty())
-                place.column = reading->name == "X" || reading->name == "Y" ? reading->name : "variable " + reading->name;
-            counts.stoppedAt(token.empty() ? 0 : file.tokenLine());
-            if (i == 1 && counts.read == 0 && (token.starts_with("\xFF\xFE") || token.starts_with("\xFE\xFF")))
-                failure.addDetail("c'est un texte UTF-16 ; enregistrez-le en UTF-8 ou en ASCII pour le lire");
-            else if (counts.differing > 0)
-                failure.addDetail(counts.firstDifference());
-            failure.setPlace(std::move(place));
+        Place place(fileName, file.tokenLine(), i);
+        const std::string_view token = file.lastToken();
+        if (!token.empty()) {
+            place.token = std::string(token.substr(0, Place::TokenShown));
+            place.tokenCut = token.size() > Place::TokenShown;
         }
-        return failure;
+        // The value's column: X, Y or the variable, by its position.
+        if (reading && !token.empty())
+            place.column = reading->name == "X" || reading->name == "Y" ? reading->name : "variable " + reading->name;
+        counts.stoppedAt(token.empty() ? 0 : file.tokenLine());
+        if (i == 1 && counts.read == 0 && (token.starts_with("\xFF\xFE") || token.starts_with("\xFE\xFF")))
+            failure.addDetail("c'est un texte UTF-16 ; enregistrez-le en UTF-8 ou en ASCII pour le lire");
+        else if (counts.differing > 0)
+            failure.addDetail(counts.firstDifference());
+        failure.setPlace(std::move(place));
     }
 
     // The values of the rows, line by line: the first line whose count is not that of a

@@ -82,9 +82,11 @@ void test(std::vector<Shift>& shifts, std::size_t from, std::size_t tested, cons
 
 }  // namespace
 
-std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t translations,
-                                                                  std::int32_t count, std::uint64_t seed)
+std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t count,
+                                                                  std::uint64_t seed)
 {
+    const std::int32_t translations = cells * cells - 1;
+    count = std::min(count, translations);
     std::vector<std::int32_t> order(static_cast<std::size_t>(translations));
     for (std::int32_t t = 0; t < translations; ++t)
         order[static_cast<std::size_t>(t)] = t + 1;
@@ -117,8 +119,7 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
 
     std::vector<double> rows;
     if (crossed && request.crossNull == Null::Toroidal) {
-        const auto moves = translationsOf(store.NBMailles, prepared.translations(),
-                                          std::min(request.permutations, prepared.translations()), request.seed);
+        const auto moves = translationsOf(store.NBMailles, request.permutations, request.seed);
         rows = permutedFigures(static_cast<std::int32_t>(moves.size()), request, columns,
                                [&](std::int32_t p, permutation::Random&, permutation::Workspace& workspace,
                                    std::span<double> row) {

@@ -50,10 +50,10 @@ struct SignificanceRequest {
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request);
 
 // The translations (dx, dy) of a toroidal test of `count` permutations of a grid of N =
-// `cells`, out of its `translations` = N^2 - 1 other than the identity: all of them
-// in order when count reaches that number, else `count` of them drawn from `seed`.
-std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t translations,
-                                                                  std::int32_t count, std::uint64_t seed);
+// `cells`, out of its N^2 - 1 other than the identity: all of them in order when count
+// reaches that number, else `count` of them drawn from `seed`.
+std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t count,
+                                                                  std::uint64_t seed);
 
 // The test of one observed r from the r of its permutations, those that gave one: `used`,
 // the equal-tailed p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)) in
