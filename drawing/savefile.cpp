@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <pthread.h>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -128,6 +130,26 @@ private:
     std::vector<int> installed_;
 };
 
+// While it lives, SIGINT and SIGTERM wait: no interruption falls between the creation of
+// the temporary file and the guard that removes it.
+class InterruptionsHeld {
+public:
+    InterruptionsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGINT);
+        sigaddset(&held, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    InterruptionsHeld(const InterruptionsHeld&) = delete;
+    InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
 }  // namespace
 
 void saveFile(const QString& path, const QByteArray& bytes)
@@ -148,6 +170,7 @@ void saveFile(const QString& path, const QByteArray& bytes)
                             ^ static_cast<unsigned>(::getpid()));
     std::string temporary;
     int fd = -1;
+    std::optional<InterruptionsHeld> held(std::in_place);
     for (int attempt = 0; fd < 0; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
@@ -157,6 +180,7 @@ void saveFile(const QString& path, const QByteArray& bytes)
             fail(path, systemReason(errno));
     }
     const TemporaryGuard guard(temporary);
+    held.reset();
     if (mode != 0)
         ::fchmod(fd, mode & 0777);  // where it fails, the new file's permissions stand
     int error = writeAll(fd, bytes);
