@@ -499,6 +499,25 @@ TEST_F(CliTest, EveryFailureSaysWhereItArose)
                                write("names.txt", "Pente\nAltitude\n")});
     EXPECT_EQ(named.err, "geolago-cli: variable 2 (Altitude): Opération en virgule flottante incorrecte : la variable 2 "
                          "(Altitude) a la même valeur dans toutes les mailles remplies.\n");
+    // Crossed, the constant one of the two is named.
+    EXPECT_EQ(run({nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--cross", "1:2"}).err,
+              "geolago-cli: variable 1 × variable 2: Opération en virgule flottante incorrecte : la variable 2 a la même "
+              "valeur dans toutes les mailles remplies.\n");
+
+    // A shift whose paired values are all equal on one side has no r, and says so; the
+    // others keep theirs. Rows IY = 1 and 2 hold one value: E_W shift 2 pairs them alone.
+    std::string rows;
+    const int values[4][4] = {{2, 2, 2, 2}, {2, 2, 2, 2}, {5, 1, 7, 3}, {4, 9, 2, 6}};
+    for (int iy = 0; iy < 4; ++iy)
+        for (int ix = 0; ix < 4; ++ix)
+            rows += std::to_string(ix) + " " + std::to_string(iy) + " " + std::to_string(values[iy][ix]) + "\n";
+    const Outcome degenerate = run({write("rangs.txt", rows), "--points", "16", "--vars", "1", "--cells", "4",
+                                    "--variable", "1", "--format", "tsv"});
+    EXPECT_EQ(degenerate.status, 0);
+    EXPECT_EQ(degenerate.err, "geolago-cli: variable 1: E_W, décalage 2 : valeurs appariées toutes égales, pas de r\n");
+    EXPECT_EQ(lines(degenerate.out).at(3).substr(lines(degenerate.out).at(3).find("E_W")),
+              "E_W\t2\t1.5\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0");
+    EXPECT_EQ(lines(degenerate.out).at(2).find("\tNA\t0\t"), std::string::npos);  // shift 1 keeps its r
 
     // A failure before any result still writes one JSON document, the counts not yet
     // accepted left null.

@@ -1,7 +1,6 @@
 // The lagged correlations: directions, exact figures of a small grid, the pair threshold,
 // the faults, and tables that start clean for every calculation.
 
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +31,29 @@ protected:
     {
         Correlation_EW(store);
         Correlation_NS(store);
+    }
+    // `points` points at coordinate(axis) each, with a value of variable 1 in [0, 1).
+    template <typename Coordinate>
+    void scatter(int points, std::mt19937_64& random, Coordinate coordinate)
+    {
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        store.NBPoints = points;
+        store.NBVar = 1;
+        for (int i = 1; i <= points; ++i) {
+            store.Coord[i][1] = coordinate(i, 1);
+            store.Coord[i][2] = coordinate(i, 2);
+            store.Donnees[i][1] = unit(random);
+        }
+    }
+    // r of every shift of variable 1's correlogram, both directions.
+    std::vector<std::optional<double>> figures()
+    {
+        const Correlogram c = computeCorrelogram(store, 1);
+        std::vector<std::optional<double>> r;
+        for (const Direction d : {Direction::EastWest, Direction::NorthSouth})
+            for (const Shift& shift : c.of(d))
+                r.push_back(shift.r);
+        return r;
     }
 };
 
@@ -167,28 +189,14 @@ TEST_F(Correlation, AShiftWithoutRLeavesTheOthersStanding)
                                       Invalid);
 }
 
-// Every point enters the correlograms: whichever point's value changes, some r of shift 1
-// or more changes with it, at N = 3, 5 and 10 (300 points spread evenly, points exactly at
-// the extremes among them).
+// Every point enters the correlograms: whichever point's value changes, some r changes
+// with it, at N = 3, 5 and 10 (300 points spread evenly, points exactly at the extremes
+// among them).
 TEST_F(Correlation, EveryPointsValueMovesSomeR)
 {
     std::mt19937_64 random(5);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    store.NBPoints = 300;
-    store.NBVar = 1;
-    for (int i = 1; i <= 300; ++i) {
-        store.Coord[i][1] = i == 1 ? 0.0 : i == 2 ? 1.0 : unit(random);
-        store.Coord[i][2] = i == 1 ? 0.0 : i == 2 ? 1.0 : unit(random);
-        store.Donnees[i][1] = unit(random);
-    }
-    auto figures = [&] {
-        const Correlogram c = computeCorrelogram(store, 1);
-        std::vector<std::optional<double>> r;
-        for (const Direction d : {Direction::EastWest, Direction::NorthSouth})
-            for (std::size_t k = 1; k < c.of(d).size(); ++k)
-                r.push_back(c.of(d)[k].r);
-        return r;
-    };
+    scatter(300, random, [&](int i, int) { return i == 1 ? 0.0 : i == 2 ? 1.0 : unit(random); });
     for (const int n : {3, 5, 10}) {
         store.NBMailles = n;
         Calcul_Mailles(store);
@@ -207,19 +215,14 @@ TEST_F(Correlation, EveryPointsValueMovesSomeR)
 TEST_F(Correlation, FifteenOrSeventeenDigitsGiveTheSameFigures)
 {
     std::mt19937_64 random(9);
-    std::uniform_real_distribution<double> lon(5.7, 6.1), lat(45.1, 45.4), unit(0.0, 1.0);
-    store.NBPoints = 200;
-    store.NBVar = 1;
-    std::vector<std::array<double, 2>> full;
-    for (int i = 1; i <= 200; ++i) {
-        full.push_back({lon(random), lat(random)});
-        store.Donnees[i][1] = unit(random);
-    }
+    std::uniform_real_distribution<double> lon(5.7, 6.1), lat(45.1, 45.4);
+    std::vector<double> full(2 * 200 + 2);
+    scatter(200, random, [&](int i, int axis) { return full[2 * i + axis - 1] = axis == 1 ? lon(random) : lat(random); });
     auto write = [&](int digits) {
         for (int i = 1; i <= 200; ++i)
-            for (int axis = 1; axis <= 2; ++axis) {
+            for (const int axis : {1, 2}) {
                 char text[40];
-                std::snprintf(text, sizeof text, "%.*g", digits, full[i - 1][axis - 1]);
+                std::snprintf(text, sizeof text, "%.*g", digits, full[2 * i + axis - 1]);
                 store.Coord[i][axis] = std::strtod(text, nullptr);
             }
     };
@@ -227,16 +230,16 @@ TEST_F(Correlation, FifteenOrSeventeenDigitsGiveTheSameFigures)
         store.NBMailles = n;
         write(17);
         Calcul_Mailles(store);
-        const Correlogram precise = computeCorrelogram(store, 1);
+        const auto precise = figures();
         write(15);
         Calcul_Mailles(store);
-        const Correlogram rounded = computeCorrelogram(store, 1);
-        for (const Direction d : {Direction::EastWest, Direction::NorthSouth})
-            for (std::size_t k = 0; k < precise.of(d).size(); ++k) {
-                ASSERT_EQ(precise.of(d)[k].pairs, rounded.of(d)[k].pairs) << "N = " << n << ", shift " << k;
-                if (precise.of(d)[k].r)
-                    ASSERT_NEAR(*precise.of(d)[k].r, *rounded.of(d)[k].r, 1e-12) << "N = " << n << ", shift " << k;
-            }
+        const auto rounded = figures();
+        ASSERT_EQ(precise.size(), rounded.size());
+        for (std::size_t k = 0; k < precise.size(); ++k) {
+            ASSERT_EQ(precise[k].has_value(), rounded[k].has_value()) << "N = " << n << ", figure " << k;
+            if (precise[k])
+                ASSERT_NEAR(*precise[k], *rounded[k], 1e-12) << "N = " << n << ", figure " << k;
+        }
     }
 }
 

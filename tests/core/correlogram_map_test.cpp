@@ -69,7 +69,7 @@ TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
         // from a second run of the permutations.
         SignificanceRequest oneThread = request;
         oneThread.threads = 1;
-        const std::size_t made = null == Null::Toroidal && second != 0 ? 120 : 3000;
+        const std::size_t made = null == Null::Toroidal && second != 0 ? 99 : 3000;
         for (const std::size_t keptAtOnce : {std::size_t{1} << 30, 50 * made}) {
             CorrelogramMap alone = computeCorrelogramMap(store, 5, second, 9);
             testCorrelogramMap(store, alone, oneThread, keptAtOnce);

@@ -144,10 +144,6 @@ TEST_F(Grid, FillRateIsTheShareOfTheNByNCells)
     EXPECT_EQ(store.PourCent, 100.0);  // four points, one cell
     EXPECT_EQ(store.Grille[1][1].Nb, 4u);
 
-    place({{0, 0, 1}, {1, 1, 1}, {0, 1, 1}, {1, 0, 1}, {0.4, 0.4, 1}}, 2);
-    aggregate();
-    EXPECT_EQ(store.PourCent, 100.0);
-
     place({{0, 0, 1}, {1, 1, 1}}, 3);
     aggregate();
     EXPECT_EQ(writeReal(store.PourCent, "."), "22.2222222222222");  // 2 of 9
