@@ -190,14 +190,14 @@ TEST_F(Correlation, AShiftWithoutRLeavesTheOthersStanding)
 }
 
 // Every point enters the correlograms: whichever point's value changes, some r changes
-// with it, at N = 3, 5 and 10 (300 points spread evenly, points exactly at the extremes
-// among them).
+// with it, at every N from 3 (N = 1 and 2 never have 5 pairs) to 30; 300 points spread
+// evenly, points exactly at the extremes among them.
 TEST_F(Correlation, EveryPointsValueMovesSomeR)
 {
     std::mt19937_64 random(5);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     scatter(300, random, [&](int i, int) { return i == 1 ? 0.0 : i == 2 ? 1.0 : unit(random); });
-    for (const int n : {3, 5, 10}) {
+    for (int n = 3; n <= MaxMailles; ++n) {
         store.NBMailles = n;
         Calcul_Mailles(store);
         const auto before = figures();
