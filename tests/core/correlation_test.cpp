@@ -237,8 +237,9 @@ TEST_F(Correlation, FifteenOrSeventeenDigitsGiveTheSameFigures)
         ASSERT_EQ(precise.size(), rounded.size());
         for (std::size_t k = 0; k < precise.size(); ++k) {
             ASSERT_EQ(precise[k].has_value(), rounded[k].has_value()) << "N = " << n << ", figure " << k;
-            if (precise[k])
+            if (precise[k]) {
                 ASSERT_NEAR(*precise[k], *rounded[k], 1e-12) << "N = " << n << ", figure " << k;
+            }
         }
     }
 }
