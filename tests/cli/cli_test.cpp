@@ -250,14 +250,6 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
                             "Test : 99 permutations, hypothèse nulle toroidal (translations de B sur le tore)\n"),
               std::string::npos)
         << text.out;
-    // Its map is tested under the same null: 999 shuffles, not the 120 translations.
-    const Outcome mapped = run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross",
-                                "1:2", "--permutations", "999", "--cross-null", "shuffle", "--map", "--max-shift", "1",
-                                "--format", "json"});
-    const std::size_t vector = mapped.out.find("{\"dx\": 0, \"dy\": 1, ");
-    ASSERT_NE(vector, std::string::npos) << mapped.out;
-    EXPECT_NE(mapped.out.substr(vector, mapped.out.find('}', vector) - vector).find("\"permutations_used\": 999"),
-              std::string::npos);
 
     for (const auto& [option, value, message] :
          {std::tuple{"--permutations", "100001",
