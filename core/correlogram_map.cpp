@@ -32,168 +32,31 @@ std::vector<ShiftVector> computedVectors(std::int32_t k, bool crossed)
     return vectors;
 }
 
-// The figures of a list of vectors for any column of the second variable, as
-// Remplit_Grille then plain::vectorFigures() give them on a store whose column was
-// replaced, bit for bit: the vectors grouped by the layout they read, each group on the
-// fast road, the plain one vector by vector where that meets a fault.
-class MapRoad {
-public:
-    // Per thread: the cells of the column being computed.
-    struct Workspace {
-        std::unique_ptr<Grid> grid = std::make_unique<Grid>();
-        std::vector<fast::Rows> rows;  // of each group
-        std::vector<std::int32_t> pairs;
-        std::vector<double> r;
-    };
-
-    MapRoad(const Store& store, VariablePosition first, VariablePosition second, std::vector<ShiftVector> vectors)
-        : store_(store), cells_(store.NBMailles), crossed_(first != second), vectors_(std::move(vectors))
-    {
-        for (int i = 1; i <= store.NBPoints; ++i) {
-            secondColumn_.push_back(store.Donnees[i][second]);
-            if (plain::entersCell(secondColumn_.back())) {
-                present_.push_back(static_cast<std::size_t>(i - 1));
-                presentValues_.push_back(secondColumn_.back());
-            }
+// r and the pairs of every vector of `vectors`, `first` paired with `second`: the fast road
+// on both grids, or, where it meets a fault, each vector as plain::vectorFigures() defines
+// it, a vector that faults having no r. NaN and 0 pairs where a vector has no r.
+void vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, const std::vector<ShiftVector>& vectors,
+                   std::vector<double>& r, std::vector<std::int32_t>& pairs)
+{
+    r.assign(vectors.size(), NoR);
+    pairs.assign(vectors.size(), 0);
+    if (fast::correlations(first, second, cells, vectors, pairs.data(), r.data())) {
+        for (std::size_t i = 0; i < vectors.size(); ++i)
+            if (std::isnan(r[i]))
+                pairs[i] = 0;
+        return;
+    }
+    for (std::size_t i = 0; i < vectors.size(); ++i) {
+        Shift figures;
+        try {
+            figures = plain::vectorFigures(first, second, cells, vectors[i]);
+        } catch (const FloatFailure&) {
+            figures = {};
         }
-        // B's own grid, which a toroidal test translates.
-        if (crossed_) {
-            secondGrid_ = std::make_unique<Grid>(cells_);
-            fillGrid(store, second, *secondGrid_);
-        }
-        // The filled cells, which every column shares, and the first variable's when it stays.
-        firstGrid_ = std::make_unique<Grid>();
-        fillGrid(store, first, *firstGrid_);
-        for (const Direction layout : {Direction::EastWest, Direction::NorthSouth}) {
-            Group group{layout, 0, {}, {}, {}};
-            for (std::size_t i = 0; i < vectors_.size(); ++i)
-                if (plain::layoutOf(vectors_[i]) == layout) {
-                    group.steps.push_back(fast::stepOf(vectors_[i]));
-                    group.at.push_back(i);
-                    group.margin = std::max(group.margin, std::abs(group.steps.back().columns));
-                }
-            if (group.steps.empty())
-                continue;
-            firstRows_.push_back(fast::Rows::of(layout, *firstGrid_, cells_, group.margin));
-            group.firstPairs = fast::firstPairs(firstRows_.back(), firstRows_.back(), group.steps);
-            groups_.push_back(std::move(group));
-        }
+        r[i] = figures.r.value_or(NoR);
+        pairs[i] = figures.r ? figures.pairs : 0;
     }
-
-    const std::vector<double>& secondColumn() const { return secondColumn_; }
-
-    // The column of the second variable with its values shuffled among the points that
-    // have one, as the correlograms' test shuffles them; `random` draws the shuffle.
-    void shuffled(std::vector<double>& column, std::vector<double>& values, permutation::Random& random) const
-    {
-        column = secondColumn_;
-        values = presentValues_;
-        permutation::shuffle(values, random);
-        for (std::size_t j = 0; j < present_.size(); ++j)
-            column[present_[j]] = values[j];
-    }
-    std::size_t size() const { return vectors_.size(); }
-
-    Workspace workspace() const
-    {
-        Workspace workspace;
-        for (const Group& group : groups_)
-            workspace.rows.emplace_back(cells_, group.margin);
-        return workspace;
-    }
-
-    // r of every vector with `values` as the column of the second variable (point i at
-    // index i - 1), NoR where it has none, and the pairs behind each r (0 without one).
-    // Throws FloatFailure where the aggregation faults.
-    void figures(std::span<const double> values, Workspace& workspace, std::span<double> r,
-                 std::span<std::int32_t> pairs) const
-    {
-        fillGrid(store_, values, *workspace.grid);
-        fromGrid(workspace, r, pairs);
-    }
-
-    // r of every vector with B's grid of cell means translated by (dx, dy) on the torus of
-    // cells 1..N, both indices modulo N, its filled cells moving with it.
-    void translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r,
-                    std::span<std::int32_t> pairs) const
-    {
-        Grid& grid = *workspace.grid;
-        grid.reserve(cells_);
-        const std::int32_t n = cells_;
-        for (int ix = 1; ix <= n; ++ix)
-            for (int iy = 1; iy <= n; ++iy)
-                grid[(ix - 1 + dx) % n + 1][(iy - 1 + dy) % n + 1] = (*secondGrid_)[ix][iy];
-        fromGrid(workspace, r, pairs);
-    }
-
-private:
-    // r of every vector with workspace.grid as B's cells.
-    void fromGrid(Workspace& workspace, std::span<double> r, std::span<std::int32_t> pairs) const
-    {
-        const Grid& second = *workspace.grid;
-        for (std::size_t g = 0; g < groups_.size(); ++g) {
-            const Group& group = groups_[g];
-            fast::Rows& rows = workspace.rows[g];
-            for (int b = 1; b <= cells_; ++b)
-                for (int a = 1; a <= cells_; ++a) {
-                    const TCellule& cell = group.layout == Direction::EastWest ? second[a][b] : second[b][a];
-                    rows.at(b, a) = cell.Remplie != 0 ? cell.Somme : NoR;
-                }
-            workspace.pairs.resize(group.steps.size());
-            workspace.r.resize(group.steps.size());
-            // A's cells and B's may be filled otherwise (a translation, missing values):
-            // where each step's pairs begin is then looked for again.
-            const std::vector<std::size_t> firstPairs =
-                crossed_ ? fast::firstPairs(firstRows_[g], rows, group.steps) : std::vector<std::size_t>{};
-            if (!fast::correlations(crossed_ ? firstRows_[g] : rows, rows, group.steps,
-                                    crossed_ ? firstPairs.data() : group.firstPairs.data(), workspace.pairs.data(),
-                                    workspace.r.data())) {
-                vectorByVector(second, r, pairs);
-                return;
-            }
-            for (std::size_t s = 0; s < group.steps.size(); ++s) {
-                r[group.at[s]] = workspace.r[s];
-                pairs[group.at[s]] = std::isnan(workspace.r[s]) ? 0 : workspace.pairs[s];
-            }
-        }
-    }
-
-    struct Group {
-        Direction layout;
-        std::int32_t margin;
-        std::vector<fast::Step> steps;
-        std::vector<std::size_t> at;  // the vector of each step
-        std::vector<std::size_t> firstPairs;
-    };
-
-    // The plain road, for cells whose fast figures met a fault: a vector that faults has no r.
-    void vectorByVector(const Grid& second, std::span<double> r, std::span<std::int32_t> pairs) const
-    {
-        const Grid& first = crossed_ ? *firstGrid_ : second;
-        for (std::size_t i = 0; i < vectors_.size(); ++i) {
-            Shift figures;
-            try {
-                figures = plain::vectorFigures(first, second, cells_, vectors_[i]);
-            } catch (const FloatFailure&) {
-                figures = {};
-            }
-            r[i] = figures.r.value_or(NoR);
-            pairs[i] = figures.r ? figures.pairs : 0;
-        }
-    }
-
-    const Store& store_;
-    std::int32_t cells_;
-    bool crossed_;
-    std::vector<ShiftVector> vectors_;
-    std::vector<double> secondColumn_;
-    std::vector<std::size_t> present_;   // the points with a value of the second variable
-    std::vector<double> presentValues_;  // their values
-    std::unique_ptr<Grid> secondGrid_;   // B's cell means, for a crossed map
-    std::unique_ptr<Grid> firstGrid_;
-    std::vector<fast::Rows> firstRows_;  // of each group
-    std::vector<Group> groups_;
-};
+}
 
 // The second variable of a request: B, or A for the auto-correlogram.
 VariablePosition secondOf(VariablePosition first, VariablePosition second)
@@ -229,10 +92,6 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     map.cells = store.NBMailles;
     map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
     const std::int32_t k = map.maxShift;
-    {
-        const auto grid = std::make_unique<Grid>();
-        map.fill = fillGrid(store, first, *grid);
-    }
     map.vectors.resize(static_cast<std::size_t>((2 * k + 1) * (2 * k + 1)));
     for (std::int32_t dx = -k; dx <= k; ++dx)
         for (std::int32_t dy = -k; dy <= k; ++dy) {
@@ -243,11 +102,16 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
         }
 
     const std::vector<ShiftVector> vectors = computedVectors(k, second != first);
-    const MapRoad road(store, first, second, vectors);
-    MapRoad::Workspace workspace = road.workspace();
-    std::vector<double> r(road.size());
-    std::vector<std::int32_t> pairs(road.size());
-    road.figures(road.secondColumn(), workspace, r, pairs);
+    const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
+    map.fill = fillGrid(store, first, *firstGrid);
+    std::unique_ptr<Grid> secondGrid;
+    if (second != first) {
+        secondGrid = std::make_unique<Grid>(store.NBMailles);
+        fillGrid(store, second, *secondGrid);
+    }
+    std::vector<double> r;
+    std::vector<std::int32_t> pairs;
+    vectorFigures(*firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, vectors, r, pairs);
     for (std::size_t i = 0; i < vectors.size(); ++i)
         giveWithMirror(map, vectors[i], [&](MapVector& v) {
             if (!std::isnan(r[i]))
@@ -271,40 +135,15 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
         if (map.at(v.dx, v.dy).r && (crossed || v.dx != 0 || v.dy != 0))
             tested.push_back(v);
 
-    // A crossed map under the toroidal null translates B's grid, as the correlograms' test
-    // does, with the same translations; otherwise the values are shuffled.
-    const bool toroidal = crossed && request.crossNull == Null::Toroidal;
-    const auto moves = toroidal ? translationsOf(map.cells, request.permutations, request.seed)
-                                : std::vector<std::pair<std::int32_t, std::int32_t>>{};
-    const std::int32_t count = toroidal ? static_cast<std::int32_t>(moves.size()) : request.permutations;
-    // The permuted r of a part of the vectors, a row of part.size() per permutation.
+    // The permuted r of a part of the vectors, a row of part.size() per arrangement: the
+    // correlograms' own arrangements, under the same null, so that the axes get their r.
     auto permuted = [&](const std::vector<ShiftVector>& part) {
-        const MapRoad road(store, request.first, second, part);
-        // Each thread's copy makes a workspace of its own at its first permutation.
-        auto permute = [&road, &moves, toroidal, workspace = std::shared_ptr<MapRoad::Workspace>(),
-                        column = std::vector<double>(), values = std::vector<double>(),
-                        pairs = std::vector<std::int32_t>(part.size())](std::int32_t p, permutation::Random& random,
-                                                                        std::span<double> row) mutable {
-            if (!workspace)
-                workspace = std::make_shared<MapRoad::Workspace>(road.workspace());
-            try {
-                if (toroidal) {
-                    const auto [dx, dy] = moves[static_cast<std::size_t>(p)];
-                    road.translated(dx, dy, *workspace, row, pairs);
-                } else {
-                    road.shuffled(column, values, random);
-                    road.figures(column, *workspace, row, pairs);
-                }
-            } catch (const FloatFailure&) {
-                std::fill(row.begin(), row.end(), NoR);  // Remplit_Grille would fail: no r
-            }
-        };
-        return permutation::permutedRows(count, request.seed, request.threads, part.size(), permute);
+        return arrange(permutation::Engine(store, request.first, second, part), request).rows;
     };
 
     // Each vector's test, and its place in the family of the step-down maxT, part by part:
     // a map of many vectors tested with many permutations is tested a part at a time.
-    const std::size_t atOnce = std::max<std::size_t>(1, keptAtOnce / static_cast<std::size_t>(count));
+    const std::size_t atOnce = std::max<std::size_t>(1, keptAtOnce / static_cast<std::size_t>(request.permutations));
     MaxTStepDown family;
     std::vector<ShiftVector> inFamily;
     std::vector<std::size_t> testedAt;  // the place among `tested` of each member of the family

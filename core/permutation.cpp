@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -31,11 +32,6 @@ std::uint64_t splitMix(std::uint64_t& state)
 std::uint64_t rotateLeft(std::uint64_t v, int bits)
 {
     return (v << bits) | (v >> (64 - bits));
-}
-
-int indexOf(Direction direction)
-{
-    return direction == Direction::EastWest ? 0 : 1;
 }
 
 // The sums of the filled cells, then their means, with `values` as the column (the points
@@ -92,9 +88,17 @@ void shuffle(std::span<double> values, Random& random)
         std::swap(values[i - 1], values[random.below(static_cast<std::uint32_t>(i))]);
 }
 
-Correlograms::Correlograms(const Store& store, VariablePosition first, VariablePosition second,
-                           std::int32_t maxShift)
-    : cells_(store.NBMailles), maxShift_(maxShift), crossed_(first != second)
+std::vector<ShiftVector> correlogramVectors(std::int32_t cells, std::int32_t maxShift)
+{
+    std::vector<ShiftVector> vectors;
+    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth})
+        for (std::int32_t k = 0; k <= lastShift(direction, cells, maxShift); ++k)
+            vectors.push_back(shiftVector(direction, k));
+    return vectors;
+}
+
+Engine::Engine(const Store& store, VariablePosition first, VariablePosition second, std::vector<ShiftVector> vectors)
+    : cells_(store.NBMailles), crossed_(first != second), vectors_(std::move(vectors))
 {
     static std::atomic<std::uint64_t> made{0};
     id_ = ++made;
@@ -109,7 +113,7 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
         if (!plain::entersCell(value))
             continue;
         const TMaille cell = store.Maille_Point[i];
-        assert(cell.IX >= 0 && cell.IX <= n && cell.IY >= 0 && cell.IY <= n);
+        assert(cell.IX >= 1 && cell.IX <= n && cell.IY >= 1 && cell.IY <= n);
         std::uint32_t& slot = cellSlot_[static_cast<std::size_t>(cell.IX) * side + static_cast<std::size_t>(cell.IY)];
         if (slot == Empty) {
             slot = static_cast<std::uint32_t>(slotPoints_.size());
@@ -120,48 +124,80 @@ Correlograms::Correlograms(const Store& store, VariablePosition first, VariableP
         pointSlot_.push_back(slot);
         secondColumn_.push_back(value);
     }
-    const fast::Rows layout(n);
-    for (std::uint32_t s = 0; s < slotCell_.size(); ++s) {
-        const TMaille cell = slotCell_[s];
-        if (cell.IX >= 1 && cell.IY >= 1)
-            inner_.push_back({s, layout.index(cell.IY, cell.IX), layout.index(cell.IX, cell.IY)});
+
+    // The vectors by the layout they read; a step across the columns needs a margin.
+    for (const Direction layout : {Direction::EastWest, Direction::NorthSouth}) {
+        Group group{layout, 0, {}, {}, {}};
+        for (std::size_t i = 0; i < vectors_.size(); ++i)
+            if (plain::layoutOf(vectors_[i]) == layout) {
+                group.steps.push_back(fast::stepOf(vectors_[i]));
+                group.at.push_back(i);
+                group.margin = std::max(group.margin, std::abs(group.steps.back().columns));
+            }
+        if (!group.steps.empty())
+            groups_.push_back(std::move(group));
     }
 
     // The fixed first variable of a crossed correlogram, its cells filled by its own values.
     if (crossed_) {
         firstGrid_ = std::make_unique<Grid>(n);
         fillGrid(store, first, *firstGrid_);
-        firstRows_ = {fast::Rows::of(Direction::EastWest, *firstGrid_, n),
-                      fast::Rows::of(Direction::NorthSouth, *firstGrid_, n)};
+        for (const Group& group : groups_)
+            firstRows_.push_back(fast::Rows::of(group.layout, *firstGrid_, n, group.margin));
     }
-
-    // Where each shift's first pair lies depends on the filled cells only.
-    std::vector<fast::Rows> filled(2, layout);
+    // Where each step's first pair lies depends on the filled cells only, which a shuffle
+    // keeps.
+    Workspace filled;
     toRows(std::vector<double>(slotCell_.size(), 0.0), filled);
-    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        const auto d = static_cast<std::size_t>(indexOf(direction));
-        firstPairs_[d] = fast::firstPairs(crossed_ ? firstRows_[d] : filled[d], filled[d],
-                                          lastShift(direction, n, maxShift));
-    }
+    for (std::size_t g = 0; g < groups_.size(); ++g)
+        groups_[g].firstPairs =
+            fast::firstPairs(crossed_ ? firstRows_[g] : filled.rows[g], filled.rows[g], groups_[g].steps);
 
     // The column as it stands must aggregate, as Remplit_Grille would have it.
     aggregate(secondColumn_, pointSlot_, slotPoints_, secondMeans_);
 }
 
-std::int32_t Correlograms::shifts(Direction direction) const
+void Engine::prepare(Workspace& workspace) const
 {
-    return lastShift(direction, cells_, maxShift_) + 1;
+    if (workspace.preparedBy == id_)
+        return;
+    workspace.rows.clear();
+    for (const Group& group : groups_)
+        workspace.rows.emplace_back(cells_, group.margin);
+    workspace.preparedBy = id_;
 }
 
-void Correlograms::toRows(const std::vector<double>& means, std::vector<fast::Rows>& rows) const
+void Engine::toRows(const std::vector<double>& means, Workspace& workspace) const
 {
-    for (const Inner& cell : inner_) {
-        rows[0].at(cell.eastWest) = means[cell.slot];
-        rows[1].at(cell.northSouth) = means[cell.slot];
+    prepare(workspace);
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        const bool eastWest = groups_[g].layout == Direction::EastWest;
+        for (std::size_t s = 0; s < slotCell_.size(); ++s)
+            workspace.rows[g].at(eastWest ? slotCell_[s].IY : slotCell_[s].IX,
+                                 eastWest ? slotCell_[s].IX : slotCell_[s].IY) = means[s];
     }
 }
 
-void Correlograms::figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const
+bool Engine::fromRows(Workspace& workspace, std::span<double> r, bool findFirstPairs) const
+{
+    bool computed = true;
+    for (std::size_t g = 0; g < groups_.size() && computed; ++g) {
+        const Group& group = groups_[g];
+        const fast::Rows& second = workspace.rows[g];
+        const fast::Rows& first = crossed_ ? firstRows_[g] : second;
+        const std::vector<std::size_t> found =
+            findFirstPairs ? fast::firstPairs(first, second, group.steps) : std::vector<std::size_t>{};
+        workspace.pairs.resize(group.steps.size());
+        workspace.r.resize(group.steps.size());
+        computed = fast::correlations(first, second, group.steps, findFirstPairs ? found.data() : group.firstPairs.data(),
+                                      workspace.pairs.data(), workspace.r.data());
+        for (std::size_t s = 0; s < group.steps.size(); ++s)
+            r[group.at[s]] = workspace.r[s];
+    }
+    return computed;
+}
+
+void Engine::figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const
 {
     std::fill(r.begin(), r.end(), NoR);
     try {
@@ -169,34 +205,24 @@ void Correlograms::figures(std::span<const double> values, Workspace& workspace,
     } catch (const FloatFailure&) {
         return;  // Remplit_Grille would fail: no grid, no r
     }
-    if (workspace.preparedBy != id_) {
-        workspace.rows.assign(2, fast::Rows(cells_));
-        workspace.pairs.resize(static_cast<std::size_t>(cells_) + 1);
-        workspace.preparedBy = id_;
-    }
-    toRows(workspace.means, workspace.rows);
-    const std::vector<fast::Rows>& first = crossed_ ? firstRows_ : workspace.rows;
-    std::size_t offset = 0;
-    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        const int d = indexOf(direction);
-        const auto at = static_cast<std::size_t>(d);
-        if (!fast::correlations(first[at], workspace.rows[at], lastShift(direction, cells_, maxShift_), firstPairs_[at].data(),
-                                 workspace.pairs.data(), r.data() + offset)) {
-            if (!workspace.grid)
-                workspace.grid = std::make_unique<Grid>(cells_);
-            workspace.grid->reserve(cells_);
-            toGrid(workspace.means, *workspace.grid);
-            shiftByShift(workspace, r);
-            return;
-        }
-        offset += static_cast<std::size_t>(shifts(direction));
-    }
-    // North-south's shift 0 is the origin, which east-west's layout reads.
-    if (shifts(Direction::NorthSouth) > 0)
-        r[static_cast<std::size_t>(shifts(Direction::EastWest))] = r[0];
+    // Only the filled cells are written: rows laid out once for this placement need no
+    // clearing, the empty cells staying NaN.
+    toRows(workspace.means, workspace);
+    if (fromRows(workspace, r, false))
+        return;
+    if (!workspace.grid)
+        workspace.grid = std::make_unique<Grid>(cells_);
+    Grid& grid = *workspace.grid;
+    grid.reserve(cells_);
+    for (int c = 0; c <= cells_; ++c)
+        for (int row = 0; row <= cells_; ++row)
+            grid[c][row] = TCellule{};
+    for (std::size_t s = 0; s < workspace.means.size(); ++s)
+        grid[slotCell_[s].IX][slotCell_[s].IY] = {workspace.means[s], slotPoints_[s], 1};
+    byDefinition(workspace, r);
 }
 
-void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const
+void Engine::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const
 {
     assert(crossed_ && dx >= 0 && dx < cells_ && dy >= 0 && dy < cells_);
     std::fill(r.begin(), r.end(), NoR);
@@ -209,70 +235,44 @@ void Correlograms::translated(std::int32_t dx, std::int32_t dy, Workspace& works
         return cellSlot_[static_cast<std::size_t>((ix - 1 - dx + n) % n + 1) * side
                          + static_cast<std::size_t>((iy - 1 - dy + n) % n + 1)];
     };
-    // Every cell that can be paired is written, empty ones too, so rows of this N are
-    // taken as they are; they hold no placement's layout afterwards.
-    if (workspace.rows.size() != 2 || workspace.rows[0].cells() != cells_)
-        workspace.rows.assign(2, fast::Rows(cells_));
-    workspace.pairs.resize(static_cast<std::size_t>(cells_) + 1);
+    // Every cell that can be paired is written, empty ones too, so rows of this placement
+    // are taken as they are, and are left as no arrangement of it.
+    prepare(workspace);
     workspace.preparedBy = 0;
-    for (std::int32_t ix = 1; ix <= cells_; ++ix)
-        for (std::int32_t iy = 1; iy <= cells_; ++iy) {
-            const std::uint32_t slot = from(ix, iy);
-            const double mean = slot != Empty ? secondMeans_[slot] : std::numeric_limits<double>::quiet_NaN();
-            workspace.rows[0].at(iy, ix) = mean;
-            workspace.rows[1].at(ix, iy) = mean;
-        }
-    std::size_t offset = 0;
-    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        const auto at = static_cast<std::size_t>(indexOf(direction));
-        const std::int32_t last = lastShift(direction, cells_, maxShift_);
-        const std::vector<std::size_t> firstPairs = fast::firstPairs(firstRows_[at], workspace.rows[at], last);
-        if (!fast::correlations(firstRows_[at], workspace.rows[at], last, firstPairs.data(), workspace.pairs.data(),
-                                 r.data() + offset)) {
-            if (!workspace.grid)
-                workspace.grid = std::make_unique<Grid>(cells_);
-            workspace.grid->reserve(cells_);
-            Grid& grid = *workspace.grid;
-            for (std::int32_t ix = 0; ix <= cells_; ++ix)
-                for (std::int32_t iy = 0; iy <= cells_; ++iy) {
-                    const std::uint32_t slot = from(ix, iy);
-                    grid[ix][iy] = slot == Empty ? TCellule{} : TCellule{secondMeans_[slot], slotPoints_[slot], 1};
-                }
-            shiftByShift(workspace, r);
-            return;
-        }
-        offset += static_cast<std::size_t>(shifts(direction));
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        const bool eastWest = groups_[g].layout == Direction::EastWest;
+        for (std::int32_t ix = 1; ix <= n; ++ix)
+            for (std::int32_t iy = 1; iy <= n; ++iy) {
+                const std::uint32_t slot = from(ix, iy);
+                workspace.rows[g].at(eastWest ? iy : ix, eastWest ? ix : iy) =
+                    slot != Empty ? secondMeans_[slot] : std::numeric_limits<double>::quiet_NaN();
+            }
     }
-    // North-south's shift 0 is the origin, which east-west's layout reads.
-    if (shifts(Direction::NorthSouth) > 0)
-        r[static_cast<std::size_t>(shifts(Direction::EastWest))] = r[0];
+    if (fromRows(workspace, r, true))
+        return;
+    if (!workspace.grid)
+        workspace.grid = std::make_unique<Grid>(cells_);
+    Grid& grid = *workspace.grid;
+    grid.reserve(cells_);
+    for (std::int32_t ix = 0; ix <= n; ++ix)
+        for (std::int32_t iy = 0; iy <= n; ++iy) {
+            const std::uint32_t slot = from(ix, iy);
+            grid[ix][iy] = slot == Empty ? TCellule{} : TCellule{secondMeans_[slot], slotPoints_[slot], 1};
+        }
+    byDefinition(workspace, r);
 }
 
-void Correlograms::shiftByShift(Workspace& workspace, std::span<double> r) const
+void Engine::byDefinition(Workspace& workspace, std::span<double> r) const
 {
     const Grid& second = *workspace.grid;
     const Grid& first = crossed_ ? *firstGrid_ : second;
-    std::size_t offset = 0;
-    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        for (std::int32_t k = 0; k < shifts(direction); ++k) {
-            double& rk = r[offset + static_cast<std::size_t>(k)];
-            try {
-                rk = plain::shiftFigures(direction, first, second, cells_, k).r.value_or(NoR);
-            } catch (const FloatFailure&) {
-                rk = NoR;
-            }
+    for (std::size_t i = 0; i < vectors_.size(); ++i) {
+        try {
+            r[i] = plain::vectorFigures(first, second, cells_, vectors_[i]).r.value_or(NoR);
+        } catch (const FloatFailure&) {
+            r[i] = NoR;
         }
-        offset += static_cast<std::size_t>(shifts(direction));
     }
-}
-
-void Correlograms::toGrid(const std::vector<double>& means, Grid& grid) const
-{
-    for (int c = 0; c <= cells_; ++c)
-        for (int r = 0; r <= cells_; ++r)
-            grid[c][r] = TCellule{};
-    for (std::size_t s = 0; s < means.size(); ++s)
-        grid[slotCell_[s].IX][slotCell_[s].IY] = {means[s], slotPoints_[s], 1};
 }
 
 }  // namespace geolago::permutation

@@ -1,9 +1,8 @@
 #pragma once
-// Internal to the core and its tests: what the permutation test (significance.h) repeats
-// for every permutation. The random draws, made the same on every platform and standard
-// library, and the correlograms of one shuffled column, computed from data prepared once
-// per analysis: which cell each point falls in and the pairs of every shift depend only
-// on the placement, which a permutation keeps.
+// Internal to the core and its tests: what the permutation tests (significance.h,
+// correlogram_map.h) repeat for every arrangement. The random draws, made the same on
+// every platform and standard library, and the r of a list of shift vectors for one
+// arrangement, computed from data prepared once per placement.
 
 #include <algorithm>
 #include <atomic>
@@ -52,87 +51,90 @@ inline constexpr std::int32_t BlockSize = 16;
 // Fisher-Yates: for i from size - 1 down to 1, values[i] swapped with values[below(i + 1)].
 void shuffle(std::span<double> values, Random& random);
 
-// r of one shift of a permutation, or NoR when the shift has fewer than 5 pairs or its
-// computation faults. r itself is never NaN: a NaN is a fault.
+// r of one vector of a permutation, or NoR when it has fewer than 5 pairs, no spread on a
+// side, or its computation faults. r itself is never NaN: a NaN is no r.
 inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
 
-// Per thread: the column and the cells of the permutation being computed.
+// Per thread: the column and the cells of the arrangement being computed.
 struct Workspace {
     std::vector<double> column;
     std::vector<double> means;
-    std::vector<fast::Rows> rows;        // east-west, north-south
+    std::vector<fast::Rows> rows;  // B's cells, in the layout of each group of vectors
     std::vector<std::int32_t> pairs;
-    std::uint64_t preparedBy = 0;         // the Correlograms the rows were laid out for
-    std::unique_ptr<Grid> grid;           // made for the rare permutation that faults
+    std::vector<double> r;
+    std::uint64_t preparedBy = 0;  // the Engine the rows were laid out for
+    std::unique_ptr<Grid> grid;    // made for the rare arrangement that faults
 };
 
-// The two correlograms of variable `first` against variable `second` (the same variable
-// for the auto-correlogram) for any column of values of `second`, as Remplit_Grille then
-// correlate() give them on a store whose column was replaced, bit for bit.
-class Correlograms {
+// The shift vectors of both correlograms, as testSignificance() lists their figures:
+// east-west's shifts 0..lastShift() as (0, k), then north-south's as (k, 0).
+std::vector<ShiftVector> correlogramVectors(std::int32_t cells, std::int32_t maxShift = AllShifts);
+
+// The one road of every permutation test: r of a list of shift vectors of variable
+// `first` paired with variable `second` (the same variable for the auto-correlogram), for
+// any arrangement of `second`, as Remplit_Grille then plain::vectorFigures() give them on
+// a store so arranged, bit for bit. What depends only on the placement, which no
+// arrangement changes, is prepared once: the slot of each filled cell, where each cell
+// lies in the rows of each layout, and for a variable with itself where each vector's
+// pairs begin. Testing a correlogram and testing a map differ only in their vectors.
+class Engine {
 public:
     // Prepared from the placement of `store` (Calcul_Mailles done for N = NBMailles) and
     // columns `first` and `second`, 1-based. Throws FloatFailure when the cells of either
     // cannot be aggregated (a sum beyond the double range), as Remplit_Grille would.
-    // Only the shifts up to `maxShift` are computed.
-    Correlograms(const Store& store, VariablePosition first, VariablePosition second,
-                 std::int32_t maxShift = AllShifts);
+    Engine(const Store& store, VariablePosition first, VariablePosition second, std::vector<ShiftVector> vectors);
 
     // The values of `second` of points 1..P in order, the missing ones left out: what a
-    // permutation shuffles among the points that have one.
+    // shuffle rearranges among the points that have one.
     const std::vector<double>& secondColumn() const { return secondColumn_; }
+    std::size_t size() const { return vectors_.size(); }
+    bool crossed() const { return crossed_; }
+    std::int32_t cells() const { return cells_; }
 
-    // The number of shifts of `direction`, lastShift() + 1 (0 when there is none).
-    std::int32_t shifts(Direction direction) const;
-
-    // r of every shift with `values` as the column of `second` (as secondColumn() lays it out):
-    // the east-west shifts then the north-south ones into `r`, which holds
-    // shifts(EastWest) + shifts(NorthSouth) values; NoR where a shift has no r. With
-    // `second` the same as `first`, the column is that of both cells of every pair. A
-    // permutation whose aggregation faults has no r at any shift; one whose correlation
-    // faults at some shifts is computed again shift by shift, the plain way, and keeps the
-    // r of the others.
+    // r of every vector, into `r`, with `values` as the column of `second` (as
+    // secondColumn() lays it out); NoR where a vector has no r. A column whose aggregation
+    // faults has no r at any vector; a fault of the fast road is computed again vector by
+    // vector the plain way, which keeps the r of the vectors that have one.
     void figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const;
 
-    // r of every shift, as figures() writes them, with B's grid of cell means translated by
-    // (dx, dy), 0 <= dx, dy < N, on the torus of cells 1..N: cell [ix][iy] takes the mean of
-    // [(ix - 1 - dx) mod N + 1][(iy - 1 - dy) mod N + 1], or its emptiness; A's cells stay. As
-    // correlate() gives them for those two grids, bit for bit; a shift that faults has no
-    // r. Crossed correlograms only.
+    // r of every vector, as figures() writes them, with B's grid of cell means translated
+    // by (dx, dy), 0 <= dx, dy < N, on the torus of cells 1..N: cell [ix][iy] takes the mean
+    // of [(ix - 1 - dx) mod N + 1][(iy - 1 - dy) mod N + 1], or its emptiness; A's cells
+    // stay. Crossed only.
     void translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, std::span<double> r) const;
 
 private:
-    // The plain road, shift by shift, with workspace.grid as B's cells, for cells whose
-    // fast figures met a fault.
-    void shiftByShift(Workspace& workspace, std::span<double> r) const;
-    // The grid Remplit_Grille leaves for these cell means, cells [0..N][0..N].
-    void toGrid(const std::vector<double>& means, Grid& grid) const;
-    // Each cell that can be paired: its slot and where each direction's rows keep it.
-    struct Inner {
-        std::uint32_t slot;
-        std::size_t eastWest, northSouth;
+    // The vectors that read one layout, as steps of its rows.
+    struct Group {
+        Direction layout;
+        std::int32_t margin;
+        std::vector<fast::Step> steps;
+        std::vector<std::size_t> at;          // the vector of each step
+        std::vector<std::size_t> firstPairs;  // fast::firstPairs(), for a variable with itself
     };
-    // The rows of both directions for these cell means; only the cells that can be paired
-    // are written, so rows laid out once for this placement need no clearing.
-    void toRows(const std::vector<double>& means, std::vector<fast::Rows>& rows) const;
+    // Rows of every group for B's cells, laid out once per workspace.
+    void prepare(Workspace& workspace) const;
+    // B's cell means by slot into the rows of every group: the filled cells only.
+    void toRows(const std::vector<double>& means, Workspace& workspace) const;
+    // The fast road over the rows of `workspace`; false on a fault.
+    bool fromRows(Workspace& workspace, std::span<double> r, bool findFirstPairs) const;
+    // The plain road, vector by vector, with workspace.grid as B's cells.
+    void byDefinition(Workspace& workspace, std::span<double> r) const;
 
-    std::uint64_t id_;  // tells a workspace whether its rows were laid out for this placement
+    std::uint64_t id_;
     std::int32_t cells_ = 0;
-    std::int32_t maxShift_ = AllShifts;
     bool crossed_ = false;
+    std::vector<ShiftVector> vectors_;
+    std::vector<Group> groups_;
     std::vector<std::uint32_t> pointSlot_;  // as secondColumn_
     std::vector<std::uint32_t> slotPoints_;
     std::vector<TMaille> slotCell_;
-    std::vector<Inner> inner_;
-    std::vector<std::size_t> firstPairs_[2];  // fast::firstPairs() of each direction
-    std::vector<double> secondColumn_;
     // The slot of every cell, [IX * (N + 1) + IY], or Empty.
     static constexpr std::uint32_t Empty = 0xFFFFFFFFu;
     std::vector<std::uint32_t> cellSlot_;
-    // B's cell means, by slot, as the data stand (crossed correlograms).
-    std::vector<double> secondMeans_;
-    // The fixed first variable of a crossed correlogram.
-    std::vector<fast::Rows> firstRows_;
+    std::vector<double> secondColumn_;
+    std::vector<double> secondMeans_;     // B's cell means by slot, as the data stand
+    std::vector<fast::Rows> firstRows_;   // A's cells in each group's rows, crossed only
     std::unique_ptr<Grid> firstGrid_;
 };
 

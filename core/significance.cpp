@@ -15,23 +15,6 @@ namespace geolago {
 
 namespace {
 
-// r of every shift of permutations 0..count-1, row p for permutation p, NoR where it has
-// none; `permute(p, random, workspace, row)` computes permutation p, `random` being the
-// generator of its block.
-template <typename Permute>
-std::vector<double> permutedFigures(std::int32_t count, const SignificanceRequest& request, std::size_t columns,
-                                    const Permute& permute)
-{
-    // Each thread's copy makes a workspace of its own at its first permutation.
-    auto own = [&permute, workspace = std::shared_ptr<permutation::Workspace>()](
-                   std::int32_t p, permutation::Random& random, std::span<double> row) mutable {
-        if (!workspace)
-            workspace = std::make_shared<permutation::Workspace>();
-        permute(p, random, *workspace, row);
-    };
-    return permutation::permutedRows(count, request.seed, request.threads, columns, own, request.progress);
-}
-
 // The value at fortieths `q` (1 for 2.5 %, 39 for 97.5 %) of `values` by linear
 // interpolation between order statistics; reorders `values`.
 double quantile(std::vector<double>& values, std::int64_t q)
@@ -105,6 +88,41 @@ std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t c
     return moves;
 }
 
+Arrangements arrange(const permutation::Engine& engine, const SignificanceRequest& request)
+{
+    Arrangements arranged;
+    auto run = [&](std::int32_t count, const auto& permute) {
+        // Each thread's copy makes a workspace of its own at its first arrangement.
+        auto own = [&permute, workspace = std::shared_ptr<permutation::Workspace>()](
+                       std::int32_t p, permutation::Random& random, std::span<double> row) mutable {
+            if (!workspace)
+                workspace = std::make_shared<permutation::Workspace>();
+            permute(p, random, *workspace, row);
+        };
+        arranged.made = count;
+        arranged.rows = permutation::permutedRows(count, request.seed, request.threads, engine.size(), own,
+                                                  request.progress);
+    };
+    if (engine.crossed() && request.crossNull == Null::Toroidal) {
+        arranged.null = Null::Toroidal;
+        const auto moves = translationsOf(engine.cells(), request.permutations, request.seed);
+        run(static_cast<std::int32_t>(moves.size()),
+            [&](std::int32_t p, permutation::Random&, permutation::Workspace& workspace, std::span<double> row) {
+                const auto [dx, dy] = moves[static_cast<std::size_t>(p)];
+                engine.translated(dx, dy, workspace, row);
+            });
+    } else {
+        arranged.null = Null::Shuffle;
+        run(request.permutations,
+            [&](std::int32_t, permutation::Random& random, permutation::Workspace& workspace, std::span<double> row) {
+                workspace.column = engine.secondColumn();
+                permutation::shuffle(workspace.column, random);
+                engine.figures(workspace.column, workspace, row);
+            });
+    }
+    return arranged;
+}
+
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request)
 {
     assert(request.permutations <= MaxPermutations);
@@ -112,33 +130,17 @@ void testSignificance(const Store& store, Correlogram& correlogram, const Signif
         return;
     const VariablePosition second = request.second != 0 ? request.second : request.first;
     const bool crossed = second != request.first;
-    const permutation::Correlograms prepared(store, request.first, second, request.maxShift);
-    const auto eastWest = static_cast<std::size_t>(prepared.shifts(Direction::EastWest));
-    const auto northSouth = static_cast<std::size_t>(std::max(prepared.shifts(Direction::NorthSouth), 0));
+    const std::int32_t n = store.NBMailles;
+    const permutation::Engine engine(store, request.first, second,
+                                     permutation::correlogramVectors(n, request.maxShift));
+    const auto eastWest = static_cast<std::size_t>(lastShift(Direction::EastWest, n, request.maxShift) + 1);
+    const auto northSouth = static_cast<std::size_t>(std::max(lastShift(Direction::NorthSouth, n, request.maxShift) + 1, 0));
     const std::size_t columns = eastWest + northSouth;
 
-    std::vector<double> rows;
-    if (crossed && request.crossNull == Null::Toroidal) {
-        const auto moves = translationsOf(store.NBMailles, request.permutations, request.seed);
-        rows = permutedFigures(static_cast<std::int32_t>(moves.size()), request, columns,
-                               [&](std::int32_t p, permutation::Random&, permutation::Workspace& workspace,
-                                   std::span<double> row) {
-                                   const auto [dx, dy] = moves[static_cast<std::size_t>(p)];
-                                   prepared.translated(dx, dy, workspace, row);
-                               });
-        correlogram.testNull = Null::Toroidal;
-        correlogram.permutationsMade = static_cast<std::int32_t>(moves.size());
-    } else {
-        rows = permutedFigures(request.permutations, request, columns,
-                               [&](std::int32_t, permutation::Random& random, permutation::Workspace& workspace,
-                                   std::span<double> row) {
-                                   workspace.column = prepared.secondColumn();
-                                   permutation::shuffle(workspace.column, random);
-                                   prepared.figures(workspace.column, workspace, row);
-                               });
-        correlogram.testNull = Null::Shuffle;
-        correlogram.permutationsMade = request.permutations;
-    }
+    const Arrangements arranged = arrange(engine, request);
+    const std::vector<double>& rows = arranged.rows;
+    correlogram.testNull = arranged.null;
+    correlogram.permutationsMade = arranged.made;
     // Shift 0 of an auto-correlogram pairs every cell with itself: r is 1 whatever the
     // arrangement, and a p would only measure the rounding.
     const std::size_t from = crossed ? 0 : 1;

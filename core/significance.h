@@ -40,7 +40,7 @@ struct SignificanceRequest {
 //    shuffled values), or of B (A's cells staying). Permutations come in blocks of 16,
 //    block b drawn from a generator seeded from (S, b) (permutation.h).
 //  - Crossed, Toroidal: each permutation is a translation of B's grid of cell means
-//    (permutation::Correlograms::translated()). With K at least the N^2 - 1
+//    (permutation::Engine::translated()). With K at least the N^2 - 1
 //    translations, all of them once, (dx, dy) in the order dx N + dy; else K of them,
 //    distinct, the first K of a Fisher-Yates shuffle of that list drawn from the generator
 //    of (S, 2^64 - 1), in the order drawn.
@@ -48,6 +48,22 @@ struct SignificanceRequest {
 // depend on how many. The store is not changed. Throws FloatFailure when the cells of A or
 // B cannot be aggregated, as Remplit_Grille would.
 void testSignificance(const Store& store, Correlogram& correlogram, const SignificanceRequest& request);
+
+namespace permutation {
+class Engine;
+}
+
+// The arrangements of a test, for the r of every vector of `engine`: shuffles of B's values
+// among the points that have one, or, for a crossed engine under request.crossNull
+// Toroidal, translations of B's grid of cell means (translationsOf()). Row p holds the r
+// of arrangement p, NoR where a vector has none; the blocks of 16 arrangements are drawn
+// from the seed and spread over request.threads, so the rows do not depend on how many.
+struct Arrangements {
+    std::vector<double> rows;
+    Null null = Null::Shuffle;
+    std::int32_t made = 0;
+};
+Arrangements arrange(const permutation::Engine& engine, const SignificanceRequest& request);
 
 // The translations (dx, dy) of a toroidal test of `count` permutations of a grid of N =
 // `cells`, out of its N^2 - 1 other than the identity: all of them in order when count

@@ -85,14 +85,17 @@ protected:
         return result;
     }
 
-    // r of every shift, east-west then north-south, the plain way with `values` as the
-    // column of `second` (the values of the points that have one, in order); NoR where a
-    // shift has no r or faults, and `faulted` set then.
+    // The vectors of both correlograms, east-west's shifts then north-south's.
+    std::vector<ShiftVector> shifts() const { return permutation::correlogramVectors(store.NBMailles); }
+
+    // r of every vector, the plain way with `values` as the column of `second` (the values
+    // of the points that have one, in order); NoR where a vector has no r or faults, and
+    // `faulted` set then.
     std::vector<double> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values,
-                                     bool* faulted = nullptr)
+                                     const std::vector<ShiftVector>& vectors, bool* faulted = nullptr)
     {
         const std::int32_t n = store.NBMailles;
-        std::vector<double> r(static_cast<std::size_t>(n + std::max(n - 1, 0)), NoR);
+        std::vector<double> r(vectors.size(), NoR);
         auto copy = std::make_unique<Store>(store);
         auto firstGrid = std::make_unique<geolago::Grid>();
         try {
@@ -110,15 +113,13 @@ protected:
                 *faulted = true;
             return r;
         }
-        auto out = r.begin();
-        for (const Direction direction : Both)
-            for (std::int32_t k = 0; k <= lastShift(direction, n); ++k, ++out)
-                try {
-                    *out = plain::shiftFigures(direction, *firstGrid, copy->Grille, n, k).r.value_or(NoR);
-                } catch (const FloatFailure&) {
-                    if (faulted)
-                        *faulted = true;
-                }
+        for (std::size_t i = 0; i < vectors.size(); ++i)
+            try {
+                r[i] = plain::vectorFigures(*firstGrid, copy->Grille, n, vectors[i]).r.value_or(NoR);
+            } catch (const FloatFailure&) {
+                if (faulted)
+                    *faulted = true;
+            }
         return r;
     }
     // The correlogram of `first` crossed with `second` as plainFigures() gives it: the same
@@ -126,7 +127,7 @@ protected:
     void expectObservedAsDefined(std::uint8_t first, std::uint8_t second)
     {
         bool faulted = false;
-        const auto expected = plainFigures(first, second, column(second), &faulted);
+        const auto expected = plainFigures(first, second, column(second), shifts(), &faulted);
         std::vector<double> r;
         try {
             const Correlogram result = computeCorrelogram(store, first, second);
@@ -140,9 +141,10 @@ protected:
         EXPECT_FALSE(faulted);
         EXPECT_TRUE(sameBits(r, expected));
     }
-    // r of every shift, as plainFigures() lists them, of `first` crossed with `second`
-    // whose grid of cell means is translated by (dx, dy) on the torus.
-    std::vector<double> plainTranslated(std::uint8_t first, std::uint8_t second, int dx, int dy)
+    // r of every vector of `first` crossed with `second` whose grid of cell means is
+    // translated by (dx, dy) on the torus.
+    std::vector<double> plainTranslated(std::uint8_t first, std::uint8_t second, int dx, int dy,
+                                        const std::vector<ShiftVector>& vectors)
     {
         const std::int32_t n = store.NBMailles;
         auto grids = std::make_unique<std::array<geolago::Grid, 3>>();
@@ -153,13 +155,12 @@ protected:
             for (int iy = 1; iy <= n; ++iy)
                 moved[ix][iy] = b[(ix - 1 - dx + n) % n + 1][(iy - 1 - dy + n) % n + 1];
         std::vector<double> r;
-        for (const Direction direction : Both)
-            for (std::int32_t k = 0; k <= lastShift(direction, n); ++k)
-                try {
-                    r.push_back(plain::shiftFigures(direction, a, moved, n, k).r.value_or(NoR));
-                } catch (const FloatFailure&) {
-                    r.push_back(NoR);
-                }
+        for (const ShiftVector v : vectors)
+            try {
+                r.push_back(plain::vectorFigures(a, moved, n, v).r.value_or(NoR));
+            } catch (const FloatFailure&) {
+                r.push_back(NoR);
+            }
         return r;
     }
 };
@@ -192,7 +193,8 @@ TEST_F(Significance, CrossCorrelogramOfAVariableWithItselfIsItsAutoCorrelogram)
     EXPECT_TRUE(sameBits(figuresOf(computeCorrelogram(store, 7, 13)), figuresOf(computeCorrelogram(store, 7, 7))));
 }
 
-// Observed and permuted, crossed and auto, with and without faults.
+// Observed and permuted, crossed and auto, with and without faults, for the vectors of
+// both correlograms and vectors of a map across both layouts.
 TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
 {
     std::mt19937_64 random(11);
@@ -207,21 +209,25 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
             return kind == 1 ? std::floor(3 * u) : kind == 2 && u < 0.02 ? 3e160 : kind == 3 && u < 0.02 ? 1.5e308
                 : kind == 4 && u < 0.2 ? std::nan("") : 1000 * u - 400;
         });
+        std::vector<ShiftVector> vectors = shifts();
+        for (int i = 0; i < 6; ++i)
+            vectors.push_back({static_cast<std::int32_t>(random() % (2 * cells - 1)) - (cells - 1),
+                               static_cast<std::int32_t>(random() % (2 * cells - 1)) - (cells - 1)});
         for (const std::uint8_t first : {1, 2}) {  // crossed, then auto
-            std::unique_ptr<permutation::Correlograms> prepared;
+            std::unique_ptr<permutation::Engine> prepared;
             try {
-                prepared = std::make_unique<permutation::Correlograms>(store, first, 2);
+                prepared = std::make_unique<permutation::Engine>(store, first, 2, vectors);
             } catch (const FloatFailure&) {
                 ASSERT_EQ(kind, 3) << "only sums beyond the double range fail to aggregate";
                 continue;
             }
             expectObservedAsDefined(first, 2);
             auto values = prepared->secondColumn();
-            std::vector<double> r(plainFigures(first, 2, values).size());
+            std::vector<double> r(vectors.size());
             auto draws = permutation::Random::forBlock(round, first);
             for (int p = 0; p < 6; ++p, permutation::shuffle(values, draws)) {
                 prepared->figures(values, workspace, r);
-                const auto expected = plainFigures(first, 2, values);
+                const auto expected = plainFigures(first, 2, values, vectors);
                 ASSERT_TRUE(sameBits(r, expected))
                     << "round " << round << ", N = " << cells << ", kind " << kind << ", permutation " << p;
             }
@@ -229,12 +235,12 @@ TEST_F(Significance, FiguresAreThoseOfThePlainRoad)
             for (int t = 0; first == 1 && t < 4; ++t) {
                 const int dx = static_cast<int>(draws.below(cells)), dy = static_cast<int>(draws.below(cells));
                 prepared->translated(dx, dy, workspace, r);
-                ASSERT_TRUE(sameBits(r, plainTranslated(1, 2, dx, dy)))
+                ASSERT_TRUE(sameBits(r, plainTranslated(1, 2, dx, dy, vectors)))
                     << "round " << round << ", N = " << cells << ", kind " << kind << ", (" << dx << ", " << dy << ")";
             }
             if (first == 1) {
                 prepared->figures(values, workspace, r);
-                ASSERT_TRUE(sameBits(r, plainFigures(1, 2, values))) << "round " << round << ", shuffled again";
+                ASSERT_TRUE(sameBits(r, plainFigures(1, 2, values, vectors))) << "round " << round << ", shuffled again";
             }
         }
     }
@@ -506,7 +512,7 @@ TEST_F(Significance, PermutationsWithoutRAreLeftOutOfTheirShiftsOnly)
             draws = permutation::Random::forBlock(7, static_cast<std::uint64_t>(p / permutation::BlockSize));
         auto values = column(1);
         permutation::shuffle(values, draws);
-        rows.push_back(plainFigures(1, 1, values));
+        rows.push_back(plainFigures(1, 1, values, shifts()));
     }
     std::size_t c = 0, partly = 0;
     for (const Direction direction : Both)
