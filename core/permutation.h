@@ -52,8 +52,8 @@ inline constexpr std::int32_t BlockSize = 16;
 void shuffle(std::span<double> values, Random& random);
 
 // r of one vector of a permutation, or NoR when it has fewer than 5 pairs, no spread on a
-// side, or its computation faults. r itself is never NaN: a NaN is no r.
-inline constexpr double NoR = std::numeric_limits<double>::quiet_NaN();
+// side, or its computation faults, as the fast road writes it.
+using fast::NoR;
 
 // Per thread: the column and the cells of the arrangement being computed.
 struct Workspace {
