@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cancellation.h"
 #include "extended.h"
 #include "failures.h"
 #include "pointlayout.h"
@@ -249,6 +250,7 @@ Parsed parse(std::string_view text, char separator, const std::string& source)
         parsed.columns.push_back(std::move(column));
     }
     while (records.next(fields)) {
+        checkCancelled();
         const auto row = static_cast<long long>(parsed.rowLines.size()) + 1;
         if (fields.size() != parsed.columns.size())
             failAt(Failure("La ligne " + std::to_string(records.line()) + " a " + std::to_string(fields.size())
@@ -408,6 +410,7 @@ std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t li
     char buffer[64 * 1024];
     bool ended = false;
     while (!ended && bytes.size() < limit && lineFeeds < lines) {
+        checkCancelled();
         const long got = file.read(buffer, std::min(sizeof buffer, limit - bytes.size()));
         if (got < 0)
             failToRead(static_cast<int>(-got), fileName);

@@ -19,6 +19,7 @@
 
 #include <sys/stat.h>
 
+#include "cancellation.h"
 #include "failures.h"
 #include "numbertext.h"
 #include "pointlayout.h"
@@ -263,6 +264,7 @@ void forEachFeature(const Gdal& api, OGRLayerH layer, Visit visit)
     api.OGR_L_ResetReading(layer);
     while (OGRFeatureH feature = api.OGR_L_GetNextFeature(layer)) {
         const std::unique_ptr<void, decltype(api.OGR_F_Destroy)> owned(feature, api.OGR_F_Destroy);
+        checkCancelled();
         visit(feature);
     }
 }
@@ -477,6 +479,7 @@ public:
                                                       std::vector<unsigned char>(width, 1));
         long long found = 0;
         for (int row = 0; row < height; ++row) {
+            checkCancelled();
             for (int b = 0; b < bandCount; ++b) {
                 GDALRasterBandH band = api.GDALGetRasterBand(raster, b + 1);
                 const auto at = static_cast<std::size_t>(b);

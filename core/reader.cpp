@@ -10,6 +10,7 @@
 #include <string_view>
 #include <sys/stat.h>
 
+#include "cancellation.h"
 #include "numbertext.h"
 #include "pointlayout.h"
 #include "readers.h"
@@ -481,6 +482,7 @@ public:
         const Column* reading = nullptr;  // the column whose value is being read
         try {
             for (; i <= options.points; ++i) {
+                checkCancelled();
                 counts.startRow();
                 reading = nullptr;
                 if (options.rowsAreNumbered) {

@@ -145,16 +145,25 @@ const Reader& readerFor(const std::string& fileName)
     return reader ? *reader : pointFileReader();
 }
 
-Reading loadPoints(Store& store, const Reader& reader, const std::string& fileName, const ReadOptions& options)
+TableReading readPoints(const Reader& reader, const std::string& fileName, const ReadOptions& options)
+{
+    TableReading reading;
+    try {
+        reader.read(fileName, options, reading.table);
+    } catch (...) {
+        reading.failure = std::current_exception();
+    }
+    return reading;
+}
+
+Reading storeReading(Store& store, TableReading&& read)
 {
     // A reading, even one that fails, outdates the cells and everything computed from them.
     store.current = {};
-    PointTable table;
-    try {
-        reader.read(fileName, options, table);
-    } catch (...) {
+    PointTable& table = read.table;
+    if (read.failure) {
         storePoints(table, store);
-        throw;
+        std::rethrow_exception(read.failure);
     }
     // The counts read first, so that room is made for the points read, not for a bound.
     store.NBPoints = static_cast<std::int32_t>(table.points());
@@ -167,6 +176,11 @@ Reading loadPoints(Store& store, const Reader& reader, const std::string& fileNa
             reading.names->push_back(std::move(table.columns[c].name));
     }
     return reading;
+}
+
+Reading loadPoints(Store& store, const Reader& reader, const std::string& fileName, const ReadOptions& options)
+{
+    return storeReading(store, readPoints(reader, fileName, options));
 }
 
 Reading loadPoints(Store& store, const std::string& fileName, const ReadOptions& options)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,17 @@ Reading loadPoints(Store& store, const Reader& reader, const std::string& fileNa
 
 // The same with the reader readerFor gives: the front ends' "Lit Data".
 Reading loadPoints(Store& store, const std::string& fileName, const ReadOptions& options);
+
+// loadPoints() in two halves, for a front end that reads off its window's thread and
+// stores on it: the table read apart from any store, with the failure that stopped it
+// (the table then holds what was read before); then that reading stored as loadPoints()
+// stores it, its failure thrown again once what was read is in the store.
+struct TableReading {
+    PointTable table;
+    std::exception_ptr failure;
+};
+TableReading readPoints(const Reader& reader, const std::string& fileName, const ReadOptions& options);
+Reading storeReading(Store& store, TableReading&& reading);
 
 // The names the choice of a variable lists for `fileName`: a file a format claims names
 // its variables itself (a header, a layer's fields, a raster's bands); any other is a

@@ -11,7 +11,12 @@
 #include <QRadioButton>
 #include <QShowEvent>
 
+#include <exception>
+#include <memory>
+#include <optional>
+
 #include "analysis.h"
+#include "background.h"
 #include "dialogs.h"
 #include "controls.h"
 #include "messages.h"
@@ -35,6 +40,8 @@ TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
 
     buildInputs();
     buildPanels();
+    // Free space of the right column, between the cells panel and "Aide".
+    background_ = new BackgroundTask(this, 648, 252, 137, 100);
     setColoursAndTabOrder();
     connectHandlers();
 }
@@ -181,9 +188,25 @@ bool TForm1::rowsAreNumbered() const
 void TForm1::setPointsFile(const QString& fileName)
 {
     EdNom_Fich->setText(fileName);
-    const Identified identified = identifyInput(fileNameFromText(fileName));
-    proposeLayout(identified.proposal);
-    proposeNextSteps(fileName, &identified.reader != &pointFileReader());
+    // The first look reads as much of the file as its format needs: off the window's thread.
+    struct Look {
+        std::optional<PointFileLayout> layout;
+        bool namesItsVariables = false;
+    };
+    auto look = std::make_shared<Look>();
+    background_->run(
+        QStringLiteral("Examen de %1…").arg(QFileInfo(fileName).fileName()),
+        [look, file = fileNameFromText(fileName)] {
+            const Identified identified = identifyInput(file);
+            look->layout = identified.proposal;
+            look->namesItsVariables = &identified.reader != &pointFileReader();
+        },
+        [this, look, fileName](std::exception_ptr failure) {
+            if (failure)
+                std::rethrow_exception(failure);
+            proposeLayout(look->layout);
+            proposeNextSteps(fileName, look->namesItsVariables);
+        });
 }
 
 void TForm1::proposeNextSteps(const QString& fileName, bool namesItsVariables)
@@ -311,20 +334,32 @@ void TForm1::ButtLit_DataClick()
         inform(*refusal);
         return;
     }
-    store_.NBPoints = points;
-    store_.NBVar = variables;
-
-    // From here the tables change, even if the reading fails half-way: the cells and the
-    // grid belong to the earlier points until "Valider" places the new ones.
-    emit calculationOutdated();
-    const LaterStepsRefresh refresh(*this);
-    const Reading reading = loadPoints(store_, fileNameFromText(EdNom_Fich->text()), {points, variables, rowsAreNumbered()});
-    // What the reading left or skipped follows, a line each.
-    std::string message = "Données lues !";
-    for (const std::string& note : reading.notes)
-        message += "\n" + note;
-    inform(message);
-    PanNBMaillesPanel1->show();
+    // The file is read off the window's thread, the store left as it is until the reading
+    // ends: a reading cancelled changes nothing.
+    auto read = std::make_shared<TableReading>();
+    const QString fileName = EdNom_Fich->text();
+    background_->run(
+        QStringLiteral("Lecture de %1…").arg(QFileInfo(fileName).fileName()),
+        [read, file = fileNameFromText(fileName), options = ReadOptions{points, variables, rowsAreNumbered()}] {
+            *read = readPoints(readerFor(file), file, options);
+        },
+        [this, read, points, variables](std::exception_ptr failure) {
+            if (failure)
+                std::rethrow_exception(failure);
+            store_.NBPoints = points;
+            store_.NBVar = variables;
+            // From here the tables change, even if the reading failed half-way: the cells
+            // and the grid belong to the earlier points until "Valider" places the new ones.
+            emit calculationOutdated();
+            const LaterStepsRefresh refresh(*this);
+            const Reading reading = storeReading(store_, std::move(*read));
+            // What the reading left or skipped follows, a line each.
+            std::string message = "Données lues !";
+            for (const std::string& note : reading.notes)
+                message += "\n" + note;
+            inform(message);
+            PanNBMaillesPanel1->show();
+        });
 }
 
 void TForm1::ButtNBMaillesClick()

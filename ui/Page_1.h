@@ -16,6 +16,9 @@ class QRadioButton;
 
 namespace geolago {
 struct Store;
+namespace ui {
+class BackgroundTask;
+}
 }
 
 class TForm1 : public QWidget {
@@ -27,7 +30,9 @@ public:
 
     // Sets the point file, as chosen in the file dialog, dropped on its field or given
     // when the program starts, and proposes its counts and row layout (see
-    // proposeLayout). Nothing is read into the store before "Lit Data".
+    // proposeLayout). Nothing is read into the store before "Lit Data". The first look at
+    // the file runs off the window's thread; past a third of a second the window says so,
+    // with a way to cancel, and the counts come when it ends.
     void setPointsFile(const QString& fileName);
 
 signals:
@@ -92,6 +97,8 @@ private:
     void connectHandlers();
 
     geolago::Store& store_;
+    // The first look at a chosen file and "Lit Data" run off the window's thread.
+    geolago::ui::BackgroundTask* background_;
 
     // Whether a names list fills the variables box; which tables are current, the store
     // itself says.

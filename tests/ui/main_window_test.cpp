@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -122,6 +123,7 @@ protected:
         QApplication::sendEvent(field, &enter);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(field, &drop);
+        settle();
     }
 
     QComboBox* variables() { return control<QComboBox>(mainWindow(), "Combobox_Var"); }
@@ -413,6 +415,7 @@ TEST_F(MainWindowTest, ANamedPipeIsRefusedWithoutWaitingForAWriter)
     const QString pipe = pathOf("pipe.txt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     mainWindow().setPointsFile(pipe);  // as the program starts with it
+    settle();
     EXPECT_EQ(text("EdNBPoints"), "");
     readPoints(pipe, "4", "1", false);
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Accès au fichier refusé.")});
@@ -618,6 +621,46 @@ TEST_F(MainWindowTest, FilesChosenInTheDialogOrDroppedProposeTheirLayoutAndReadN
     const QString names = writeFile("noms.txt", "Alpha\nBeta\n");
     dropFile("EdNomsVars", names);
     EXPECT_EQ(text("EdNomsVars"), names);
+    EXPECT_TRUE(takeMessages().empty());
+}
+
+// A large file's first look and reading run off the window's thread: the window answers
+// meanwhile, says what it is doing, and "Annuler" leaves everything as it was.
+TEST_F(MainWindowTest, LargeFilesAreLookedAtAndReadInTheBackgroundAndCanBeCancelled)
+{
+    QByteArray rows = "x,y,v\n";
+    for (int i = 0; i < 2'000'000; ++i)
+        rows += QByteArray::number(i % 1000) + ',' + QByteArray::number(i / 1000) + ',' + QByteArray::number(i % 7) + '\n';
+    const QString large = writeFile("grand.csv", rows);
+    const QWidget* frame = control(mainWindow(), "backgroundTask");
+    auto answers = [] {
+        bool fired = false;
+        QTimer::singleShot(0, [&] { fired = true; });
+        QTest::qWait(20);
+        return fired;
+    };
+
+    mainWindow().setPointsFile(large);
+    ASSERT_FALSE(frame->isHidden()) << "the first look ended within the wait";
+    EXPECT_EQ(control<QLabel>(mainWindow(), "backgroundDoing")->text(), "Examen de grand.csv…");
+    EXPECT_TRUE(answers());
+    click(mainWindow(), "backgroundCancel");
+    EXPECT_TRUE(frame->isHidden());
+    EXPECT_EQ(text("EdNBPoints"), "");  // nothing proposed
+    EXPECT_EQ(text("EdNom_Fich"), large);
+
+    // "Lit Data" too: cancelled, the store keeps the points read before.
+    readPoints(writeFile("six.txt", sixPoints), "6", "2", false);
+    takeMessages();
+    type(mainWindow(), "EdNom_Fich", large);
+    type(mainWindow(), "EdNBPoints", "1000");
+    type(mainWindow(), "EdNBVar", "1");
+    QTest::mouseClick(control<QAbstractButton>(mainWindow(), "ButtLit_Data"), Qt::LeftButton);
+    ASSERT_FALSE(frame->isHidden());
+    EXPECT_TRUE(answers());
+    click(mainWindow(), "backgroundCancel");
+    EXPECT_EQ(store().NBPoints, 6);
+    EXPECT_EQ(store().Donnees[6][2], 6.0);
     EXPECT_TRUE(takeMessages().empty());
 }
 

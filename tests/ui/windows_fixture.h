@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "background.h"
 #include "dialogs.h"
 #include "messages.h"
 #include "regional.h"
@@ -155,10 +158,25 @@ protected:
                 QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
-    // Presses button `name` with the mouse.
+    // Presses button `name` with the mouse, then waits for the work it started off the
+    // window's thread, if any, to end.
     static void click(const QWidget& window, const char* name)
     {
         QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
+        settle();
+    }
+    // Waits, the events going on, until no window works in the background (a slow
+    // machine, or the sanitizers, can make small readings outlast the window's wait).
+    static void settle()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            for (const auto* task : window->findChildren<geolago::ui::BackgroundTask*>()) {
+                QElapsedTimer waited;
+                waited.start();
+                while (task->busy() && waited.elapsed() < 60000)
+                    QTest::qWait(5);
+                EXPECT_FALSE(task->busy());
+            }
     }
 
     // A string grid's rows, the header row included, and the text of its cell (col, row),
