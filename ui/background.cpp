@@ -79,7 +79,7 @@ void BackgroundTask::run(const QString& doing, std::function<void()> work, std::
         QMetaObject::invokeMethod(this, [this, state] { finish(state); }, Qt::QueuedConnection);
     });
     std::unique_lock<std::mutex> hold(state->lock);
-    if (state->ended.wait_for(hold, waited, [&] { return state->finished; })) {
+    if (state->ended.wait_for(hold, wait_, [&] { return state->finished; })) {
         hold.unlock();
         finish(state);
         return;

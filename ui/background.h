@@ -18,7 +18,7 @@ class QWidget;
 
 namespace geolago::ui {
 
-// One task at a time on a thread of its own. Work that ends within `waited` (a third of a
+// One task at a time on a thread of its own. Work that ends within the wait (a third of a
 // second) completes as if it had run on the window's thread, with nothing shown; longer
 // work shows a frame, in free space of the window, saying what is being done, with an
 // "Annuler" button. Its outcome comes back on the window's thread, inside guarded(), so
@@ -39,8 +39,8 @@ public:
     // Stops the task running, if any: its outcome is dropped and the frame hidden.
     void cancel();
     bool busy() const { return state_ != nullptr; }
-
-    static constexpr std::chrono::milliseconds waited{300};
+    // How long work may last before the frame shows: a third of a second.
+    void setWait(std::chrono::milliseconds wait) { wait_ = wait; }
 
 private:
     struct State;
@@ -52,6 +52,7 @@ private:
     QLabel* doing_;
     QPushButton* cancel_;
     std::shared_ptr<State> state_;
+    std::chrono::milliseconds wait_{300};
     std::thread thread_;
 };
 
