@@ -310,6 +310,12 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
     const Outcome bounded = runWith({"--map", "--max-shift", "30", "--format", "json"});
     ASSERT_EQ(bounded.status, 0) << bounded.err;
     EXPECT_NE(bounded.out.find("\"max_shift\": 2, \"map\": "), std::string::npos);
+    // --max-shift 0: shift 0 alone, and the origin alone on the map.
+    const Outcome origin = runWith({"--max-shift", "0", "--format", "tsv"});
+    ASSERT_EQ(origin.status, 0) << origin.err;
+    EXPECT_EQ(lines(origin.out).size(), 3u);
+    EXPECT_EQ(lines(runWith({"--map", "--max-shift", "0", "--format", "tsv"}).out),
+              (std::vector<std::string>{rows[0], "1\t\t3\t100\t0\t0\t0\t0\t1\t9\tNA\tNA\tNA\tNA\tNA\tshuffle\t19"}));
 
     // A crossed map is tested under the null asked, as its correlograms are: E_W shift 1
     // and vector (0, 1) share r, pairs, p, the envelope, under either null.
