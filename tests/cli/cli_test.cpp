@@ -632,6 +632,7 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         {},
         {file, "--points", "10", "--vars", "2"},  // no variable
         {file, "--x", "x", "--all"},  // --x without --y
+        {file, "--y", "y", "--all"},
         {"--points", "10", "--vars", "2", "--all"},
         {file, file, "--points", "10", "--vars", "2", "--all"},
         {file, "--points", "10", "--vars", "2", "--all", "--format", "csv"},
@@ -650,6 +651,7 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         EXPECT_EQ(lines(o.err).size(), 2u);
         EXPECT_EQ(o.err.find('\x1b'), std::string::npos);
     }
+    EXPECT_EQ(lines(run({file, "--y", "y", "--all"}).err).at(0), "geolago-cli : --x et --y se donnent ensemble");
 
     // A point file named "-" is a file like any other, in the current folder.
     const fs::path folder = fs::current_path();
