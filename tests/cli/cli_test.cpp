@@ -8,6 +8,12 @@
 
 #include <sys/stat.h>
 
+#ifdef GEOLAGO_PLOT
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#endif
+
 #include "cli_fixture.h"
 #include "run.h"
 
@@ -334,6 +340,26 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
                   (std::vector<std::string>{shift[7], shift[8], shift[9], shift[10], shift[11]}))
             << null;
     }
+#ifdef GEOLAGO_PLOT
+    // The crossed map's JSON, read back by a JSON parser.
+    const Outcome crossedJson = run({examples + "/quartiers.txt", "--cross", "1:5", "--permutations", "99",
+                                     "--max-shift", "1", "--map", "--format", "json"});
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(crossedJson.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << " at " << error.offset;
+    const QJsonObject result = document["results"][0].toObject();
+    EXPECT_EQ(result["with"].toObject(), (QJsonObject{{"position", 5}, {"name", "5"}}));
+    EXPECT_EQ(result["cells"].toInt(), 10);
+    EXPECT_EQ(result["permutations_made"].toInt(), 99);
+    EXPECT_EQ(result["max_shift"].toInt(), 1);
+    ASSERT_EQ(result["map"].toArray().size(), 9);
+    const QJsonObject vector01 = result["map"][5].toObject();
+    EXPECT_EQ(vector01["dx"].toInt(), 0);
+    EXPECT_EQ(vector01["dy"].toInt(), 1);
+    EXPECT_EQ(vector01["r"].toDouble(), -0.1036801244220736);
+    EXPECT_EQ(vector01["pairs"].toInt(), 45);
+    EXPECT_EQ(vector01["p"].toDouble(), 0.74);
+#endif
 }
 
 // --- Names ---------------------------------------------------------------------------
