@@ -238,9 +238,12 @@ Options parseCommandLine(const std::vector<std::string>& args)
     options.maxShift = maxShift;
     options.quiet = quiet;
     if (plot) {
+        // The extension must follow a name: ".png" or "charts/.png" is refused.
+        const std::size_t slash = plot->find_last_of('/');
+        const std::size_t nameLength = slash == std::string::npos ? plot->size() : plot->size() - slash - 1;
         const auto endsWith = [&](const char* suffix) {
             const std::string tail(suffix);
-            if (plot->size() <= tail.size())
+            if (nameLength <= tail.size())
                 return false;
             for (std::size_t i = 0; i < tail.size(); ++i)
                 if (std::tolower(static_cast<unsigned char>((*plot)[plot->size() - tail.size() + i])) != tail[i])

@@ -446,9 +446,8 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     };
                     testSignificance(store, result, request);
                     if (context.map) {
-                        // The map reaches as far as the correlograms, N - 1 at most.
-                        map = computeCorrelogramMap(store, first, second,
-                                                    std::min(context.maxShift.value_or(defaultMaxShift(n)), std::max(n - 1, 0)));
+                        // The map reaches as far as the correlograms; the map itself stops at N - 1.
+                        map = computeCorrelogramMap(store, first, second, context.maxShift.value_or(defaultMaxShift(n)));
                         // The correlograms' request, its null included, so that the map's
                         // axes are tested as the correlograms are.
                         request.progress = nullptr;

@@ -28,6 +28,11 @@ TEST(CommandLine, ValuesComeAfterTheOptionOrAnEqualsSign)
     EXPECT_EQ(o.variables[2].kind, VariableRequest::Kind::Cross);
     EXPECT_EQ(o.variables[2].text, "1:2");
     EXPECT_EQ(o.variables[3].text, "3");
+
+    // A chart's file needs a name before its extension.
+    EXPECT_EQ(parseCommandLine({"f", "--all", "--plot", "graphiques/c.PNG"}).plotFile, "graphiques/c.PNG");
+    for (const char* name : {".png", "graphiques/.svg"})
+        EXPECT_THROW(parseCommandLine({"f", "--all", "--plot", name}), UsageError) << name;
 }
 
 TEST(Json, StringsKeepUtf8AndEscapeEverythingElse)

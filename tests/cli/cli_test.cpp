@@ -8,6 +8,12 @@
 
 #include <sys/stat.h>
 
+#ifdef GEOLAGO_PLOT
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#endif
+
 #include "cli_fixture.h"
 #include "run.h"
 
@@ -310,6 +316,12 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
     const Outcome bounded = runWith({"--map", "--max-shift", "30", "--format", "json"});
     ASSERT_EQ(bounded.status, 0) << bounded.err;
     EXPECT_NE(bounded.out.find("\"max_shift\": 2, \"map\": "), std::string::npos);
+    // --max-shift 0: shift 0 alone, and the origin alone on the map.
+    const Outcome origin = runWith({"--max-shift", "0", "--format", "tsv"});
+    ASSERT_EQ(origin.status, 0) << origin.err;
+    EXPECT_EQ(lines(origin.out).size(), 3u);
+    EXPECT_EQ(lines(runWith({"--map", "--max-shift", "0", "--format", "tsv"}).out),
+              (std::vector<std::string>{rows[0], "1\t\t3\t100\t0\t0\t0\t0\t1\t9\tNA\tNA\tNA\tNA\tNA\tshuffle\t19"}));
 
     // A crossed map is tested under the null asked, as its correlograms are: E_W shift 1
     // and vector (0, 1) share r, pairs, p, the envelope, under either null.
@@ -328,6 +340,26 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
                   (std::vector<std::string>{shift[7], shift[8], shift[9], shift[10], shift[11]}))
             << null;
     }
+#ifdef GEOLAGO_PLOT
+    // The crossed map's JSON, read back by a JSON parser.
+    const Outcome crossedJson = run({examples + "/quartiers.txt", "--cross", "1:5", "--permutations", "99",
+                                     "--max-shift", "1", "--map", "--format", "json"});
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(crossedJson.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << " at " << error.offset;
+    const QJsonObject result = document["results"][0].toObject();
+    EXPECT_EQ(result["with"].toObject(), (QJsonObject{{"position", 5}, {"name", "5"}}));
+    EXPECT_EQ(result["cells"].toInt(), 10);
+    EXPECT_EQ(result["permutations_made"].toInt(), 99);
+    EXPECT_EQ(result["max_shift"].toInt(), 1);
+    ASSERT_EQ(result["map"].toArray().size(), 9);
+    const QJsonObject vector01 = result["map"][5].toObject();
+    EXPECT_EQ(vector01["dx"].toInt(), 0);
+    EXPECT_EQ(vector01["dy"].toInt(), 1);
+    EXPECT_EQ(vector01["r"].toDouble(), -0.1036801244220736);
+    EXPECT_EQ(vector01["pairs"].toInt(), 45);
+    EXPECT_EQ(vector01["p"].toDouble(), 0.74);
+#endif
 }
 
 // --- Names ---------------------------------------------------------------------------
@@ -626,6 +658,7 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         {},
         {file, "--points", "10", "--vars", "2"},  // no variable
         {file, "--x", "x", "--all"},  // --x without --y
+        {file, "--y", "y", "--all"},
         {"--points", "10", "--vars", "2", "--all"},
         {file, file, "--points", "10", "--vars", "2", "--all"},
         {file, "--points", "10", "--vars", "2", "--all", "--format", "csv"},
@@ -644,6 +677,7 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
         EXPECT_EQ(lines(o.err).size(), 2u);
         EXPECT_EQ(o.err.find('\x1b'), std::string::npos);
     }
+    EXPECT_EQ(lines(run({file, "--y", "y", "--all"}).err).at(0), "geolago-cli : --x et --y se donnent ensemble");
 
     // A point file named "-" is a file like any other, in the current folder.
     const fs::path folder = fs::current_path();

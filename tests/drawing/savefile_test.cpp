@@ -1,5 +1,5 @@
 // Saving a chosen file: whole, through a symbolic link, and never over what is not a
-// regular file; the reasons in the system's words.
+// regular file, leaving no temporary file; the reasons in the system's words.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,12 +75,37 @@ TEST(SaveFile, ReplacesRegularFilesThroughTheirLinksAndRefusesEverythingElse)
     EXPECT_EQ(failureOf(folder.path()), cannotWrite(folder.path(), systemReason(EISDIR)));
     const QString missing = folder.filePath("absent/chart.svg");
     EXPECT_EQ(failureOf(missing), cannotWrite(missing, systemReason(ENOENT)));
+
+    // A relative link leads from its own folder, not from the current one.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("a"));
+    ASSERT_EQ(::symlink("cible.png", QFile::encodeName(folder.filePath("a/lien.png")).constData()), 0);
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    EXPECT_EQ(failureOf(folder.filePath("a/lien.png")), "");
+    QDir::setCurrent(current);
+    QFile target(folder.filePath("a/cible.png"));
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), "new");
 }
 
-TEST(SaveFile, AnInterruptingSignalLeavesNoTemporaryFile)
+TEST(SaveFile, AFailedOrInterruptedSaveLeavesNoTemporaryFile)
 {
     QTemporaryDir folder;
     const QString target = folder.filePath("carte.png");
+    auto temporaries = [&] { return QDir(folder.path()).entryList({"carte.png.*"}, QDir::Files | QDir::Hidden); };
+
+    // A write that fails midway, past the largest file allowed.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small {4096, limit.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string failure = failureOf(target, QByteArray(8192, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(failure, cannotWrite(target, systemReason(EFBIG)));
+    EXPECT_EQ(temporaries().join(" ").toStdString(), "");
+
     // A child saves over and over, each save long enough to be caught in the middle.
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -89,7 +115,6 @@ TEST(SaveFile, AnInterruptingSignalLeavesNoTemporaryFile)
             ui::saveFile(target, bytes);
     }
     // Once a temporary file stands beside the target, the child is stopped as kill does.
-    auto temporaries = [&] { return QDir(folder.path()).entryList({"carte.png.*"}, QDir::Files | QDir::Hidden); };
     for (int wait = 0; wait < 10000 && temporaries().isEmpty(); ++wait)
         ::usleep(500);
     ASSERT_EQ(::kill(child, SIGTERM), 0);
