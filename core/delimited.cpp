@@ -394,7 +394,8 @@ std::string fromUtf16(std::string_view bytes, char order)
     return text;
 }
 
-// The text of `fileName`, UTF-16 decoded into UTF-8, up to its first NUL; throws IoFailure
+// The text of `fileName` in UTF-8 (UTF-16 decoded; single bytes as utf8Text reads them
+// once the whole text is read), up to its first NUL; throws IoFailure
 // as the point file does. `limit` bytes of the file at most, and once `lines` line feeds are
 // read no more: then `cut` says whether the file went on.
 std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t limit = SIZE_MAX,
@@ -425,7 +426,8 @@ std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t li
         *cut = !ended;
     if (const char order = utf16Order(bytes))
         return fromUtf16(bytes, order);
-    return bytes;
+    // A head cut short may end within a character: only a whole text is decoded.
+    return ended ? utf8Text(std::move(bytes)) : bytes;
 }
 
 // The head of `text` that recognises it: its first HeadLines lines, LargestHead bytes at most.

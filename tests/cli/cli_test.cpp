@@ -368,20 +368,27 @@ TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
     EXPECT_EQ(column, (std::vector<std::string>{"variable", "Seule", "Seule", "Seule", "Seule", "2", "2"}));
 }
 
-TEST_F(CliTest, NamesAreWrittenAsTheirBytesAndEscapedInJson)
+TEST_F(CliTest, NamesAreWrittenInUtf8AndEscapedInJson)
 {
-    const std::string names = write("names.txt", "Densit\xe9\n\"Pente\" \xc3\xa9t\xc3\xa9\tX\n");
+    // A names file saved in Windows-1252: its names in UTF-8, found as typed in a terminal.
+    const std::string names = write("names.txt", "Densit\xe9\n\"Pente\" \xe9t\xe9\tX\n");
     const Outcome tsv = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
                              "--variable", "1", "--format", "tsv"});
-    EXPECT_EQ(lines(tsv.out).at(1).rfind("Densit\xe9\t\t1\t100\tE_W\t0\t", 0), 0u);
+    EXPECT_EQ(lines(tsv.out).at(1).rfind("Densité\t\t1\t100\tE_W\t0\t", 0), 0u);
 
-    // Latin-1 bytes become \u00XX, UTF-8 stays as it is, controls and quotes are escaped.
+    // UTF-8 stays as it is, controls and quotes are escaped.
     const Outcome json = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
-                              "--variable", "1", "--variable", "\"Pente\" \xc3\xa9t\xc3\xa9\tX", "--format", "json"});
+                              "--variable", "1", "--variable", "\"Pente\" été\tX", "--format", "json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"name\": \"Densit\\u00E9\""), std::string::npos);
-    EXPECT_NE(json.out.find("\"name\": \"\\\"Pente\\\" \xc3\xa9t\xc3\xa9\\tX\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"name\": \"Densité\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"name\": \"\\\"Pente\\\" été\\tX\""), std::string::npos);
     EXPECT_NE(json.out.find("\"names_file\": \"" + names + "\""), std::string::npos);
+
+    // A French spreadsheet's table, Windows-1252 too: its header's names likewise.
+    const std::string csv = write("sols.csv", "X;Y;Profondeur \xe9" "chantillon\r\n0;0;1,5\r\n0;1;2\r\n1;0;3\r\n1;1;4,5\r\n");
+    const Outcome header = run({csv, "--variable", "Profondeur échantillon", "--cells", "1", "--format", "tsv"});
+    ASSERT_EQ(header.status, 0) << header.err;
+    EXPECT_EQ(lines(header.out).at(1).rfind("Profondeur échantillon\t\t1\t100\tE_W\t0\t", 0), 0u);
 }
 
 // --- Refusals and failures -----------------------------------------------------------

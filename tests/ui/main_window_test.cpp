@@ -390,21 +390,21 @@ TEST_F(MainWindowTest, NamesFileAnswers)
     EXPECT_EQ(variables()->count(), 0);
     EXPECT_FALSE(control(mainWindow(), "ButtChoixVar")->isEnabled());
 
-    // A single-byte name is shown as its letters and kept as its bytes.
-    loadNames(writeFile("latin1.txt", "F\xe9\x63ondit\xe9\r\nOuvriers\r\n"));
+    // A single-byte name is shown as its letters and kept in UTF-8, as geolago-cli keeps it.
+    loadNames(writeFile("latin1.txt", "F\xe9\x63ondit\xe9 d\x92\x9cufs\r\nOuvriers\r\n"));
     ASSERT_EQ(variables()->count(), 2);
-    EXPECT_EQ(variables()->itemText(0), "Fécondité");
+    EXPECT_EQ(variables()->itemText(0), "Fécondité d’œufs");
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().Nom_Var, "F\xe9\x63ondit\xe9");
+    EXPECT_EQ(store().Nom_Var, "Fécondité d’œufs");
     EXPECT_EQ(store().Num_Var, 1);
     click(mainWindow(), "ButtCalculer");
-    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Fécondité");
+    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Fécondité d’œufs");
 
     // An empty names file leaves no entry and the text shown as it was.
     loadNames(writeFile("empty.txt", ""));
     EXPECT_EQ(variables()->count(), 0);
     EXPECT_EQ(variables()->currentIndex(), -1);
-    EXPECT_EQ(variables()->currentText(), "Fécondité");
+    EXPECT_EQ(variables()->currentText(), "Fécondité d’œufs");
     EXPECT_TRUE(takeMessages().empty());
 }
 
