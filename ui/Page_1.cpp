@@ -1,5 +1,7 @@
 #include "Page_1.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -182,8 +184,17 @@ void TForm1::setPointsFile(const QString& fileName)
 {
     EdNom_Fich->setText(fileName);
     const Identified identified = identifyInput(fileNameFromText(fileName));
-    proposeLayout(identified.proposal);
-    proposeNextSteps(fileName, &identified.reader != &pointFileReader());
+    const bool toldCounts = &identified.reader != &pointFileReader();
+    // A larger input is proposed at the tables' limits, and its reading says what it left.
+    // A point file's V is the length of its rows, which no limit shortens.
+    std::optional<PointFileLayout> proposal = identified.proposal;
+    if (proposal) {
+        proposal->points = std::min(proposal->points, std::int32_t{MaxPoints});
+        if (toldCounts)
+            proposal->variables = std::min(proposal->variables, std::int32_t{MaxVar});
+    }
+    proposeLayout(proposal);
+    proposeNextSteps(fileName, toldCounts);
 }
 
 void TForm1::proposeNextSteps(const QString& fileName, bool namesItsVariables)

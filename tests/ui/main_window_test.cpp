@@ -654,6 +654,47 @@ TEST_F(MainWindowTest, ADelimitedTextIsItsOwnNamesFileAndReadsInItsFormat)
     EXPECT_TRUE(takeMessages().empty());
 }
 
+TEST_F(MainWindowTest, AnInputBeyondTheTablesIsProposedAtTheirLimitsAndReadInPart)
+{
+    // 1200 rows of 32 variables in a CSV, and the same rows' first two in a point file.
+    QByteArray csv = "x,y", points;
+    for (int v = 1; v <= 32; ++v)
+        csv += ",v" + QByteArray::number(v);
+    csv += "\n";
+    for (int i = 1; i <= 1200; ++i) {
+        const QByteArray xy = QByteArray::number(i % 40) + "," + QByteArray::number(i / 40);
+        csv += xy;
+        for (int v = 1; v <= 32; ++v)
+            csv += "," + QByteArray::number((i * v) % 17);
+        csv += "\n";
+        points += QByteArray(xy).replace(',', ' ') + " " + QByteArray::number(i % 17) + " "
+            + QByteArray::number((i * 2) % 17) + "\n";
+    }
+    dialogs().fileToOpen = writeFile("grand.csv", csv);
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(text("EdNBPoints"), "1000");
+    EXPECT_EQ(text("EdNBVar"), "30");
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !\nLe fichier contient 32 variables ; seules les 30"
+                                                      " premières ont été lues.\nLe fichier contient 1200 lignes de"
+                                                      " données ; seules les 1000 premières ont été lues.")});
+    EXPECT_EQ(store().NBPoints, 1000);
+    EXPECT_EQ(store().NBVar, 30);
+    EXPECT_EQ(store().Coord[1000][1], 0.0);
+    EXPECT_EQ(store().Coord[1000][2], 25.0);
+    EXPECT_EQ(store().Donnees[1000][30], (1000 * 30) % 17);
+
+    // A point file's rows are its own: only the points are bounded.
+    dialogs().fileToOpen = writeFile("grand.txt", points);
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(text("EdNBPoints"), "1000");
+    EXPECT_EQ(text("EdNBVar"), "2");
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !\nLe fichier contient 1200 lignes de données ;"
+                                                      " seules les 1000 premières ont été lues.")});
+    EXPECT_EQ(store().Donnees[1000][2], (1000 * 2) % 17);
+}
+
 TEST_F(MainWindowTest, AideShowsOneHelpWindowThatKeepsWhatWasTyped)
 {
     click(mainWindow(), "ButtAide");
