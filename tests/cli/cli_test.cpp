@@ -6,6 +6,7 @@
 #include <sstream>
 #include <tuple>
 
+#include <sched.h>
 #include <sys/stat.h>
 
 #include "cli_fixture.h"
@@ -427,6 +428,41 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
     const Outcome limits = run({missing, "--points", "1000000", "--vars", "300", "--cells", "4096", "--all"});
     EXPECT_EQ(limits.err, "geolago-cli: " + missing + ": Fichier introuvable.\n");
     EXPECT_EQ(limits.status, 1);
+}
+
+TEST_F(CliTest, ThreadsAreACountOfTheirOwnThatChangesNoFigure)
+{
+    const std::vector<std::string> args{nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable",
+                                        "1", "--permutations", "499", "--map", "--format", "tsv"};
+    const Outcome all = run(args);
+    ASSERT_EQ(all.status, 0) << all.err;
+    for (const char* threads : {"1", "3"}) {
+        std::vector<std::string> bounded = args;
+        bounded.insert(bounded.end(), {"--threads", threads});
+        EXPECT_EQ(run(bounded).out, all.out) << threads;
+    }
+    for (const char* threads : {"0", "-2", "1025"}) {
+        std::vector<std::string> refused = args;
+        refused.insert(refused.end(), {"--threads", threads});
+        const Outcome o = run(refused);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.err, "geolago-cli: --threads: Le nombre de fils de calcul doit être compris entre 1 et 1024 !\n");
+    }
+
+    // Without a count, the processors the process may run on, as taskset leaves them.
+    cpu_set_t allowed, one;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &allowed)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    EXPECT_EQ(cli::usableCores(), static_cast<unsigned>(CPU_COUNT(&allowed)));
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(cli::usableCores(), 1u);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof allowed, &allowed), 0);
 }
 
 TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)
