@@ -8,7 +8,7 @@ std::string usageLine()
 {
     return "Usage : geolago-cli FICHIER [--points P] [--vars V] [--numbered] [--x NOM --y NOM] [--layer NOM]"
            " [--cells N|LISTE] [--names FICHIER_NOMS] (--variable K | --all | --cross A:B)... [--permutations K]"
-           " [--max-shift K] [--map] [--seed S] [--cross-null toroidal|shuffle] [--format text|tsv|json]"
+           " [--max-shift K] [--map] [--seed S] [--threads T] [--cross-null toroidal|shuffle] [--format text|tsv|json]"
            " [--decimal-comma] [--plot FICHIER.png|FICHIER.svg] [--quiet]";
 }
 
@@ -20,7 +20,8 @@ std::string helpText()
         "\n"
         "  FICHIER                fichier des points : [numéro] X Y v1 ... vV par ligne ; ou\n"
         "                         texte délimité avec en-tête (CSV, TSV, « ; » et virgule\n"
-        "                         décimale), couche de points SIG ou raster (GeoPackage,\n"
+        "                         décimale, blancs comme write.table de R ; UTF-8, UTF-16 ou\n"
+        "                         Windows-1252), couche de points SIG ou raster (GeoPackage,\n"
         "                         Shapefile, GeoJSON, GeoTIFF… par GDAL), reconnus à leur contenu\n"
         "  --points P             nombre de points à lire, autant qu'il y en a (la mémoire seule\n"
         "                         limite ; les fenêtres en lisent au plus 1000) ; omis, deviné du\n"
@@ -59,6 +60,9 @@ std::string helpText()
         "                         <= 0,05 ; le décalage 0 d'un autocorrélogramme n'est pas\n"
         "                         testé\n"
         "  --seed S               graine des permutations (1 par défaut)\n"
+        "  --threads T            fils de calcul des permutations et de la carte (par défaut,\n"
+        "                         les processeurs que le processus peut utiliser : taskset,\n"
+        "                         allocation d'une tâche) ; les résultats n'en dépendent pas\n"
         "  --cross-null MODÈLE    test d'un corrélogramme croisé : toroidal (par défaut), la\n"
         "                         grille des moyennes de B translatée sur le tore, ce qui\n"
         "                         garde sa structure ; shuffle, les valeurs de B mélangées\n"
@@ -87,7 +91,7 @@ std::string helpText()
         "                         sur un terminal, pour un calcul de plus d'une seconde)\n"
         "  --help                 affiche cette aide\n"
         "\n"
-        "P, V, N, K et les positions se lisent comme des entiers : décimal, ou hexadécimal\n"
+        "P, V, N, K, T et les positions se lisent comme des entiers : décimal, ou hexadécimal\n"
         "après $, x ou 0x. Chaque ligne donne, pour un décalage, la distance qu'il couvre, r, les\n"
         "paires de mailles et, avec --permutations, p, l'enveloppe, p_holm et p_fwer ; en tsv,\n"
         "les deux dernières colonnes disent le test fait : null (shuffle ou toroidal, NA sans\n"
@@ -98,7 +102,8 @@ std::string helpText()
         "Chaque corrélogramme demandé est calculé, même après l'échec d'un autre.\n"
         "Une valeur manquante (cellule vide, NA, NaN, nan, -) laisse le point hors des mailles\n"
         "de sa variable ; une ligne sans coordonnée est ignorée et signalée. Les avertissements\n"
-        "(lignes non lues, comptes devinés, coordonnées en degrés) vont sur la sortie d'erreur.\n"
+        "(lignes non lues, comptes devinés, colonne des numéros de lignes, coordonnées en\n"
+        "degrés) vont sur la sortie d'erreur.\n"
         "Code de sortie : 0 si tout est calculé et écrit, 1 sur un refus, un échec du calcul\n"
         "ou de l'écriture (message sur la sortie d'erreur), 2 sur une ligne de commande\n"
         "incorrecte.\n";
@@ -120,7 +125,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
     std::optional<std::string> pointsFile, points, vars, cells, names, format, permutations, seed, plot, maxShift,
-        crossNull, x, y, layer;
+        crossNull, x, y, layer, threads;
     bool rowsAreNumbered = false, decimalComma = false, quiet = false, map = false;
     bool optionsEnded = false;
 
@@ -205,6 +210,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
             setOnce(permutations, name, value());
         } else if (name == "--seed") {
             setOnce(seed, name, value());
+        } else if (name == "--threads") {
+            setOnce(threads, name, value());
         } else if (name == "--cross-null") {
             setOnce(crossNull, name, value());
         } else {
@@ -232,6 +239,7 @@ Options parseCommandLine(const std::vector<std::string>& args)
     if (seed)
         options.seed = *seed;
     options.namesFile = names;
+    options.threads = threads;
     options.map = map;
     options.rowsAreNumbered = rowsAreNumbered;
     options.decimalComma = decimalComma;

@@ -29,6 +29,7 @@ struct Options {
     std::vector<VariableRequest> variables;  // in command-line order
     std::string permutations = "0";          // K, as typed
     std::string seed = "1";                  // S, as typed
+    std::optional<std::string> threads;      // --threads T, as typed; left out: usableCores()
     bool crossShuffle = false;               // --cross-null shuffle: crossed tests shuffle B
     std::optional<std::string> maxShift;     // --max-shift K, as typed: the last shift computed
     bool quiet = false;                      // --quiet: no progress on a terminal

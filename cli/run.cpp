@@ -1,9 +1,13 @@
 #include "run.h"
 
+#include <sched.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "analysis.h"
@@ -189,9 +193,13 @@ std::string plotFileFor(const std::string& fileName, const std::string& suffix, 
 
 namespace {
 
-// Reads and checks every count of `options` into `context` before anything is stored;
-// `subject` names the option being read.
-void readCounts(const Options& options, RunContext& context, std::string& subject)
+// The most threads --threads takes: far more than the cores of any machine the blocks of
+// permutations are shared on.
+constexpr std::int32_t MaxThreads = 1024;
+
+// Reads and checks every count of `options` into `context` and `threads` before anything
+// is stored; `subject` names the option being read.
+void readCounts(const Options& options, RunContext& context, unsigned& threads, std::string& subject)
 {
     auto count = [&](const char* option, const std::string& text, auto refuse) {
         subject = option;
@@ -213,6 +221,14 @@ void readCounts(const Options& options, RunContext& context, std::string& subjec
     });
     subject = "--seed";
     context.seed = seedOf(options.seed);
+    threads = usableCores();
+    if (options.threads)
+        threads = static_cast<unsigned>(count("--threads", *options.threads, [](std::int32_t t) {
+            return t < 1 || t > MaxThreads
+                ? std::optional<std::string>("Le nombre de fils de calcul doit être compris entre 1 et "
+                                             + std::to_string(MaxThreads) + " !")
+                : std::nullopt;
+        }));
     context.map = options.map;
     if (options.maxShift)
         context.maxShift = count("--max-shift", *options.maxShift, [](std::int32_t k) {
@@ -320,6 +336,16 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
 
 }  // namespace
 
+unsigned usableCores()
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&allowed));
+    // More processors than the set holds, or no affinity to ask: the machine's.
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
 namespace {
 
 // The message of the failure being handled, as the front ends show it, and where it arose:
@@ -351,8 +377,9 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
     // read, the point file being placed, the variable being computed.
     std::string subject;
     bool anyFailed = false;
+    unsigned threads = 1;
     try {
-        readCounts(options, context, subject);
+        readCounts(options, context, threads, subject);
         progress.show("Lecture de " + escapeControls(options.pointsFile) + "…");
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
         const Reader& reader = readerFor(options.pointsFile);
@@ -440,6 +467,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                                                 .seed = *context.seed,
                                                 .crossNull = context.crossNull,
                                                 .maxShift = maxShift};
+                    request.threads = threads;
                     request.progress = [&](std::int32_t started) {
                         progress.show(doing + ", permutations " + std::to_string(started) + "/"
                                       + std::to_string(*context.permutations) + "…");

@@ -35,6 +35,11 @@ public:
 // "graphique-5.png").
 std::string plotFileFor(const std::string& fileName, const std::string& suffix, bool severalCharts);
 
+// The processors this process may run on: its affinity (taskset, a cluster job's
+// allocation), else every core of the machine. The threads of the permutation tests when
+// --threads is left out.
+unsigned usableCores();
+
 // Runs the analysis `options` asks for, writing the results on `out` and a refusal's or
 // a failure's message on `err`, and each variable's chart with `plotter` when --plot is
 // given; returns the exit status (never ExitUsage).

@@ -13,6 +13,7 @@
 #include "cancellation.h"
 #include "extended.h"
 #include "failures.h"
+#include "numbertext.h"
 #include "pointlayout.h"
 #include "reader.h"
 #include "textrules.h"
@@ -44,8 +45,11 @@ struct Field {
 // inside quotes.
 class Records {
 public:
+    // A separator ' ' stands for any run of blanks (spaces and tabs), as in R's
+    // write.table and the exports of instruments that align their columns.
     Records(std::string_view text, char separator, std::string source)
-        : text_(text.substr(text.starts_with(Bom) ? Bom.size() : 0)), separator_(separator), source_(std::move(source))
+        : text_(text.substr(text.starts_with(Bom) ? Bom.size() : 0)), separator_(separator),
+          blanks_(separator == ' '), source_(std::move(source))
     {
     }
 
@@ -65,9 +69,15 @@ public:
                     throw failure;
                 }
                 fields.push_back(std::move(field));
-                lineEnded = pos_ >= text_.size() || text_[pos_] != separator_;
-                if (!lineEnded)
-                    ++pos_;
+                if (blanks_) {
+                    while (pos_ < text_.size() && isSpace(text_[pos_]))
+                        ++pos_;
+                    lineEnded = pos_ >= text_.size() || isLineEnd(text_[pos_]);
+                } else {
+                    lineEnded = pos_ >= text_.size() || text_[pos_] != separator_;
+                    if (!lineEnded)
+                        ++pos_;
+                }
             }
             endLine();
             if (fields.size() > 1 || fields[0].quoted || !fields[0].text.empty())
@@ -82,7 +92,8 @@ public:
     bool endedWithoutLineEnd() const { return endedWithoutLineEnd_; }
 
 private:
-    bool isSpace(char c) const { return (c == ' ' || c == '\t') && c != separator_; }
+    bool isSpace(char c) const { return (c == ' ' || c == '\t') && (blanks_ || c != separator_); }
+    bool endsField(char c) const { return blanks_ ? c == ' ' || c == '\t' : c == separator_; }
     bool isLineEnd(char c) const { return c == '\n' || c == '\r'; }
 
     Field nextField()
@@ -114,7 +125,7 @@ private:
         }
         // Unquoted bytes, or those after the closing quote, up to the separator or the line end.
         const std::size_t start = pos_;
-        while (pos_ < text_.size() && text_[pos_] != separator_ && !isLineEnd(text_[pos_]))
+        while (pos_ < text_.size() && !endsField(text_[pos_]) && !isLineEnd(text_[pos_]))
             ++pos_;
         std::string_view rest = text_.substr(start, pos_ - start);
         while (!rest.empty() && isSpace(rest.back()))
@@ -146,6 +157,7 @@ private:
 
     std::string_view text_;
     char separator_;
+    bool blanks_;
     std::string source_;
     std::size_t pos_ = 0;
     long long line_ = 1;
@@ -210,6 +222,8 @@ struct ColumnCells {
     long long firstTextRow = 0;  // from 1, among the data rows
     std::string firstText;
     bool counting = true;  // 1, 2, 3... row after row
+    bool unnamed = false;  // its name in the header is empty
+    bool increasing = true;  // whole numbers, each above the one before, none missing
 
     bool numeric() const { return numbers > texts; }
 };
@@ -234,6 +248,9 @@ struct Parsed {
     long long headerLine = 0;
     std::vector<ColumnCells> columns;
     std::vector<long long> rowLines;
+    // The header names every column but the first, which holds the rows' names: what R's
+    // write.table writes, with its row names quoted.
+    bool rowNames = false;
 };
 
 Parsed parse(std::string_view text, char separator, const std::string& source)
@@ -244,14 +261,26 @@ Parsed parse(std::string_view text, char separator, const std::string& source)
     if (!records.next(fields))
         failAt(Failure("Le fichier ne contient aucune ligne"), source, 0, {});
     parsed.headerLine = records.line();
-    for (std::size_t c = 0; c < fields.size(); ++c) {
-        ColumnCells column;
-        column.name = fields[c].text.empty() ? "colonne " + std::to_string(c + 1) : fields[c].text;
-        parsed.columns.push_back(std::move(column));
-    }
+    std::vector<Field> header = std::move(fields);
+    auto nameColumns = [&] {
+        for (std::size_t c = 0; c < header.size(); ++c) {
+            ColumnCells column;
+            column.unnamed = header[c].text.empty();
+            column.name = column.unnamed ? "colonne " + std::to_string(c + 1) : header[c].text;
+            parsed.columns.push_back(std::move(column));
+        }
+    };
     while (records.next(fields)) {
         checkCancelled();
         const auto row = static_cast<long long>(parsed.rowLines.size()) + 1;
+        if (row == 1) {
+            // One field more than the header, the first quoted or parted by blanks: the
+            // rows' names come first, under no name.
+            parsed.rowNames = fields.size() == header.size() + 1 && (fields[0].quoted || separator == ' ');
+            if (parsed.rowNames)
+                header.insert(header.begin(), Field{});
+            nameColumns();
+        }
         if (fields.size() != parsed.columns.size())
             failAt(Failure("La ligne " + std::to_string(records.line()) + " a " + std::to_string(fields.size())
                            + " champs au lieu de " + std::to_string(parsed.columns.size())),
@@ -273,8 +302,12 @@ Parsed parse(std::string_view text, char separator, const std::string& source)
                 column.firstText = fields[c].text;
             }
             column.counting = column.counting && cell == Cell::Number && value == static_cast<double>(row);
+            column.increasing = column.increasing && cell == Cell::Number && value == std::floor(value)
+                && (row == 1 || value > column.values[column.values.size() - 2]);
         }
     }
+    if (parsed.columns.empty())
+        nameColumns();
     return parsed;
 }
 
@@ -289,6 +322,15 @@ std::optional<std::size_t> columnNamed(const Parsed& parsed, const std::string& 
         if (lowerCase(parsed.columns[c].name) == lowerCase(name))
             return c;
     return std::nullopt;
+}
+
+// Whether column `c` identifies the rows rather than measures them: the rows' names, or a
+// column without a name in the header holding whole numbers that increase row after row
+// (R's write.csv writes its row names so, 1 to n, with gaps after a subset).
+bool identifies(const Parsed& parsed, std::size_t c)
+{
+    const ColumnCells& column = parsed.columns[c];
+    return (c == 0 && parsed.rowNames) || (column.unnamed && column.increasing && !parsed.rowLines.empty());
 }
 
 // The columns of X and Y.
@@ -319,7 +361,7 @@ std::pair<std::size_t, std::size_t> coordinateColumns(const Parsed& parsed, cons
     }
     std::vector<std::size_t> numeric;
     for (std::size_t c = parsed.columns[0].counting ? 1 : 0; c < parsed.columns.size() && numeric.size() < 2; ++c)
-        if (parsed.columns[c].numeric())
+        if (parsed.columns[c].numeric() && !identifies(parsed, c))
             numeric.push_back(c);
     if (numeric.size() < 2)
         failAt(Failure("Le fichier n'a pas deux colonnes de nombres pour les coordonnées X et Y"), source,
@@ -396,7 +438,8 @@ std::string fromUtf16(std::string_view bytes, char order)
     return text;
 }
 
-// The text of `fileName`, UTF-16 decoded into UTF-8, up to its first NUL; throws IoFailure
+// The text of `fileName` in UTF-8 (UTF-16 decoded; single bytes as utf8Text reads them
+// once the whole text is read), up to its first NUL; throws IoFailure
 // as the point file does. `limit` bytes of the file at most, and once `lines` line feeds are
 // read no more: then `cut` says whether the file went on.
 std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t limit = SIZE_MAX,
@@ -428,7 +471,8 @@ std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t li
         *cut = !ended;
     if (const char order = utf16Order(bytes))
         return fromUtf16(bytes, order);
-    return bytes;
+    // A head cut short may end within a character: only a whole text is decoded.
+    return ended ? utf8Text(std::move(bytes)) : bytes;
 }
 
 // The head of `text` that recognises it: its first HeadLines lines, LargestHead bytes at most.
@@ -452,16 +496,22 @@ char delimiterOf(std::string_view head, bool headIsCut)
     // numbers; failing that, with two numbers among another count of fields, which the
     // reading then names as the line that does not match its header.
     for (const bool sameCount : {true, false}) {
-        for (const char separator : {'\t', ';', ','}) {
+        for (const char separator : {'\t', ';', ',', ' '}) {
+            // Runs of blanks part the fields of a header made of names only, then of rows with
+            // as many fields, or one more for the rows' names: a point file's first line of
+            // text never passes for one.
+            const bool blanks = separator == ' ';
+            if (blanks && !sameCount)
+                continue;
             try {
                 Records records(head, separator, {});
                 std::vector<Field> fields;
                 if (!records.next(fields) || fields.size() < 2)
                     continue;
                 const std::size_t count = fields.size();
-                const bool named = std::any_of(fields.begin(), fields.end(),
-                                               [&](const Field& field) { return sniffed(field, separator) == Cell::Text; });
-                if (!named)
+                const auto names = std::count_if(fields.begin(), fields.end(),
+                                                 [&](const Field& field) { return sniffed(field, separator) == Cell::Text; });
+                if (names == 0 || (blanks && static_cast<std::size_t>(names) < count))
                     continue;
                 // A header longer than the head: the fields it shows are enough.
                 if (records.endedWithoutLineEnd() && headIsCut)
@@ -470,7 +520,9 @@ char delimiterOf(std::string_view head, bool headIsCut)
                     const auto numbers = std::count_if(fields.begin(), fields.end(), [&](const Field& field) {
                         return sniffed(field, separator) == Cell::Number;
                     });
-                    if ((fields.size() == count || (!sameCount && fields.size() >= 2)) && numbers >= 2)
+                    if ((fields.size() == count || (blanks && fields.size() == count + 1)
+                         || (!sameCount && fields.size() >= 2))
+                        && numbers >= 2)
                         return separator;
                 }
             } catch (const LimitFailure&) {
@@ -486,13 +538,40 @@ char delimiterOf(std::string_view head, bool headIsCut)
 
 namespace {
 
+// The note of a column that identifies the rows (identifies()).
+std::string identifierNote(const Parsed& parsed, std::size_t c)
+{
+    const ColumnCells& column = parsed.columns[c];
+    const std::string which = "La colonne " + std::to_string(c + 1) + ", sans nom dans l'en-tête,";
+    if (!column.increasing)
+        return which + " porte les noms des lignes : ce n'est pas une variable.";
+    return which + " numérote les lignes (de " + writeReal(column.values.front(), ".") + " à "
+        + writeReal(column.values.back(), ".") + ") : c'est l'identifiant des points, pas une variable.";
+}
+
+// Whether X and Y are a longitude and a latitude: so named, every value within ±180 and
+// ±90.
+bool inDegrees(const ColumnCells& x, const ColumnCells& y)
+{
+    const std::string xName = lowerCase(x.name), yName = lowerCase(y.name);
+    if ((xName != "lon" && xName != "long" && xName != "lng" && xName != "longitude")
+        || (yName != "lat" && yName != "latitude"))
+        return false;
+    auto within = [](const ColumnCells& column, double bound) {
+        return std::all_of(column.values.begin(), column.values.end(),
+                           [&](double value) { return isMissing(value) || std::abs(value) <= bound; });
+    };
+    return within(x, 180) && within(y, 90);
+}
+
 // readDelimited(); whether the first column numbers the points.
 bool readTable(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
                PointTable& table)
 {
     const Parsed parsed = parse(textBefore(text, NamesFileEnd), separator, source);
     const auto [xColumn, yColumn] = coordinateColumns(parsed, options, source);
-    const bool numbered = parsed.columns[0].counting && xColumn != 0 && yColumn != 0 && !parsed.rowLines.empty();
+    const bool numbered = (parsed.columns[0].counting || identifies(parsed, 0)) && xColumn != 0 && yColumn != 0
+        && !parsed.rowLines.empty();
 
     // The columns taken, X and Y first: a text among numbers fails at its first cell, the
     // first in the file among the columns.
@@ -503,9 +582,15 @@ bool readTable(std::string_view text, char separator, const std::string& source,
     for (std::size_t c = 0; c < parsed.columns.size(); ++c)
         firstNamed.emplace(parsed.columns[c].name, c);
     std::vector<bool> repeated(parsed.columns.size());
-    for (std::size_t c = numbered ? 1 : 0; c < parsed.columns.size(); ++c) {
+    for (std::size_t c = 0; c < parsed.columns.size(); ++c) {
         const ColumnCells& column = parsed.columns[c];
         if (c == xColumn || c == yColumn)
+            continue;
+        if (identifies(parsed, c)) {
+            notes.push_back(identifierNote(parsed, c));
+            continue;
+        }
+        if (c == 0 && numbered)
             continue;
         // A name met before in the header: the columns would be told apart by position
         // only, and a second X or Y would pass for a variable.
@@ -592,6 +677,8 @@ bool readTable(std::string_view text, char separator, const std::string& source,
                              + linesText(skipped) + ".");
     if (located > options.points)
         read.notes.push_back(firstOnlyNote(located, options.points, "lignes de données", true));
+    if (inDegrees(parsed.columns[xColumn], parsed.columns[yColumn]))
+        read.notes.push_back(DegreesNote);
     table = std::move(read);
     return numbered;
 }

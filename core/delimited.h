@@ -1,14 +1,19 @@
 #pragma once
 // Delimited text with a header line, as spreadsheets and scripts export tables: CSV, TSV,
-// ";" with decimal commas; fields quoted or not; UTF-8 with or without its BOM; LF, CR LF
-// or CR; the first NUL ends it. Recognised from its content; readers.h's
+// ";" with decimal commas, runs of blanks (R's write.table, instruments' exports); fields
+// quoted or not; UTF-8 with or without its BOM, UTF-16, or else Windows-1252 (utf8Text);
+// LF, CR LF or CR; the first NUL ends it. Recognised from its content; readers.h's
 // delimitedReader() reads it.
 //
 // The coordinates are the columns named by ReadOptions::xColumn and yColumn, else the
 // first pair named x/y, lon/lat, longitude/latitude, easting/northing or e/n (in any
 // case), else the first two numeric columns. Every other numeric column is a variable
-// named by its header, except a first column holding 1, 2, 3... (the point number). A
-// column mostly of text is no variable; a text in a column mostly of numbers is a failure.
+// named by its header, except a first column holding 1, 2, 3... (the point number) and a
+// column that identifies the rows, said in a note: one without a name in the header whose
+// whole numbers increase (R's write.csv row names), or the rows' names of a header one
+// field short (R's write.table). A column mostly of text is no variable; a text in a
+// column mostly of numbers is a failure. Coordinates named lon/lat or longitude/latitude
+// whose values lie within ±180 and ±90 are noted as degrees.
 // An empty cell, NA, NaN, nan and - are missing: a missing variable's value is NaN, a row
 // missing a coordinate is skipped and noted.
 
@@ -23,7 +28,9 @@ namespace geolago {
 // The separator of a text whose first bytes are `head`: the first of tab, ";" and "," that
 // splits its first line into fields of which one at least is a name, and one of the next
 // lines into as many fields, two of them numbers, else into two numbers among another
-// count (a row the reading refuses by its line). A first line that `headIsCut` leaves
+// count (a row the reading refuses by its line); failing those ' ', runs of blanks, when
+// they part a first line of names only and one of the next lines into as many fields, or
+// one more, two of them numbers. A first line that `headIsCut` leaves
 // without its end needs only the names. 0 when none does, or when the first line is a
 // row of numbers (pointlayout.h): no delimited text.
 char delimiterOf(std::string_view head, bool headIsCut = false);

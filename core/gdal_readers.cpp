@@ -230,7 +230,7 @@ bool mayAsk(const std::string& fileName)
 void noteUnits(const Gdal& api, OGRSpatialReferenceH reference, PointTable& table)
 {
     if (reference && api.OSRIsGeographic(reference))
-        table.notes.push_back("Les coordonnées sont géographiques, en degrés : les distances le sont aussi.");
+        table.notes.push_back(DegreesNote);
 }
 
 // --- Point layers ---

@@ -92,7 +92,7 @@ std::vector<std::string> splitNames(std::string_view text)
 
 std::vector<std::string> Lit_Noms_Vars(const std::string& fileName, InputKinds kinds)
 {
-    return splitNames(namesText(fileName, kinds));
+    return splitNames(utf8Text(namesText(fileName, kinds)));
 }
 
 const Reader& namesFileReader()

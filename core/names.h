@@ -15,7 +15,8 @@ namespace geolago {
 // text; names are kept byte for byte; a final line end adds no name.
 std::vector<std::string> splitNames(std::string_view text);
 
-// The names of `fileName`, read up to its first NUL (NamesFileEnd). Throws OpenFailure
+// The names of `fileName`, read up to its first NUL (NamesFileEnd), in UTF-8 (utf8Text:
+// a text that is not UTF-8 is read as Windows-1252). Throws OpenFailure
 // "Impossible d'ouvrir le fichier "<full path>". <reason>" when the file cannot be opened
 // or read, or is not of `kinds`; LimitFailure when its text is longer than
 // MaxNamesFileSize.

@@ -99,6 +99,10 @@ const Reader& readerFor(const std::string& fileName);
 // seules les 150 premières ont été lues."
 std::string firstOnlyNote(long long found, long long taken, const std::string& items, bool feminine);
 
+// The note of coordinates that are a longitude and a latitude: a GIS layer's geographic
+// reference system, a delimited text's lon/lat columns.
+inline constexpr const char* DegreesNote = "Les coordonnées sont géographiques, en degrés : les distances le sont aussi.";
+
 // What a reading tells besides the points.
 struct Reading {
     std::string format;                             // PointTable::format

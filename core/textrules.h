@@ -93,6 +93,16 @@ private:
 // What readText gives for a text longer than its limit; not an errno.
 inline constexpr int TextTooLong = -2;
 
+// Whether `bytes` are well-formed UTF-8: no sequence cut short, overlong, of a surrogate or
+// beyond U+10FFFF.
+bool isUtf8(std::string_view bytes);
+
+// A text in UTF-8, the encoding the names are kept and written in: `bytes` as they are
+// when they are UTF-8, else read as Windows-1252, the single-byte text of a French
+// spreadsheet's default save (Latin-1, with ’ œ € … in 0x80-0x9F; its five unassigned
+// bytes become the control characters of the same number).
+std::string utf8Text(std::string bytes);
+
 // Appends the rest of the text of `source` to `text`: 0, TextTooLong when the text would
 // pass `limit` bytes, or the errno of a failed read.
 int readText(TextSource& source, std::size_t limit, std::string& text);

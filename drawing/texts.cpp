@@ -1,17 +1,14 @@
 #include "texts.h"
 
 #include <QFile>
-#include <QStringDecoder>
+
+#include "textrules.h"
 
 namespace geolago::ui {
 
 QString textFromBytes(const std::string& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString::fromStdString(utf8Text(bytes));
 }
 
 std::string bytesFromText(const QString& text)

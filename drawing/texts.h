@@ -16,8 +16,8 @@ QString directionToolTip(Direction direction);
 // lines and the squares mean.
 QString significanceToolTip();
 
-// The names file is single-byte text from older systems, or UTF-8 from newer ones:
-// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
+// A name's bytes as the core decodes a text (utf8Text, textrules.h): UTF-8 when they are
+// valid UTF-8, Windows-1252 otherwise, as older systems and French spreadsheets write.
 QString textFromBytes(const std::string& bytes);
 
 // A typed text as the bytes the analysis keeps (UTF-8).

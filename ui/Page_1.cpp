@@ -1,5 +1,7 @@
 #include "Page_1.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -204,6 +206,13 @@ void TForm1::setPointsFile(const QString& fileName)
         [this, look, fileName](std::exception_ptr failure) {
             if (failure)
                 std::rethrow_exception(failure);
+            // A larger input is proposed at the tables' limits, and its reading says what it
+            // left. A point file's V is the length of its rows, which no limit shortens.
+            if (look->layout) {
+                look->layout->points = std::min(look->layout->points, std::int32_t{MaxPoints});
+                if (look->namesItsVariables)
+                    look->layout->variables = std::min(look->layout->variables, std::int32_t{MaxVar});
+            }
             proposeLayout(look->layout);
             proposeNextSteps(fileName, look->namesItsVariables);
         });

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <tuple>
 
+#include <sched.h>
 #include <sys/stat.h>
 
 #ifdef GEOLAGO_PLOT
@@ -400,20 +401,27 @@ TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
     EXPECT_EQ(column, (std::vector<std::string>{"variable", "Seule", "Seule", "Seule", "Seule", "2", "2"}));
 }
 
-TEST_F(CliTest, NamesAreWrittenAsTheirBytesAndEscapedInJson)
+TEST_F(CliTest, NamesAreWrittenInUtf8AndEscapedInJson)
 {
-    const std::string names = write("names.txt", "Densit\xe9\n\"Pente\" \xc3\xa9t\xc3\xa9\tX\n");
+    // A names file saved in Windows-1252: its names in UTF-8, found as typed in a terminal.
+    const std::string names = write("names.txt", "Densit\xe9\n\"Pente\" \xe9t\xe9\tX\n");
     const Outcome tsv = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
                              "--variable", "1", "--format", "tsv"});
-    EXPECT_EQ(lines(tsv.out).at(1).rfind("Densit\xe9\t\t1\t100\tE_W\t0\t", 0), 0u);
+    EXPECT_EQ(lines(tsv.out).at(1).rfind("Densité\t\t1\t100\tE_W\t0\t", 0), 0u);
 
-    // Latin-1 bytes become \u00XX, UTF-8 stays as it is, controls and quotes are escaped.
+    // UTF-8 stays as it is, controls and quotes are escaped.
     const Outcome json = run({square(), "--points", "4", "--vars", "2", "--cells", "1", "--names", names,
-                              "--variable", "1", "--variable", "\"Pente\" \xc3\xa9t\xc3\xa9\tX", "--format", "json"});
+                              "--variable", "1", "--variable", "\"Pente\" été\tX", "--format", "json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"name\": \"Densit\\u00E9\""), std::string::npos);
-    EXPECT_NE(json.out.find("\"name\": \"\\\"Pente\\\" \xc3\xa9t\xc3\xa9\\tX\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"name\": \"Densité\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"name\": \"\\\"Pente\\\" été\\tX\""), std::string::npos);
     EXPECT_NE(json.out.find("\"names_file\": \"" + names + "\""), std::string::npos);
+
+    // A French spreadsheet's table, Windows-1252 too: its header's names likewise.
+    const std::string csv = write("sols.csv", "X;Y;Profondeur \xe9" "chantillon\r\n0;0;1,5\r\n0;1;2\r\n1;0;3\r\n1;1;4,5\r\n");
+    const Outcome header = run({csv, "--variable", "Profondeur échantillon", "--cells", "1", "--format", "tsv"});
+    ASSERT_EQ(header.status, 0) << header.err;
+    EXPECT_EQ(lines(header.out).at(1).rfind("Profondeur échantillon\t\t1\t100\tE_W\t0\t", 0), 0u);
 }
 
 // --- Refusals and failures -----------------------------------------------------------
@@ -452,6 +460,41 @@ TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
     const Outcome limits = run({missing, "--points", "1000000", "--vars", "300", "--cells", "4096", "--all"});
     EXPECT_EQ(limits.err, "geolago-cli: " + missing + ": Fichier introuvable.\n");
     EXPECT_EQ(limits.status, 1);
+}
+
+TEST_F(CliTest, ThreadsAreACountOfTheirOwnThatChangesNoFigure)
+{
+    const std::vector<std::string> args{nineCells(), "--points", "10", "--vars", "2", "--cells", "3", "--variable",
+                                        "1", "--permutations", "499", "--map", "--format", "tsv"};
+    const Outcome all = run(args);
+    ASSERT_EQ(all.status, 0) << all.err;
+    for (const char* threads : {"1", "3"}) {
+        std::vector<std::string> bounded = args;
+        bounded.insert(bounded.end(), {"--threads", threads});
+        EXPECT_EQ(run(bounded).out, all.out) << threads;
+    }
+    for (const char* threads : {"0", "-2", "1025"}) {
+        std::vector<std::string> refused = args;
+        refused.insert(refused.end(), {"--threads", threads});
+        const Outcome o = run(refused);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.err, "geolago-cli: --threads: Le nombre de fils de calcul doit être compris entre 1 et 1024 !\n");
+    }
+
+    // Without a count, the processors the process may run on, as taskset leaves them.
+    cpu_set_t allowed, one;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &allowed)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    EXPECT_EQ(cli::usableCores(), static_cast<unsigned>(CPU_COUNT(&allowed)));
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(cli::usableCores(), 1u);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof allowed, &allowed), 0);
 }
 
 TEST_F(CliTest, FailuresOfTheAnalysisShowTheirMessageWithTheFullStopRule)

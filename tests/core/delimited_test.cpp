@@ -280,6 +280,68 @@ TEST_F(DelimitedText, NamesQuotesAndLinesAreReadAsWritten)
                                        " 11, …."});
 }
 
+TEST_F(DelimitedText, TablesAsTheFieldsToolsWriteThemReadWithoutOption)
+{
+    struct Case {
+        const char* tool;
+        std::string bytes;
+        std::vector<std::string> names;
+        std::array<double, 4> first, last;  // X, Y and the first two values
+        std::vector<std::string> notes;
+        int points = 3;
+    };
+    const std::vector<Case> cases = {
+        {"R's write.table: blanks, quoted names, the rows' names first and one header field short",
+         "\"x\" \"y\" \"zinc\" \"dist\"\n\"1\" 181072 333611 1022 0.00135803\n\"2\" 181025 333558 1141 0.0122243\n"
+         "\"5\" 181298 333484 406 0.0122243\n\"8\" 180649 333370 1096 0.103029\n",
+         {"zinc", "dist"}, {181072, 333611, 1022, 0.00135803}, {180649, 333370, 1096, 0.103029},
+         {"La colonne 1, sans nom dans l'en-tête, numérote les lignes (de 1 à 8) : c'est l'identifiant des points,"
+          " pas une variable."},
+         4},
+        {"an instrument's aligned columns: runs of blanks and tabs, CR LF",
+         "   Easting   Northing  Temp_C \tCond_uS\r\n  512340.5  4730120.0    14.2\t520\r\n"
+         "  512360.5  4730120.0    14.6    518\r\n  512380.5  4730140.0    15.1 \t  531  \r\n",
+         {"Temp_C", "Cond_uS"}, {512340.5, 4730120, 14.2, 520}, {512380.5, 4730140, 15.1, 531}, {}},
+        {"R's write.csv: the rows' names under an empty name, with gaps",
+         "\"\",\"x\",\"y\",\"zinc\",\"lead\"\n\"1\",181072,333611,1022,299\n\"3\",181165,333537,640,277\n"
+         "\"10\",181390,333260,257,186\n",
+         {"zinc", "lead"}, {181072, 333611, 1022, 299}, {181390, 333260, 257, 186},
+         {"La colonne 1, sans nom dans l'en-tête, numérote les lignes (de 1 à 10) : c'est l'identifiant des points,"
+          " pas une variable."}},
+        {"a French spreadsheet's default save: Windows-1252, ';', decimal commas",
+         "X;Y;Profondeur \xe9" "chantillon;Taux d\x92" "argile\r\n652100,5;6862300;0,35;12,5\r\n"
+         "652150;6862310,25;0,4;14\r\n",
+         {"Profondeur échantillon", "Taux d’argile"}, {652100.5, 6862300, 0.35, 12.5}, {652150, 6862310.25, 0.4, 14},
+         {}, 2},
+        {"longitude and latitude: distances in degrees",
+         "\"station\",\"lon\",\"lat\",\"NO2\",\"alt\"\n\"DENW094\",8.548,52.0273,22.5,118\n"
+         "\"DEUB028\",-2.5,-45,12.25,40\n\"DEBY109\",11.5,48.1,31,520\n",
+         {"NO2", "alt"}, {8.548, 52.0273, 22.5, 118}, {11.5, 48.1, 31, 520},
+         {"La colonne \"station\" contient du texte (\"DENW094\" à la ligne 2) : ce n'est pas une variable.",
+          "Les coordonnées sont géographiques, en degrés : les distances le sont aussi."}},
+        {"lon and lat beyond degrees: no word of them", "lon,lat,v,w\n652100,62300,1,2\n652200,62400,3,4\n",
+         {"v", "w"}, {652100, 62300, 1, 2}, {652200, 62400, 3, 4}, {}, 2},
+    };
+    for (const Case& input : cases) {
+        SCOPED_TRACE(input.tool);
+        const std::string file = writeFile("table.txt", input.bytes);
+        EXPECT_EQ(&readerFor(file), &delimitedReader());
+        const Reading reading = loadPoints(store, file, {Unbounded, Unbounded});
+        EXPECT_EQ(reading.names, input.names);
+        EXPECT_EQ(reading.notes, input.notes);
+        const int n = store.NBPoints;
+        EXPECT_EQ(n, input.points);
+        EXPECT_EQ((std::array{store.Coord[1][1], store.Coord[1][2], store.Donnees[1][1], store.Donnees[1][2]}),
+                  input.first);
+        EXPECT_EQ((std::array{store.Coord[n][1], store.Coord[n][2], store.Donnees[n][1], store.Donnees[n][2]}),
+                  input.last);
+        const auto proposal = identifyInput(file).proposal;
+        ASSERT_TRUE(proposal);
+        EXPECT_EQ(proposal->points, n);
+        EXPECT_EQ(proposal->variables, 2);
+    }
+}
+
 TEST_F(DelimitedText, WhatLooksDelimitedGetsItsOwnAnswer)
 {
     // A row with one field more than the header, a coordinate beyond the doubles.

@@ -42,6 +42,22 @@ TEST_F(NamesFile, ReadsTheFileAndLeavesTheStoreAlone)
     EXPECT_EQ(store.Nom_Var, "earlier");
 }
 
+TEST_F(NamesFile, SingleByteTextBecomesUtf8AndUtf8StaysAsItIs)
+{
+    // A French spreadsheet's names saved in Windows-1252, with an apostrophe and a ligature
+    // of 0x80-0x9F.
+    EXPECT_EQ(Lit_Noms_Vars(writeFile("noms.txt", "Profondeur \xe9" "chantillon\r\nTaux d\x92\x9cufs \x80\r\n")),
+              (Names{"Profondeur échantillon", "Taux d’œufs €"}));
+    EXPECT_EQ(Lit_Noms_Vars(writeFile("noms.txt", "Profondeur échantillon\nTaux d’œufs €\n")),
+              (Names{"Profondeur échantillon", "Taux d’œufs €"}));
+    // What is not UTF-8: a sequence cut short, overlong, a surrogate, beyond U+10FFFF.
+    EXPECT_EQ(utf8Text("\xc3"), "Ã");
+    EXPECT_EQ(utf8Text("\xc0\xaf"), "À¯");
+    EXPECT_EQ(utf8Text("\xed\xa0\x80"), "í\xc2\xa0€");
+    EXPECT_EQ(utf8Text("\xf4\x90\x80\x80"), "ô\xc2\x90€€");
+    EXPECT_EQ(utf8Text("\xf0\x9f\x98\x80 \xef\xbf\xbd"), "\xf0\x9f\x98\x80 \xef\xbf\xbd");
+}
+
 TEST_F(NamesFile, OpenFailureNamesTheFullPathAndTheReason)
 {
     const auto messageFor = [](const std::string& name) {

@@ -392,21 +392,21 @@ TEST_F(MainWindowTest, NamesFileAnswers)
     EXPECT_EQ(variables()->count(), 0);
     EXPECT_FALSE(control(mainWindow(), "ButtChoixVar")->isEnabled());
 
-    // A single-byte name is shown as its letters and kept as its bytes.
-    loadNames(writeFile("latin1.txt", "F\xe9\x63ondit\xe9\r\nOuvriers\r\n"));
+    // A single-byte name is shown as its letters and kept in UTF-8, as geolago-cli keeps it.
+    loadNames(writeFile("latin1.txt", "F\xe9\x63ondit\xe9 d\x92\x9cufs\r\nOuvriers\r\n"));
     ASSERT_EQ(variables()->count(), 2);
-    EXPECT_EQ(variables()->itemText(0), "Fécondité");
+    EXPECT_EQ(variables()->itemText(0), "Fécondité d’œufs");
     click(mainWindow(), "ButtChoixVar");
-    EXPECT_EQ(store().Nom_Var, "F\xe9\x63ondit\xe9");
+    EXPECT_EQ(store().Nom_Var, "Fécondité d’œufs");
     EXPECT_EQ(store().Num_Var, 1);
     click(mainWindow(), "ButtCalculer");
-    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Fécondité");
+    EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Fécondité d’œufs");
 
     // An empty names file leaves no entry and the text shown as it was.
     loadNames(writeFile("empty.txt", ""));
     EXPECT_EQ(variables()->count(), 0);
     EXPECT_EQ(variables()->currentIndex(), -1);
-    EXPECT_EQ(variables()->currentText(), "Fécondité");
+    EXPECT_EQ(variables()->currentText(), "Fécondité d’œufs");
     EXPECT_TRUE(takeMessages().empty());
 }
 
@@ -697,6 +697,47 @@ TEST_F(MainWindowTest, ADelimitedTextIsItsOwnNamesFileAndReadsInItsFormat)
     click(mainWindow(), "ButtChoixVar");
     EXPECT_NEAR(store().PourCent, 600.0 / 9, 1e-12);
     EXPECT_TRUE(takeMessages().empty());
+}
+
+TEST_F(MainWindowTest, AnInputBeyondTheTablesIsProposedAtTheirLimitsAndReadInPart)
+{
+    // 1200 rows of 32 variables in a CSV, and the same rows' first two in a point file.
+    QByteArray csv = "x,y", points;
+    for (int v = 1; v <= 32; ++v)
+        csv += ",v" + QByteArray::number(v);
+    csv += "\n";
+    for (int i = 1; i <= 1200; ++i) {
+        const QByteArray xy = QByteArray::number(i % 40) + "," + QByteArray::number(i / 40);
+        csv += xy;
+        for (int v = 1; v <= 32; ++v)
+            csv += "," + QByteArray::number((i * v) % 17);
+        csv += "\n";
+        points += QByteArray(xy).replace(',', ' ') + " " + QByteArray::number(i % 17) + " "
+            + QByteArray::number((i * 2) % 17) + "\n";
+    }
+    dialogs().fileToOpen = writeFile("grand.csv", csv);
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(text("EdNBPoints"), "1000");
+    EXPECT_EQ(text("EdNBVar"), "30");
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !\nLe fichier contient 32 variables ; seules les 30"
+                                                      " premières ont été lues.\nLe fichier contient 1200 lignes de"
+                                                      " données ; seules les 1000 premières ont été lues.")});
+    EXPECT_EQ(store().NBPoints, 1000);
+    EXPECT_EQ(store().NBVar, 30);
+    EXPECT_EQ(store().Coord[1000][1], 0.0);
+    EXPECT_EQ(store().Coord[1000][2], 25.0);
+    EXPECT_EQ(store().Donnees[1000][30], (1000 * 30) % 17);
+
+    // A point file's rows are its own: only the points are bounded.
+    dialogs().fileToOpen = writeFile("grand.txt", points);
+    click(mainWindow(), "pointsFileButton");
+    EXPECT_EQ(text("EdNBPoints"), "1000");
+    EXPECT_EQ(text("EdNBVar"), "2");
+    click(mainWindow(), "ButtLit_Data");
+    EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Données lues !\nLe fichier contient 1200 lignes de données ;"
+                                                      " seules les 1000 premières ont été lues.")});
+    EXPECT_EQ(store().Donnees[1000][2], (1000 * 2) % 17);
 }
 
 TEST_F(MainWindowTest, AideShowsOneHelpWindowThatKeepsWhatWasTyped)
