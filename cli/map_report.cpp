@@ -27,9 +27,9 @@ std::string mapTsvHeader()
 void appendMapTsv(std::string& rows, const std::string& leading, const CorrelogramMap& map, const std::string& tail,
                   const std::string& separator)
 {
-    for (const MapVector& v : map.vectors) {
-        rows.append(leading).append(writeInteger(v.shift.dx)) += '\t';
-        rows.append(writeInteger(v.shift.dy)) += '\t';
+    for (const Shift& v : map.vectors) {
+        rows.append(leading).append(writeInteger(v.vector.dx)) += '\t';
+        rows.append(writeInteger(v.vector.dy)) += '\t';
         rows.append(writeReal(v.distanceX, separator)) += '\t';
         rows.append(writeReal(v.distanceY, separator)) += '\t';
         appendTestedTsv(rows, v.r, v.pairs, v, tail, separator);
@@ -45,9 +45,9 @@ void appendMapText(std::string& text, const CorrelogramMap& map, const std::stri
     padded(text, "Distance X", RealColumn);
     padded(text, "Distance Y", RealColumn);
     appendTestedHeaderText(text);
-    for (const MapVector& v : map.vectors) {
-        padded(text, writeInteger(v.shift.dx), ShiftColumn);
-        padded(text, writeInteger(v.shift.dy), ShiftColumn);
+    for (const Shift& v : map.vectors) {
+        padded(text, writeInteger(v.vector.dx), ShiftColumn);
+        padded(text, writeInteger(v.vector.dy), ShiftColumn);
         padded(text, writeReal(v.distanceX, separator), RealColumn);
         padded(text, writeReal(v.distanceY, separator), RealColumn);
         appendTestedText(text, v.r, v.pairs, v, separator);
@@ -60,9 +60,9 @@ void appendMapJson(std::string& json, const CorrelogramMap& map)
 {
     json.append(",\n   \"max_shift\": ").append(std::to_string(map.maxShift)).append(", \"map\": [");
     for (std::size_t i = 0; i < map.vectors.size(); ++i) {
-        const MapVector& v = map.vectors[i];
-        json.append(i > 0 ? ",\n    " : "\n    ").append("{\"dx\": ").append(std::to_string(v.shift.dx));
-        json.append(", \"dy\": ").append(std::to_string(v.shift.dy));
+        const Shift& v = map.vectors[i];
+        json.append(i > 0 ? ",\n    " : "\n    ").append("{\"dx\": ").append(std::to_string(v.vector.dx));
+        json.append(", \"dy\": ").append(std::to_string(v.vector.dy));
         json.append(", \"distance_x\": ").append(jsonNumber(v.distanceX));
         json.append(", \"distance_y\": ").append(jsonNumber(v.distanceY));
         appendTestedFigures(json, v.r, v.pairs, v);

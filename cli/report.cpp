@@ -104,7 +104,7 @@ public:
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
                 padded(text, writeInteger(static_cast<std::int32_t>(k)), ShiftColumn);
-                padded(text, writeReal(shift.distance, separator_), RealColumn);
+                padded(text, writeReal(shift.distance(), separator_), RealColumn);
                 appendTestedText(text, shift.r, shift.pairs, shift, separator_);
             }
             text.append("Premier passage à zéro : ").append(real(result.zeroCrossing(direction.direction))) += '\n';
@@ -166,7 +166,7 @@ public:
                 const Shift& shift = direction.shifts[k];
                 rows.append(leading).append(direction.label) += '\t';
                 rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
-                rows.append(writeReal(shift.distance, separator_)) += '\t';
+                rows.append(writeReal(shift.distance(), separator_)) += '\t';
                 appendTestedTsv(rows, shift.r, shift.pairs, shift, test, separator_);
             }
         out_ << rows;
@@ -229,7 +229,7 @@ public:
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
                 json.append(k > 0 ? ",\n    " : "\n    ").append("{\"shift\": ").append(std::to_string(k));
-                json.append(", \"distance\": ").append(jsonNumber(shift.distance));
+                json.append(", \"distance\": ").append(jsonNumber(shift.distance()));
                 appendTestedFigures(json, shift.r, shift.pairs, shift);
                 json += '}';
             }

@@ -73,6 +73,9 @@ inline std::int32_t shiftCount(std::int32_t cells, std::int32_t maxShift = AllSh
 // N = NBMailles >= 1.
 double shiftDistance(const Store& store, Direction direction, std::int32_t k);
 
+// Gives `lag` its vector and the distances it spans along X and Y (shiftDistance()).
+void setLag(const Store& store, Shift& lag, ShiftVector vector);
+
 // Where r first falls from positive to negative along `shifts`: for the first two
 // consecutive shifts with an r (those without one skipped) whose r goes from above 0 to 0 or
 // below, the distance interpolated linearly to r = 0 between theirs; none when r never does.

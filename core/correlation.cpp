@@ -97,7 +97,7 @@ void setDistances(const Store& store, Direction direction, Correlogram& result)
 {
     std::vector<Shift>& shifts = result.of(direction);
     for (std::size_t k = 0; k < shifts.size(); ++k)
-        shifts[k].distance = shiftDistance(store, direction, static_cast<std::int32_t>(k));
+        setLag(store, shifts[k], shiftVector(direction, static_cast<std::int32_t>(k)));
     result.zeroCrossing(direction) = firstZeroCrossing(shifts);
 }
 
@@ -199,7 +199,7 @@ std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts)
         if (!shift.r)
             continue;
         if (before && *before->r > 0 && *shift.r <= 0)
-            return before->distance + (shift.distance - before->distance) * (*before->r / (*before->r - *shift.r));
+            return before->distance() + (shift.distance() - before->distance()) * (*before->r / (*before->r - *shift.r));
         before = &shift;
     }
     return std::nullopt;

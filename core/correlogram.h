@@ -66,18 +66,26 @@ struct ShiftTest {
     std::optional<double> pFwer;
 };
 
-// Shift k of one direction.
+// The figures of one lag, a shift of a correlogram or a vector of a map: the cells it
+// pairs, the distances it spans, r, the pairs behind r, and its test when one was made.
 struct Shift : ShiftTest {
-    // The distance the shift spans in the coordinates' unit (shiftDistance()).
-    double distance = 0.0;
-    // Pearson's r of the shift's pairs; none with fewer than 5 pairs, where the values of
-    // one side are all equal, and for the shifts a direction does not compute (north-south
-    // N - 1).
+    // Cell (IX, IY) paired with (IX + dx, IY + dy): east-west shift k is (0, k), north-south
+    // shift k is (k, 0).
+    ShiftVector vector;
+    // The distances it spans in the coordinates' units: dx (XMax - XMin) / N along X and
+    // dy (YMax - YMin) / N along Y, as shiftDistance() gives them.
+    double distanceX = 0.0, distanceY = 0.0;
+    // Pearson's r of the pairs; none with fewer than 5 pairs, where the values of one side
+    // are all equal or a sum leaves the double range, and for the shifts a direction does
+    // not compute (north-south N - 1).
     std::optional<double> r;
     // The pairs of filled cells behind r; 0 when r is none, as the result tables hold it.
     std::int32_t pairs = 0;
-    // The shift has at least 5 pairs, but the values of one side are all equal: no r.
+    // At least 5 pairs, but the values of one side are all equal: no r.
     bool equalValues = false;
+
+    // The distance a correlogram's shift spans, along its direction.
+    double distance() const { return vector.dy != 0 ? distanceY : distanceX; }
 };
 
 // A variable as the front ends name it: its position, 1-based, and its name (bytes from the

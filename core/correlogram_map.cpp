@@ -77,7 +77,7 @@ void giveWithMirror(CorrelogramMap& map, ShiftVector v, Give give)
 
 bool CorrelogramMap::tested() const
 {
-    return std::any_of(vectors.begin(), vectors.end(), [](const MapVector& v) { return v.used > 0; });
+    return std::any_of(vectors.begin(), vectors.end(), [](const Shift& v) { return v.used > 0; });
 }
 
 CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
@@ -94,12 +94,8 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     const std::int32_t k = map.maxShift;
     map.vectors.resize(static_cast<std::size_t>((2 * k + 1) * (2 * k + 1)));
     for (std::int32_t dx = -k; dx <= k; ++dx)
-        for (std::int32_t dy = -k; dy <= k; ++dy) {
-            MapVector& v = map.at(dx, dy);
-            v.shift = {dx, dy};
-            v.distanceX = shiftDistance(store, Direction::NorthSouth, dx);
-            v.distanceY = shiftDistance(store, Direction::EastWest, dy);
-        }
+        for (std::int32_t dy = -k; dy <= k; ++dy)
+            setLag(store, map.at(dx, dy), {dx, dy});
 
     const std::vector<ShiftVector> vectors = computedVectors(k, second != first);
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
@@ -113,7 +109,7 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     std::vector<std::int32_t> pairs;
     vectorFigures(*firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, vectors, r, pairs);
     for (std::size_t i = 0; i < vectors.size(); ++i)
-        giveWithMirror(map, vectors[i], [&](MapVector& v) {
+        giveWithMirror(map, vectors[i], [&](Shift& v) {
             if (!std::isnan(r[i]))
                 v.r = r[i];
             v.pairs = pairs[i];
@@ -160,7 +156,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
                     values.push_back(rows[at]);
             const double r = *map.at(part[i].dx, part[i].dy).r;
             const ShiftTest test = equalTailedTest(r, values);
-            giveWithMirror(map, part[i], [&](MapVector& v) { static_cast<ShiftTest&>(v) = test; });
+            giveWithMirror(map, part[i], [&](Shift& v) { static_cast<ShiftTest&>(v) = test; });
             if (family.add(r, rows, columns, i)) {
                 inFamily.push_back(part[i]);
                 testedAt.push_back(from + i);
@@ -187,7 +183,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
     }
     const std::vector<double> fwer = family.adjusted();
     for (std::size_t test = 0; test < inFamily.size(); ++test)
-        giveWithMirror(map, inFamily[test], [&](MapVector& v) { v.pFwer = fwer[test]; });
+        giveWithMirror(map, inFamily[test], [&](Shift& v) { v.pFwer = fwer[test]; });
 
     std::vector<double> p;
     std::vector<ShiftVector> withP;
@@ -198,7 +194,7 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
         }
     const std::vector<double> holm = holmAdjusted(p);
     for (std::size_t i = 0; i < withP.size(); ++i)
-        giveWithMirror(map, withP[i], [&](MapVector& v) { v.pHolm = holm[i]; });
+        giveWithMirror(map, withP[i], [&](Shift& v) { v.pHolm = holm[i]; });
 }
 
 Anisotropy anisotropyOf(const CorrelogramMap& map)

@@ -14,21 +14,6 @@
 
 namespace geolago {
 
-// One vector of the map, with its test when one was made.
-struct MapVector : ShiftTest {
-    ShiftVector shift;
-    // The distances it spans in the coordinates' units: dx (XMax - XMin) / N along X and
-    // dy (YMax - YMin) / N along Y, as shiftDistance() gives them.
-    double distanceX = 0.0, distanceY = 0.0;
-    // Pearson's r of its pairs; none with fewer than 5 pairs, or where one side's values
-    // are all equal or a sum leaves the double range.
-    std::optional<double> r;
-    // The pairs behind r; 0 when r is none.
-    std::int32_t pairs = 0;
-    // (pHolm and pFwer, of ShiftTest: p after Holm's and the maxT adjustment over the map's
-    // tested vectors.)
-};
-
 // The shape of the region around the origin where r >= 0.5: r between the vectors is the
 // bilinear interpolation of the four around it, the region is the part of the map's square
 // where that is at least 0.5 and connected to the origin, sampled 8 x 8 per cell, and its
@@ -50,11 +35,11 @@ struct CorrelogramMap {
     // K: the vectors go from -K to K along each axis.
     std::int32_t maxShift = 0;
     // (2K + 1)^2 vectors, dx from -K to K and, for each, dy from -K to K.
-    std::vector<MapVector> vectors;
+    std::vector<Shift> vectors;
     Anisotropy anisotropy;
 
-    const MapVector& at(std::int32_t dx, std::int32_t dy) const { return vectors[indexOf(dx, dy)]; }
-    MapVector& at(std::int32_t dx, std::int32_t dy) { return vectors[indexOf(dx, dy)]; }
+    const Shift& at(std::int32_t dx, std::int32_t dy) const { return vectors[indexOf(dx, dy)]; }
+    Shift& at(std::int32_t dx, std::int32_t dy) { return vectors[indexOf(dx, dy)]; }
     std::size_t indexOf(std::int32_t dx, std::int32_t dy) const
     {
         return static_cast<std::size_t>(dx + maxShift) * static_cast<std::size_t>(2 * maxShift + 1)

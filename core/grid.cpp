@@ -130,6 +130,13 @@ double fillGrid(const Store& store, std::span<const double> values, Grid& grid)
     return fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
 }
 
+void setLag(const Store& store, Shift& lag, ShiftVector vector)
+{
+    lag.vector = vector;
+    lag.distanceX = shiftDistance(store, Direction::NorthSouth, vector.dx);
+    lag.distanceY = shiftDistance(store, Direction::EastWest, vector.dy);
+}
+
 double shiftDistance(const Store& store, Direction direction, std::int32_t k)
 {
     const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin

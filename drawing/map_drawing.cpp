@@ -111,8 +111,8 @@ void drawMap(QPainter& painter, const CorrelogramMap& map)
         return QRect(left + (dx + k) * cell, top + (k - dy) * cell, cell, cell);
     };
     const int dot = std::max(3, cell / 4);
-    for (const MapVector& v : map.vectors) {
-        const QRect area = cellRect(v.shift.dx, v.shift.dy);
+    for (const Shift& v : map.vectors) {
+        const QRect area = cellRect(v.vector.dx, v.vector.dy);
         painter.fillRect(area, v.r ? divergingColour(*v.r) : noRColour);
         if (v.r && v.pairs < fewPairs)
             painter.fillRect(area, fewPairsHatch());

@@ -97,9 +97,9 @@ void analyse(Store& store, const std::string& path, bool numbered, int cells, in
     // The map, each vector against its definition (the half computed, which the other
     // mirrors): a vector that faults has no r.
     const CorrelogramMap map = computeCorrelogramMap(store, static_cast<std::uint8_t>(variable), 0, 6);
-    for (const MapVector& v : map.vectors) {
-        const bool computed = v.shift.dy > 0 || (v.shift.dy == 0 && v.shift.dx >= 0);
-        const ShiftVector source = computed ? v.shift : ShiftVector{-v.shift.dx, -v.shift.dy};
+    for (const Shift& v : map.vectors) {
+        const bool computed = v.vector.dy > 0 || (v.vector.dy == 0 && v.vector.dx >= 0);
+        const ShiftVector source = computed ? v.vector : ShiftVector{-v.vector.dx, -v.vector.dy};
         std::optional<double> expected;
         std::int32_t pairs = 0;
         try {

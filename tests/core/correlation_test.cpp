@@ -323,7 +323,8 @@ TEST(ZeroCrossing, FirstFallFromPositiveToNegativeBetweenShiftsWithAnR)
     auto shifts = [](std::vector<std::optional<double>> r) {
         std::vector<Shift> all(r.size());
         for (std::size_t k = 0; k < r.size(); ++k) {
-            all[k].distance = 10.0 * static_cast<double>(k);
+            all[k].vector = {0, static_cast<std::int32_t>(k)};
+            all[k].distanceY = 10.0 * static_cast<double>(k);
             all[k].r = r[k];
         }
         return all;

@@ -47,10 +47,10 @@ TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
                 for (const int sign : {1, -1}) {
                     if (crossed && sign < 0)
                         break;
-                    const MapVector& cell = map.at(sign * v.dx, sign * v.dy);
+                    const Shift& cell = map.at(sign * v.dx, sign * v.dy);
                     EXPECT_TRUE(sameBits(cell.r, shift.r)) << where;
                     EXPECT_EQ(cell.pairs, shift.pairs) << where;
-                    EXPECT_EQ(sign * (direction == Direction::EastWest ? cell.distanceY : cell.distanceX), shift.distance)
+                    EXPECT_EQ(sign * (direction == Direction::EastWest ? cell.distanceY : cell.distanceX), shift.distance())
                         << where;
                     if (k == 0 && !crossed) {
                         EXPECT_EQ(cell.used, 0) << "the origin of an auto-correlogram is not tested";

@@ -93,7 +93,7 @@ protected:
             all.push_back(result.fill);
             for (const auto* shifts : {&result.eastWest, &result.northSouth})
                 for (const Shift& shift : *shifts)
-                    all.insert(all.end(), {shift.distance, shift.r.value_or(-9), double(shift.pairs)});
+                    all.insert(all.end(), {shift.distance(), shift.r.value_or(-9), double(shift.pairs)});
         }
         return all;
     }

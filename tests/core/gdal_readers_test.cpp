@@ -34,7 +34,7 @@ protected:
         std::vector<double> all{result.fill};
         for (const auto* shifts : {&result.eastWest, &result.northSouth})
             for (const Shift& shift : *shifts)
-                all.insert(all.end(), {shift.distance, shift.r.value_or(-9), double(shift.pairs)});
+                all.insert(all.end(), {shift.distance(), shift.r.value_or(-9), double(shift.pairs)});
         return all;
     }
 

@@ -39,7 +39,7 @@ std::vector<double> figuresOf(const Correlogram& result)
                                result.zeroCrossingNorthSouth.value_or(none)};
     for (const Direction direction : Both)
         for (const Shift& s : result.of(direction))
-            all.insert(all.end(), {s.distance, double(s.pairs), s.r.value_or(none), double(s.used), s.p.value_or(none),
+            all.insert(all.end(), {s.distance(), double(s.pairs), s.r.value_or(none), double(s.used), s.p.value_or(none),
                                    s.low.value_or(none), s.high.value_or(none), s.pHolm.value_or(none),
                                    s.pFwer.value_or(none)});
     return all;

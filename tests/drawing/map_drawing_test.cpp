@@ -17,7 +17,7 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     map.vectors.resize(25);
     for (std::int32_t dx = -2; dx <= 2; ++dx)
         for (std::int32_t dy = -2; dy <= 2; ++dy)
-            map.at(dx, dy).shift = {dx, dy};
+            map.at(dx, dy).vector = {dx, dy};
     map.at(0, 0).r = 1;
     map.at(1, 0).r = -1;
     map.at(0, 1).r = 0;
@@ -28,7 +28,7 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     map.at(1, 1).r = 0.25;
     map.at(1, 1).pFwer = 0.051;  // above the level, whatever Holm says
     map.at(1, 1).pHolm = 0.01;
-    for (MapVector& v : map.vectors)
+    for (Shift& v : map.vectors)
         v.pairs = v.r ? 30 : 0;
     map.at(2, -1).r = 0.5;
     map.at(2, -1).pairs = 9;  // hatched
