@@ -53,12 +53,13 @@ protected:
 // scroll; column 0 and the header are drawn on the button face in the grid's own text
 // colour. Cells can be selected, not edited.
 QTableWidget* makeGrid(QWidget* parent, const char* name, int left, int top, int width, int height,
-                       std::initializer_list<int> widths, const QColor& cells, const QColor& text)
+                       std::initializer_list<int> widths, const QColor& cells, const QColor& text,
+                       int fontSize = 11, int rowHeight = ::rowHeight)
 {
     auto* grid = new ResultsGrid(parent);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setGeometry(left, top, width, height);
-    grid->setFont(sansSerif(11));
+    grid->setFont(sansSerif(fontSize));
     grid->setColumnCount(3);
     grid->setRowCount(0);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -143,7 +144,44 @@ void fillGrid(QTableWidget* grid, const std::vector<Shift>& shifts)
     }
 }
 
+// The distance shift k spans in each direction, shifts 0..N-1.
+void fillDistances(QTableWidget* grid, const Correlogram& figures)
+{
+    const auto cells = static_cast<std::int32_t>(figures.eastWest.size());
+    grid->setRowCount(cells);
+    setCell(grid, 0, 0, "Maille");
+    setCell(grid, 1, 0, "E_W");
+    setCell(grid, 2, 0, "N_S");
+    for (std::int32_t k = 0; k < cells; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        setCell(grid, 0, k + 1, writeInteger(k));
+        setCell(grid, 1, k + 1, distanceText(figures.eastWest[at].distance).toStdString());
+        setCell(grid, 2, k + 1, distanceText(figures.northSouth[at].distance).toStdString());
+    }
+}
+
+QString zeroCrossingText(const char* direction, const std::optional<double>& distance)
+{
+    return QStringLiteral("Premier passage à zéro %1 : %2")
+        .arg(QLatin1String(direction), distance ? distanceText(*distance) : QStringLiteral("aucun"));
+}
+
 }  // namespace
+
+QString distanceText(double distance)
+{
+    std::string text = writeReal(roundToDigits(distance, 6), decimalSeparator());
+    if (text.find('E') != std::string::npos)
+        return QString::fromStdString(text);
+    const std::size_t start = text.starts_with('-') ? 1 : 0;
+    std::size_t end = text.find_first_not_of("0123456789", start);
+    if (end == std::string::npos)
+        end = text.size();
+    if (end - start >= 4)
+        for (std::size_t at = end; at > start + 3; at -= 3)
+            text.insert(at - 3, " ");
+    return QString::fromStdString(text);
+}
 
 QString gridText(const QTableWidget* grid)
 {
@@ -205,10 +243,29 @@ TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     QPushButton* saveButton = makeButton(this, "saveButton", QStringLiteral("Enregistrer…"), 672, 320, 115, 33);
     SG_NS = makeGrid(this, "SG_NS", 344, 40, 305, 537, {64, 146, 88}, clOlive, clAqua);
 
+    // In the free right-hand column, above "Enregistrer…": the distance each shift spans
+    // in the coordinates' unit, and where each direction's r first crosses zero, as the
+    // saved table writes it.
+    QLabel* distancesTitle = makeLabel(this, "distancesTitle", QStringLiteral("Distances"), 664, 16, &labels);
+    setTextColour(distancesTitle, clWhite);
+    distancesGrid = makeGrid(this, "distancesGrid", 660, 40, 150, 200, {36, 56, 56}, clBlack, clWhite, 10, 18);
+    distancesGrid->setToolTip(QStringLiteral("Distance de chaque décalage, dans l'unité des coordonnées"));
+    auto zeroCrossingLabel = [this](const char* name, int top, const QColor& colour) {
+        QLabel* label = makeLabel(this, name, QString(), 660, top);
+        label->setFont(sansSerif(11));
+        label->setWordWrap(true);
+        label->setGeometry(660, top, 150, 30);
+        setTextColour(label, colour);
+        return label;
+    };
+    zeroCrossingEW = zeroCrossingLabel("zeroCrossingEW", 248, clAqua);
+    zeroCrossingNS = zeroCrossingLabel("zeroCrossingNS", 282, clYellow);
+
     QWidget::setTabOrder(SG_EW, ButtFermer);
     QWidget::setTabOrder(ButtFermer, Button1);
     QWidget::setTabOrder(Button1, SG_NS);
     QWidget::setTabOrder(SG_NS, saveButton);
+    QWidget::setTabOrder(saveButton, distancesGrid);
 
     onClick(ButtFermer, [this] { ButtFermerClick(); });
     onClick(Button1, [this] { Button1Click(); });
@@ -259,6 +316,9 @@ void TForm2::FormShow()
     shown_ = windowFigures(store_);  // without a test: one made earlier was of earlier figures
     fillGrid(SG_EW, shown_.eastWest);
     fillGrid(SG_NS, shown_.northSouth);
+    fillDistances(distancesGrid, shown_);
+    zeroCrossingEW->setText(zeroCrossingText("E_W", shown_.zeroCrossingEastWest));
+    zeroCrossingNS->setText(zeroCrossingText("N_S", shown_.zeroCrossingNorthSouth));
     shownPointsFile_ = store_.pointsFile;
 }
 

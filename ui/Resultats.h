@@ -1,5 +1,6 @@
 #pragma once
-// The results window: both correlograms as tables of shift, r and pair count.
+// The results window: both correlograms as tables of shift, r and pair count, with the
+// distance of each shift and where each direction first crosses zero.
 
 #include <QString>
 #include <QWidget>
@@ -56,9 +57,17 @@ private:
     QLabel* Label3;
     QTableWidget* SG_EW;
     QTableWidget* SG_NS;
+    // Beside the grids: the distance of each shift, and each direction's zero crossing.
+    QTableWidget* distancesGrid;
+    QLabel* zeroCrossingEW;
+    QLabel* zeroCrossingNS;
 };
 
 // The text Ctrl+C in a results grid puts on the clipboard: the selected cells, or the
 // whole grid with its header row when none is selected, as shown (the user's decimal
 // separator); a tab between the cells of a row, a line feed after each row.
 QString gridText(const QTableWidget* grid);
+
+// A distance as the window shows it: 6 significant digits, the user's decimal separator,
+// the digits before it grouped by three with a space from 1000 on ("2 583,99").
+QString distanceText(double distance);

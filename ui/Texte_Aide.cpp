@@ -77,18 +77,27 @@ TForm_Aide::TForm_Aide(QWidget* parent) : QWidget(parent)
     setFieldColours(Memo_Aide, clNavy, clSilver);
     Memo_Aide->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo_Aide->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo_Aide->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The text fills the field; the paragraphs added after it scroll into view.
+    Memo_Aide->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo_Aide->setReadOnly(false);
     // After the help proper, the example that ships with the program, and the folder it
     // is found in: installed, or the source tree's when the program runs from its build
-    // tree; no folder when neither is there.
+    // tree; no folder when neither is there. Then the formats the program reads.
     const QString folder = exampleFolder();
     const QString examples =
         QStringLiteral("Exemple fourni avec le programme : quartiers.txt (les 80 quartiers d'une ville imaginaire, "
                        "Lagoville : un numéro, X, Y et 12 variables par ligne ; répondez « Oui ») et "
                        "quartiers_noms.txt (les noms des 12 variables)")
         + (folder.isEmpty() ? QString() : QStringLiteral(", installés dans le dossier ") + folder) + QLatin1Char('.');
-    Memo_Aide->setPlainText(helpLines().join(QLatin1Char('\n')) + QStringLiteral("\n\n") + examples);
+    const QString formats = QStringLiteral(
+        "Formats lus : le fichier de points ci-dessus (un numéro facultatif, X, Y et les variables par ligne) ; "
+        "le texte délimité avec une ligne d'en-tête des noms (CSV, TSV, « ; » et virgule décimale, colonnes "
+        "séparées par des blancs), en UTF-8, UTF-16 ou Windows-1252, comme quartiers.csv, les mêmes quartiers ; "
+        "les couches SIG de points (GeoPackage, Shapefile, GeoJSON…) et les rasters (GeoTIFF…). Ces fichiers "
+        "donnent eux-mêmes les noms de leurs variables : choisis comme fichier de points, ils le sont aussi comme "
+        "fichier des noms. Une valeur absente (case vide, NA) laisse le point hors des mailles de cette variable.");
+    Memo_Aide->setPlainText(helpLines().join(QLatin1Char('\n')) + QStringLiteral("\n\n") + examples
+                            + QStringLiteral("\n\n") + formats);
 
     QPushButton* Butt_Aide = makeButton(this, "Butt_Aide", QStringLiteral("Fermer"), 448, 760, 75, 25);
     QWidget::setTabOrder(Memo_Aide, Butt_Aide);

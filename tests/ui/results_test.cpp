@@ -2,11 +2,13 @@
 // the figures saved and copied.
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
 
+#include "installation.h"
 #include "windows_fixture.h"
 
 using namespace geolago;
@@ -163,4 +165,46 @@ TEST_F(ResultsTest, AnAccentOverACapitalIsShownWhole)
     // stands above.
     const QImage window = results().grab().toImage();
     EXPECT_TRUE(hasColour(window, QRect(225, 0, 20, 16), QColor(255, 0, 0)));
+}
+
+TEST_F(ResultsTest, TheExampleShowsTheDistanceOfEachShiftAndWhereRFirstCrossesZero)
+{
+    const QString examples = geolago::ui::exampleFolder();
+    type(mainWindow(), "EdNom_Fich", examples + "/quartiers.txt");
+    type(mainWindow(), "EdNBPoints", "80");
+    type(mainWindow(), "EdNBVar", "12");
+    click(mainWindow(), "yesButton");
+    click(mainWindow(), "ButtLit_Data");
+    type(mainWindow(), "EdNBMailles", "10");
+    click(mainWindow(), "ButtNBMailles");
+    type(mainWindow(), "EdNomsVars", examples + "/quartiers_noms.txt");
+    click(mainWindow(), "ButtLit_Noms_Vars");
+    control<QComboBox>(mainWindow(), "Combobox_Var")->setCurrentIndex(4);  // Logements sociaux
+    click(mainWindow(), "ButtChoixVar");
+    click(mainWindow(), "ButtCalculer");
+    takeMessages();
+    ASSERT_TRUE(results().isVisible());
+
+    const QTableWidget* distances = grid("distancesGrid");
+    EXPECT_EQ(rowCount(distances), 11);
+    EXPECT_EQ(cellText(distances, 0, 0), "Maille");
+    EXPECT_EQ(cellText(distances, 1, 0), "E_W");
+    EXPECT_EQ(cellText(distances, 2, 0), "N_S");
+    EXPECT_EQ(cellText(distances, 0, 2), "1");
+    EXPECT_EQ(cellText(distances, 1, 1), "0");
+    EXPECT_EQ(cellText(distances, 1, 2), "332,28");
+    EXPECT_EQ(cellText(distances, 2, 2), "344,25");
+    EXPECT_EQ(cellText(distances, 1, 5), "1 329,12");
+    EXPECT_EQ(cellText(distances, 2, 10), "3 098,25");
+    EXPECT_EQ(control<QLabel>(results(), "zeroCrossingEW")->text(), "Premier passage à zéro E_W : aucun");
+    EXPECT_EQ(control<QLabel>(results(), "zeroCrossingNS")->text(), "Premier passage à zéro N_S : 369,221");
+}
+
+TEST_F(ResultsTest, ADistanceKeepsSixDigitsGroupedByThree)
+{
+    EXPECT_EQ(distanceText(0.0), "0");
+    EXPECT_EQ(distanceText(332.28), "332,28");
+    EXPECT_EQ(distanceText(2583.98765), "2 583,99");
+    EXPECT_EQ(distanceText(1234567.8), "1 234 570");
+    EXPECT_EQ(distanceText(0.0123456789), "0,0123457");
 }

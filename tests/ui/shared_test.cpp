@@ -3,6 +3,8 @@
 
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 
 #include <new>
 
@@ -67,4 +69,18 @@ TEST_F(HelpTest, ShowsTheHelpTextLineForLine)
     const QString expected =
         QString::fromUtf8(golden.readAll()).replace(QStringLiteral("@EXAMPLES@"), QStringLiteral(GEOLAGO_EXAMPLES_DIR));
     EXPECT_EQ(control<QPlainTextEdit>(help(), "Memo_Aide")->toPlainText() + '\n', expected);
+}
+
+TEST_F(HelpTest, TheParagraphsAfterTheHelpScrollIntoView)
+{
+    help().show();
+    auto* memo = control<QPlainTextEdit>(help(), "Memo_Aide");
+    QScrollBar* bar = memo->verticalScrollBar();
+    for (int wait = 0; wait < 100 && !bar->isVisible(); ++wait)
+        QTest::qWait(20);
+    ASSERT_TRUE(bar->isVisible());
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    const QTextBlock last = memo->cursorForPosition(QPoint(20, memo->viewport()->height() - 12)).block();
+    EXPECT_TRUE(last.text().startsWith("Formats lus")) << last.text().toStdString();
 }
