@@ -155,8 +155,8 @@ void fillDistances(QTableWidget* grid, const Correlogram& figures)
     for (std::int32_t k = 0; k < cells; ++k) {
         const auto at = static_cast<std::size_t>(k);
         setCell(grid, 0, k + 1, writeInteger(k));
-        setCell(grid, 1, k + 1, distanceText(figures.eastWest[at].distance).toStdString());
-        setCell(grid, 2, k + 1, distanceText(figures.northSouth[at].distance).toStdString());
+        setCell(grid, 1, k + 1, distanceText(figures.eastWest[at].distance()).toStdString());
+        setCell(grid, 2, k + 1, distanceText(figures.northSouth[at].distance()).toStdString());
     }
 }
 
