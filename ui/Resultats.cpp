@@ -248,7 +248,7 @@ TForm2::TForm2(const Store& store, QWidget* parent) : QWidget(parent), store_(st
     // saved table writes it.
     QLabel* distancesTitle = makeLabel(this, "distancesTitle", QStringLiteral("Distances"), 664, 16, &labels);
     setTextColour(distancesTitle, clWhite);
-    distancesGrid = makeGrid(this, "distancesGrid", 660, 40, 150, 200, {36, 56, 56}, clBlack, clWhite, 10, 18);
+    distancesGrid = makeGrid(this, "distancesGrid", 660, 40, 150, 200, {36, 56, 56}, clWhite, clBlack, 10, 18);
     distancesGrid->setToolTip(QStringLiteral("Distance de chaque décalage, dans l'unité des coordonnées"));
     auto zeroCrossingLabel = [this](const char* name, int top, const QColor& colour) {
         QLabel* label = makeLabel(this, name, QString(), 660, top);
