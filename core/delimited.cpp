@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -42,6 +43,7 @@ constexpr std::size_t LinesNamed = 10;
 struct Field {
     std::string text;
     bool quoted = false;
+    bool empty = true;  // its text is empty, even when the text was not kept
 };
 
 // Whether `bytes`, the first of a text, are UTF-16: its byte order mark, or two ASCII
@@ -264,13 +266,26 @@ public:
 
     // The next record that is not a blank line into `fields`; false at the end of the text.
     // Throws Failure for a quote left open.
-    bool next(std::vector<Field>& fields)
+    bool next(std::vector<Field>& fields) { return read(fields, nullptr); }
+
+    // The next record as next() gives it, but for the texts of its fields `a` and `b` only,
+    // in fields[0] and fields[1] (empty when the record has no such field); fieldCount()
+    // gives how many it has.
+    bool nextOnly(std::size_t a, std::size_t b, std::vector<Field>& fields)
+    {
+        const std::pair<std::size_t, std::size_t> wanted{a, b};
+        return read(fields, &wanted);
+    }
+    std::size_t fieldCount() const { return fieldCount_; }
+
+private:
+    bool read(std::vector<Field>& fields, const std::pair<std::size_t, std::size_t>* wanted)
     {
         for (;;) {
             const std::size_t mark = pos_;
             const long long markLine = nextLine_;
             starved_ = false;
-            const bool got = nextInText(fields);
+            const bool got = nextInText(fields, wanted);
             if (!starved_)
                 return got;
             // The record goes on beyond the bytes at hand: read again with more.
@@ -280,6 +295,7 @@ public:
         }
     }
 
+public:
     // The line where the last record began, from 1.
     long long line() const { return line_; }
     // Whether the last record ended at the end of the text without a line end.
@@ -310,20 +326,31 @@ private:
         text_ = *buffer_;
     }
 
-    bool nextInText(std::vector<Field>& fields)
+    bool nextInText(std::vector<Field>& fields, const std::pair<std::size_t, std::size_t>* wanted)
     {
         while (pos_ < text_.size()) {
             line_ = nextLine_;
             fields.clear();
+            if (wanted)
+                fields.resize(2);
+            std::size_t count = 0;
+            bool firstBlank = false;
             bool lineEnded = false;
             while (!lineEnded) {
-                Field field = nextField();
-                if (fields.size() == MaxFields) {
+                const bool keep = !wanted || count == wanted->first || count == wanted->second;
+                Field field = nextField(keep);
+                if (count == MaxFields) {
                     LimitFailure failure("Ligne de plus de " + std::to_string(MaxFields) + " champs");
                     failure.setPlace(Place(source_, line_));
                     throw failure;
                 }
-                fields.push_back(std::move(field));
+                if (count == 0)
+                    firstBlank = !field.quoted && field.empty;
+                if (!wanted)
+                    fields.push_back(std::move(field));
+                else if (keep)
+                    fields[count == wanted->first ? 0 : 1] = std::move(field);
+                ++count;
                 if (blanks_) {
                     while (pos_ < text_.size() && isSpace(text_[pos_]))
                         ++pos_;
@@ -340,7 +367,8 @@ private:
                 starved_ = true;
                 return false;
             }
-            if (fields.size() > 1 || fields[0].quoted || !fields[0].text.empty())
+            fieldCount_ = count;
+            if (count > 1 || !firstBlank)
                 return true;
         }
         starved_ = !finished();
@@ -351,7 +379,8 @@ private:
     bool endsField(char c) const { return blanks_ ? c == ' ' || c == '\t' : c == separator_; }
     bool isLineEnd(char c) const { return c == '\n' || c == '\r'; }
 
-    Field nextField()
+    // The next field, its text built when `keep`.
+    Field nextField(bool keep)
     {
         Field field;
         while (pos_ < text_.size() && isSpace(text_[pos_]))
@@ -372,10 +401,14 @@ private:
                 }
                 const std::string_view part = text_.substr(pos_, quote - pos_);
                 countLineEnds(part);
-                field.text += part;
+                field.empty = field.empty && part.empty();
+                if (keep)
+                    field.text += part;
                 pos_ = quote + 1;
                 if (pos_ < text_.size() && text_[pos_] == '"') {
-                    field.text += '"';
+                    field.empty = false;
+                    if (keep)
+                        field.text += '"';
                     ++pos_;
                 } else {
                     break;
@@ -384,13 +417,36 @@ private:
         }
         // Unquoted bytes, or those after the closing quote, up to the separator or the line end.
         const std::size_t start = pos_;
-        while (pos_ < text_.size() && !endsField(text_[pos_]) && !isLineEnd(text_[pos_]))
-            ++pos_;
+        pos_ = fieldEnd(pos_);
         std::string_view rest = text_.substr(start, pos_ - start);
         while (!rest.empty() && isSpace(rest.back()))
             rest.remove_suffix(1);
-        field.text += rest;
+        field.empty = field.empty && rest.empty();
+        if (keep)
+            field.text += rest;
         return field;
+    }
+
+    // Where the unquoted bytes from `from` end: at the separator, a line end or the text's
+    // end; eight bytes at a time.
+    std::size_t fieldEnd(std::size_t from) const
+    {
+        constexpr std::uint64_t Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
+        auto holds = [&](std::uint64_t word, char c) {
+            const std::uint64_t v = word ^ (Ones * static_cast<unsigned char>(c));
+            return (v - Ones) & ~v & Highs;
+        };
+        const char first = blanks_ ? ' ' : separator_, second = blanks_ ? '\t' : separator_;
+        while (from + 8 <= text_.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text_.data() + from, 8);
+            if (holds(word, first) | holds(word, second) | holds(word, '\n') | holds(word, '\r'))
+                break;
+            from += 8;
+        }
+        while (from < text_.size() && !endsField(text_[from]) && !isLineEnd(text_[from]))
+            ++from;
+        return from;
     }
 
     void countLineEnds(std::string_view part)
@@ -426,6 +482,7 @@ private:
     long long nextLine_ = 1;
     bool endedWithoutLineEnd_ = false;
     bool starved_ = false;
+    std::size_t fieldCount_ = 0;
 };
 
 enum class Cell { Missing, Number, Text };
@@ -555,11 +612,12 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
     // The coordinates as the rows read choose them, and the rows that have both.
     const bool stops = stop.points != Unbounded || stop.bytes != UINT64_MAX;
     bool byName = false;
-    std::optional<std::pair<std::size_t, std::size_t>> coordinates;
+    constexpr std::pair<std::size_t, std::size_t> None{SIZE_MAX, SIZE_MAX};
+    std::pair<std::size_t, std::size_t> coordinates = None;
     long long located = 0;
     auto hasBoth = [&](std::size_t row) {
-        return !isMissing(parsed.columns[coordinates->first].values[row])
-            && !isMissing(parsed.columns[coordinates->second].values[row]);
+        return !isMissing(parsed.columns[coordinates.first].values[row])
+            && !isMissing(parsed.columns[coordinates.second].values[row]);
     };
     while (records.next(fields)) {
         checkCancelled();
@@ -572,7 +630,7 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
                 header.insert(header.begin(), Field{});
             nameColumns();
             if (stops)
-                coordinates = namedCoordinates(parsed, options, byName);
+                coordinates = namedCoordinates(parsed, options, byName).value_or(None);
         }
         if (fields.size() != parsed.columns.size())
             failAt(Failure("La ligne " + std::to_string(records.line()) + " a " + std::to_string(fields.size())
@@ -601,15 +659,15 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
         if (!stops)
             continue;
         if (!byName) {
-            const auto now = numericCoordinates(parsed);
+            const auto now = numericCoordinates(parsed).value_or(None);
             if (now != coordinates) {
                 coordinates = now;
                 located = 0;
-                for (std::size_t r = 0; coordinates && r + 1 < parsed.rowLines.size(); ++r)
+                for (std::size_t r = 0; coordinates != None && r + 1 < parsed.rowLines.size(); ++r)
                     located += hasBoth(r);
             }
         }
-        located += coordinates && hasBoth(parsed.rowLines.size() - 1);
+        located += coordinates != None && hasBoth(parsed.rowLines.size() - 1);
         if ((located > 0 && located >= stop.points) || records.offset() >= stop.bytes) {
             parsed.stopped = true;
             break;
@@ -621,10 +679,12 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
         return parsed;
     // The rest, counted: what its coordinates' fields hold is not judged, only whether
     // they are there.
-    while (records.next(fields)) {
+    const bool placed = coordinates != None;
+    const std::size_t x = placed ? coordinates.first : 0, y = placed ? coordinates.second : 0;
+    while (records.nextOnly(x, y, fields)) {
         checkCancelled();
-        if (coordinates && fields.size() > std::max(coordinates->first, coordinates->second)
-            && !isMissingText(fields[coordinates->first].text) && !isMissingText(fields[coordinates->second].text)) {
+        if (placed && records.fieldCount() > std::max(x, y) && !isMissingText(fields[0].text)
+            && !isMissingText(fields[1].text)) {
             ++parsed.restLocated;
         } else {
             if (parsed.restSkippedLines.size() <= LinesNamed)
