@@ -273,12 +273,64 @@ public:
     // gives how many it has.
     bool nextOnly(std::size_t a, std::size_t b, std::vector<Field>& fields)
     {
+        if (plainLine(a, b, fields))
+            return true;
         const std::pair<std::size_t, std::size_t> wanted{a, b};
         return read(fields, &wanted);
     }
     std::size_t fieldCount() const { return fieldCount_; }
 
 private:
+    // nextOnly() for a record that is a whole line at hand without quotes or CR but its
+    // line end, of fields parted by a separator, the most of a text; false, nothing read,
+    // for any other, which the general reading takes.
+    bool plainLine(std::size_t a, std::size_t b, std::vector<Field>& fields)
+    {
+        if (blanks_ || pos_ >= text_.size())
+            return false;
+        const char* start = text_.data() + pos_;
+        const char* end = text_.data() + text_.size();
+        const auto* feed = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+        if (!feed)
+            return false;
+        const char* lineEnd = feed > start && feed[-1] == '\r' ? feed - 1 : feed;
+        const auto length = static_cast<std::size_t>(lineEnd - start);
+        if (std::memchr(start, '"', length) || std::memchr(start, '\r', length))
+            return false;
+        fields.resize(2);
+        fields[0].text.clear();
+        fields[1].text.clear();
+        std::size_t count = 0;
+        bool blank = true;
+        for (const char* field = start;; ++count) {
+            if (count == MaxFields)
+                return false;
+            const auto* next
+                = static_cast<const char*>(std::memchr(field, separator_, static_cast<std::size_t>(lineEnd - field)));
+            const char* fieldEnd = next ? next : lineEnd;
+            std::string_view text(field, static_cast<std::size_t>(fieldEnd - field));
+            while (!text.empty() && isSpace(text.front()))
+                text.remove_prefix(1);
+            while (!text.empty() && isSpace(text.back()))
+                text.remove_suffix(1);
+            blank = blank && text.empty();
+            if (count == a)
+                fields[0].text.assign(text);
+            else if (count == b)
+                fields[1].text.assign(text);
+            if (!next)
+                break;
+            field = next + 1;
+        }
+        // A blank line is no record: the general reading passes it.
+        if (count == 0 && blank)
+            return false;
+        line_ = nextLine_++;
+        fieldCount_ = count + 1;
+        pos_ = static_cast<std::size_t>(feed + 1 - text_.data());
+        return true;
+    }
+
     bool read(std::vector<Field>& fields, const std::pair<std::size_t, std::size_t>* wanted)
     {
         for (;;) {
@@ -487,9 +539,20 @@ private:
 
 enum class Cell { Missing, Number, Text };
 
-bool isMissingText(const std::string& text)
+bool isMissingText(std::string_view text)
 {
-    return text.empty() || text == "NA" || text == "NaN" || text == "nan" || text == "-";
+    switch (text.size()) {
+    case 0:
+        return true;
+    case 1:
+        return text[0] == '-';
+    case 2:
+        return text == "NA";
+    case 3:
+        return text == "NaN" || text == "nan";
+    default:
+        return false;
+    }
 }
 
 // What a field holds, and its value when it is a number: the point file's real syntax,
