@@ -282,9 +282,10 @@ TEST_F(DelimitedText, NamesQuotesAndLinesAreReadAsWritten)
 
 TEST_F(DelimitedText, ALargeTextIsReadAsItComesAndOnlyUpToThePointsAsked)
 {
-    // 200 000 rows of two lines each (a quoted note holds a CR LF), CR LF line ends: one
-    // row ends its line astride the second MiB, a UTF-8 "é" lies astride the first; the
-    // column w holds numbers in its first 2000 rows, text after them.
+    // 200 000 rows, the first half of two lines each (a quoted note holds a CR LF), the
+    // second of one line without quotes; CR LF line ends: one row ends its line astride the
+    // second MiB, a UTF-8 "é" lies astride the first; the column w holds numbers in its
+    // first 2000 rows, text after them.
     constexpr int Rows = 200000;
     constexpr std::size_t MiB = 1 << 20;
     auto text = [&](int badValue, int noY) {
@@ -292,14 +293,14 @@ TEST_F(DelimitedText, ALargeTextIsReadAsItComesAndOnlyUpToThePointsAsked)
         for (int i = 1; i <= Rows; ++i) {
             std::string row = std::to_string(i) + "," + (i == noY ? "NA" : std::to_string(i % 7)) + ","
                 + (i == badValue ? "abc" : std::to_string(i) + ".5") + "," + (i <= 2000 ? std::to_string(i) : "t")
-                + ",\"";
-            std::string note = "a\r\nb";
+                + (i <= Rows / 2 ? ",\"" : ",");
+            std::string note = i <= Rows / 2 ? "a\r\nb" : "c";
             const std::size_t at = text.size() + row.size();
             if (at < MiB - 1 && at + 80 > MiB - 1)
                 note = std::string(MiB - 1 - at, ' ') + "\xC3\xA9\r\nb";
             else if (at < 2 * MiB && at + 80 > 2 * MiB)
                 note = std::string(2 * MiB - 1 - at - note.size() - 1, ' ') + note;
-            text += row + note + "\"\r\n";
+            text += row + note + (i <= Rows / 2 ? "\"\r\n" : "\r\n");
         }
         return text;
     };
@@ -328,13 +329,13 @@ TEST_F(DelimitedText, ALargeTextIsReadAsItComesAndOnlyUpToThePointsAsked)
     // variable there) and counts the rest, the row without Y among them.
     const std::string bad = writeFile("sols.csv", text(Rows - 5, Rows - 3));
     EXPECT_EQ(failureOf(text(Rows - 5, Rows - 3)),
-              std::make_tuple(std::string("Saisie numérique incorrecte"), 2LL * (Rows - 5), std::string("v")));
+              std::make_tuple(std::string("Saisie numérique incorrecte"), 299996LL, std::string("v")));
     const Reading bounded = loadPoints(store, bad, {1000, Unbounded});
     EXPECT_EQ(bounded.names, (std::vector<std::string>{"v", "w"}));
     EXPECT_EQ(bounded.notes,
               (std::vector<std::string>{
                   "La colonne \"écart\" contient du texte (\"a\r\nb\" à la ligne 2) : ce n'est pas une variable.",
-                  "1 ligne sans coordonnée a été ignorée : ligne 399994.",
+                  "1 ligne sans coordonnée a été ignorée : ligne 299998.",
                   "Le fichier contient 199999 lignes de données ; seules les 1000 premières ont été lues."}));
     ASSERT_EQ(store.NBPoints, 1000);
     EXPECT_EQ(store.Donnees[1000][2], 1000);
