@@ -849,43 +849,6 @@ std::string linesText(const std::vector<long long>& lines, std::size_t count)
     return text + (count > LinesNamed ? ", …" : "");
 }
 
-// The text of `fileName` in UTF-8 (UTF-16 decoded; single bytes as utf8Text reads them
-// once the whole text is read), up to its first NUL; throws IoFailure
-// as the point file does. `limit` bytes of the file at most, and once `lines` line feeds are
-// read no more: then `cut` says whether the file went on.
-std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t limit = SIZE_MAX,
-                   std::size_t lines = SIZE_MAX, bool* cut = nullptr)
-{
-    InputFile file;
-    if (const int error = file.open(fileName, kinds))
-        failToRead(error, fileName);
-    std::string bytes;
-    std::size_t lineFeeds = 0;
-    char buffer[64 * 1024];
-    bool ended = false;
-    while (!ended && bytes.size() < limit && lineFeeds < lines) {
-        checkCancelled();
-        const long got = file.read(buffer, std::min(sizeof buffer, limit - bytes.size()));
-        if (got < 0)
-            failToRead(static_cast<int>(-got), fileName);
-        ended = got == 0;
-        const std::string_view chunk(buffer, static_cast<std::size_t>(got));
-        lineFeeds += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
-        bytes += chunk;
-        // A NUL ends a text of bytes: what follows is never read.
-        if (utf16Order(bytes) == 0 && chunk.find('\0') != std::string_view::npos) {
-            bytes.resize(bytes.find('\0'));
-            ended = true;
-        }
-    }
-    if (cut)
-        *cut = !ended;
-    if (const char order = utf16Order(bytes))
-        return fromUtf16(bytes, order);
-    // A head cut short may end within a character: only a whole text is decoded.
-    return ended ? utf8Text(std::move(bytes)) : bytes;
-}
-
 // The head of `text` that recognises it: its first HeadLines lines, LargestHead bytes at most.
 std::string_view headOf(std::string_view text)
 {
@@ -1155,6 +1118,13 @@ char separatorOf(TextStream& stream, std::string& buffer)
 
 }  // namespace
 
+char separatorOfText(std::string_view bytes)
+{
+    TextStream stream(bytes);
+    std::string buffer;
+    return separatorOf(stream, buffer);
+}
+
 void readDelimited(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
                    PointTable& table)
 {
@@ -1194,9 +1164,9 @@ public:
     bool claims(const std::string& fileName) const override
     {
         try {
-            bool cut = false;
-            const std::string head = textOf(fileName, InputKinds::RegularFiles, LargestHead, HeadLines, &cut);
-            return delimiterOf(head, cut) != 0;
+            TextStream stream(fileName, InputKinds::RegularFiles);
+            std::string buffer;
+            return separatorOf(stream, buffer) != 0;
         } catch (const Failure&) {
             return false;
         }

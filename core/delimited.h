@@ -43,6 +43,10 @@ namespace geolago {
 // row of numbers (pointlayout.h): no delimited text.
 char delimiterOf(std::string_view head, bool headIsCut = false);
 
+// The separator delimitedReader() finds in a file of these bytes: delimiterOf on the head
+// it reads, a UTF-16 text decoded; 0 when it is no delimited text.
+char separatorOfText(std::string_view bytes);
+
 // Reads `text`, a delimited text separated by `separator`, into `table` as
 // delimitedReader() reads a file, `source` naming it in the table and in the failures'
 // places. The table is written only once the reading has ended.

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.yColumn = "y";
     }
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const char separator = delimiterOf(text.substr(0, 64 * 1024));
+    const char separator = separatorOfText(text);
     if (separator == 0)
         return 0;
 
