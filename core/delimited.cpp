@@ -117,8 +117,8 @@ public:
         if (const int error = file_.open(fileName, kinds))
             failToRead(error, fileName);
     }
-    // Bytes in memory.
-    explicit TextStream(std::string_view bytes) : memory_(bytes) {}
+    // Bytes in memory, given `part` bytes at a time.
+    TextStream(std::string_view bytes, std::size_t part) : memory_(bytes), part_(part) {}
 
     // Appends the next part of the text to `text`: false, nothing appended, once it has ended.
     bool more(std::string& text)
@@ -158,7 +158,7 @@ private:
     {
         const std::size_t kept = raw_.size();
         if (!fromFile_) {
-            const std::size_t size = std::min(Chunk, memory_.size() - memoryAt_);
+            const std::size_t size = std::min(part_, memory_.size() - memoryAt_);
             raw_.append(memory_.substr(memoryAt_, size));
             memoryAt_ += size;
             return size > 0;
@@ -174,12 +174,12 @@ private:
     // Single bytes up to the first NUL, their UTF-8 checked across the chunks' edges.
     void appendBytes(std::string& text, bool going)
     {
-        std::string_view bytes = raw_;
-        if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
-            bytes = bytes.substr(0, nul);
+        if (const std::size_t nul = raw_.find('\0'); nul != std::string::npos) {
+            raw_.resize(nul);
             going = false;
             ended_ = true;
         }
+        const std::string_view bytes = raw_;
         // A character cut by the chunk's end waits for its continuation.
         std::size_t whole = bytes.size();
         if (going)
@@ -232,6 +232,7 @@ private:
     bool fromFile_ = false;
     InputFile file_;
     std::string_view memory_;
+    std::size_t part_ = Chunk;
     std::size_t memoryAt_ = 0;
     std::string raw_;
     char order_ = 0;  // 'L', 'B': UTF-16; '8' single bytes
@@ -1118,9 +1119,13 @@ char separatorOf(TextStream& stream, std::string& buffer)
 
 }  // namespace
 
+// A text in memory comes in parts of a few bytes, so that a fault of the reading astride
+// two parts shows against the same text read from a file.
+constexpr std::size_t MemoryPart = 13;
+
 char separatorOfText(std::string_view bytes)
 {
-    TextStream stream(bytes);
+    TextStream stream(bytes, MemoryPart);
     std::string buffer;
     return separatorOf(stream, buffer);
 }
@@ -1128,7 +1133,7 @@ char separatorOfText(std::string_view bytes)
 void readDelimited(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
                    PointTable& table)
 {
-    TextStream stream(text);
+    TextStream stream(text, MemoryPart);
     std::string buffer;
     Records records(stream, buffer, separator, source);
     readRecords(records, stream, separator, source, options, table, Stop{options.points});

@@ -278,6 +278,10 @@ TEST_F(DelimitedText, NamesQuotesAndLinesAreReadAsWritten)
     EXPECT_EQ(loadPoints(store, writeFile("sols.csv", skipped), {Unbounded, Unbounded}).notes,
               std::vector<std::string>{"11 lignes sans coordonnée ont été ignorées : lignes 2, 3, 4, 5, 6, 7, 8, 9, 10,"
                                        " 11, …."});
+
+    // The first NUL ends the text: nothing after it is read.
+    loadPoints(store, writeFile("sols.csv", std::string("x,y,v\n1,2,3\n\0\n4,5,6\n", 20)), {Unbounded, Unbounded});
+    EXPECT_EQ(store.NBPoints, 1);
 }
 
 TEST_F(DelimitedText, ALargeTextIsReadAsItComesAndOnlyUpToThePointsAsked)
