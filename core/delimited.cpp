@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -27,6 +28,9 @@ constexpr std::string_view Bom = "\xEF\xBB\xBF";
 // at, within a bound that a header of 10^5 columns and more passes.
 constexpr std::size_t HeadLines = 12;
 constexpr std::size_t LargestHead = 16 * 1024 * 1024;
+// The bytes whose rows the first look reads into columns to choose them; the rest it only
+// counts.
+constexpr std::uint64_t IdentifiedHead = 4 * 1024 * 1024;
 // The coordinates' names, pair by pair in this order, compared in lower case.
 constexpr std::array<std::array<std::string_view, 2>, 5> CoordinateNames{{
     {"x", "y"}, {"lon", "lat"}, {"longitude", "latitude"}, {"easting", "northing"}, {"e", "n"}}};
@@ -39,36 +43,367 @@ constexpr std::size_t LinesNamed = 10;
 struct Field {
     std::string text;
     bool quoted = false;
+    bool empty = true;  // its text is empty, even when the text was not kept
+};
+
+// Whether `bytes`, the first of a text, are UTF-16: its byte order mark, or two ASCII
+// characters each beside a NUL. 'L' little-endian, 'B' big-endian, 0 not.
+char utf16Order(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE"))
+        return 'L';
+    if (bytes.starts_with("\xFE\xFF"))
+        return 'B';
+    if (bytes.size() < 4)
+        return 0;
+    auto ascii = [&](std::size_t at) { return bytes[at] > 0 && bytes[at] < 0x7F; };
+    if (ascii(0) && bytes[1] == 0 && ascii(2) && bytes[3] == 0)
+        return 'L';
+    if (bytes[0] == 0 && ascii(1) && bytes[2] == 0 && ascii(3))
+        return 'B';
+    return 0;
+}
+
+// UTF-16 text in UTF-8, without its byte order mark, up to its first NUL character; an
+// unpaired surrogate becomes U+FFFD.
+std::string fromUtf16(std::string_view bytes, char order)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    auto unit = [&](std::size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
+        return order == 'L' ? first | second << 8 : first << 8 | second;
+    };
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        unsigned code = static_cast<unsigned>(unit(at));
+        if (code == 0)
+            break;
+        if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00
+            && unit(at + 2) < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(unit(at + 2)) - 0xDC00);
+            at += 2;
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = 0xFFFD;
+        }
+        if (code == 0xFEFF && at == 0)
+            continue;
+        if (code < 0x80) {
+            text += static_cast<char>(code);
+        } else if (code < 0x800) {
+            text += static_cast<char>(0xC0 | code >> 6);
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            text += static_cast<char>(0xE0 | code >> 12);
+            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | code >> 18);
+            text += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return text;
+}
+
+// The text of a delimited file a chunk at a time, up to its first NUL: UTF-16 decoded as
+// it comes, single bytes kept as they are, whether they are all UTF-8 being known once the
+// text has ended (utf8Text's choice, made for the whole text).
+class TextStream {
+public:
+    // The file `fileName`, an input of `kinds`; throws IoFailure as the point file does.
+    TextStream(const std::string& fileName, InputKinds kinds) : fileName_(fileName), fromFile_(true)
+    {
+        if (const int error = file_.open(fileName, kinds))
+            failToRead(error, fileName);
+    }
+    // Bytes in memory, given `part` bytes at a time.
+    TextStream(std::string_view bytes, std::size_t part) : memory_(bytes), part_(part) {}
+
+    // Appends the next part of the text to `text`: false, nothing appended, once it has ended.
+    bool more(std::string& text)
+    {
+        while (!ended_) {
+            checkCancelled();
+            const std::size_t before = text.size();
+            const bool going = readRaw();
+            if (order_ == 0 && first_) {
+                // The first four bytes tell UTF-16 from a text of single bytes.
+                if (raw_.size() < 4 && going)
+                    continue;
+                order_ = utf16Order(raw_) ? utf16Order(raw_) : '8';
+                first_ = false;
+            }
+            if (order_ == '8')
+                appendBytes(text, going);
+            else
+                appendUtf16(text, going);
+            if (!going)
+                ended_ = true;
+            if (text.size() > before)
+                return true;
+        }
+        return false;
+    }
+
+    bool ended() const { return ended_; }
+    // Whether the text read so far is UTF-8, the whole text once it has ended.
+    bool utf8() const { return utf8_; }
+
+private:
+    static constexpr std::size_t Chunk = 1 << 20;
+
+    // Appends the next bytes of the input to raw_: false at its end.
+    bool readRaw()
+    {
+        const std::size_t kept = raw_.size();
+        if (!fromFile_) {
+            const std::size_t size = std::min(part_, memory_.size() - memoryAt_);
+            raw_.append(memory_.substr(memoryAt_, size));
+            memoryAt_ += size;
+            return size > 0;
+        }
+        raw_.resize(kept + Chunk);
+        const long got = file_.read(raw_.data() + kept, Chunk);
+        raw_.resize(kept + static_cast<std::size_t>(std::max(got, 0L)));
+        if (got < 0)
+            failToRead(static_cast<int>(-got), fileName_);
+        return got > 0;
+    }
+
+    // Single bytes up to the first NUL, their UTF-8 checked across the chunks' edges.
+    void appendBytes(std::string& text, bool going)
+    {
+        if (const std::size_t nul = raw_.find('\0'); nul != std::string::npos) {
+            raw_.resize(nul);
+            going = false;
+            ended_ = true;
+        }
+        const std::string_view bytes = raw_;
+        // A character cut by the chunk's end waits for its continuation.
+        std::size_t whole = bytes.size();
+        if (going)
+            for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+                const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+                if (byte >= 0xC0) {
+                    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+                    if (length > back)
+                        whole = bytes.size() - back;
+                    break;
+                }
+                if (byte < 0x80)
+                    break;
+            }
+        utf8_ = utf8_ && isUtf8(bytes.substr(0, whole));
+        text.append(bytes.substr(0, whole));
+        raw_.erase(0, whole);
+        if (!going) {
+            utf8_ = utf8_ && raw_.empty();
+            text += raw_;
+            raw_.clear();
+        }
+    }
+
+    // UTF-16 in UTF-8, as fromUtf16 decodes it, a unit or a surrogate pair left for the next chunk.
+    void appendUtf16(std::string& text, bool going)
+    {
+        std::size_t whole = raw_.size() & ~std::size_t{1};
+        if (going && whole >= 2) {
+            const auto last = static_cast<unsigned char>(raw_[whole - (order_ == 'L' ? 1 : 2)]);
+            if (last >= 0xD8 && last < 0xDC)
+                whole -= 2;
+        }
+        std::string units = raw_.substr(0, whole);
+        if (!unitsBefore_)
+            units.insert(0, order_ == 'L' ? "\xFF\xFE" : "\xFE\xFF", 2);
+        const std::string decoded = fromUtf16(units, order_);
+        text += decoded;
+        unitsBefore_ = true;
+        // A NUL character ends the text.
+        for (std::size_t at = 0; at + 1 < whole; at += 2)
+            if (raw_[at] == 0 && raw_[at + 1] == 0) {
+                ended_ = true;
+                break;
+            }
+        raw_.erase(0, whole);
+    }
+
+    std::string fileName_;
+    bool fromFile_ = false;
+    InputFile file_;
+    std::string_view memory_;
+    std::size_t part_ = Chunk;
+    std::size_t memoryAt_ = 0;
+    std::string raw_;
+    char order_ = 0;  // 'L', 'B': UTF-16; '8' single bytes
+    bool first_ = true;
+    bool unitsBefore_ = false;
+    bool ended_ = false;
+    bool utf8_ = true;
 };
 
 // The records of a delimited text, one after the other: its lines, but for the line ends
-// inside quotes.
+// inside quotes. Over a text in memory, or a TextStream read as the records need it.
 class Records {
 public:
     // A separator ' ' stands for any run of blanks (spaces and tabs), as in R's
     // write.table and the exports of instruments that align their columns.
     Records(std::string_view text, char separator, std::string source)
-        : text_(text.substr(text.starts_with(Bom) ? Bom.size() : 0)), separator_(separator),
-          blanks_(separator == ' '), source_(std::move(source))
+        : text_(text), separator_(separator), blanks_(separator == ' '), source_(std::move(source))
     {
+        skipBom();
+    }
+
+    // The text of `stream`, whose first part is in `buffer`, the records kept there as they
+    // are read and dropped once passed.
+    Records(TextStream& stream, std::string& buffer, char separator, std::string source)
+        : text_(buffer), separator_(separator), blanks_(separator == ' '), source_(std::move(source)),
+          stream_(&stream), buffer_(&buffer)
+    {
+        while (buffer.size() < Bom.size() && stream.more(buffer))
+            text_ = buffer;
+        skipBom();
     }
 
     // The next record that is not a blank line into `fields`; false at the end of the text.
     // Throws Failure for a quote left open.
-    bool next(std::vector<Field>& fields)
+    bool next(std::vector<Field>& fields) { return read(fields, nullptr); }
+
+    // The next record as next() gives it, but for the texts of its fields `a` and `b` only,
+    // in fields[0] and fields[1] (empty when the record has no such field); fieldCount()
+    // gives how many it has.
+    bool nextOnly(std::size_t a, std::size_t b, std::vector<Field>& fields)
+    {
+        if (plainLine(a, b, fields))
+            return true;
+        const std::pair<std::size_t, std::size_t> wanted{a, b};
+        return read(fields, &wanted);
+    }
+    std::size_t fieldCount() const { return fieldCount_; }
+
+private:
+    // nextOnly() for a record that is a whole line at hand without quotes or CR but its
+    // line end, of fields parted by a separator, the most of a text; false, nothing read,
+    // for any other, which the general reading takes.
+    bool plainLine(std::size_t a, std::size_t b, std::vector<Field>& fields)
+    {
+        if (blanks_ || pos_ >= text_.size())
+            return false;
+        const char* start = text_.data() + pos_;
+        const char* end = text_.data() + text_.size();
+        const auto* feed = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+        if (!feed)
+            return false;
+        const char* lineEnd = feed > start && feed[-1] == '\r' ? feed - 1 : feed;
+        const auto length = static_cast<std::size_t>(lineEnd - start);
+        if (std::memchr(start, '"', length) || std::memchr(start, '\r', length))
+            return false;
+        fields.resize(2);
+        fields[0].text.clear();
+        fields[1].text.clear();
+        std::size_t count = 0;
+        bool blank = true;
+        for (const char* field = start;; ++count) {
+            if (count == MaxFields)
+                return false;
+            const auto* next
+                = static_cast<const char*>(std::memchr(field, separator_, static_cast<std::size_t>(lineEnd - field)));
+            const char* fieldEnd = next ? next : lineEnd;
+            std::string_view text(field, static_cast<std::size_t>(fieldEnd - field));
+            while (!text.empty() && isSpace(text.front()))
+                text.remove_prefix(1);
+            while (!text.empty() && isSpace(text.back()))
+                text.remove_suffix(1);
+            blank = blank && text.empty();
+            if (count == a)
+                fields[0].text.assign(text);
+            else if (count == b)
+                fields[1].text.assign(text);
+            if (!next)
+                break;
+            field = next + 1;
+        }
+        // A blank line is no record: the general reading passes it.
+        if (count == 0 && blank)
+            return false;
+        line_ = nextLine_++;
+        fieldCount_ = count + 1;
+        pos_ = static_cast<std::size_t>(feed + 1 - text_.data());
+        return true;
+    }
+
+    bool read(std::vector<Field>& fields, const std::pair<std::size_t, std::size_t>* wanted)
+    {
+        for (;;) {
+            const std::size_t mark = pos_;
+            const long long markLine = nextLine_;
+            starved_ = false;
+            const bool got = nextInText(fields, wanted);
+            if (!starved_)
+                return got;
+            // The record goes on beyond the bytes at hand: read again with more.
+            pos_ = mark;
+            nextLine_ = markLine;
+            more();
+        }
+    }
+
+public:
+    // The line where the last record began, from 1.
+    long long line() const { return line_; }
+    // Whether the last record ended at the end of the text without a line end.
+    bool endedWithoutLineEnd() const { return endedWithoutLineEnd_; }
+    // The bytes of the text passed.
+    std::uint64_t offset() const { return dropped_ + pos_; }
+
+private:
+    void skipBom()
+    {
+        if (text_.starts_with(Bom))
+            pos_ = Bom.size();
+    }
+
+    bool finished() const { return !stream_ || stream_->ended(); }
+
+    // Drops the records passed and reads as much again of the text as is kept, a chunk at least.
+    void more()
+    {
+        buffer_->erase(0, pos_);
+        dropped_ += pos_;
+        pos_ = 0;
+        const std::size_t wanted = 2 * buffer_->size();
+        bool going = true;
+        do
+            going = stream_->more(*buffer_);
+        while (going && buffer_->size() < wanted);
+        text_ = *buffer_;
+    }
+
+    bool nextInText(std::vector<Field>& fields, const std::pair<std::size_t, std::size_t>* wanted)
     {
         while (pos_ < text_.size()) {
             line_ = nextLine_;
             fields.clear();
+            if (wanted)
+                fields.resize(2);
+            std::size_t count = 0;
+            bool firstBlank = false;
             bool lineEnded = false;
             while (!lineEnded) {
-                Field field = nextField();
-                if (fields.size() == MaxFields) {
+                const bool keep = !wanted || count == wanted->first || count == wanted->second;
+                Field field = nextField(keep);
+                if (count == MaxFields) {
                     LimitFailure failure("Ligne de plus de " + std::to_string(MaxFields) + " champs");
                     failure.setPlace(Place(source_, line_));
                     throw failure;
                 }
-                fields.push_back(std::move(field));
+                if (count == 0)
+                    firstBlank = !field.quoted && field.empty;
+                if (!wanted)
+                    fields.push_back(std::move(field));
+                else if (keep)
+                    fields[count == wanted->first ? 0 : 1] = std::move(field);
+                ++count;
                 if (blanks_) {
                     while (pos_ < text_.size() && isSpace(text_[pos_]))
                         ++pos_;
@@ -80,23 +415,25 @@ public:
                 }
             }
             endLine();
-            if (fields.size() > 1 || fields[0].quoted || !fields[0].text.empty())
+            // A line end, or the record, may go on in the bytes to come.
+            if (pos_ >= text_.size() && !finished()) {
+                starved_ = true;
+                return false;
+            }
+            fieldCount_ = count;
+            if (count > 1 || !firstBlank)
                 return true;
         }
+        starved_ = !finished();
         return false;
     }
 
-    // The line where the last record began, from 1.
-    long long line() const { return line_; }
-    // Whether the last record ended at the end of the text without a line end.
-    bool endedWithoutLineEnd() const { return endedWithoutLineEnd_; }
-
-private:
     bool isSpace(char c) const { return (c == ' ' || c == '\t') && (blanks_ || c != separator_); }
     bool endsField(char c) const { return blanks_ ? c == ' ' || c == '\t' : c == separator_; }
     bool isLineEnd(char c) const { return c == '\n' || c == '\r'; }
 
-    Field nextField()
+    // The next field, its text built when `keep`.
+    Field nextField(bool keep)
     {
         Field field;
         while (pos_ < text_.size() && isSpace(text_[pos_]))
@@ -107,16 +444,24 @@ private:
             for (;;) {
                 const std::size_t quote = text_.find('"', pos_);
                 if (quote == std::string_view::npos) {
+                    if (!finished()) {
+                        pos_ = text_.size();
+                        return field;
+                    }
                     Failure failure("Guillemet ouvert et jamais fermé");
                     failure.setPlace(Place(source_, line_));
                     throw failure;
                 }
                 const std::string_view part = text_.substr(pos_, quote - pos_);
                 countLineEnds(part);
-                field.text += part;
+                field.empty = field.empty && part.empty();
+                if (keep)
+                    field.text += part;
                 pos_ = quote + 1;
                 if (pos_ < text_.size() && text_[pos_] == '"') {
-                    field.text += '"';
+                    field.empty = false;
+                    if (keep)
+                        field.text += '"';
                     ++pos_;
                 } else {
                     break;
@@ -125,13 +470,36 @@ private:
         }
         // Unquoted bytes, or those after the closing quote, up to the separator or the line end.
         const std::size_t start = pos_;
-        while (pos_ < text_.size() && !endsField(text_[pos_]) && !isLineEnd(text_[pos_]))
-            ++pos_;
+        pos_ = fieldEnd(pos_);
         std::string_view rest = text_.substr(start, pos_ - start);
         while (!rest.empty() && isSpace(rest.back()))
             rest.remove_suffix(1);
-        field.text += rest;
+        field.empty = field.empty && rest.empty();
+        if (keep)
+            field.text += rest;
         return field;
+    }
+
+    // Where the unquoted bytes from `from` end: at the separator, a line end or the text's
+    // end; eight bytes at a time.
+    std::size_t fieldEnd(std::size_t from) const
+    {
+        constexpr std::uint64_t Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
+        auto holds = [&](std::uint64_t word, char c) {
+            const std::uint64_t v = word ^ (Ones * static_cast<unsigned char>(c));
+            return (v - Ones) & ~v & Highs;
+        };
+        const char first = blanks_ ? ' ' : separator_, second = blanks_ ? '\t' : separator_;
+        while (from + 8 <= text_.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text_.data() + from, 8);
+            if (holds(word, first) | holds(word, second) | holds(word, '\n') | holds(word, '\r'))
+                break;
+            from += 8;
+        }
+        while (from < text_.size() && !endsField(text_[from]) && !isLineEnd(text_[from]))
+            ++from;
+        return from;
     }
 
     void countLineEnds(std::string_view part)
@@ -159,17 +527,33 @@ private:
     char separator_;
     bool blanks_;
     std::string source_;
+    TextStream* stream_ = nullptr;
+    std::string* buffer_ = nullptr;
     std::size_t pos_ = 0;
+    std::uint64_t dropped_ = 0;
     long long line_ = 1;
     long long nextLine_ = 1;
     bool endedWithoutLineEnd_ = false;
+    bool starved_ = false;
+    std::size_t fieldCount_ = 0;
 };
 
 enum class Cell { Missing, Number, Text };
 
-bool isMissingText(const std::string& text)
+bool isMissingText(std::string_view text)
 {
-    return text.empty() || text == "NA" || text == "NaN" || text == "nan" || text == "-";
+    switch (text.size()) {
+    case 0:
+        return true;
+    case 1:
+        return text[0] == '-';
+    case 2:
+        return text == "NA";
+    case 3:
+        return text == "NaN" || text == "nan";
+    default:
+        return false;
+    }
 }
 
 // What a field holds, and its value when it is a number: the point file's real syntax,
@@ -243,7 +627,9 @@ template <typename Kind>
     throw failure;
 }
 
-// Every record of the text after the header, into columns; the lines where the rows begin.
+// The records of the text after the header, into columns, up to the stop; the lines where
+// the rows begin. After the stop the rest is only counted: its rows with both coordinates,
+// and the lines of those without.
 struct Parsed {
     long long headerLine = 0;
     std::vector<ColumnCells> columns;
@@ -251,12 +637,29 @@ struct Parsed {
     // The header names every column but the first, which holds the rows' names: what R's
     // write.table writes, with its row names quoted.
     bool rowNames = false;
+    // Whether the reading stopped before the end, and what it counted after the stop.
+    bool stopped = false;
+    long long restLocated = 0;
+    long long restSkipped = 0;
+    std::vector<long long> restSkippedLines;  // the first LinesNamed + 1
 };
 
-Parsed parse(std::string_view text, char separator, const std::string& source)
+// Where the rows stop being read into columns: once `points` rows have both coordinates
+// (as the rows read so far choose them), one at least, or once `bytes` of the text are read.
+struct Stop {
+    std::int32_t points = Unbounded;
+    std::uint64_t bytes = UINT64_MAX;
+};
+
+std::optional<std::size_t> columnNamed(const Parsed& parsed, const std::string& name);
+bool identifies(const Parsed& parsed, std::size_t c);
+std::optional<std::pair<std::size_t, std::size_t>> namedCoordinates(const Parsed& parsed, const ReadOptions& options,
+                                                                    bool& byName);
+std::optional<std::pair<std::size_t, std::size_t>> numericCoordinates(const Parsed& parsed);
+
+Parsed parse(Records& records, char separator, const std::string& source, const ReadOptions& options, Stop stop)
 {
     Parsed parsed;
-    Records records(text, separator, source);
     std::vector<Field> fields;
     if (!records.next(fields))
         failAt(Failure("Le fichier ne contient aucune ligne"), source, 0, {});
@@ -270,6 +673,16 @@ Parsed parse(std::string_view text, char separator, const std::string& source)
             parsed.columns.push_back(std::move(column));
         }
     };
+    // The coordinates as the rows read choose them, and the rows that have both.
+    const bool stops = stop.points != Unbounded || stop.bytes != UINT64_MAX;
+    bool byName = false;
+    constexpr std::pair<std::size_t, std::size_t> None{SIZE_MAX, SIZE_MAX};
+    std::pair<std::size_t, std::size_t> coordinates = None;
+    long long located = 0;
+    auto hasBoth = [&](std::size_t row) {
+        return !isMissing(parsed.columns[coordinates.first].values[row])
+            && !isMissing(parsed.columns[coordinates.second].values[row]);
+    };
     while (records.next(fields)) {
         checkCancelled();
         const auto row = static_cast<long long>(parsed.rowLines.size()) + 1;
@@ -280,6 +693,8 @@ Parsed parse(std::string_view text, char separator, const std::string& source)
             if (parsed.rowNames)
                 header.insert(header.begin(), Field{});
             nameColumns();
+            if (stops)
+                coordinates = namedCoordinates(parsed, options, byName).value_or(None);
         }
         if (fields.size() != parsed.columns.size())
             failAt(Failure("La ligne " + std::to_string(records.line()) + " a " + std::to_string(fields.size())
@@ -305,9 +720,42 @@ Parsed parse(std::string_view text, char separator, const std::string& source)
             column.increasing = column.increasing && cell == Cell::Number && value == std::floor(value)
                 && (row == 1 || value > column.values[column.values.size() - 2]);
         }
+        if (!stops)
+            continue;
+        if (!byName) {
+            const auto now = numericCoordinates(parsed).value_or(None);
+            if (now != coordinates) {
+                coordinates = now;
+                located = 0;
+                for (std::size_t r = 0; coordinates != None && r + 1 < parsed.rowLines.size(); ++r)
+                    located += hasBoth(r);
+            }
+        }
+        located += coordinates != None && hasBoth(parsed.rowLines.size() - 1);
+        if ((located > 0 && located >= stop.points) || records.offset() >= stop.bytes) {
+            parsed.stopped = true;
+            break;
+        }
     }
     if (parsed.columns.empty())
         nameColumns();
+    if (!parsed.stopped)
+        return parsed;
+    // The rest, counted: what its coordinates' fields hold is not judged, only whether
+    // they are there.
+    const bool placed = coordinates != None;
+    const std::size_t x = placed ? coordinates.first : 0, y = placed ? coordinates.second : 0;
+    while (records.nextOnly(x, y, fields)) {
+        checkCancelled();
+        if (placed && records.fieldCount() > std::max(x, y) && !isMissingText(fields[0].text)
+            && !isMissingText(fields[1].text)) {
+            ++parsed.restLocated;
+        } else {
+            if (parsed.restSkippedLines.size() <= LinesNamed)
+                parsed.restSkippedLines.push_back(records.line());
+            ++parsed.restSkipped;
+        }
+    }
     return parsed;
 }
 
@@ -333,19 +781,17 @@ bool identifies(const Parsed& parsed, std::size_t c)
     return (c == 0 && parsed.rowNames) || (column.unnamed && column.increasing && !parsed.rowLines.empty());
 }
 
-// The columns of X and Y.
-std::pair<std::size_t, std::size_t> coordinateColumns(const Parsed& parsed, const ReadOptions& options,
-                                                      const std::string& source)
+// The columns of X and Y the header names (byName then true): those of the options, else
+// the first pair of coordinates' names; none when the options name a column it lacks.
+std::optional<std::pair<std::size_t, std::size_t>> namedCoordinates(const Parsed& parsed, const ReadOptions& options,
+                                                                    bool& byName)
 {
+    byName = true;
     if (!options.xColumn.empty() || !options.yColumn.empty()) {
-        auto named = [&](const std::string& name) {
-            const auto column = columnNamed(parsed, name);
-            if (!column)
-                failAt(Failure("Aucune colonne ne s'appelle \"" + name + "\" dans l'en-tête"), source,
-                       parsed.headerLine, name);
-            return *column;
-        };
-        return {named(options.xColumn), named(options.yColumn)};
+        const auto x = columnNamed(parsed, options.xColumn), y = columnNamed(parsed, options.yColumn);
+        if (x && y)
+            return std::pair{*x, *y};
+        return std::nullopt;
     }
     for (const auto& [x, y] : CoordinateNames) {
         std::optional<std::size_t> xColumn, yColumn;
@@ -357,122 +803,51 @@ std::pair<std::size_t, std::size_t> coordinateColumns(const Parsed& parsed, cons
                 yColumn = c;
         }
         if (xColumn && yColumn)
-            return {*xColumn, *yColumn};
+            return std::pair{*xColumn, *yColumn};
     }
-    std::vector<std::size_t> numeric;
-    for (std::size_t c = parsed.columns[0].counting ? 1 : 0; c < parsed.columns.size() && numeric.size() < 2; ++c)
+    byName = false;
+    return std::nullopt;
+}
+
+// The first two columns of numbers, but for one that numbers or identifies the rows.
+std::optional<std::pair<std::size_t, std::size_t>> numericCoordinates(const Parsed& parsed)
+{
+    std::size_t numeric[2];
+    std::size_t found = 0;
+    for (std::size_t c = parsed.columns[0].counting ? 1 : 0; c < parsed.columns.size() && found < 2; ++c)
         if (parsed.columns[c].numeric() && !identifies(parsed, c))
-            numeric.push_back(c);
-    if (numeric.size() < 2)
+            numeric[found++] = c;
+    if (found < 2)
+        return std::nullopt;
+    return std::pair{numeric[0], numeric[1]};
+}
+
+// The columns of X and Y.
+std::pair<std::size_t, std::size_t> coordinateColumns(const Parsed& parsed, const ReadOptions& options,
+                                                      const std::string& source)
+{
+    bool byName = false;
+    if (const auto named = namedCoordinates(parsed, options, byName))
+        return *named;
+    if (byName)
+        for (const std::string& name : {options.xColumn, options.yColumn})
+            if (!columnNamed(parsed, name))
+                failAt(Failure("Aucune colonne ne s'appelle \"" + name + "\" dans l'en-tête"), source,
+                       parsed.headerLine, name);
+    const auto numeric = numericCoordinates(parsed);
+    if (!numeric)
         failAt(Failure("Le fichier n'a pas deux colonnes de nombres pour les coordonnées X et Y"), source,
                parsed.headerLine, {});
-    return {numeric[0], numeric[1]};
+    return *numeric;
 }
 
-// "lignes 5, 9, 12" for the first lines of `lines`, "…" after them.
-std::string linesText(const std::vector<long long>& lines)
+// "lignes 5, 9, 12" for the first lines of `lines`, "…" after them, `count` lines in all.
+std::string linesText(const std::vector<long long>& lines, std::size_t count)
 {
-    std::string text = lines.size() > 1 ? "lignes " : "ligne ";
+    std::string text = count > 1 ? "lignes " : "ligne ";
     for (std::size_t i = 0; i < lines.size() && i < LinesNamed; ++i)
         text += (i > 0 ? ", " : "") + std::to_string(lines[i]);
-    return text + (lines.size() > LinesNamed ? ", …" : "");
-}
-
-// Whether `bytes`, the first of a text, are UTF-16: its byte order mark, or two ASCII
-// characters each beside a NUL. 'L' little-endian, 'B' big-endian, 0 not.
-char utf16Order(std::string_view bytes)
-{
-    if (bytes.starts_with("\xFF\xFE"))
-        return 'L';
-    if (bytes.starts_with("\xFE\xFF"))
-        return 'B';
-    if (bytes.size() < 4)
-        return 0;
-    auto ascii = [&](std::size_t at) { return bytes[at] > 0 && bytes[at] < 0x7F; };
-    if (ascii(0) && bytes[1] == 0 && ascii(2) && bytes[3] == 0)
-        return 'L';
-    if (bytes[0] == 0 && ascii(1) && bytes[2] == 0 && ascii(3))
-        return 'B';
-    return 0;
-}
-
-// UTF-16 text in UTF-8, without its byte order mark, up to its first NUL character; an
-// unpaired surrogate becomes U+FFFD.
-std::string fromUtf16(std::string_view bytes, char order)
-{
-    std::string text;
-    text.reserve(bytes.size());
-    auto unit = [&](std::size_t at) {
-        const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
-        return order == 'L' ? first | second << 8 : first << 8 | second;
-    };
-    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-        unsigned code = static_cast<unsigned>(unit(at));
-        if (code == 0)
-            break;
-        if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00
-            && unit(at + 2) < 0xE000) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(unit(at + 2)) - 0xDC00);
-            at += 2;
-        } else if (code >= 0xD800 && code < 0xE000) {
-            code = 0xFFFD;
-        }
-        if (code == 0xFEFF && at == 0)
-            continue;
-        if (code < 0x80) {
-            text += static_cast<char>(code);
-        } else if (code < 0x800) {
-            text += static_cast<char>(0xC0 | code >> 6);
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            text += static_cast<char>(0xE0 | code >> 12);
-            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            text += static_cast<char>(0xF0 | code >> 18);
-            text += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return text;
-}
-
-// The text of `fileName` in UTF-8 (UTF-16 decoded; single bytes as utf8Text reads them
-// once the whole text is read), up to its first NUL; throws IoFailure
-// as the point file does. `limit` bytes of the file at most, and once `lines` line feeds are
-// read no more: then `cut` says whether the file went on.
-std::string textOf(const std::string& fileName, InputKinds kinds, std::size_t limit = SIZE_MAX,
-                   std::size_t lines = SIZE_MAX, bool* cut = nullptr)
-{
-    InputFile file;
-    if (const int error = file.open(fileName, kinds))
-        failToRead(error, fileName);
-    std::string bytes;
-    std::size_t lineFeeds = 0;
-    char buffer[64 * 1024];
-    bool ended = false;
-    while (!ended && bytes.size() < limit && lineFeeds < lines) {
-        checkCancelled();
-        const long got = file.read(buffer, std::min(sizeof buffer, limit - bytes.size()));
-        if (got < 0)
-            failToRead(static_cast<int>(-got), fileName);
-        ended = got == 0;
-        const std::string_view chunk(buffer, static_cast<std::size_t>(got));
-        lineFeeds += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
-        bytes += chunk;
-        // A NUL ends a text of bytes: what follows is never read.
-        if (utf16Order(bytes) == 0 && chunk.find('\0') != std::string_view::npos) {
-            bytes.resize(bytes.find('\0'));
-            ended = true;
-        }
-    }
-    if (cut)
-        *cut = !ended;
-    if (const char order = utf16Order(bytes))
-        return fromUtf16(bytes, order);
-    // A head cut short may end within a character: only a whole text is decoded.
-    return ended ? utf8Text(std::move(bytes)) : bytes;
+    return text + (count > LinesNamed ? ", …" : "");
 }
 
 // The head of `text` that recognises it: its first HeadLines lines, LargestHead bytes at most.
@@ -564,11 +939,15 @@ bool inDegrees(const ColumnCells& x, const ColumnCells& y)
     return within(x, 180) && within(y, 90);
 }
 
-// readDelimited(); whether the first column numbers the points.
-bool readTable(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
-               PointTable& table)
+// What a reading found besides its table.
+struct Outcome {
+    bool numbered = false;  // the first column numbers the points
+    long long located = 0;  // the data rows with both coordinates, in the whole text
+};
+
+// The table of what `parse` gave; the columns' values are given up as they are copied.
+Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& options, PointTable& table)
 {
-    const Parsed parsed = parse(textBefore(text, NamesFileEnd), separator, source);
     const auto [xColumn, yColumn] = coordinateColumns(parsed, options, source);
     const bool numbered = (parsed.columns[0].counting || identifies(parsed, 0)) && xColumn != 0 && yColumn != 0
         && !parsed.rowLines.empty();
@@ -655,60 +1034,133 @@ bool readTable(std::string_view text, char separator, const std::string& source,
         read.notes.push_back(firstOnlyNote(static_cast<long long>(taken.size() - 2), static_cast<long long>(variables),
                                            "variables", true));
 
-    std::vector<long long> skipped;
-    long long located = 0;
+    // The rows read without a coordinate, then those of the rest counted after the stop.
+    const std::vector<double>& xs = parsed.columns[xColumn].values;
+    const std::vector<double>& ys = parsed.columns[yColumn].values;
+    auto hasBoth = [&](std::size_t row) { return !isMissing(xs[row]) && !isMissing(ys[row]); };
+    std::vector<long long> skippedLines;
+    long long skipped = 0, located = 0;
     for (std::size_t row = 0; row < parsed.rowLines.size(); ++row) {
-        if (isMissing(parsed.columns[xColumn].values[row]) || isMissing(parsed.columns[yColumn].values[row])) {
-            skipped.push_back(parsed.rowLines[row]);
-            continue;
+        if (hasBoth(row)) {
+            ++located;
+        } else {
+            if (skippedLines.size() <= LinesNamed)
+                skippedLines.push_back(parsed.rowLines[row]);
+            ++skipped;
         }
-        if (located++ >= options.points)
-            continue;
-        for (std::size_t k = 0; k < read.columns.size(); ++k)
-            read.columns[k].values.push_back(parsed.columns[taken[k]].values[row]);
     }
+    for (const long long line : parsed.restSkippedLines)
+        if (skippedLines.size() <= LinesNamed)
+            skippedLines.push_back(line);
+    skipped += parsed.restSkipped;
+    const long long taking = std::min<long long>(located, std::max(options.points, 0));
+    located += parsed.restLocated;
     if (located == 0)
         failAt(Failure("Le fichier ne contient aucun point : aucune ligne de données n'a ses deux coordonnées"),
                source, 0, {});
-    if (!skipped.empty())
-        read.notes.push_back(std::to_string(skipped.size())
-                             + (skipped.size() > 1 ? " lignes sans coordonnée ont été ignorées : "
-                                                   : " ligne sans coordonnée a été ignorée : ")
-                             + linesText(skipped) + ".");
+    if (skipped > 0)
+        read.notes.push_back(std::to_string(skipped)
+                             + (skipped > 1 ? " lignes sans coordonnée ont été ignorées : "
+                                            : " ligne sans coordonnée a été ignorée : ")
+                             + linesText(skippedLines, static_cast<std::size_t>(skipped)) + ".");
     if (located > options.points)
         read.notes.push_back(firstOnlyNote(located, options.points, "lignes de données", true));
     if (inDegrees(parsed.columns[xColumn], parsed.columns[yColumn]))
         read.notes.push_back(DegreesNote);
+
+    // Column after column, the first `taking` rows with both coordinates: X and Y last,
+    // since every column looks at them.
+    for (std::size_t k = read.columns.size(); k-- > 0;) {
+        std::vector<double>& values = parsed.columns[taken[k]].values;
+        std::vector<double>& kept = read.columns[k].values;
+        kept.reserve(static_cast<std::size_t>(taking));
+        for (std::size_t row = 0; row < values.size() && static_cast<long long>(kept.size()) < taking; ++row)
+            if (hasBoth(row))
+                kept.push_back(values[row]);
+        if (taken[k] != xColumn && taken[k] != yColumn)
+            std::vector<double>().swap(values);
+    }
     table = std::move(read);
-    return numbered;
+    return {numbered, located};
+}
+
+// Reads the records into `table` up to the stop, the rest counted; the names read as
+// Windows-1252 when the text is not UTF-8.
+Outcome readRecords(Records& records, const TextStream& stream, char separator, const std::string& source,
+                    const ReadOptions& options, PointTable& table, Stop stop)
+{
+    Parsed parsed = parse(records, separator, source, options, stop);
+    if (!stream.utf8())
+        for (ColumnCells& column : parsed.columns) {
+            if (!column.unnamed)
+                column.name = fromWindows1252(column.name);
+            column.firstText = fromWindows1252(column.firstText);
+        }
+    return readTable(parsed, source, options, table);
+}
+
+// The first bytes of `stream` into `buffer`, and its separator as delimiterOf gives it
+// from its head.
+char separatorOf(TextStream& stream, std::string& buffer)
+{
+    std::size_t lineFeeds = 0;
+    while (lineFeeds < HeadLines && buffer.size() < LargestHead) {
+        const std::size_t before = buffer.size();
+        if (!stream.more(buffer))
+            break;
+        lineFeeds += static_cast<std::size_t>(std::count(buffer.begin() + static_cast<std::ptrdiff_t>(before), buffer.end(), '\n'));
+    }
+    std::string_view head = headOf(buffer);
+    // Whether the text goes on after the head.
+    if (head.size() == buffer.size() && stream.more(buffer))
+        head = headOf(buffer);
+    return delimiterOf(head, head.size() < buffer.size());
 }
 
 }  // namespace
 
+// A text in memory comes in parts of a few bytes, so that a fault of the reading astride
+// two parts shows against the same text read from a file.
+constexpr std::size_t MemoryPart = 13;
+
+char separatorOfText(std::string_view bytes)
+{
+    TextStream stream(bytes, MemoryPart);
+    std::string buffer;
+    return separatorOf(stream, buffer);
+}
+
 void readDelimited(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
                    PointTable& table)
 {
-    readTable(text, separator, source, options, table);
+    TextStream stream(text, MemoryPart);
+    std::string buffer;
+    Records records(stream, buffer, separator, source);
+    readRecords(records, stream, separator, source, options, table, Stop{options.points});
 }
 
 namespace {
 
 class DelimitedReader final : public Reader {
 public:
+    // The decisions from the rows of the first IdentifiedHead bytes, the rest counted.
     std::optional<PointFileLayout> identify(const std::string& fileName) const override
     {
         try {
             if (!claims(fileName))
                 return std::nullopt;
-            const std::string text = textOf(fileName, InputKinds::RegularFiles);
-            const std::string_view head = headOf(text);
-            const char separator = delimiterOf(head, head.size() < text.size());
+            TextStream stream(fileName, InputKinds::RegularFiles);
+            std::string buffer;
+            const char separator = separatorOf(stream, buffer);
             if (separator == 0)
                 return std::nullopt;
+            Records records(stream, buffer, separator, fileName);
             PointTable table;
-            const bool numbered = readTable(text, separator, fileName, {Unbounded, Unbounded}, table);
-            return PointFileLayout{static_cast<std::int32_t>(table.points()),
-                                   static_cast<std::int32_t>(table.variables()), numbered};
+            const ReadOptions options{Unbounded, Unbounded};
+            const Outcome outcome
+                = readRecords(records, stream, separator, fileName, options, table, Stop{Unbounded, IdentifiedHead});
+            return PointFileLayout{static_cast<std::int32_t>(std::min<long long>(outcome.located, Unbounded)),
+                                   static_cast<std::int32_t>(table.variables()), outcome.numbered};
         } catch (const Failure&) {
             return std::nullopt;
         }
@@ -717,9 +1169,9 @@ public:
     bool claims(const std::string& fileName) const override
     {
         try {
-            bool cut = false;
-            const std::string head = textOf(fileName, InputKinds::RegularFiles, LargestHead, HeadLines, &cut);
-            return delimiterOf(head, cut) != 0;
+            TextStream stream(fileName, InputKinds::RegularFiles);
+            std::string buffer;
+            return separatorOf(stream, buffer) != 0;
         } catch (const Failure&) {
             return false;
         }
@@ -727,12 +1179,13 @@ public:
 
     void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
     {
-        const std::string text = textOf(fileName, options.kinds);
-        const std::string_view head = headOf(text);
-        const char separator = delimiterOf(head, head.size() < text.size());
+        TextStream stream(fileName, options.kinds);
+        std::string buffer;
+        const char separator = separatorOf(stream, buffer);
         if (separator == 0)
             failAt(Failure("Ce n'est pas un texte délimité avec une ligne d'en-tête"), fileName, 0, {});
-        readDelimited(text, separator, fileName, options, table);
+        Records records(stream, buffer, separator, fileName);
+        readRecords(records, stream, separator, fileName, options, table, Stop{options.points});
     }
 };
 

@@ -16,6 +16,14 @@
 // whose values lie within ±180 and ±90 are noted as degrees.
 // An empty cell, NA, NaN, nan and - are missing: a missing variable's value is NaN, a row
 // missing a coordinate is skipped and noted.
+//
+// The text is read in chunks: memory holds the rows read as columns of numbers (8 bytes a
+// cell) and the longest record, not the file. The reading stops once the P points asked
+// (ReadOptions::points) have both coordinates; what the columns are (text or numbers, and
+// so the coordinates when the header does not name them, a row number, degrees) is then
+// judged on the rows read, and the rest of the file is only counted: its rows with both
+// coordinate fields present, and the lines of those without, for the notes, none of its
+// fields judged. A file read to its end is judged as a whole.
 
 #include <string>
 #include <string_view>
@@ -35,9 +43,14 @@ namespace geolago {
 // row of numbers (pointlayout.h): no delimited text.
 char delimiterOf(std::string_view head, bool headIsCut = false);
 
+// The separator delimitedReader() finds in a file of these bytes: delimiterOf on the head
+// it reads, a UTF-16 text decoded; 0 when it is no delimited text.
+char separatorOfText(std::string_view bytes);
+
 // Reads `text`, a delimited text separated by `separator`, into `table` as
 // delimitedReader() reads a file, `source` naming it in the table and in the failures'
-// places. The table is written only once the whole text is read.
+// places. The table is written only once the reading has ended. The text is taken a few
+// bytes at a time, so that any difference with the file read in chunks of 1 MiB shows.
 void readDelimited(std::string_view text, char separator, const std::string& source, const ReadOptions& options,
                    PointTable& table);
 

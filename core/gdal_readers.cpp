@@ -418,11 +418,95 @@ public:
 
 // --- Rasters ---
 
+// The pixels of a raster row after row, every band read, those beyond V too, since a pixel
+// is valid when one band at least has a value there (its mask, not NaN).
+class PixelRows {
+public:
+    PixelRows(const Gdal& api, GDALDatasetH raster, const std::string& fileName)
+        : api_(api), raster_(raster), fileName_(fileName), bands_(api.GDALGetRasterCount(raster)),
+          width_(api.GDALGetRasterXSize(raster)), height_(api.GDALGetRasterYSize(raster)),
+          values_(static_cast<std::size_t>(bands_), std::vector<double>(static_cast<std::size_t>(width_))),
+          masks_(static_cast<std::size_t>(bands_), std::vector<unsigned char>(static_cast<std::size_t>(width_), 1))
+    {
+    }
+
+    // Reads the next row: false after the last.
+    bool next()
+    {
+        if (row_ + 1 >= height_)
+            return false;
+        checkCancelled();
+        ++row_;
+        for (int b = 0; b < bands_; ++b) {
+            GDALRasterBandH band = api_.GDALGetRasterBand(raster_, b + 1);
+            const auto at = static_cast<std::size_t>(b);
+            if (api_.GDALRasterIO(band, GF_Read, 0, row_, width_, 1, values_[at].data(), width_, 1, GDT_Float64, 0, 0)
+                != CE_None)
+                failAt(Failure("Lecture du raster impossible à la ligne de pixels " + std::to_string(row_ + 1)),
+                       fileName_);
+            if ((api_.GDALGetMaskFlags(band) & GMF_ALL_VALID) == 0
+                && api_.GDALRasterIO(api_.GDALGetMaskBand(band), GF_Read, 0, row_, width_, 1, masks_[at].data(), width_,
+                                     1, GDT_Byte, 0, 0)
+                       != CE_None)
+                failAt(Failure("Lecture du masque du raster impossible à la ligne de pixels " + std::to_string(row_ + 1)),
+                       fileName_);
+        }
+        return true;
+    }
+
+    int row() const { return row_; }  // from 0; -1 before the first
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool valid(int band, int column) const
+    {
+        const auto b = static_cast<std::size_t>(band), c = static_cast<std::size_t>(column);
+        return masks_[b][c] != 0 && !std::isnan(values_[b][c]);
+    }
+    double value(int band, int column) const { return values_[static_cast<std::size_t>(band)][static_cast<std::size_t>(column)]; }
+    bool anyValid(int column) const
+    {
+        for (int b = 0; b < bands_; ++b)
+            if (valid(b, column))
+                return true;
+        return false;
+    }
+
+private:
+    const Gdal& api_;
+    GDALDatasetH raster_;
+    const std::string& fileName_;
+    int bands_, width_, height_;
+    int row_ = -1;
+    std::vector<std::vector<double>> values_;
+    std::vector<std::vector<unsigned char>> masks_;
+};
+
+
 class RasterReader final : public Reader {
 public:
+    // The valid pixels counted row after row, none kept.
     std::optional<PointFileLayout> identify(const std::string& fileName) const override
     {
-        return claims(fileName) ? layoutOfReading(*this, fileName) : std::nullopt;
+        if (!claims(fileName))
+            return std::nullopt;
+        try {
+            const Gdal& api = requireGdal(fileName);
+            const Dataset dataset(api, fileName, GDAL_OF_RASTER);
+            if (!dataset.handle())
+                return std::nullopt;
+            const QuietErrors quiet(api);
+            PixelRows rows(api, dataset.handle(), fileName);
+            long long valid = 0;
+            while (rows.next())
+                for (int column = 0; column < rows.width(); ++column)
+                    valid += rows.anyValid(column);
+            if (valid == 0)
+                return std::nullopt;
+            return PointFileLayout{static_cast<std::int32_t>(std::min<long long>(valid, Unbounded)),
+                                   static_cast<std::int32_t>(api.GDALGetRasterCount(dataset.handle())), false};
+        } catch (const Failure&) {
+            return std::nullopt;
+        }
     }
 
     bool claims(const std::string& fileName) const override
@@ -471,51 +555,37 @@ public:
             transform = {0, 1, 0, 0, 0, 1};
             read.notes.push_back("Le raster n'est pas géoréférencé : les coordonnées sont en pixels.");
         }
-        const int width = api.GDALGetRasterXSize(raster);
-        const int height = api.GDALGetRasterYSize(raster);
-        // Every band is looked at for the validity of a pixel, those beyond V included.
-        std::vector<std::vector<double>> values(static_cast<std::size_t>(bandCount), std::vector<double>(width));
-        std::vector<std::vector<unsigned char>> masks(static_cast<std::size_t>(bandCount),
-                                                      std::vector<unsigned char>(width, 1));
+        // The rows that hold the P points asked, and no more: their valid pixels beyond P
+        // are counted, the rows after them are not read.
+        PixelRows rows(api, raster, fileName);
         long long found = 0;
-        for (int row = 0; row < height; ++row) {
-            checkCancelled();
-            for (int b = 0; b < bandCount; ++b) {
-                GDALRasterBandH band = api.GDALGetRasterBand(raster, b + 1);
-                const auto at = static_cast<std::size_t>(b);
-                if (api.GDALRasterIO(band, GF_Read, 0, row, width, 1, values[at].data(), width, 1, GDT_Float64, 0, 0)
-                    != CE_None)
-                    failAt(Failure("Lecture du raster impossible à la ligne de pixels " + std::to_string(row + 1)),
-                           fileName);
-                if ((api.GDALGetMaskFlags(band) & GMF_ALL_VALID) == 0
-                    && api.GDALRasterIO(api.GDALGetMaskBand(band), GF_Read, 0, row, width, 1, masks[at].data(), width,
-                                        1, GDT_Byte, 0, 0)
-                           != CE_None)
-                    failAt(Failure("Lecture du masque du raster impossible à la ligne de pixels "
-                                   + std::to_string(row + 1)),
-                           fileName);
-            }
-            for (int column = 0; column < width; ++column) {
-                const auto c = static_cast<std::size_t>(column);
-                auto valid = [&](std::size_t b) { return masks[b][c] != 0 && !std::isnan(values[b][c]); };
-                bool any = false;
-                for (std::size_t b = 0; b < values.size(); ++b)
-                    any = any || valid(b);
-                if (!any || found++ >= options.points)
+        while (rows.next()) {
+            for (int column = 0; column < rows.width(); ++column) {
+                if (!rows.anyValid(column) || found++ >= options.points)
                     continue;
-                const double i = column + 0.5, j = row + 0.5;
+                const double i = column + 0.5, j = rows.row() + 0.5;
                 read.columns[0].values.push_back(transform[0] + i * transform[1] + j * transform[2]);
                 read.columns[1].values.push_back(transform[3] + i * transform[4] + j * transform[5]);
-                for (std::size_t b = 0; b < static_cast<std::size_t>(bands); ++b)
-                    read.columns[b + 2].values.push_back(valid(b) ? values[b][c]
-                                                                  : std::numeric_limits<double>::quiet_NaN());
+                for (int b = 0; b < bands; ++b)
+                    read.columns[static_cast<std::size_t>(b) + 2].values.push_back(
+                        rows.valid(b, column) ? rows.value(b, column) : std::numeric_limits<double>::quiet_NaN());
             }
+            if (found > 0 && found >= options.points)
+                break;
         }
         if (found == 0)
             failAt(Failure("Le raster ne contient aucun pixel valide : tous sont sans valeur (nodata) ou masqués"),
                    fileName);
-        if (found > options.points)
+        if (rows.row() + 1 < rows.height()) {
+            const long long taken = std::min<long long>(found, options.points);
+            read.notes.push_back((taken == 0   ? std::string("Aucun pixel valide n'a été lu")
+                                  : taken == 1 ? std::string("Seul le premier pixel valide a été lu")
+                                               : "Seuls les " + std::to_string(taken) + " premiers pixels valides ont été lus")
+                                 + " ; la lecture s'est arrêtée à la ligne de pixels " + std::to_string(rows.row() + 1)
+                                 + " sur " + std::to_string(rows.height()) + ".");
+        } else if (found > options.points) {
             read.notes.push_back(firstOnlyNote(found, options.points, "pixels valides", false));
+        }
         noteUnits(api, api.GDALGetSpatialRef(raster), read);
         table = std::move(read);
     }

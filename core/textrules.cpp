@@ -1,6 +1,8 @@
 #include "textrules.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace geolago {
 
@@ -32,6 +34,15 @@ bool isUtf8(std::string_view bytes)
 {
     std::size_t at = 0;
     while (at < bytes.size()) {
+        // Eight ASCII bytes at a time, the most of any text.
+        if (bytes.size() - at >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + at, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                at += 8;
+                continue;
+            }
+        }
         const auto lead = static_cast<unsigned char>(bytes[at]);
         if (lead < 0x80) {
             ++at;
@@ -65,6 +76,11 @@ std::string utf8Text(std::string bytes)
 {
     if (isUtf8(bytes))
         return bytes;
+    return fromWindows1252(bytes);
+}
+
+std::string fromWindows1252(std::string_view bytes)
+{
     std::string text;
     text.reserve(bytes.size() + bytes.size() / 8);
     for (const char c : bytes) {

@@ -103,6 +103,10 @@ bool isUtf8(std::string_view bytes);
 // bytes become the control characters of the same number).
 std::string utf8Text(std::string bytes);
 
+// `bytes` read as Windows-1252 whatever they are: the text of a file that utf8Text would
+// not take as UTF-8, a part at a time.
+std::string fromWindows1252(std::string_view bytes);
+
 // Appends the rest of the text of `source` to `text`: 0, TextTooLong when the text would
 // pass `limit` bytes, or the errno of a failed read.
 int readText(TextSource& source, std::size_t limit, std::string& text);

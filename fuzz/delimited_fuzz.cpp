@@ -8,13 +8,11 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <string_view>
 
 #include "delimited.h"
 #include "failures.h"
 #include "fuzz_support.h"
 #include "readers.h"
-#include "textrules.h"
 
 using namespace geolago;
 using namespace geolago::fuzz;
@@ -47,15 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.xColumn = "x";
         options.yColumn = "y";
     }
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    // A file's text is its bytes up to the first NUL, read as UTF-8, or as Windows-1252 when
-    // they are not valid UTF-8 (utf8Text()): the bytes in memory are given so. A text that
-    // may be UTF-16, decoded from the file alone, is left to the readers' tests.
-    const std::string_view head = std::string_view(bytes).substr(0, 4);
-    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF") || head.find('\0') != std::string_view::npos)
-        return 0;
-    const std::string text = utf8Text(bytes.substr(0, bytes.find('\0')));
-    const char separator = delimiterOf(text.substr(0, 64 * 1024));
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const char separator = separatorOfText(text);
     if (separator == 0)
         return 0;
 
@@ -73,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The file gives what the bytes give, through the choice of its reader.
-    const std::string& file = writeScratch(bytes);
+    const std::string& file = writeScratch(text);
     check(&readerFor(file) == &delimitedReader(), "the file is not taken as delimited text");
     PointTable fromFile;
     try {

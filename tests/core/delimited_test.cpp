@@ -278,6 +278,71 @@ TEST_F(DelimitedText, NamesQuotesAndLinesAreReadAsWritten)
     EXPECT_EQ(loadPoints(store, writeFile("sols.csv", skipped), {Unbounded, Unbounded}).notes,
               std::vector<std::string>{"11 lignes sans coordonnée ont été ignorées : lignes 2, 3, 4, 5, 6, 7, 8, 9, 10,"
                                        " 11, …."});
+
+    // The first NUL ends the text: nothing after it is read.
+    loadPoints(store, writeFile("sols.csv", std::string("x,y,v\n1,2,3\n\0\n4,5,6\n", 20)), {Unbounded, Unbounded});
+    EXPECT_EQ(store.NBPoints, 1);
+}
+
+TEST_F(DelimitedText, ALargeTextIsReadAsItComesAndOnlyUpToThePointsAsked)
+{
+    // 200 000 rows, the first half of two lines each (a quoted note holds a CR LF), the
+    // second of one line without quotes; CR LF line ends: one row ends its line astride the
+    // second MiB, a UTF-8 "é" lies astride the first; the column w holds numbers in its
+    // first 2000 rows, text after them.
+    constexpr int Rows = 200000;
+    constexpr std::size_t MiB = 1 << 20;
+    auto text = [&](int badValue, int noY) {
+        std::string text = "x,y,v,w,\xC3\xA9" "cart\r\n";
+        for (int i = 1; i <= Rows; ++i) {
+            std::string row = std::to_string(i) + "," + (i == noY ? "NA" : std::to_string(i % 7)) + ","
+                + (i == badValue ? "abc" : std::to_string(i) + ".5") + "," + (i <= 2000 ? std::to_string(i) : "t")
+                + (i <= Rows / 2 ? ",\"" : ",");
+            std::string note = i <= Rows / 2 ? "a\r\nb" : "c";
+            const std::size_t at = text.size() + row.size();
+            if (at < MiB - 1 && at + 80 > MiB - 1)
+                note = std::string(MiB - 1 - at, ' ') + "\xC3\xA9\r\nb";
+            else if (at < 2 * MiB && at + 80 > 2 * MiB)
+                note = std::string(2 * MiB - 1 - at - note.size() - 1, ' ') + note;
+            text += row + note + (i <= Rows / 2 ? "\"\r\n" : "\r\n");
+        }
+        return text;
+    };
+    const std::string whole = text(0, 0);
+    ASSERT_EQ(whole.substr(MiB - 1, 2), "\xC3\xA9");
+    ASSERT_EQ(whole.substr(2 * MiB - 1, 2), "\r\n");
+    const std::string clean = writeFile("sols.csv", whole);
+
+    const auto proposal = identifyInput(clean).proposal;
+    ASSERT_TRUE(proposal);
+    EXPECT_EQ(std::make_tuple(proposal->points, proposal->variables, proposal->rowsAreNumbered),
+              std::make_tuple(Rows, 1, false));
+    const Reading reading = loadPoints(store, clean, {Unbounded, Unbounded});
+    EXPECT_EQ(reading.names, std::vector<std::string>{"v"});
+    EXPECT_EQ(reading.notes,
+              (std::vector<std::string>{
+                  "La colonne \"w\" contient du texte (\"t\" à la ligne 4002) : ce n'est pas une variable.",
+                  "La colonne \"écart\" contient du texte (\"a\r\nb\" à la ligne 2) : ce n'est pas une variable."}));
+    ASSERT_EQ(store.NBPoints, Rows);
+    EXPECT_EQ(store.Coord[Rows][1], Rows);
+    EXPECT_EQ(store.Coord[Rows][2], Rows % 7);
+    EXPECT_EQ(store.Donnees[Rows][1], Rows + 0.5);
+
+    // A text among numbers near the end fails the whole reading at its line; a reading of
+    // the first 1000 points stops before it, judges the columns on the rows it read (w is a
+    // variable there) and counts the rest, the row without Y among them.
+    const std::string bad = writeFile("sols.csv", text(Rows - 5, Rows - 3));
+    EXPECT_EQ(failureOf(text(Rows - 5, Rows - 3)),
+              std::make_tuple(std::string("Saisie numérique incorrecte"), 299996LL, std::string("v")));
+    const Reading bounded = loadPoints(store, bad, {1000, Unbounded});
+    EXPECT_EQ(bounded.names, (std::vector<std::string>{"v", "w"}));
+    EXPECT_EQ(bounded.notes,
+              (std::vector<std::string>{
+                  "La colonne \"écart\" contient du texte (\"a\r\nb\" à la ligne 2) : ce n'est pas une variable.",
+                  "1 ligne sans coordonnée a été ignorée : ligne 299998.",
+                  "Le fichier contient 199999 lignes de données ; seules les 1000 premières ont été lues."}));
+    ASSERT_EQ(store.NBPoints, 1000);
+    EXPECT_EQ(store.Donnees[1000][2], 1000);
 }
 
 TEST_F(DelimitedText, TablesAsTheFieldsToolsWriteThemReadWithoutOption)

@@ -181,6 +181,16 @@ TEST_F(Gis, EachValidPixelOfARasterIsAPointAtItsCentre)
     EXPECT_EQ(altitude, pointFileFigures(rows, 1, [](std::size_t i) { return i == 5; }));
     EXPECT_EQ(slope, pointFileFigures(rows, 2, [](std::size_t) { return false; }));
 
+    // The first points asked: the rows of pixels that hold them are read, no more.
+    EXPECT_EQ(loadPoints(store, path, {5, Unbounded}).notes,
+              std::vector<std::string>{
+                  "Seuls les 5 premiers pixels valides ont été lus ; la lecture s'est arrêtée à la ligne de pixels 2 sur 4."});
+    ASSERT_EQ(store.NBPoints, 5);
+    EXPECT_EQ(store.Coord[5][1], 1005.0);
+    EXPECT_EQ(store.Coord[5][2], 1985.0);
+    EXPECT_EQ(loadPoints(store, path, {14, Unbounded}).notes,
+              std::vector<std::string>{"Le fichier contient 15 pixels valides ; seuls les 14 premiers ont été lus."});
+
     // A raster without a valid pixel holds no point.
     const std::string empty = pathOf("vide.tif");
     raster = GDALCreate(GDALGetDriverByName("GTiff"), empty.c_str(), 2, 2, 1, GDT_Float32, nullptr);
