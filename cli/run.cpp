@@ -13,6 +13,7 @@
 #include "analysis.h"
 #include "correlogram_map.h"
 #include "failures.h"
+#include "job.h"
 #include "names.h"
 #include "numbertext.h"
 #include "output.h"
@@ -261,38 +262,6 @@ void guessCounts(const Options& options, RunContext& context, std::ostream& err)
              + writeInteger(*context.vars) + (numbered ? " --numbered" : ""));
 }
 
-// "variable 2 (Altitude)", or "variable 2" when the variable has no name but its position.
-std::string describeVariable(const Named& variable)
-{
-    std::string text = "variable " + std::to_string(variable.position);
-    if (variable.name != std::to_string(variable.position))
-        text += " (" + variable.name + ")";
-    return text;
-}
-
-// One line per direction naming its shifts whose paired values are all equal on one side,
-// which have no r: "E_W, décalages 4 et 6 : valeurs appariées toutes égales, pas de r".
-std::vector<std::string> equalValuesNotes(const Correlogram& result)
-{
-    std::vector<std::string> notes;
-    for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
-        std::vector<std::string> shifts;
-        const std::vector<Shift>& of = result.of(direction);
-        for (std::size_t k = 0; k < of.size(); ++k)
-            if (of[k].equalValues)
-                shifts.push_back(std::to_string(k));
-        if (shifts.empty())
-            continue;
-        std::string list = shifts.front();
-        for (std::size_t i = 1; i < shifts.size(); ++i)
-            list += (i + 1 == shifts.size() ? " et " : ", ") + shifts[i];
-        notes.push_back(std::string(direction == Direction::EastWest ? "E_W" : "N_S")
-                        + (shifts.size() > 1 ? ", décalages " : ", décalage ") + list
-                        + " : valeurs appariées toutes égales, pas de r");
-    }
-    return notes;
-}
-
 // One correlogram the run computes, or the refusal of the request that named it.
 struct Job {
     Named variable;
@@ -425,7 +394,6 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         writer->begin(context);
         const bool severalCellCounts = context.cells->size() > 1;
         const bool severalCharts = jobs.size() * context.cells->size() > 1;
-        const std::int32_t maxShift = context.maxShift.value_or(AllShifts);
         std::size_t done = 0;
         // Each N is an analysis of its own, as if it were the only one asked; a correlogram
         // that fails leaves the others to be computed.
@@ -449,40 +417,23 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                 try {
                     if (job.refusal)
                         std::rethrow_exception(job.refusal);
-                    const VariablePosition first = job.variable.position;
-                    const VariablePosition second = job.with ? job.with->position : 0;
-                    try {
-                        result = computeCorrelogram(store, first, second, maxShift);
-                    } catch (EqualValuesFailure& failure) {
-                        const bool isSecond = job.with && failure.constantVariable() == second;
-                        failure.addDetail("la " + describeVariable(isSecond ? *job.with : job.variable)
-                                          + " a la même valeur dans toutes les mailles remplies");
-                        throw;
-                    }
-                    for (const std::string& note : equalValuesNotes(result))
+                    JobRequest request{.variable = job.variable,
+                                       .with = job.with,
+                                       .maxShift = context.maxShift,
+                                       .map = context.map,
+                                       .permutations = *context.permutations,
+                                       .seed = *context.seed,
+                                       .threads = threads,
+                                       .crossNull = context.crossNull,
+                                       .progress = [&](std::int32_t started) {
+                                           progress.show(doing + ", permutations " + std::to_string(started) + "/"
+                                                         + std::to_string(*context.permutations) + "…");
+                                       }};
+                    JobResult computed = runJob(store, request);
+                    for (const std::string& note : computed.notes)
                         progress.interrupt([&] { warn(err, subject, note); });
-                    SignificanceRequest request{.first = first,
-                                                .second = second,
-                                                .permutations = *context.permutations,
-                                                .seed = *context.seed,
-                                                .crossNull = context.crossNull,
-                                                .maxShift = maxShift};
-                    request.threads = threads;
-                    request.progress = [&](std::int32_t started) {
-                        progress.show(doing + ", permutations " + std::to_string(started) + "/"
-                                      + std::to_string(*context.permutations) + "…");
-                    };
-                    testSignificance(store, result, request);
-                    if (context.map) {
-                        // The map reaches as far as the correlograms; the map itself stops at N - 1.
-                        map = computeCorrelogramMap(store, first, second, context.maxShift.value_or(defaultMaxShift(n)));
-                        // The correlograms' request, its null included, so that the map's
-                        // axes are tested as the correlograms are.
-                        request.progress = nullptr;
-                        testCorrelogramMap(store, *map, request);
-                        map->variable = job.variable;
-                        map->with = job.with;
-                    }
+                    result = std::move(computed.correlogram);
+                    map = std::move(computed.map);
                 } catch (...) {
                     const auto [where, message] = describeFailure(subject);
                     Correlogram failed;
@@ -494,8 +445,6 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
                     anyFailed = true;
                     continue;
                 }
-                result.variable = job.variable;
-                result.with = job.with;
                 writer->variable(result, map ? &*map : nullptr);
                 if (options.plotFile && plotter) {
                     const std::string suffix = plotSuffix(result, severalCellCounts);
