@@ -793,18 +793,12 @@ std::optional<std::pair<std::size_t, std::size_t>> namedCoordinates(const Parsed
             return std::pair{*x, *y};
         return std::nullopt;
     }
-    for (const auto& [x, y] : CoordinateNames) {
-        std::optional<std::size_t> xColumn, yColumn;
-        for (std::size_t c = 0; c < parsed.columns.size(); ++c) {
-            const std::string name = lowerCase(parsed.columns[c].name);
-            if (!xColumn && name == x)
-                xColumn = c;
-            else if (!yColumn && name == y)
-                yColumn = c;
-        }
-        if (xColumn && yColumn)
-            return std::pair{*xColumn, *yColumn};
-    }
+    std::vector<std::string> names;
+    names.reserve(parsed.columns.size());
+    for (const ColumnCells& column : parsed.columns)
+        names.push_back(column.name);
+    if (const auto named = coordinatesNamed(names))
+        return named;
     byName = false;
     return std::nullopt;
 }
@@ -860,6 +854,23 @@ std::string_view headOf(std::string_view text)
 }
 
 }  // namespace
+
+std::optional<std::pair<std::size_t, std::size_t>> coordinatesNamed(const std::vector<std::string>& names)
+{
+    for (const auto& [x, y] : CoordinateNames) {
+        std::optional<std::size_t> xColumn, yColumn;
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            const std::string name = lowerCase(names[c]);
+            if (!xColumn && name == x)
+                xColumn = c;
+            else if (!yColumn && name == y)
+                yColumn = c;
+        }
+        if (xColumn && yColumn)
+            return std::pair{*xColumn, *yColumn};
+    }
+    return std::nullopt;
+}
 
 char delimiterOf(std::string_view head, bool headIsCut)
 {

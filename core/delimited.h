@@ -25,8 +25,12 @@
 // coordinate fields present, and the lines of those without, for the notes, none of its
 // fields judged. A file read to its end is judged as a whole.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "pointtable.h"
 #include "readers.h"
@@ -46,6 +50,11 @@ char delimiterOf(std::string_view head, bool headIsCut = false);
 // The separator delimitedReader() finds in a file of these bytes: delimiterOf on the head
 // it reads, a UTF-16 text decoded; 0 when it is no delimited text.
 char separatorOfText(std::string_view bytes);
+
+// The columns of X and Y among `names`, a header's, as the reading finds them when no
+// option names them: the first pair, in the order above, whose two names are there in any
+// case, each the first column so named. None when no pair is there.
+std::optional<std::pair<std::size_t, std::size_t>> coordinatesNamed(const std::vector<std::string>& names);
 
 // Reads `text`, a delimited text separated by `separator`, into `table` as
 // delimitedReader() reads a file, `source` naming it in the table and in the failures'

@@ -1,0 +1,343 @@
+// The R package's entry into the core: R vectors become a point table, stored and placed
+// as the batch command stores and places a file's points, then one runJob() per call.
+// Every failure leaves as an R error carrying the core's French message; an interrupt
+// typed in R stops the permutations between two blocks.
+
+#include <Rcpp.h>
+#include <R_ext/Utils.h>
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis.h"
+#include "cancellation.h"
+#include "correlogram_map.h"
+#include "delimited.h"
+#include "failures.h"
+#include "job.h"
+#include "pointtable.h"
+#include "readers.h"
+#include "refusals.h"
+#include "significance.h"
+#include "store.h"
+
+using namespace geolago;
+
+namespace {
+
+// A failure whose message is shown as it stands, refusals ending in " !".
+class Refusal : public std::exception {
+public:
+    explicit Refusal(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// The refusal of the argument `argument` given as `value`, named as the call wrote it.
+void refuseIf(const std::optional<std::string>& refusal, const std::string& argument, const std::string& value)
+{
+    if (refusal)
+        throw Refusal(argument + " = " + value + " : " + *refusal);
+}
+
+std::optional<std::string> refusal(bool refused, const std::string& message)
+{
+    return refused ? std::optional<std::string>(message) : std::nullopt;
+}
+
+// R_CheckUserInterrupt() jumps out when an interrupt is pending: run inside
+// R_ToplevelExec, the jump stops there and tells us, without crossing any C++ frame.
+void checkInterrupt(void*)
+{
+    R_CheckUserInterrupt();
+}
+
+bool interruptPending()
+{
+    return R_ToplevelExec(checkInterrupt, nullptr) == FALSE;
+}
+
+std::uint64_t seedOf(const std::string& text)
+{
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw Refusal("seed = \"" + text + "\" : La graine doit être un nombre entier de 0 à 18446744073709551615 !");
+    return seed;
+}
+
+// The points of the call as a reader would give them: X, Y, then A (and B), named.
+PointTable tableOf(const Rcpp::NumericVector& x, const Rcpp::NumericVector& y, const Rcpp::NumericVector& z,
+                   const std::string& zName, const Rcpp::Nullable<Rcpp::NumericVector>& w, const std::string& wName)
+{
+    PointTable table;
+    table.source = "R";
+    table.format = "R";
+    table.named = true;
+    auto column = [&](const std::string& name, const Rcpp::NumericVector& values) {
+        table.columns.push_back(Column{name, std::vector<double>(values.begin(), values.end())});
+    };
+    column("X", x);
+    column("Y", y);
+    column(zName, z);
+    if (w.isNotNull())
+        column(wName, Rcpp::NumericVector(w));
+    return table;
+}
+
+Rcpp::NumericVector optionals(const std::vector<std::optional<double>>& values)
+{
+    Rcpp::NumericVector out(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out[i] = values[i] ? *values[i] : NA_REAL;
+    return out;
+}
+
+double optional(const std::optional<double>& value)
+{
+    return value ? *value : NA_REAL;
+}
+
+// r, the pairs and the test of each lag, the columns every table of results ends with.
+void appendTested(Rcpp::List& columns, const std::vector<const Shift*>& lags)
+{
+    const auto column = [&](auto field) {
+        std::vector<std::optional<double>> values;
+        values.reserve(lags.size());
+        for (const Shift* lag : lags)
+            values.push_back(field(*lag));
+        return optionals(values);
+    };
+    Rcpp::IntegerVector pairs(lags.size());
+    for (std::size_t i = 0; i < lags.size(); ++i)
+        pairs[i] = lags[i]->pairs;
+    columns["r"] = column([](const Shift& s) { return s.r; });
+    columns["pairs"] = pairs;
+    columns["p"] = column([](const Shift& s) { return s.p; });
+    columns["low"] = column([](const Shift& s) { return s.low; });
+    columns["high"] = column([](const Shift& s) { return s.high; });
+    columns["p_holm"] = column([](const Shift& s) { return s.pHolm; });
+    columns["p_fwer"] = column([](const Shift& s) { return s.pFwer; });
+}
+
+Rcpp::List correlogramRows(const Correlogram& result)
+{
+    std::vector<const Shift*> lags;
+    Rcpp::CharacterVector direction;
+    Rcpp::IntegerVector shift;
+    Rcpp::NumericVector distance;
+    for (const Direction d : {Direction::EastWest, Direction::NorthSouth}) {
+        const std::vector<Shift>& of = result.of(d);
+        for (std::size_t k = 0; k < of.size(); ++k) {
+            lags.push_back(&of[k]);
+            direction.push_back(d == Direction::EastWest ? "E_W" : "N_S");
+            shift.push_back(static_cast<int>(k));
+            distance.push_back(of[k].distance());
+        }
+    }
+    Rcpp::List columns;
+    columns["direction"] = direction;
+    columns["shift"] = shift;
+    columns["distance"] = distance;
+    appendTested(columns, lags);
+    return columns;
+}
+
+Rcpp::List mapRows(const CorrelogramMap& map)
+{
+    std::vector<const Shift*> lags;
+    Rcpp::IntegerVector dx(map.vectors.size()), dy(map.vectors.size());
+    Rcpp::NumericVector distanceX(map.vectors.size()), distanceY(map.vectors.size());
+    for (std::size_t i = 0; i < map.vectors.size(); ++i) {
+        const Shift& v = map.vectors[i];
+        lags.push_back(&v);
+        dx[i] = v.vector.dx;
+        dy[i] = v.vector.dy;
+        distanceX[i] = v.distanceX;
+        distanceY[i] = v.distanceY;
+    }
+    Rcpp::List columns;
+    columns["dx"] = dx;
+    columns["dy"] = dy;
+    columns["distance_x"] = distanceX;
+    columns["distance_y"] = distanceY;
+    appendTested(columns, lags);
+    return columns;
+}
+
+// The request of one call, checked as the batch command checks its options.
+struct Call {
+    std::int32_t cells = 10;
+    std::optional<std::int32_t> maxShift;
+    std::int32_t permutations = 0;
+    std::uint64_t seed = 1;
+    Null crossNull = Null::Toroidal;
+    bool map = false;
+    unsigned threads = 0;
+};
+
+Call callOf(int cells, int maxShift, int permutations, const std::string& seed, const std::string& null, bool map,
+            int threads)
+{
+    Call call;
+    refuseIf(refuseCellCount(cells, BatchLimits), "cells", std::to_string(cells));
+    call.cells = cells;
+    if (maxShift != NA_INTEGER) {
+        refuseIf(refusal(maxShift < 0, "Le décalage maximal ne peut pas être négatif !"), "max_shift",
+                 std::to_string(maxShift));
+        call.maxShift = maxShift;
+    }
+    refuseIf(refusal(permutations < 0 || permutations > MaxPermutations,
+                     "Le nombre de permutations doit être compris entre 0 et " + std::to_string(MaxPermutations)
+                         + " !"),
+             "permutations", std::to_string(permutations));
+    call.permutations = permutations;
+    call.seed = seedOf(seed);
+    refuseIf(refusal(null != "toroidal" && null != "shuffle", "L'hypothèse nulle est \"shuffle\" ou \"toroidal\" !"),
+             "null", "\"" + null + "\"");
+    call.crossNull = null == "shuffle" ? Null::Shuffle : Null::Toroidal;
+    call.map = map;
+    if (threads != NA_INTEGER) {
+        refuseIf(refusal(threads < 1 || threads > 1024, "Le nombre de fils de calcul doit être compris entre 1 et 1024 !"),
+                 "threads", std::to_string(threads));
+        call.threads = static_cast<unsigned>(threads);
+    }
+    return call;
+}
+
+// "FILE:LINE (column)" of a failure that carries its place.
+std::string placeText(const Place& place)
+{
+    const std::string at = place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
+    return place.column.empty() ? at : at + " (" + place.column + ")";
+}
+
+}  // namespace
+
+// The correlograms of z (crossed with w when given) at the points (x, y), and their map
+// when asked: a list of the rows' columns and the heading's figures. The vectors come
+// checked from R: as long as each other, the coordinates finite.
+// [[Rcpp::export(.geolago_run)]]
+Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, std::string zName,
+                      Rcpp::Nullable<Rcpp::NumericVector> w, std::string wName, bool withIsVariable, int cells,
+                      int maxShift, int permutations, std::string seed, std::string null, bool map, int threads)
+{
+    std::string subject;
+    try {
+        const Call call = callOf(cells, maxShift, permutations, seed, null, map, threads);
+        if (x.size() != y.size() || x.size() != z.size() || (w.isNotNull() && Rcpp::NumericVector(w).size() != x.size()))
+            throw Refusal("Les coordonnées et les variables n'ont pas toutes le même nombre de points !");
+        refuseIf(refusePointCount(x.size() > INT32_MAX ? -1 : static_cast<std::int32_t>(x.size()), BatchLimits), "x",
+                 std::to_string(x.size()) + " points");
+
+        // The store is too large for the stack.
+        const auto store = std::make_unique<Store>();
+        const Rcpp::Nullable<Rcpp::NumericVector> second = withIsVariable ? Rcpp::Nullable<Rcpp::NumericVector>() : w;
+        storeReading(*store, TableReading{tableOf(x, y, z, zName, second, wName), nullptr});
+        store->NBMailles = call.cells;
+        Calcul_Mailles(*store);
+
+        Cancellation cancellation;
+        const CancellationScope scope(cancellation);
+        JobRequest request{.variable = Named{1, zName},
+                           .with = std::nullopt,
+                           .maxShift = call.maxShift,
+                           .map = call.map,
+                           .permutations = call.permutations,
+                           .seed = call.seed,
+                           .threads = call.threads,
+                           .crossNull = call.crossNull,
+                           .progress = [&](std::int32_t) {
+                               if (interruptPending())
+                                   cancellation.raise();
+                               checkCancelled();
+                           }};
+        if (w.isNotNull())
+            request.with = Named{withIsVariable ? 1 : 2, wName};
+        subject = describeVariable(request.variable);
+        if (request.with)
+            subject += " × " + describeVariable(*request.with);
+        const JobResult job = runJob(*store, request);
+
+        const Correlogram& result = job.correlogram;
+        Rcpp::List out;
+        out["rows"] = correlogramRows(result);
+        out["points"] = store->NBPoints;
+        out["cells"] = result.cells;
+        out["fill"] = result.fill;
+        out["zero_crossing"] = Rcpp::NumericVector::create(Rcpp::Named("E_W") = optional(result.zeroCrossingEastWest),
+                                                           Rcpp::Named("N_S") = optional(result.zeroCrossingNorthSouth));
+        out["null"] = result.testNull ? Rcpp::CharacterVector(result.testNull == Null::Toroidal ? "toroidal" : "shuffle")
+                                      : Rcpp::CharacterVector::create(NA_STRING);
+        out["permutations"] = result.permutationsMade;
+        out["notes"] = Rcpp::wrap(job.notes);
+        out["subject"] = subject;
+        if (job.map) {
+            Rcpp::List m;
+            m["rows"] = mapRows(*job.map);
+            m["max_shift"] = job.map->maxShift;
+            m["anisotropy"] = Rcpp::NumericVector::create(
+                Rcpp::Named("direction") = optional(job.map->anisotropy.direction),
+                Rcpp::Named("ratio") = optional(job.map->anisotropy.ratio));
+            out["map"] = m;
+        }
+        return out;
+    } catch (const Cancelled&) {
+        throw Rcpp::internal::InterruptedException();
+    } catch (const Refusal& refusal) {
+        throw Rcpp::exception(refusal.what(), false);
+    } catch (const Failure& failure) {
+        const std::string where = failure.place() ? placeText(*failure.place()) : subject;
+        const std::string message = messageForDisplay(failure.what());
+        throw Rcpp::exception((where.empty() ? message : where + " : " + message).c_str(), false);
+    } catch (const std::exception& failure) {
+        const std::string message = messageForDisplay(failureMessage(failure));
+        throw Rcpp::exception((subject.empty() ? message : subject + " : " + message).c_str(), false);
+    }
+}
+
+// The positions, from 1, of the coordinates the core's delimited reading takes among
+// `names`, a header's: x/y, lon/lat...; none when no pair is there.
+// [[Rcpp::export(.geolago_coordinates_named)]]
+Rcpp::Nullable<Rcpp::IntegerVector> coordinatesNamedR(std::vector<std::string> names)
+{
+    const auto named = coordinatesNamed(names);
+    if (!named)
+        return R_NilValue;
+    return Rcpp::IntegerVector::create(static_cast<int>(named->first) + 1, static_cast<int>(named->second) + 1);
+}
+
+// The core's note on coordinates in degrees.
+// [[Rcpp::export(.geolago_degrees_note)]]
+std::string degreesNote()
+{
+    return DegreesNote;
+}
+
+// The core's own time, in seconds, of the call's road once the points are a table in
+// memory: storing, placing and runJob(), the best of `repeats`; for the benchmark.
+// [[Rcpp::export(.geolago_core_seconds)]]
+double coreSeconds(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, int cells, int repeats)
+{
+    const PointTable table = tableOf(x, y, z, "z", R_NilValue, "");
+    double best = INFINITY;
+    for (int i = 0; i < repeats; ++i) {
+        PointTable copy = table;
+        const auto start = std::chrono::steady_clock::now();
+        const auto store = std::make_unique<Store>();
+        storeReading(*store, TableReading{std::move(copy), nullptr});
+        store->NBMailles = cells;
+        Calcul_Mailles(*store);
+        runJob(*store, JobRequest{.variable = Named{1, "z"}});
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}

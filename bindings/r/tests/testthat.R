@@ -1,0 +1,3 @@
+library(testthat)
+library(geolago)
+test_check("geolago")
