@@ -114,38 +114,20 @@ correlogram_map.sf <- function(x, variable, ...) {
   .run(points, z$name, with_name, with_is_variable, cells, max_shift, permutations, seed, null, threads, map)
 }
 
-# The vectors checked and their points without coordinates left out, as the reading of a
-# file skips its rows without both.
+# The vectors checked: numbers, as many of each. The core leaves out the points without
+# both coordinates, as the reading of a file skips its rows without both.
 .points <- function(x, y, z, w, names) {
   vectors <- list(x, y, z)
   if (!is.null(w)) vectors[[4]] <- w
   for (i in seq_along(vectors))
-    if (!is.numeric(vectors[[i]]) || is.object(vectors[[i]]) && !is.numeric(unclass(vectors[[i]])))
+    if (!is.numeric(vectors[[i]]))
       stop("« ", names[i], " » doit être un vecteur de nombres, pas ", class(vectors[[i]])[1], " !", call. = FALSE)
   lengths <- lengths(vectors)
   if (any(lengths != lengths[1]))
     stop("Les vecteurs n'ont pas la même longueur : ",
          paste0(names[seq_along(vectors)], " ", lengths, collapse = ", "), " !", call. = FALSE)
-  vectors <- lapply(vectors, function(v) as.double(unclass(v)))
-  for (i in 1:2) {
-    infinite <- which(is.infinite(vectors[[i]]))
-    if (length(infinite) > 0)
-      stop("La coordonnée « ", names[i], " » du point ", infinite[1], " est infinie (", vectors[[i]][infinite[1]],
-           ") !", call. = FALSE)
-  }
-  located <- !is.na(vectors[[1]]) & !is.na(vectors[[2]])
-  if (!all(located)) {
-    skipped <- which(!located)
-    warning(length(skipped), if (length(skipped) > 1) " points sans coordonnées laissés de côté (points "
-            else " point sans coordonnées laissé de côté (point ",
-            paste(utils::head(skipped, 10), collapse = ", "), if (length(skipped) > 10) ", …", ").", call. = FALSE)
-    vectors <- lapply(vectors, function(v) v[located])
-  }
-  if (length(vectors[[1]]) == 0)
-    stop("Aucun point n'a ses deux coordonnées !", call. = FALSE)
-  for (i in 3:length(vectors))
-    if (all(is.na(vectors[[i]])))
-      stop("La variable « ", names[i], " » n'a aucune valeur : toutes manquent !", call. = FALSE)
+  vectors <- lapply(vectors, function(v) if (is.double(v) && is.null(attributes(v))) v else as.double(unclass(v)))
+  attr(vectors, "names_of") <- names
   vectors
 }
 
@@ -170,10 +152,15 @@ correlogram_map.sf <- function(x, variable, ...) {
   if (!is.character(null) || length(null) != 1)
     stop("null est \"shuffle\" ou \"toroidal\" !", call. = FALSE)
   w <- if (length(points) > 3) points[[4]] else NULL
-  result <- .geolago_run(points[[1]], points[[2]], points[[3]], enc2utf8(z_name), w, enc2utf8(with_name),
-                         with_is_variable, .whole(cells, "cells"), .whole(max_shift, "max_shift", TRUE),
+  names <- enc2utf8(attr(points, "names_of"))
+  result <- .geolago_run(points[[1]], points[[2]], points[[3]], w, names, with_is_variable,
+                         .whole(cells, "cells"), .whole(max_shift, "max_shift", TRUE),
                          .whole(permutations, "permutations"), .seed_text(seed), null, map,
                          .whole(threads, "threads", TRUE))
+  if (result$skipped > 0)
+    warning(result$skipped, if (result$skipped > 1) " points sans coordonnées laissés de côté (points "
+            else " point sans coordonnées laissé de côté (point ",
+            paste(result$first_skipped, collapse = ", "), if (result$skipped > 10) ", …", ").", call. = FALSE)
   for (note in result$notes)
     warning(result$subject, " : ", note, call. = FALSE)
   with_column <- if (is.null(w)) NA_character_ else with_name
@@ -223,7 +210,13 @@ correlogram_map.sf <- function(x, variable, ...) {
   if (is.na(attr(x, "null"))) c("r", "pairs") else c("r", "pairs", "p", "low", "high", "p_holm", "p_fwer")
 }
 
+# A table taken apart (some columns or rows kept) prints as the data.frame it is.
+.whole_table <- function(x, columns) {
+  !is.null(attr(x, "cells")) && all(c(columns, "r", "pairs", "p_fwer") %in% names(x))
+}
+
 print.geolago_correlogram <- function(x, ...) {
+  if (!.whole_table(x, c("direction", "shift", "distance"))) return(NextMethod())
   .heading(x, "Corrélogramme")
   zero <- attr(x, "zero_crossing")
   cat("Premier passage à zéro : E_W ", .number(zero[["E_W"]]), ", N_S ", .number(zero[["N_S"]]), "\n", sep = "")
@@ -232,6 +225,7 @@ print.geolago_correlogram <- function(x, ...) {
 }
 
 print.geolago_map <- function(x, ...) {
+  if (!.whole_table(x, c("dx", "dy", "distance_x", "distance_y"))) return(NextMethod())
   .heading(x, "Carte du corrélogramme")
   a <- attr(x, "anisotropy")
   cat("Décalages de -", attr(x, "max_shift"), " à ", attr(x, "max_shift"), " ; anisotropie : direction ",

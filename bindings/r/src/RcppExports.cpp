@@ -11,17 +11,16 @@ Rcpp::Rostream<false>& Rcpp::Rcerr = Rcpp::Rcpp_cerr_get();
 #endif
 
 // geolagoRun
-Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, std::string zName, Rcpp::Nullable<Rcpp::NumericVector> w, std::string wName, bool withIsVariable, int cells, int maxShift, int permutations, std::string seed, std::string null, bool map, int threads);
-RcppExport SEXP _geolago_geolagoRun(SEXP xSEXP, SEXP ySEXP, SEXP zSEXP, SEXP zNameSEXP, SEXP wSEXP, SEXP wNameSEXP, SEXP withIsVariableSEXP, SEXP cellsSEXP, SEXP maxShiftSEXP, SEXP permutationsSEXP, SEXP seedSEXP, SEXP nullSEXP, SEXP mapSEXP, SEXP threadsSEXP) {
+Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, Rcpp::Nullable<Rcpp::NumericVector> w, std::vector<std::string> names, bool withIsVariable, int cells, int maxShift, int permutations, std::string seed, std::string null, bool map, int threads);
+RcppExport SEXP _geolago_geolagoRun(SEXP xSEXP, SEXP ySEXP, SEXP zSEXP, SEXP wSEXP, SEXP namesSEXP, SEXP withIsVariableSEXP, SEXP cellsSEXP, SEXP maxShiftSEXP, SEXP permutationsSEXP, SEXP seedSEXP, SEXP nullSEXP, SEXP mapSEXP, SEXP threadsSEXP) {
 BEGIN_RCPP
     Rcpp::RObject rcpp_result_gen;
     Rcpp::RNGScope rcpp_rngScope_gen;
     Rcpp::traits::input_parameter< Rcpp::NumericVector >::type x(xSEXP);
     Rcpp::traits::input_parameter< Rcpp::NumericVector >::type y(ySEXP);
     Rcpp::traits::input_parameter< Rcpp::NumericVector >::type z(zSEXP);
-    Rcpp::traits::input_parameter< std::string >::type zName(zNameSEXP);
     Rcpp::traits::input_parameter< Rcpp::Nullable<Rcpp::NumericVector> >::type w(wSEXP);
-    Rcpp::traits::input_parameter< std::string >::type wName(wNameSEXP);
+    Rcpp::traits::input_parameter< std::vector<std::string> >::type names(namesSEXP);
     Rcpp::traits::input_parameter< bool >::type withIsVariable(withIsVariableSEXP);
     Rcpp::traits::input_parameter< int >::type cells(cellsSEXP);
     Rcpp::traits::input_parameter< int >::type maxShift(maxShiftSEXP);
@@ -30,7 +29,7 @@ BEGIN_RCPP
     Rcpp::traits::input_parameter< std::string >::type null(nullSEXP);
     Rcpp::traits::input_parameter< bool >::type map(mapSEXP);
     Rcpp::traits::input_parameter< int >::type threads(threadsSEXP);
-    rcpp_result_gen = Rcpp::wrap(geolagoRun(x, y, z, zName, w, wName, withIsVariable, cells, maxShift, permutations, seed, null, map, threads));
+    rcpp_result_gen = Rcpp::wrap(geolagoRun(x, y, z, w, names, withIsVariable, cells, maxShift, permutations, seed, null, map, threads));
     return rcpp_result_gen;
 END_RCPP
 }
@@ -72,7 +71,7 @@ END_RCPP
 }
 
 static const R_CallMethodDef CallEntries[] = {
-    {"_geolago_geolagoRun", (DL_FUNC) &_geolago_geolagoRun, 14},
+    {"_geolago_geolagoRun", (DL_FUNC) &_geolago_geolagoRun, 13},
     {"_geolago_coordinatesNamedR", (DL_FUNC) &_geolago_coordinatesNamedR, 1},
     {"_geolago_degreesNote", (DL_FUNC) &_geolago_degreesNote, 0},
     {"_geolago_coreSeconds", (DL_FUNC) &_geolago_coreSeconds, 5},

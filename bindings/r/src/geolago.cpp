@@ -6,6 +6,7 @@
 #include <Rcpp.h>
 #include <R_ext/Utils.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -74,23 +75,67 @@ std::uint64_t seedOf(const std::string& text)
     return seed;
 }
 
-// The points of the call as a reader would give them: X, Y, then A (and B), named.
-PointTable tableOf(const Rcpp::NumericVector& x, const Rcpp::NumericVector& y, const Rcpp::NumericVector& z,
-                   const std::string& zName, const Rcpp::Nullable<Rcpp::NumericVector>& w, const std::string& wName)
-{
+// The points of the call as a reader would give them: X, Y, then A (and B), named. A
+// point without both coordinates is left out, as the reading of a file skips its rows
+// without both; an infinite coordinate or a variable without any value is refused.
+struct Points {
     PointTable table;
-    table.source = "R";
-    table.format = "R";
-    table.named = true;
-    auto column = [&](const std::string& name, const Rcpp::NumericVector& values) {
-        table.columns.push_back(Column{name, std::vector<double>(values.begin(), values.end())});
-    };
-    column("X", x);
-    column("Y", y);
-    column(zName, z);
-    if (w.isNotNull())
-        column(wName, Rcpp::NumericVector(w));
-    return table;
+    std::int64_t skipped = 0;
+    std::vector<int> firstSkipped;  // the first 10, from 1
+};
+
+Points pointsOf(const Rcpp::NumericVector& x, const Rcpp::NumericVector& y,
+                const std::vector<Rcpp::NumericVector>& variables, const std::vector<std::string>& names)
+{
+    Points points;
+    const R_xlen_t n = x.size();
+    const double* xs = x.begin();
+    const double* ys = y.begin();
+    // One look at the coordinates first: mostly they are all there, and the columns are
+    // then copied whole.
+    for (R_xlen_t i = 0; i < n; ++i) {
+        const double px = xs[i], py = ys[i];
+        if (std::isfinite(px) && std::isfinite(py))
+            continue;
+        if (!std::isnan(px) && !std::isnan(py)) {
+            const bool alongX = std::isinf(px);
+            throw Refusal("La coordonnée « " + names[alongX ? 0 : 1] + " » du point " + std::to_string(i + 1)
+                          + " est infinie (" + ((alongX ? px : py) > 0 ? "Inf" : "-Inf") + ") !");
+        }
+        if (points.firstSkipped.size() < 10)
+            points.firstSkipped.push_back(static_cast<int>(i + 1));
+        ++points.skipped;
+    }
+    std::vector<std::vector<double>> columns;
+    if (points.skipped == 0) {
+        columns.emplace_back(xs, xs + n);
+        columns.emplace_back(ys, ys + n);
+        for (const Rcpp::NumericVector& v : variables)
+            columns.emplace_back(v.begin(), v.end());
+    } else {
+        columns.resize(2 + variables.size());
+        for (auto& column : columns)
+            column.reserve(static_cast<std::size_t>(n - points.skipped));
+        for (R_xlen_t i = 0; i < n; ++i) {
+            if (std::isnan(xs[i]) || std::isnan(ys[i]))
+                continue;
+            columns[0].push_back(xs[i]);
+            columns[1].push_back(ys[i]);
+            for (std::size_t v = 0; v < variables.size(); ++v)
+                columns[2 + v].push_back(variables[v][i]);
+        }
+    }
+    if (columns[0].empty())
+        throw Refusal("Aucun point n'a ses deux coordonnées !");
+    for (std::size_t v = 0; v < variables.size(); ++v)
+        if (std::all_of(columns[2 + v].begin(), columns[2 + v].end(), isMissing))
+            throw Refusal("La variable « " + names[2 + v] + " » n'a aucune valeur : toutes manquent !");
+    points.table.source = "R";
+    points.table.format = "R";
+    points.table.named = true;
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        points.table.columns.push_back(Column{c < 2 ? (c == 0 ? "X" : "Y") : names[c], std::move(columns[c])});
+    return points;
 }
 
 Rcpp::NumericVector optionals(const std::vector<std::optional<double>>& values)
@@ -223,25 +268,32 @@ std::string placeText(const Place& place)
 }  // namespace
 
 // The correlograms of z (crossed with w when given) at the points (x, y), and their map
-// when asked: a list of the rows' columns and the heading's figures. The vectors come
-// checked from R: as long as each other, the coordinates finite.
+// when asked: a list of the rows' columns and the heading's figures. `names` are those of
+// x, y, z and w for the messages; the vectors come from R as long as each other.
 // [[Rcpp::export(.geolago_run)]]
-Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, std::string zName,
-                      Rcpp::Nullable<Rcpp::NumericVector> w, std::string wName, bool withIsVariable, int cells,
-                      int maxShift, int permutations, std::string seed, std::string null, bool map, int threads)
+Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z,
+                      Rcpp::Nullable<Rcpp::NumericVector> w, std::vector<std::string> names, bool withIsVariable,
+                      int cells, int maxShift, int permutations, std::string seed, std::string null, bool map,
+                      int threads)
 {
     std::string subject;
     try {
         const Call call = callOf(cells, maxShift, permutations, seed, null, map, threads);
-        if (x.size() != y.size() || x.size() != z.size() || (w.isNotNull() && Rcpp::NumericVector(w).size() != x.size()))
-            throw Refusal("Les coordonnées et les variables n'ont pas toutes le même nombre de points !");
+        std::vector<Rcpp::NumericVector> variables{z};
+        if (w.isNotNull() && !withIsVariable)
+            variables.emplace_back(w);
+        for (const Rcpp::NumericVector& v : variables)
+            if (v.size() != x.size() || y.size() != x.size())
+                throw Refusal("Les coordonnées et les variables n'ont pas toutes le même nombre de points !");
         refuseIf(refusePointCount(x.size() > INT32_MAX ? -1 : static_cast<std::int32_t>(x.size()), BatchLimits), "x",
                  std::to_string(x.size()) + " points");
+        Points points = pointsOf(x, y, variables, names);
+        const std::string& zName = names[2];
+        const std::string& wName = names[3];
 
         // The store is too large for the stack.
         const auto store = std::make_unique<Store>();
-        const Rcpp::Nullable<Rcpp::NumericVector> second = withIsVariable ? Rcpp::Nullable<Rcpp::NumericVector>() : w;
-        storeReading(*store, TableReading{tableOf(x, y, z, zName, second, wName), nullptr});
+        storeReading(*store, TableReading{std::move(points.table), nullptr});
         store->NBMailles = call.cells;
         Calcul_Mailles(*store);
 
@@ -280,6 +332,8 @@ Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::Numeri
         out["permutations"] = result.permutationsMade;
         out["notes"] = Rcpp::wrap(job.notes);
         out["subject"] = subject;
+        out["skipped"] = static_cast<double>(points.skipped);
+        out["first_skipped"] = Rcpp::wrap(points.firstSkipped);
         if (job.map) {
             Rcpp::List m;
             m["rows"] = mapRows(*job.map);
@@ -327,7 +381,7 @@ std::string degreesNote()
 // [[Rcpp::export(.geolago_core_seconds)]]
 double coreSeconds(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, int cells, int repeats)
 {
-    const PointTable table = tableOf(x, y, z, "z", R_NilValue, "");
+    const PointTable table = pointsOf(x, y, {z}, {"X", "Y", "z"}).table;
     double best = INFINITY;
     for (int i = 0; i < repeats; ++i) {
         PointTable copy = table;
