@@ -215,22 +215,24 @@ correlogram_map.sf <- function(x, variable, ...) {
   !is.null(attr(x, "cells")) && all(c(columns, "r", "pairs", "p_fwer") %in% names(x))
 }
 
-print.geolago_correlogram <- function(x, ...) {
+# Four significant digits keep a tested correlogram within 80 columns; the figures
+# themselves are whole in the table.
+print.geolago_correlogram <- function(x, digits = 4, ...) {
   if (!.whole_table(x, c("direction", "shift", "distance"))) return(NextMethod())
   .heading(x, "Corrélogramme")
   zero <- attr(x, "zero_crossing")
   cat("Premier passage à zéro : E_W ", .number(zero[["E_W"]]), ", N_S ", .number(zero[["N_S"]]), "\n", sep = "")
-  print(as.data.frame(unclass(x)[c("direction", "shift", "distance", .tested_columns(x))]), row.names = FALSE, ...)
+  print(as.data.frame(unclass(x)[c("direction", "shift", "distance", .tested_columns(x))]), row.names = FALSE, digits = digits, ...)
   invisible(x)
 }
 
-print.geolago_map <- function(x, ...) {
+print.geolago_map <- function(x, digits = 4, ...) {
   if (!.whole_table(x, c("dx", "dy", "distance_x", "distance_y"))) return(NextMethod())
   .heading(x, "Carte du corrélogramme")
   a <- attr(x, "anisotropy")
   cat("Décalages de -", attr(x, "max_shift"), " à ", attr(x, "max_shift"), " ; anisotropie : direction ",
       .number(a[["direction"]]), " degrés, rapport ", .number(a[["ratio"]]), "\n", sep = "")
-  print(as.data.frame(unclass(x)[c("dx", "dy", "distance_x", "distance_y", .tested_columns(x))]), row.names = FALSE, ...)
+  print(as.data.frame(unclass(x)[c("dx", "dy", "distance_x", "distance_y", .tested_columns(x))]), row.names = FALSE, digits = digits, ...)
   invisible(x)
 }
 

@@ -91,39 +91,30 @@ Points pointsOf(const Rcpp::NumericVector& x, const Rcpp::NumericVector& y,
     const R_xlen_t n = x.size();
     const double* xs = x.begin();
     const double* ys = y.begin();
-    // One look at the coordinates first: mostly they are all there, and the columns are
-    // then copied whole.
+    std::vector<const double*> values;
+    for (const Rcpp::NumericVector& v : variables)
+        values.push_back(v.begin());
+    std::vector<std::vector<double>> columns(2 + variables.size());
+    for (auto& column : columns)
+        column.reserve(static_cast<std::size_t>(n));
+    // One pass: each point's values read once, written once.
     for (R_xlen_t i = 0; i < n; ++i) {
         const double px = xs[i], py = ys[i];
-        if (std::isfinite(px) && std::isfinite(py))
+        if (!std::isfinite(px) || !std::isfinite(py)) [[unlikely]] {
+            if (!std::isnan(px) && !std::isnan(py)) {
+                const bool alongX = std::isinf(px);
+                throw Refusal("La coordonnée « " + names[alongX ? 0 : 1] + " » du point " + std::to_string(i + 1)
+                              + " est infinie (" + ((alongX ? px : py) > 0 ? "Inf" : "-Inf") + ") !");
+            }
+            if (points.firstSkipped.size() < 10)
+                points.firstSkipped.push_back(static_cast<int>(i + 1));
+            ++points.skipped;
             continue;
-        if (!std::isnan(px) && !std::isnan(py)) {
-            const bool alongX = std::isinf(px);
-            throw Refusal("La coordonnée « " + names[alongX ? 0 : 1] + " » du point " + std::to_string(i + 1)
-                          + " est infinie (" + ((alongX ? px : py) > 0 ? "Inf" : "-Inf") + ") !");
         }
-        if (points.firstSkipped.size() < 10)
-            points.firstSkipped.push_back(static_cast<int>(i + 1));
-        ++points.skipped;
-    }
-    std::vector<std::vector<double>> columns;
-    if (points.skipped == 0) {
-        columns.emplace_back(xs, xs + n);
-        columns.emplace_back(ys, ys + n);
-        for (const Rcpp::NumericVector& v : variables)
-            columns.emplace_back(v.begin(), v.end());
-    } else {
-        columns.resize(2 + variables.size());
-        for (auto& column : columns)
-            column.reserve(static_cast<std::size_t>(n - points.skipped));
-        for (R_xlen_t i = 0; i < n; ++i) {
-            if (std::isnan(xs[i]) || std::isnan(ys[i]))
-                continue;
-            columns[0].push_back(xs[i]);
-            columns[1].push_back(ys[i]);
-            for (std::size_t v = 0; v < variables.size(); ++v)
-                columns[2 + v].push_back(variables[v][i]);
-        }
+        columns[0].push_back(px);
+        columns[1].push_back(py);
+        for (std::size_t v = 0; v < values.size(); ++v)
+            columns[2 + v].push_back(values[v][i]);
     }
     if (columns[0].empty())
         throw Refusal("Aucun point n'a ses deux coordonnées !");
@@ -377,7 +368,8 @@ std::string degreesNote()
 }
 
 // The core's own time, in seconds, of the call's road once the points are a table in
-// memory: storing, placing and runJob(), the best of `repeats`; for the benchmark.
+// memory: storing, placing, runJob() and freeing the store, the best of `repeats`; for
+// the benchmark.
 // [[Rcpp::export(.geolago_core_seconds)]]
 double coreSeconds(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVector z, int cells, int repeats)
 {
@@ -386,11 +378,13 @@ double coreSeconds(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::NumericVe
     for (int i = 0; i < repeats; ++i) {
         PointTable copy = table;
         const auto start = std::chrono::steady_clock::now();
-        const auto store = std::make_unique<Store>();
-        storeReading(*store, TableReading{std::move(copy), nullptr});
-        store->NBMailles = cells;
-        Calcul_Mailles(*store);
-        runJob(*store, JobRequest{.variable = Named{1, "z"}});
+        {
+            const auto store = std::make_unique<Store>();
+            storeReading(*store, TableReading{std::move(copy), nullptr});
+            store->NBMailles = cells;
+            Calcul_Mailles(*store);
+            runJob(*store, JobRequest{.variable = Named{1, "z"}});
+        }
         best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
