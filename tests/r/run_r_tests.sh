@@ -20,6 +20,8 @@ R CMD INSTALL --no-test-load -l "$build/r-lib" "$build/r-src/geolago" > "$build/
   cat "$build/r-src/install.log"
   exit 1
 }
+# French messages compared byte for byte: a UTF-8 locale whatever the caller's.
+export LC_ALL=C.UTF-8
 export R_LIBS="$build/r-lib" GEOLAGO_ROOT="$root" GEOLAGO_CLI="$cli" TEST_DIR="$root/bindings/r/tests/testthat"
 exec Rscript -e 'testthat::test_dir(Sys.getenv("TEST_DIR"), package = "geolago", load_package = "installed",
                                      stop_on_failure = TRUE, reporter = "summary")'
