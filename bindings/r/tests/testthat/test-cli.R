@@ -65,3 +65,12 @@ test_that("the coordinates of a table are found by name, else as the first numer
   unnamed <- data.frame(n = 1:30, a = lon, b = lat, value = v)
   expect_identical(correlogram(unnamed, "value", cells = 5)$r, by_vectors$r)
 })
+
+test_that("the shifts whose paired values are all equal are warned of, as geolago-cli notes them", {
+  x <- rep(0:7, each = 8)
+  y <- rep(0:7, times = 8)
+  z <- ifelse(y < 4, (x * 7) %% 5, 3)
+  expect_warning(result <- correlogram(x, y, z, cells = 7),
+                 "variable 1 (z) : E_W, décalages 4, 5 et 6 : valeurs appariées toutes égales, pas de r", fixed = TRUE)
+  expect_identical(result$r[result$direction == "E_W" & result$shift >= 4], rep(NA_real_, 3))
+})
