@@ -260,14 +260,15 @@ plot.geolago_correlogram <- function(x, y, ..., main = NULL, xlab = "Distance", 
     significant <- !is.na(rows$p_fwer) & rows$p_fwer <= 0.05
     points(rows$distance, rows$r, col = colours[[d]], pch = ifelse(significant, 19, 1))
   }
-  legend("topright", legend = c("E_W", "N_S", "p_fwer <= 0,05"), col = c(colours, "black"),
+  legend("bottomleft", legend = c("E_W", "N_S", "p_fwer <= 0,05"), col = c(colours, "black"),
          lwd = c(2, 2, NA), pch = c(NA, NA, 19), bty = "n")
   invisible(x)
 }
 
 # The map's r as a heat map, dx along X and dy along Y in the coordinates' units; the
 # vectors whose family-wise p is at most 0.05 marked.
-plot.geolago_map <- function(x, y, ..., main = NULL, xlab = "Distance X", ylab = "Distance Y") {
+plot.geolago_map <- function(x, y, ..., main = NULL, xlab = "Distance X", ylab = "Distance Y",
+                             sub = "r de -1 (bleu) à 1 (rouge) ; points : p_fwer <= 0,05") {
   k <- attr(x, "max_shift")
   side <- 2 * k + 1
   r <- matrix(NA_real_, side, side)
@@ -280,7 +281,7 @@ plot.geolago_map <- function(x, y, ..., main = NULL, xlab = "Distance X", ylab =
   ys <- along(x$dy, x$distance_y)
   if (is.null(main)) main <- paste0("Carte de ", attr(x, "variable"), " (", attr(x, "cells"), " mailles)")
   image(xs, ys, r, zlim = c(-1, 1), col = hcl.colors(40, "Blue-Red 3"), xlab = xlab, ylab = ylab, main = main,
-        useRaster = FALSE, ...)
+        sub = sub, useRaster = FALSE, ...)
   significant <- !is.na(x$p_fwer) & x$p_fwer <= 0.05
   if (any(significant))
     points(xs[x$dx[significant] + k + 1], ys[x$dy[significant] + k + 1], pch = 19, cex = 0.6)
