@@ -28,7 +28,8 @@ correlogram.data.frame <- function(x, variable, cells = 10, max_shift = NULL, pe
                                    null = c("toroidal", "shuffle"), with = NULL, threads = NULL, ...,
                                    map = FALSE) {
   xy <- .coordinates_of(x)
-  .table_call(x, xy, variable, with, cells, max_shift, permutations, seed, null, threads, map)
+  .table_call(x, xy, variable, with, cells, max_shift, permutations, seed, null, threads, map,
+              deparse1(substitute(with)))
 }
 
 correlogram_map.data.frame <- function(x, variable, ...) {
@@ -48,7 +49,7 @@ correlogram.sf <- function(x, variable, cells = 10, max_shift = NULL, permutatio
     warning(.geolago_degrees_note(), call. = FALSE)
   data <- sf::st_drop_geometry(x)
   .table_call(data, list(x = xy[, "X"], y = xy[, "Y"]), variable, with, cells, max_shift, permutations,
-              seed, null, threads, map)
+              seed, null, threads, map, deparse1(substitute(with)))
 }
 
 correlogram_map.sf <- function(x, variable, ...) {
@@ -92,7 +93,9 @@ correlogram_map.sf <- function(x, variable, ...) {
   list(name = name, values = values)
 }
 
-.table_call <- function(data, xy, variable, with, cells, max_shift, permutations, seed, null, threads, map) {
+# `with_label`: the expression of a `with` given as a vector, its name in the results.
+.table_call <- function(data, xy, variable, with, cells, max_shift, permutations, seed, null, threads, map,
+                        with_label) {
   if (missing(variable))
     stop("Donnez la variable : correlogram(tableau, \"nom\") !", call. = FALSE)
   z <- .column_of(data, variable, "La variable")
@@ -107,7 +110,7 @@ correlogram_map.sf <- function(x, variable, ...) {
       w <- w$values
     } else {
       w <- with
-      with_name <- "with"
+      with_name <- with_label
     }
   }
   points <- .points(xy$x, xy$y, z$values, w, c(if (is.null(xy$names)) c("X", "Y") else xy$names, z$name, with_name))
