@@ -77,7 +77,7 @@ void giveWithMirror(CorrelogramMap& map, ShiftVector v, Give give)
 
 bool CorrelogramMap::tested() const
 {
-    return std::any_of(vectors.begin(), vectors.end(), [](const Shift& v) { return v.used > 0; });
+    return std::any_of(vectors.begin(), vectors.end(), [](const Shift& v) { return v.permutationsUsed > 0; });
 }
 
 CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
@@ -88,7 +88,7 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     CorrelogramMap map;
     map.variable = {first, std::to_string(first)};
     if (second != first)
-        map.with = Named{second, std::to_string(second)};
+        map.with = VariableRef{second, std::to_string(second)};
     map.cells = store.NBMailles;
     map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
     const std::int32_t k = map.maxShift;

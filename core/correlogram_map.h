@@ -28,8 +28,8 @@ struct Anisotropy {
 
 // The map of a variable, or of a variable crossed with another (`with`), for one N.
 struct CorrelogramMap {
-    Named variable;
-    std::optional<Named> with;
+    VariableRef variable;
+    std::optional<VariableRef> with;
     std::int32_t cells = 0;
     double fill = 0.0;
     // K: the vectors go from -K to K along each axis.
