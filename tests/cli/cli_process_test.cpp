@@ -278,13 +278,6 @@ TEST_F(CliProcess, PlotWritesTheChartOfEachVariableAsked)
     EXPECT_EQ(pngSize(slurp(path("tested.png"))), std::make_pair(842, 540));
     EXPECT_NE(slurp(path("tested.png")), slurp(path("chart-5.png")));
 
-    // One variable over several N: a chart for each N.
-    std::vector<std::string> swept = analysis;
-    swept.insert(swept.end(), {"--cells", "5,10", "--plot", path("swept.png")});
-    ASSERT_EQ(run(swept).status, 0);
-    EXPECT_EQ(pngSize(slurp(path("swept-5-m5.png"))), std::make_pair(842, 540));
-    EXPECT_EQ(pngSize(slurp(path("swept-5-m10.png"))), std::make_pair(842, 540));
-
     // With --map, the heat map beside the chart.
     std::vector<std::string> mapped = analysis;
     mapped.insert(mapped.end(), {"--map", "--plot", path("mapped.png")});

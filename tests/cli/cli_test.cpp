@@ -324,6 +324,33 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
     }
 }
 
+// The file of each chart, in any build: a plotter that keeps the names it is given.
+TEST_F(CliTest, PlotNamesAFileForEachChart)
+{
+    struct Names : cli::ChartPlotter {
+        std::vector<std::string> files;
+        void plot(const Correlogram&, const std::string& file) override { files.push_back(file); }
+        void plotMap(const CorrelogramMap&, const std::string& file) override { files.push_back(file); }
+    };
+    const Cells other = {{5, 3, 9}, {4, 4, 6}, {0, 7, 2}};
+    const std::string file = nineCells(&other);
+    auto plotted = [&](const std::vector<std::string>& asked) {
+        std::vector<std::string> args{file, "--points", "10", "--vars", "2", "--plot", "c.png"};
+        args.insert(args.end(), asked.begin(), asked.end());
+        Names names;
+        auto store = std::make_unique<Store>();
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::runCommand(*store, args, out, err, &names), 0) << err.str();
+        return names.files;
+    };
+    using Files = std::vector<std::string>;
+    EXPECT_EQ(plotted({"--cells", "3", "--variable", "1", "--map"}), (Files{"c.png", "c-carte.png"}));
+    // One variable over several N: a chart for each N.
+    EXPECT_EQ(plotted({"--cells", "2,3", "--variable", "1"}), (Files{"c-1-m2.png", "c-1-m3.png"}));
+    EXPECT_EQ(plotted({"--cells", "3", "--variable", "1", "--cross", "1:2", "--map"}),
+              (Files{"c-1.png", "c-1-carte.png", "c-1x2.png", "c-1x2-carte.png"}));
+}
+
 // --- Names ---------------------------------------------------------------------------
 
 TEST_F(CliTest, VariablesAreFoundByNameOrPosition)
