@@ -15,7 +15,7 @@ def main(cli, examples):
     crossed, refused = document["results"]
     assert crossed["with"] == {"position": 5, "name": "5"}, crossed["with"]
     assert (crossed["cells"], crossed["permutations_made"], crossed["max_shift"]) == (10, 99, 1)
-    assert len(crossed["map"]) == 9 and len(crossed["E_W"]) == 2
+    assert len(crossed["map"]) == 9 and len(crossed["E_W"]) == 2 and "direction" in crossed["anisotropy"]
     vector = crossed["map"][5]
     assert (vector["dx"], vector["dy"], vector["pairs"], vector["p"]) == (0, 1, 45, 0.74), vector
     assert vector["r"] == -0.1036801244220736, vector["r"]
