@@ -96,7 +96,7 @@ public:
         std::string text;
         if (written_++ > 0)
             text += '\n';
-        heading(text, Heading::of(result));
+        heading(text, result);
         for (const DirectionRows& direction : directionsOf(result)) {
             text.append("\n").append(direction.label).append(" (paires le long de ").append(direction.along).append(")\n");
             padded(text, "Maille", ShiftColumn);
@@ -209,7 +209,7 @@ public:
                           : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm"
                             "\tp_fwer\tnull\tpermutations\n");
         headerWritten_ = true;
-        const Heading heading = Heading::of(result);
+        const Heading& heading = result;
         const std::string leading = tsvField(heading.variable.name) + '\t'
             + (heading.with ? tsvField(heading.with->name) : "") + '\t' + writeInteger(heading.cells) + '\t'
             + writeReal(heading.fill, separator_) + '\t';
@@ -299,7 +299,7 @@ public:
 
     void correlogram(const Correlogram& result, const CorrelogramMap* map) override
     {
-        const Heading heading = Heading::of(result);
+        const Heading& heading = result;
         std::string json = identity(heading);
         json.append(", \"fill\": ").append(jsonNumber(heading.fill));
         json.append(",\n   \"null\": ").append(heading.testNull ? quotedNull(*heading.testNull) : "null");
@@ -476,11 +476,6 @@ std::string jsonNumber(double value)
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
-}
-
-Heading Heading::of(const Correlogram& result)
-{
-    return {result.variable, result.with, result.cells, result.fill, result.testNull, result.permutationsMade};
 }
 
 std::unique_ptr<ReportWriter> makeWriter(Format format, bool decimalComma, std::ostream& out)

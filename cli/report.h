@@ -37,29 +37,16 @@ struct RunContext {
     std::optional<std::string> format{};  // of the points read: "points", "delimited"... (readers.h)
 };
 
-// What the rows of a correlogram and of its map repeat, and a failed request's JSON
-// object holds: the variable (position 0 for a request that names none), the one it is
-// crossed with, N, the fill percentage, and the test made, its null and the permutations.
-struct Heading {
-    VariableRef variable;
-    std::optional<VariableRef> with;
-    std::int32_t cells = 0;
-    double fill = 0.0;
-    std::optional<Null> testNull;
-    std::int32_t permutationsMade = 0;
-
-    static Heading of(const Correlogram& result);
-};
-
 class ReportWriter {
 public:
     virtual ~ReportWriter() = default;
     virtual void begin(const RunContext& context) = 0;
-    // A correlogram computed; `map`, when given, is its map, written with it.
+    // A correlogram computed; `map`, when given, is its map, written with it under the
+    // correlogram's heading.
     virtual void correlogram(const Correlogram& result, const CorrelogramMap* map = nullptr) = 0;
-    // The correlogram `asked` (its variables and N) failed with `message`: JSON gives it
-    // its object with the error; text and tsv write nothing, the message going to
-    // standard error.
+    // The correlogram `asked` (its variables, position 0 for a request that names none,
+    // and N) failed with `message`: JSON gives it its object with the error; text and tsv
+    // write nothing, the message going to standard error.
     virtual void failed(const Heading& asked, const std::string& message) = 0;
     virtual void finish(const RunContext& context, const std::optional<std::string>& failure) = 0;
 };

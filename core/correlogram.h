@@ -98,21 +98,27 @@ struct VariableRef {
 // The former name of VariableRef, kept for the code written against it.
 using Named = VariableRef;
 
-// The correlogram of a variable, or of a variable crossed with another (`with`), for one N:
-// the fill percentage and both directions, shifts 0..N-1 each.
-struct Correlogram {
+// What a correlogram and its map both say before their figures: the variable, or the
+// variable crossed with another (`with`), N, the fill percentage of the variable's cells,
+// and the permutation test made.
+struct Heading {
     VariableRef variable;
     std::optional<VariableRef> with;
     std::int32_t cells = 0;
     double fill = 0.0;
-    std::vector<Shift> eastWest, northSouth;
-    // Per direction, the distance where r first falls from positive to negative
-    // (firstZeroCrossing()); none when it never does.
-    std::optional<double> zeroCrossingEastWest, zeroCrossingNorthSouth;
     // The permutation test made, if any: its null and the permutations made (for the
     // toroidal null, at most the N^2 - 1 translations).
     std::optional<Null> testNull;
     std::int32_t permutationsMade = 0;
+};
+
+// The correlogram of a variable, or of a variable crossed with another, for one N: both
+// directions, shifts 0..N-1 each.
+struct Correlogram : Heading {
+    std::vector<Shift> eastWest, northSouth;
+    // Per direction, the distance where r first falls from positive to negative
+    // (firstZeroCrossing()); none when it never does.
+    std::optional<double> zeroCrossingEastWest, zeroCrossingNorthSouth;
 
     std::vector<Shift>& of(Direction direction) { return direction == Direction::EastWest ? eastWest : northSouth; }
     const std::vector<Shift>& of(Direction direction) const

@@ -134,7 +134,10 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
     // The permuted r of a part of the vectors, a row of part.size() per arrangement: the
     // correlograms' own arrangements, under the same null, so that the axes get their r.
     auto permuted = [&](const std::vector<ShiftVector>& part) {
-        return arrange(permutation::Engine(store, request.first, second, part), request).rows;
+        Arrangements arranged = arrange(permutation::Engine(store, request.first, second, part), request);
+        map.testNull = arranged.null;
+        map.permutationsMade = arranged.made;
+        return std::move(arranged.rows);
     };
 
     // Each vector's test, and its place in the family of the step-down maxT, part by part:

@@ -37,6 +37,8 @@ TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
         testCorrelogramMap(store, map, request);
         ASSERT_EQ(map.maxShift, 9);
         EXPECT_EQ(map.fill, correlogram.fill);
+        // The heading names the test: 99 translations of the 10 x 10 torus, or 3000 shuffles.
+        EXPECT_TRUE(map.testNull == null && map.permutationsMade == (null == Null::Toroidal ? 99 : 3000));
         const bool crossed = second != 0;
         for (const Direction direction : {Direction::EastWest, Direction::NorthSouth})
             for (std::int32_t k = 0; k <= lastShift(direction, 10); ++k) {
