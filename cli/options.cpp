@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <exception>
 #include <string_view>
 
 namespace geolago::cli {
@@ -281,6 +282,9 @@ Options parseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
     std::array<int, Rows.size()> given{};  // how many times each row was given
+    // The first value an option refused: told once the command line is whole, so that
+    // --help still helps and a missing file or variable is told first.
+    std::exception_ptr refusedValue;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -317,7 +321,12 @@ Options parseCommandLine(const std::vector<std::string>& args)
         if (row->kind == Kind::Once && given[static_cast<std::size_t>(row - Rows.data())] > 0)
             throw UsageError("option " + name + " donnée deux fois");
         ++given[static_cast<std::size_t>(row - Rows.data())];
-        row->set(options, inlineValue.value_or(std::string()));
+        try {
+            row->set(options, inlineValue.value_or(std::string()));
+        } catch (const UsageError&) {
+            if (!refusedValue)
+                refusedValue = std::current_exception();
+        }
         if (options.help)
             return options;  // nothing else matters once help is asked
     }
@@ -330,6 +339,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
                              + " se donnent ensemble");
     if (options.variables.empty())
         throw UsageError("aucune variable demandée (--variable K, --all ou --cross A:B)");
+    if (refusedValue)
+        std::rethrow_exception(refusedValue);
     return options;
 }
 
