@@ -82,15 +82,8 @@ TEST_F(Correlation, DirectionsOfTheTwoCorrelograms)
     // 1 where IX is odd, 0 where it is even: constant along IY, alternating along IX.
     fill({{1, 0, 1}, {1, 0, 1}, {1, 0, 1}});
     calculate();
-    EXPECT_EQ(rEW(0), 1.0);
-    EXPECT_EQ(rEW(1), 1.0);
-    EXPECT_EQ(rEW(2), 0.0);
-    EXPECT_EQ(rNS(0), 1.0);
-    EXPECT_EQ(rNS(1), -1.0);
-    EXPECT_EQ(pairsEW(0), 9);
-    EXPECT_EQ(pairsEW(1), 6);
-    EXPECT_EQ(pairsEW(2), 0);
-    EXPECT_EQ(pairsNS(1), 6);
+    EXPECT_EQ((std::vector<double>{rEW(0), rEW(1), rEW(2), rNS(0), rNS(1)}), (std::vector<double>{1, 1, 0, 1, -1}));
+    EXPECT_EQ((std::vector<int>{pairsEW(0), pairsEW(1), pairsEW(2), pairsNS(1)}), (std::vector<int>{9, 6, 0, 6}));
 }
 
 TEST_F(Correlation, EveryCalculationStartsFromCleanTables)
@@ -103,13 +96,11 @@ TEST_F(Correlation, EveryCalculationStartsFromCleanTables)
         // Shift 0 pairs each cell with itself: exactly 1. Shift 1 against exact rational
         // arithmetic on the same pairs. Too few pairs at shift 2: r 0 with 0 pairs; the
         // north-south shift N - 1 is not computed and reads 0 as well; no shift beyond.
-        EXPECT_EQ(rEW(0), 1.0);
-        EXPECT_EQ(rNS(0), 1.0);
+        EXPECT_TRUE(rEW(0) == 1.0 && rNS(0) == 1.0) << calculation;
         EXPECT_NEAR(rEW(1), -0.9700772721497397, 1e-15);
         EXPECT_NEAR(rNS(1), -0.9490475698030951, 1e-15);
-        EXPECT_EQ(pairsEW(0), 9);
-        EXPECT_EQ(pairsNS(1), 6);
-        EXPECT_TRUE(rEW(2) == 0.0 && pairsEW(2) == 0 && rNS(2) == 0.0 && pairsNS(2) == 0) << calculation;
+        EXPECT_EQ((std::vector<int>{pairsEW(0), pairsNS(1), pairsEW(2), pairsNS(2)}), (std::vector<int>{9, 6, 0, 0}));
+        EXPECT_TRUE(rEW(2) == 0.0 && rNS(2) == 0.0) << calculation;
         EXPECT_TRUE(store.result.eastWest.size() == 3 && store.result.northSouth.size() == 3) << calculation;
     }
 }
