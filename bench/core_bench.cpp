@@ -93,7 +93,7 @@ void CorrelationEastWest(benchmark::State& state)
     prepareGrid();
     for (auto _ : state) {
         Correlation_EW(store);
-        benchmark::DoNotOptimize(store.R_EW[0]);
+        benchmark::DoNotOptimize(store.result.eastWest);
     }
 }
 BENCHMARK(CorrelationEastWest);
@@ -103,7 +103,7 @@ void CorrelationNorthSouth(benchmark::State& state)
     prepareGrid();
     for (auto _ : state) {
         Correlation_NS(store);
-        benchmark::DoNotOptimize(store.R_NS[0]);
+        benchmark::DoNotOptimize(store.result.northSouth);
     }
 }
 BENCHMARK(CorrelationNorthSouth);
@@ -131,7 +131,7 @@ void OneVariable(benchmark::State& state)
         Remplit_Grille(store);
         Correlation_EW(store);
         Correlation_NS(store);
-        benchmark::DoNotOptimize(store.R_NS[0]);
+        benchmark::DoNotOptimize(store.result.northSouth);
     }
 }
 BENCHMARK(OneVariable);
@@ -150,7 +150,7 @@ void WholePipeline(benchmark::State& state)
             Remplit_Grille(store);
             Correlation_EW(store);
             Correlation_NS(store);
-            benchmark::DoNotOptimize(store.R_NS[0]);
+            benchmark::DoNotOptimize(store.result.northSouth);
         }
     }
 }

@@ -49,7 +49,9 @@ public:
 };
 
 // Reads the arguments that follow the program name. Options take their value as the next
-// argument or after "=" (--points=80); "--" ends the options. Throws UsageError.
+// argument or after "=" (--points=80); "--" ends the options. Throws UsageError. The
+// parser, usageLine() and helpText() are all made from one table of the options, in
+// options.cpp: adding an option is adding its row.
 Options parseCommandLine(const std::vector<std::string>& args);
 
 // The one-line synopsis shown after a usage error.

@@ -61,65 +61,126 @@ struct DirectionRows {
     const std::vector<Shift>& shifts;
 };
 
+std::vector<DirectionRows> directionsOf(const Correlogram& result)
+{
+    return {{Direction::EastWest, "E_W", "Y", result.eastWest}, {Direction::NorthSouth, "N_S", "X", result.northSouth}};
+}
+
 // The null as --cross-null names it.
 std::string nullName(Null null)
 {
     return null == Null::Toroidal ? "toroidal" : "shuffle";
 }
 
-std::vector<DirectionRows> directionsOf(const Correlogram& result)
+// The columns of the text format: the longest real text, "-0.000999999999999999", has 21
+// characters.
+constexpr std::size_t ShiftColumn = 8, RealColumn = 23, PairsColumn = 8;
+
+// Appends `field` to `text` in a column of `width`, at least one blank after it.
+void padded(std::string& text, std::string_view field, std::size_t width)
 {
-    return {{Direction::EastWest, "E_W", "Y", result.eastWest}, {Direction::NorthSouth, "N_S", "X", result.northSouth}};
+    text.append(field);
+    text.append(field.size() < width ? width - field.size() : 1, ' ');
 }
 
+// The text format: a block per correlogram, its heading, a table per direction and the
+// map's table after them.
 class TextWriter : public ReportWriter {
 public:
     TextWriter(std::string separator, std::ostream& out) : separator_(std::move(separator)), out_(out) {}
 
     void begin(const RunContext&) override {}
 
-    void variable(const Correlogram& result, const CorrelogramMap* map) override
+    void correlogram(const Correlogram& result, const CorrelogramMap* map) override
     {
         std::string text;
         if (written_++ > 0)
             text += '\n';
-        text.append("Variable ").append(writeInteger(result.variable.position)).append(" : ");
-        text.append(escapeControls(result.variable.name)) += '\n';
-        if (result.with) {
-            text.append("Croisée avec la variable ").append(writeInteger(result.with->position)).append(" : ");
-            text.append(escapeControls(result.with->name)) += '\n';
-        }
-        text.append("Mailles : ").append(writeInteger(result.cells)) += '\n';
-        text.append("Mailles remplies : ").append(writeReal(result.fill, separator_)).append(" %\n");
-        if (result.testNull)
-            text.append("Test : ").append(writeInteger(result.permutationsMade)).append(" permutations, hypothèse nulle ")
-                .append(nullName(*result.testNull)).append(*result.testNull == Null::Toroidal
-                                                               ? " (translations de B sur le tore)\n"
-                                                               : " (valeurs mélangées entre les points)\n");
+        heading(text, result);
         for (const DirectionRows& direction : directionsOf(result)) {
             text.append("\n").append(direction.label).append(" (paires le long de ").append(direction.along).append(")\n");
             padded(text, "Maille", ShiftColumn);
             padded(text, "Distance", RealColumn);
-            appendTestedHeaderText(text);
+            figuresHeader(text);
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
                 padded(text, writeInteger(static_cast<std::int32_t>(k)), ShiftColumn);
                 padded(text, writeReal(shift.distance(), separator_), RealColumn);
-                appendTestedText(text, shift.r, shift.pairs, shift, separator_);
+                figures(text, shift);
             }
             text.append("Premier passage à zéro : ").append(real(result.zeroCrossing(direction.direction))) += '\n';
         }
         if (map)
-            appendMapText(text, *map, separator_);
+            mapTable(text, *map);
         out_ << text;
         out_.flush();
     }
 
-    void failed(const Correlogram&, const std::string&) override {}
+    void failed(const Heading&, const std::string&) override {}
 
     void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
+    void heading(std::string& text, const Heading& heading) const
+    {
+        text.append("Variable ").append(writeInteger(heading.variable.position)).append(" : ");
+        text.append(escapeControls(heading.variable.name)) += '\n';
+        if (heading.with) {
+            text.append("Croisée avec la variable ").append(writeInteger(heading.with->position)).append(" : ");
+            text.append(escapeControls(heading.with->name)) += '\n';
+        }
+        text.append("Mailles : ").append(writeInteger(heading.cells)) += '\n';
+        text.append("Mailles remplies : ").append(writeReal(heading.fill, separator_)).append(" %\n");
+        if (heading.testNull)
+            text.append("Test : ").append(writeInteger(heading.permutationsMade)).append(" permutations, hypothèse nulle ")
+                .append(nullName(*heading.testNull)).append(*heading.testNull == Null::Toroidal
+                                                                ? " (translations de B sur le tore)\n"
+                                                                : " (valeurs mélangées entre les points)\n");
+    }
+
+    // The headers of r, the pairs and the test, and a shift's or a vector's figures under
+    // them, each ending the row.
+    static void figuresHeader(std::string& text)
+    {
+        padded(text, "R", RealColumn);
+        padded(text, "Paires", PairsColumn);
+        padded(text, "p", RealColumn);
+        padded(text, "Bas", RealColumn);
+        padded(text, "Haut", RealColumn);
+        padded(text, "p Holm", RealColumn);
+        text.append("p maxT\n");
+    }
+    void figures(std::string& text, const Shift& shift) const
+    {
+        padded(text, real(shift.r), RealColumn);
+        padded(text, writeInteger(shift.pairs), PairsColumn);
+        padded(text, real(shift.p), RealColumn);
+        padded(text, real(shift.low), RealColumn);
+        padded(text, real(shift.high), RealColumn);
+        padded(text, real(shift.pHolm), RealColumn);
+        text.append(real(shift.pFwer)) += '\n';
+    }
+
+    void mapTable(std::string& text, const CorrelogramMap& map) const
+    {
+        text.append("\nCarte (dx le long de X, dy le long de Y, de -").append(writeInteger(map.maxShift));
+        text.append(" à ").append(writeInteger(map.maxShift)).append(")\n");
+        padded(text, "dx", ShiftColumn);
+        padded(text, "dy", ShiftColumn);
+        padded(text, "Distance X", RealColumn);
+        padded(text, "Distance Y", RealColumn);
+        figuresHeader(text);
+        for (const Shift& v : map.vectors) {
+            padded(text, writeInteger(v.vector.dx), ShiftColumn);
+            padded(text, writeInteger(v.vector.dy), ShiftColumn);
+            padded(text, writeReal(v.distanceX, separator_), RealColumn);
+            padded(text, writeReal(v.distanceY, separator_), RealColumn);
+            figures(text, v);
+        }
+        text.append("Anisotropie : direction ").append(real(map.anisotropy.direction));
+        text.append(" degrés, rapport ").append(real(map.anisotropy.ratio)) += '\n';
+    }
+
     // A number that does not exist is a dash.
     std::string real(const std::optional<double>& value) const
     {
@@ -131,6 +192,8 @@ private:
     int written_ = 0;
 };
 
+// The tsv format: one table, the rows of the correlograms, or with --map those of the
+// maps, whose axes are the correlograms; each row repeats its heading.
 class TsvWriter : public ReportWriter {
 public:
     TsvWriter(std::string separator, std::ostream& out) : separator_(std::move(separator)), out_(out) {}
@@ -138,46 +201,62 @@ public:
     // The header comes with the first rows: a run that gives none writes nothing at all.
     void begin(const RunContext& context) override { map_ = context.map; }
 
-    void variable(const Correlogram& result, const CorrelogramMap* map) override
+    void correlogram(const Correlogram& result, const CorrelogramMap* map) override
     {
         if (!headerWritten_)
-            out_ << (map_ ? mapTsvHeader()
+            out_ << (map_ ? "variable\twith\tcells\tfill\tdx\tdy\tdistance_x\tdistance_y\tr\tpairs\tp\tlow\thigh"
+                            "\tp_holm\tp_fwer\tnull\tpermutations\n"
                           : "variable\twith\tcells\tfill\tdirection\tshift\tdistance\tr\tpairs\tp\tlow\thigh\tp_holm"
                             "\tp_fwer\tnull\tpermutations\n");
         headerWritten_ = true;
-        const std::string leading = tsvField(result.variable.name) + '\t'
-            + (result.with ? tsvField(result.with->name) : "") + '\t' + writeInteger(result.cells) + '\t'
-            + writeReal(result.fill, separator_) + '\t';
+        const Heading& heading = result;
+        const std::string leading = tsvField(heading.variable.name) + '\t'
+            + (heading.with ? tsvField(heading.with->name) : "") + '\t' + writeInteger(heading.cells) + '\t'
+            + writeReal(heading.fill, separator_) + '\t';
         // What was tested, the same on every row: a script can keep the rows of one null.
-        const std::string test = std::string("\t") + (result.testNull ? nullName(*result.testNull) : "NA") + '\t'
-            + writeInteger(result.permutationsMade);
-        if (map) {
-            // One table per output: with --map, the maps' rows, whose axes are the correlograms.
-            std::string rows;
-            appendMapTsv(rows, leading, *map, test, separator_);
-            out_ << rows;
-            out_.flush();
-            return;
-        }
-        // The rows of both directions are gathered and written at once.
+        const std::string tail = std::string("\t") + (heading.testNull ? nullName(*heading.testNull) : "NA") + '\t'
+            + writeInteger(heading.permutationsMade);
+        // The rows are gathered and written at once.
         std::string rows;
-        for (const DirectionRows& direction : directionsOf(result))
-            for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
-                const Shift& shift = direction.shifts[k];
-                rows.append(leading).append(direction.label) += '\t';
-                rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
-                rows.append(writeReal(shift.distance(), separator_)) += '\t';
-                appendTestedTsv(rows, shift.r, shift.pairs, shift, test, separator_);
+        if (map) {
+            for (const Shift& v : map->vectors) {
+                rows.append(leading).append(writeInteger(v.vector.dx)) += '\t';
+                rows.append(writeInteger(v.vector.dy)) += '\t';
+                rows.append(writeReal(v.distanceX, separator_)) += '\t';
+                rows.append(writeReal(v.distanceY, separator_)) += '\t';
+                figures(rows, v, tail);
             }
+        } else {
+            for (const DirectionRows& direction : directionsOf(result))
+                for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
+                    const Shift& shift = direction.shifts[k];
+                    rows.append(leading).append(direction.label) += '\t';
+                    rows.append(writeInteger(static_cast<std::int32_t>(k))) += '\t';
+                    rows.append(writeReal(shift.distance(), separator_)) += '\t';
+                    figures(rows, shift, tail);
+                }
+        }
         out_ << rows;
         out_.flush();
     }
 
-    void failed(const Correlogram&, const std::string&) override {}
+    void failed(const Heading&, const std::string&) override {}
 
     void finish(const RunContext&, const std::optional<std::string>&) override { out_.flush(); }
 
 private:
+    // r, the pairs and the test of a shift or a vector, then `tail`, ending the row.
+    void figures(std::string& rows, const Shift& shift, const std::string& tail) const
+    {
+        rows.append(real(shift.r)) += '\t';
+        rows.append(writeInteger(shift.pairs)) += '\t';
+        rows.append(real(shift.p)) += '\t';
+        rows.append(real(shift.low)) += '\t';
+        rows.append(real(shift.high)) += '\t';
+        rows.append(real(shift.pHolm)) += '\t';
+        rows.append(real(shift.pFwer)).append(tail) += '\n';
+    }
+
     // A number that does not exist is NA, which R and pandas read as missing.
     std::string real(const std::optional<double>& value) const
     {
@@ -190,6 +269,8 @@ private:
     bool headerWritten_ = false;
 };
 
+// JSON: one document, the run's counts and an object per correlogram asked, its map's
+// members inside it.
 class JsonWriter : public ReportWriter {
 public:
     explicit JsonWriter(std::ostream& out) : out_(out) {}
@@ -211,38 +292,49 @@ public:
         }
         out_ << ",\n \"names_file\": " << (context.namesFile ? jsonString(*context.namesFile) : "null")
              << ", \"permutations\": " << count(context.permutations) << ", \"seed\": " << count(context.seed)
-             << ", \"cross_null\": " << nullName(context.crossNull) << ",\n \"results\": [";
+             << ", \"cross_null\": " << quotedNull(context.crossNull) << ",\n \"results\": [";
         out_.flush();
         begun_ = true;
     }
 
-    void variable(const Correlogram& result, const CorrelogramMap* map) override
+    void correlogram(const Correlogram& result, const CorrelogramMap* map) override
     {
-        std::string json = identity(result);
-        json.append(", \"fill\": ").append(jsonNumber(result.fill));
-        json.append(",\n   \"null\": ").append(result.testNull ? nullName(*result.testNull) : "null");
-        json.append(", \"permutations_made\": ").append(std::to_string(result.permutationsMade));
-        json.append(", \"zero_crossing\": {\"E_W\": ").append(jsonNumber(result.zeroCrossingEastWest));
-        json.append(", \"N_S\": ").append(jsonNumber(result.zeroCrossingNorthSouth)) += '}';
+        const Heading& heading = result;
+        std::string json = identity(heading);
+        json.append(", \"fill\": ").append(jsonNumber(heading.fill));
+        json.append(",\n   \"null\": ").append(heading.testNull ? quotedNull(*heading.testNull) : "null");
+        json.append(", \"permutations_made\": ").append(std::to_string(heading.permutationsMade));
+        json.append(", \"zero_crossing\": {\"E_W\": ").append(number(result.zeroCrossingEastWest));
+        json.append(", \"N_S\": ").append(number(result.zeroCrossingNorthSouth)) += '}';
         for (const DirectionRows& direction : directionsOf(result)) {
             json.append(",\n   \"").append(direction.label).append("\": [");
             for (std::size_t k = 0; k < direction.shifts.size(); ++k) {
                 const Shift& shift = direction.shifts[k];
                 json.append(k > 0 ? ",\n    " : "\n    ").append("{\"shift\": ").append(std::to_string(k));
                 json.append(", \"distance\": ").append(jsonNumber(shift.distance()));
-                appendTestedFigures(json, shift.r, shift.pairs, shift);
-                json += '}';
+                figures(json, shift);
             }
             json += ']';
         }
-        if (map)
-            appendMapJson(json, *map);
+        if (map) {
+            json.append(",\n   \"max_shift\": ").append(std::to_string(map->maxShift)).append(", \"map\": [");
+            for (std::size_t i = 0; i < map->vectors.size(); ++i) {
+                const Shift& v = map->vectors[i];
+                json.append(i > 0 ? ",\n    " : "\n    ").append("{\"dx\": ").append(std::to_string(v.vector.dx));
+                json.append(", \"dy\": ").append(std::to_string(v.vector.dy));
+                json.append(", \"distance_x\": ").append(jsonNumber(v.distanceX));
+                json.append(", \"distance_y\": ").append(jsonNumber(v.distanceY));
+                figures(json, v);
+            }
+            json.append("],\n   \"anisotropy\": {\"direction\": ").append(number(map->anisotropy.direction));
+            json.append(", \"ratio\": ").append(number(map->anisotropy.ratio)) += '}';
+        }
         json += '}';
         out_ << json;
         out_.flush();
     }
 
-    void failed(const Correlogram& asked, const std::string& message) override
+    void failed(const Heading& asked, const std::string& message) override
     {
         out_ << identity(asked) << ", \"error\": " << jsonString(message) << '}';
         out_.flush();
@@ -261,29 +353,45 @@ public:
     }
 
 private:
-    static std::string nullName(Null null) { return '"' + cli::nullName(null) + '"'; }
+    static std::string quotedNull(Null null) { return '"' + nullName(null) + '"'; }
+
+    // A number that may not exist, null then.
+    static std::string number(const std::optional<double>& value) { return value ? jsonNumber(*value) : "null"; }
+
+    // The members of r, the pairs and the test of a shift or a vector, closing its object.
+    static void figures(std::string& json, const Shift& shift)
+    {
+        json.append(", \"r\": ").append(number(shift.r));
+        json.append(", \"pairs\": ").append(std::to_string(shift.pairs));
+        json.append(", \"p\": ").append(number(shift.p));
+        json.append(", \"low\": ").append(number(shift.low));
+        json.append(", \"high\": ").append(number(shift.high));
+        json.append(", \"p_holm\": ").append(number(shift.pHolm));
+        json.append(", \"p_fwer\": ").append(number(shift.pFwer));
+        json.append(", \"permutations_used\": ").append(std::to_string(shift.permutationsUsed)) += '}';
+    }
 
     // The opening of a result's object: the separator from the one before, its variables
     // (null for a request that names none) and N.
-    std::string identity(const Correlogram& result)
+    std::string identity(const Heading& heading)
     {
         std::string json = written_++ > 0 ? ",\n  " : "\n  ";
-        auto named = [&](const Named& variable) {
-            if (variable.position == 0)
+        auto variable = [&](const VariableRef& named) {
+            if (named.position == 0)
                 json.append("{\"position\": null, \"name\": null");
             else
-                json.append("{\"position\": ").append(std::to_string(variable.position)).append(", \"name\": ")
-                    .append(jsonString(variable.name));
+                json.append("{\"position\": ").append(std::to_string(named.position)).append(", \"name\": ")
+                    .append(jsonString(named.name));
         };
-        named(result.variable);
+        variable(heading.variable);
         json.append(", \"with\": ");
-        if (result.with) {
-            named(*result.with);
+        if (heading.with) {
+            variable(*heading.with);
             json += '}';
         } else {
             json.append("null");
         }
-        json.append(", \"cells\": ").append(std::to_string(result.cells));
+        json.append(", \"cells\": ").append(std::to_string(heading.cells));
         return json;
     }
 
@@ -368,66 +476,6 @@ std::string jsonNumber(double value)
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
-}
-
-void padded(std::string& text, std::string_view field, std::size_t width)
-{
-    text.append(field);
-    text.append(field.size() < width ? width - field.size() : 1, ' ');
-}
-
-void appendTestedHeaderText(std::string& text)
-{
-    padded(text, "R", RealColumn);
-    padded(text, "Paires", PairsColumn);
-    padded(text, "p", RealColumn);
-    padded(text, "Bas", RealColumn);
-    padded(text, "Haut", RealColumn);
-    padded(text, "p Holm", RealColumn);
-    text.append("p maxT\n");
-}
-
-void appendTestedText(std::string& text, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
-                      const std::string& separator)
-{
-    const auto real = [&](const std::optional<double>& value) { return value ? writeReal(*value, separator) : "-"; };
-    padded(text, real(r), RealColumn);
-    padded(text, writeInteger(pairs), PairsColumn);
-    padded(text, real(test.p), RealColumn);
-    padded(text, real(test.low), RealColumn);
-    padded(text, real(test.high), RealColumn);
-    padded(text, real(test.pHolm), RealColumn);
-    text.append(real(test.pFwer)) += '\n';
-}
-
-void appendTestedTsv(std::string& rows, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test,
-                     const std::string& tail, const std::string& separator)
-{
-    const auto real = [&](const std::optional<double>& value) { return value ? writeReal(*value, separator) : "NA"; };
-    rows.append(real(r)) += '\t';
-    rows.append(writeInteger(pairs)) += '\t';
-    rows.append(real(test.p)) += '\t';
-    rows.append(real(test.low)) += '\t';
-    rows.append(real(test.high)) += '\t';
-    rows.append(real(test.pHolm)) += '\t';
-    rows.append(real(test.pFwer)).append(tail) += '\n';
-}
-
-std::string jsonNumber(const std::optional<double>& value)
-{
-    return value ? jsonNumber(*value) : "null";
-}
-
-void appendTestedFigures(std::string& json, const std::optional<double>& r, std::int32_t pairs, const ShiftTest& test)
-{
-    json.append(", \"r\": ").append(jsonNumber(r));
-    json.append(", \"pairs\": ").append(std::to_string(pairs));
-    json.append(", \"p\": ").append(jsonNumber(test.p));
-    json.append(", \"low\": ").append(jsonNumber(test.low));
-    json.append(", \"high\": ").append(jsonNumber(test.high));
-    json.append(", \"p_holm\": ").append(jsonNumber(test.pHolm));
-    json.append(", \"p_fwer\": ").append(jsonNumber(test.pFwer));
-    json.append(", \"permutations_used\": ").append(std::to_string(test.used));
 }
 
 std::unique_ptr<ReportWriter> makeWriter(Format format, bool decimalComma, std::ostream& out)

@@ -264,16 +264,15 @@ void guessCounts(const Options& options, RunContext& context, std::ostream& err)
 
 // One correlogram the run computes, or the refusal of the request that named it.
 struct Job {
-    Named variable;
-    std::optional<Named> with;
+    VariableRef variable;
+    std::optional<VariableRef> with;
     std::string subject;  // what a failure of it is reported under, "variable 2 (Altitude)"
     std::exception_ptr refusal;
 };
 
 // The correlograms `options` asks for, request after request. A request that names no
 // variable gives a job holding its refusal, so that the jobs before it still run.
-std::vector<Job> jobsOf(const Options& options, const Store& store,
-                        const std::optional<VariableNames>& names)
+std::vector<Job> jobsOf(const Options& options, const Store& store, const std::optional<VariableNames>& names)
 {
     std::vector<Job> jobs;
     for (const VariableRequest& request : options.variables) {
@@ -287,7 +286,7 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
                 try {
                     refuseIf(refuseVariablePosition(store, first, BatchLimits));
                     if (second != 0) {
-                        job.with = Named{static_cast<VariablePosition>(second), nameOf(second, names)};
+                        job.with = VariableRef{static_cast<VariablePosition>(second), nameOf(second, names)};
                         job.subject += " × " + describeVariable(*job.with);
                         refuseIf(refuseVariablePosition(store, second, BatchLimits));
                     }
@@ -302,20 +301,6 @@ std::vector<Job> jobsOf(const Options& options, const Store& store,
     }
     return jobs;
 }
-
-}  // namespace
-
-unsigned usableCores()
-{
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
-        return static_cast<unsigned>(CPU_COUNT(&allowed));
-    // More processors than the set holds, or no affinity to ask: the machine's.
-    return std::max(std::thread::hardware_concurrency(), 1u);
-}
-
-namespace {
 
 // The message of the failure being handled, as the front ends show it, and where it arose:
 // the reader's place when it has one, else `subject`.
@@ -333,137 +318,190 @@ std::pair<std::string, std::string> describeFailure(const std::string& subject)
     }
 }
 
+// One run of the command: reading the points and the names, planning the jobs, running
+// each job for each N with the core's runJob(), writing each result as it comes.
+class Run {
+public:
+    Run(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter,
+        bool errIsTerminal)
+        : store_(store), options_(options), err_(err), plotter_(plotter),
+          writer_(makeWriter(options.format, options.decimalComma, out)),
+          progress_(errIsTerminal && !options.quiet ? &err : nullptr),
+          context_{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}, {}, {},
+                   options.crossShuffle ? Null::Shuffle : Null::Toroidal}
+    {
+    }
+
+    int run()
+    {
+        try {
+            readCounts(options_, context_, threads_, subject_);
+            const std::optional<VariableNames> names = read();
+            const std::vector<Job> jobs = plan(names);
+            writer_->begin(context_);
+            // Each N is an analysis of its own, as if it were the only one asked; a
+            // correlogram that fails leaves the others to be computed.
+            for (std::size_t c = 0; c < context_.cells->size(); ++c) {
+                const std::int32_t n = (*context_.cells)[c];
+                store_.NBMailles = n;
+                subject_ = options_.pointsFile;
+                progress_.show("Placement des points, " + std::to_string(n) + " mailles…");
+                Calcul_Mailles(store_);
+                for (const Job& job : jobs)
+                    // A refused request is reported once, with the first N.
+                    if (!job.refusal || c == 0)
+                        runAndWrite(job, jobs.size() * context_.cells->size());
+            }
+            progress_.stop();
+            writer_->finish(context_, std::nullopt);
+            return anyFailed_ ? ExitFailure : ExitSuccess;
+        } catch (...) {
+            progress_.stop();
+            const auto [where, message] = describeFailure(subject_);
+            writer_->finish(context_, message);
+            reportFailure(err_, where, message);
+        }
+        return ExitFailure;
+    }
+
+private:
+    // Reads the points into the store, with the counts guessed or given, and the names of
+    // the variables, from the names file or the input; writes the reading's notes on the
+    // error stream.
+    std::optional<VariableNames> read()
+    {
+        progress_.show("Lecture de " + escapeControls(options_.pointsFile) + "…");
+        // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
+        reader_ = &readerFor(options_.pointsFile);
+        subject_ = "--x";
+        if (!options_.xColumn.empty() && reader_ != &delimitedReader())
+            throw Refusal("--x et --y ne s'appliquent qu'à un texte délimité avec une ligne d'en-tête !");
+        subject_ = "--layer";
+        if (!options_.layer.empty() && reader_ != &vectorLayerReader())
+            throw Refusal("--layer ne s'applique qu'à un fichier SIG de couches !");
+        subject_.clear();
+        if (reader_ == &pointFileReader()) {
+            if (!context_.points || !context_.vars) {
+                subject_ = options_.pointsFile;
+                guessCounts(options_, context_, err_);
+                subject_.clear();
+            }
+            store_.NBPoints = *context_.points;
+            store_.NBVar = *context_.vars;
+        }
+        // A format that tells its counts reads them all, or those given at most.
+        const ReadOptions read{context_.points.value_or(Unbounded), context_.vars.value_or(Unbounded),
+                               context_.rowsAreNumbered, InputKinds::StreamsToo, options_.xColumn, options_.yColumn,
+                               options_.layer, true};
+        const Reading reading = loadPoints(store_, *reader_, options_.pointsFile, read);
+        context_.points = store_.NBPoints;
+        context_.vars = store_.NBVar;
+        context_.format = reading.format;
+        for (const std::string& note : reading.notes)
+            warn(err_, options_.pointsFile, note);
+        if (options_.namesFile)
+            return VariableNames{Lit_Noms_Vars(*options_.namesFile, InputKinds::StreamsToo), "le fichier des noms"};
+        if (reading.names)
+            return VariableNames{*reading.names, "le fichier " + options_.pointsFile};
+        return std::nullopt;
+    }
+
+    // The jobs of the requests; a run without a correlogram to compute has nothing to
+    // give: a failure.
+    std::vector<Job> plan(const std::optional<VariableNames>& names)
+    {
+        std::vector<Job> jobs = jobsOf(options_, store_, names);
+        if (jobs.empty()) {
+            subject_ = options_.pointsFile;
+            throw Refusal(std::string("Aucune variable à analyser : ")
+                          + (reader_ == &pointFileReader() ? "--vars vaut 0" : "le fichier n'en a aucune") + " !");
+        }
+        return jobs;
+    }
+
+    // Runs `job` on the points placed for the store's N and writes its result, or its
+    // failure, which leaves the run going; `total` is the count of jobs of the run.
+    void runAndWrite(const Job& job, std::size_t total)
+    {
+        const std::int32_t n = store_.NBMailles;
+        const bool severalCellCounts = context_.cells->size() > 1;
+        const std::string doing = "Corrélogramme " + std::to_string(++done_) + "/" + std::to_string(total) + " ("
+            + escapeControls(job.subject) + ")";
+        progress_.show(doing + "…");
+        subject_ = job.subject + (severalCellCounts && !job.refusal ? ", " + std::to_string(n) + " mailles" : std::string());
+        JobResult result;
+        try {
+            if (job.refusal)
+                std::rethrow_exception(job.refusal);
+            const JobRequest request{.variable = job.variable,
+                                     .with = job.with,
+                                     .maxShift = context_.maxShift,
+                                     .map = context_.map,
+                                     .permutations = *context_.permutations,
+                                     .seed = *context_.seed,
+                                     .threads = threads_,
+                                     .crossNull = context_.crossNull,
+                                     .progress = [&](std::int32_t started) {
+                                         progress_.show(doing + ", permutations " + std::to_string(started) + "/"
+                                                        + std::to_string(*context_.permutations) + "…");
+                                     }};
+            result = runJob(store_, request);
+        } catch (...) {
+            const auto [where, message] = describeFailure(subject_);
+            writer_->failed(Heading{job.variable, job.with, n, 0.0, std::nullopt, 0}, message);
+            progress_.interrupt([&, &where = where, &message = message] { reportFailure(err_, where, message); });
+            anyFailed_ = true;
+            return;
+        }
+        for (const std::string& note : result.notes)
+            progress_.interrupt([&] { warn(err_, subject_, note); });
+        write(result, total > 1);
+    }
+
+    // Writes a job's result, and its charts with --plot.
+    void write(const JobResult& result, bool severalCharts)
+    {
+        writer_->correlogram(result.correlogram, result.map ? &*result.map : nullptr);
+        if (!options_.plotFile || !plotter_)
+            return;
+        const std::string suffix = plotSuffix(result.correlogram, context_.cells->size() > 1);
+        plotter_->plot(result.correlogram, plotFileFor(*options_.plotFile, suffix, severalCharts));
+        if (result.map)
+            plotter_->plotMap(*result.map, plotFileFor(*options_.plotFile, severalCharts ? suffix + "-carte" : "carte", true));
+    }
+
+    Store& store_;
+    const Options& options_;
+    std::ostream& err_;
+    ChartPlotter* plotter_;
+    const std::unique_ptr<ReportWriter> writer_;
+    Progress progress_;
+    RunContext context_;
+    const Reader* reader_ = nullptr;
+    unsigned threads_ = 1;
+    // What the run is about, for a failure that does not carry its place: the option being
+    // read, the point file being placed, the variable being computed.
+    std::string subject_;
+    std::size_t done_ = 0;  // the jobs started
+    bool anyFailed_ = false;
+};
+
 }  // namespace
+
+unsigned usableCores()
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&allowed));
+    // More processors than the set holds, or no affinity to ask: the machine's.
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
 
 int runAnalysis(Store& store, const Options& options, std::ostream& out, std::ostream& err, ChartPlotter* plotter,
                 bool errIsTerminal)
 {
-    const std::unique_ptr<ReportWriter> writer = makeWriter(options.format, options.decimalComma, out);
-    Progress progress(errIsTerminal && !options.quiet ? &err : nullptr);
-    RunContext context{options.pointsFile, options.rowsAreNumbered, {}, {}, {}, options.namesFile, {}, {}, {}, {},
-                       options.crossShuffle ? Null::Shuffle : Null::Toroidal};
-    // What the run is about, for a failure that does not carry its place: the option being
-    // read, the point file being placed, the variable being computed.
-    std::string subject;
-    bool anyFailed = false;
-    unsigned threads = 1;
-    try {
-        readCounts(options, context, threads, subject);
-        progress.show("Lecture de " + escapeControls(options.pointsFile) + "…");
-        // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
-        const Reader& reader = readerFor(options.pointsFile);
-        subject = "--x";
-        if (!options.xColumn.empty() && &reader != &delimitedReader())
-            throw Refusal("--x et --y ne s'appliquent qu'à un texte délimité avec une ligne d'en-tête !");
-        subject = "--layer";
-        if (!options.layer.empty() && &reader != &vectorLayerReader())
-            throw Refusal("--layer ne s'applique qu'à un fichier SIG de couches !");
-        subject.clear();
-        if (&reader == &pointFileReader()) {
-            if (!context.points || !context.vars) {
-                subject = options.pointsFile;
-                guessCounts(options, context, err);
-                subject.clear();
-            }
-            store.NBPoints = *context.points;
-            store.NBVar = *context.vars;
-        }
-        // A format that tells its counts reads them all, or those given at most.
-        const ReadOptions read{context.points.value_or(Unbounded), context.vars.value_or(Unbounded),
-                               context.rowsAreNumbered, InputKinds::StreamsToo, options.xColumn, options.yColumn,
-                               options.layer, true};
-        const Reading reading = loadPoints(store, reader, options.pointsFile, read);
-        context.points = store.NBPoints;
-        context.vars = store.NBVar;
-        context.format = reading.format;
-        for (const std::string& note : reading.notes)
-            warn(err, options.pointsFile, note);
-        std::optional<VariableNames> names;
-        if (options.namesFile)
-            names = VariableNames{Lit_Noms_Vars(*options.namesFile, InputKinds::StreamsToo), "le fichier des noms"};
-        else if (reading.names)
-            names = VariableNames{*reading.names, "le fichier " + options.pointsFile};
-        const std::vector<Job> jobs = jobsOf(options, store, names);
-        // A run without a correlogram to compute has nothing to give: a failure.
-        if (jobs.empty()) {
-            subject = options.pointsFile;
-            throw Refusal(std::string("Aucune variable à analyser : ")
-                          + (&reader == &pointFileReader() ? "--vars vaut 0" : "le fichier n'en a aucune") + " !");
-        }
-
-        writer->begin(context);
-        const bool severalCellCounts = context.cells->size() > 1;
-        const bool severalCharts = jobs.size() * context.cells->size() > 1;
-        std::size_t done = 0;
-        // Each N is an analysis of its own, as if it were the only one asked; a correlogram
-        // that fails leaves the others to be computed.
-        for (std::size_t c = 0; c < context.cells->size(); ++c) {
-            const std::int32_t n = (*context.cells)[c];
-            store.NBMailles = n;
-            subject = options.pointsFile;
-            progress.show("Placement des points, " + std::to_string(n) + " mailles…");
-            Calcul_Mailles(store);
-            for (const Job& job : jobs) {
-                // A refused request is reported once, with the first N.
-                if (job.refusal && c > 0)
-                    continue;
-                const std::string doing = "Corrélogramme " + std::to_string(++done) + "/"
-                    + std::to_string(jobs.size() * context.cells->size()) + " (" + escapeControls(job.subject) + ")";
-                progress.show(doing + "…");
-                subject = job.subject + (severalCellCounts && !job.refusal ? ", " + std::to_string(n) + " mailles"
-                                                                           : std::string());
-                Correlogram result;
-                std::optional<CorrelogramMap> map;
-                try {
-                    if (job.refusal)
-                        std::rethrow_exception(job.refusal);
-                    JobRequest request{.variable = job.variable,
-                                       .with = job.with,
-                                       .maxShift = context.maxShift,
-                                       .map = context.map,
-                                       .permutations = *context.permutations,
-                                       .seed = *context.seed,
-                                       .threads = threads,
-                                       .crossNull = context.crossNull,
-                                       .progress = [&](std::int32_t started) {
-                                           progress.show(doing + ", permutations " + std::to_string(started) + "/"
-                                                         + std::to_string(*context.permutations) + "…");
-                                       }};
-                    JobResult computed = runJob(store, request);
-                    for (const std::string& note : computed.notes)
-                        progress.interrupt([&] { warn(err, subject, note); });
-                    result = std::move(computed.correlogram);
-                    map = std::move(computed.map);
-                } catch (...) {
-                    const auto [where, message] = describeFailure(subject);
-                    Correlogram failed;
-                    failed.variable = job.variable;
-                    failed.with = job.with;
-                    failed.cells = n;
-                    writer->failed(failed, message);
-                    progress.interrupt([&, &where = where, &message = message] { reportFailure(err, where, message); });
-                    anyFailed = true;
-                    continue;
-                }
-                writer->variable(result, map ? &*map : nullptr);
-                if (options.plotFile && plotter) {
-                    const std::string suffix = plotSuffix(result, severalCellCounts);
-                    plotter->plot(result, plotFileFor(*options.plotFile, suffix, severalCharts));
-                    if (map)
-                        plotter->plotMap(*map, plotFileFor(*options.plotFile, severalCharts ? suffix + "-carte" : "carte", true));
-                }
-            }
-        }
-        progress.stop();
-        writer->finish(context, std::nullopt);
-        return anyFailed ? ExitFailure : ExitSuccess;
-    } catch (...) {
-        progress.stop();
-        const auto [where, message] = describeFailure(subject);
-        writer->finish(context, message);
-        reportFailure(err, where, message);
-    }
-    return ExitFailure;
+    return Run(store, options, out, err, plotter, errIsTerminal).run();
 }
 
 int runCommand(Store& store, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

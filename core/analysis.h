@@ -42,13 +42,13 @@ double fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 double fillGrid(const Store& store, std::span<const double> values, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
-// east-west shifts (with their distances) and R_EW / Paires_EW, both cleared first;
-// `result` also takes the variable, N and the fill percentage. A fault leaves the shifts
-// before it written. Throws StepFailure when the grid is not current.
+// east-west shifts (with their distances), cleared first; `result` also takes the
+// variable, N and the fill percentage. A fault leaves the shifts before it written.
+// Throws StepFailure when the grid is not current.
 void Correlation_EW(Store& store);
 
-// The north-south correlogram, shifts 0..N-2, likewise into `result` and R_NS / Paires_NS;
-// the calculation is then current.
+// The north-south correlogram, shifts 0..N-2, likewise into `result`; the calculation
+// is then current.
 void Correlation_NS(Store& store);
 
 // No bound on the shifts computed.

@@ -121,9 +121,9 @@ void requireGridFilled(const Store& store)
         throw StepFailure("La grille n'est pas remplie pour ces mailles : validez la variable");
 }
 
-// One correlogram of the store's grid into its result and the two tables of `direction`,
-// these as far as the computation got.
-void correlateStore(Store& store, Direction direction, Correlations& r, PairCounts& pairs)
+// One direction of the correlogram of the store's grid into its result, as far as the
+// computation got.
+void correlateStore(Store& store, Direction direction)
 {
     Correlogram& result = store.result;
     result.variable = {store.Num_Var, store.Nom_Var};
@@ -132,21 +132,7 @@ void correlateStore(Store& store, Direction direction, Correlations& r, PairCoun
     result.fill = store.PourCent;
     std::vector<Shift>& shifts = result.of(direction);
     result.zeroCrossing(direction).reset();
-    auto toTables = [&] {
-        r.clear();
-        pairs.clear();
-        for (std::size_t k = 0; k < shifts.size() && k <= MaxMailles; ++k) {
-            r[static_cast<int>(k)] = shifts[k].r.value_or(0.0);
-            pairs[static_cast<int>(k)] = shifts[k].pairs;
-        }
-    };
-    try {
-        correlate(direction, store.Grille, store.Grille, store.NBMailles, shifts);
-    } catch (const FloatFailure&) {
-        toTables();
-        throw;
-    }
-    toTables();
+    correlate(direction, store.Grille, store.Grille, store.NBMailles, shifts);
     setDistances(store, direction, result);
 }
 
@@ -216,7 +202,7 @@ Correlogram computeCorrelogram(const Store& store, VariablePosition first, Varia
     result.fill = fillGrid(store, first, *firstGrid);
     std::unique_ptr<Grid> secondGrid;
     if (second != 0 && second != first) {
-        result.with = Named{second, std::to_string(second)};
+        result.with = VariableRef{second, std::to_string(second)};
         secondGrid = std::make_unique<Grid>(store.NBMailles);
         fillGrid(store, second, *secondGrid);
     }
@@ -238,13 +224,13 @@ void Correlation_EW(Store& store)
     store.current.calculated = false;
     store.result.northSouth.clear();
     store.result.zeroCrossingNorthSouth.reset();
-    correlateStore(store, Direction::EastWest, store.R_EW, store.Paires_EW);
+    correlateStore(store, Direction::EastWest);
 }
 
 void Correlation_NS(Store& store)
 {
     requireGridFilled(store);
-    correlateStore(store, Direction::NorthSouth, store.R_NS, store.Paires_NS);
+    correlateStore(store, Direction::NorthSouth);
     store.current.calculated = true;
 }
 

@@ -47,15 +47,15 @@ struct ShiftTest {
     // shift only, one whose cells cannot be aggregated out of every shift. 0 when there was
     // no test, the shift has no r, or it is shift 0 of an auto-correlogram (r is 1 under any
     // arrangement).
-    std::int32_t used = 0;
-    // Equal-tailed two-sided p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)),
+    std::int32_t permutationsUsed = 0;
+    // Equal-tailed two-sided p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + permutationsUsed)),
     // r* the permuted r, ties counting on both sides, in extended precision rounded to
-    // double: r outside [low, high] has p <= 0.05 up to ties. None when used = 0.
+    // double: r outside [low, high] has p <= 0.05 up to ties. None when permutationsUsed = 0.
     std::optional<double> p;
     // The 2.5 % and 97.5 % quantiles of the permuted r (the envelope), each the linear
     // interpolation between order statistics: of n sorted values x0..x(n-1) at h = (n - 1) q,
     // x(floor h) + (h - floor h) (x(floor h + 1) - x(floor h)), h exact, the arithmetic in
-    // extended precision rounded to double; none when used = 0.
+    // extended precision rounded to double; none when permutationsUsed = 0.
     std::optional<double> low, high;
     // Holm's adjustment of p among every tested shift of the correlogram, both directions
     // together (adjustHolm()); none when p is none.
@@ -90,26 +90,35 @@ struct Shift : ShiftTest {
 
 // A variable as the front ends name it: its position, 1-based, and its name (bytes from the
 // names file, or the position in decimal).
-struct Named {
+struct VariableRef {
     VariablePosition position = 0;
     std::string name;
 };
 
-// The correlogram of a variable, or of a variable crossed with another (`with`), for one N:
-// the fill percentage and both directions, shifts 0..N-1 each.
-struct Correlogram {
-    Named variable;
-    std::optional<Named> with;
+// The former name of VariableRef, kept for the code written against it.
+using Named = VariableRef;
+
+// What a correlogram and its map both say before their figures: the variable, or the
+// variable crossed with another (`with`), N, the fill percentage of the variable's cells,
+// and the permutation test made.
+struct Heading {
+    VariableRef variable;
+    std::optional<VariableRef> with;
     std::int32_t cells = 0;
     double fill = 0.0;
-    std::vector<Shift> eastWest, northSouth;
-    // Per direction, the distance where r first falls from positive to negative
-    // (firstZeroCrossing()); none when it never does.
-    std::optional<double> zeroCrossingEastWest, zeroCrossingNorthSouth;
     // The permutation test made, if any: its null and the permutations made (for the
     // toroidal null, at most the N^2 - 1 translations).
     std::optional<Null> testNull;
     std::int32_t permutationsMade = 0;
+};
+
+// The correlogram of a variable, or of a variable crossed with another, for one N: both
+// directions, shifts 0..N-1 each.
+struct Correlogram : Heading {
+    std::vector<Shift> eastWest, northSouth;
+    // Per direction, the distance where r first falls from positive to negative
+    // (firstZeroCrossing()); none when it never does.
+    std::optional<double> zeroCrossingEastWest, zeroCrossingNorthSouth;
 
     std::vector<Shift>& of(Direction direction) { return direction == Direction::EastWest ? eastWest : northSouth; }
     const std::vector<Shift>& of(Direction direction) const

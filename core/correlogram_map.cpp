@@ -77,7 +77,7 @@ void giveWithMirror(CorrelogramMap& map, ShiftVector v, Give give)
 
 bool CorrelogramMap::tested() const
 {
-    return std::any_of(vectors.begin(), vectors.end(), [](const Shift& v) { return v.used > 0; });
+    return std::any_of(vectors.begin(), vectors.end(), [](const Shift& v) { return v.permutationsUsed > 0; });
 }
 
 CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
@@ -88,7 +88,7 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     CorrelogramMap map;
     map.variable = {first, std::to_string(first)};
     if (second != first)
-        map.with = Named{second, std::to_string(second)};
+        map.with = VariableRef{second, std::to_string(second)};
     map.cells = store.NBMailles;
     map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
     const std::int32_t k = map.maxShift;
@@ -134,7 +134,10 @@ void testCorrelogramMap(const Store& store, CorrelogramMap& map, const Significa
     // The permuted r of a part of the vectors, a row of part.size() per arrangement: the
     // correlograms' own arrangements, under the same null, so that the axes get their r.
     auto permuted = [&](const std::vector<ShiftVector>& part) {
-        return arrange(permutation::Engine(store, request.first, second, part), request).rows;
+        Arrangements arranged = arrange(permutation::Engine(store, request.first, second, part), request);
+        map.testNull = arranged.null;
+        map.permutationsMade = arranged.made;
+        return std::move(arranged.rows);
     };
 
     // Each vector's test, and its place in the family of the step-down maxT, part by part:

@@ -26,12 +26,9 @@ struct Anisotropy {
     std::optional<double> ratio;
 };
 
-// The map of a variable, or of a variable crossed with another (`with`), for one N.
-struct CorrelogramMap {
-    Named variable;
-    std::optional<Named> with;
-    std::int32_t cells = 0;
-    double fill = 0.0;
+// The map of a variable, or of a variable crossed with another, for one N; its heading
+// names its test once testCorrelogramMap() has permuted any vector.
+struct CorrelogramMap : Heading {
     // K: the vectors go from -K to K along each axis.
     std::int32_t maxShift = 0;
     // (2K + 1)^2 vectors, dx from -K to K and, for each, dy from -K to K.

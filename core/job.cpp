@@ -31,7 +31,7 @@ std::vector<std::string> equalValuesNotes(const Correlogram& result)
 
 }  // namespace
 
-std::string describeVariable(const Named& variable)
+std::string describeVariable(const VariableRef& variable)
 {
     std::string text = "variable " + std::to_string(variable.position);
     if (variable.name != std::to_string(variable.position))

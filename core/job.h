@@ -17,8 +17,8 @@
 namespace geolago {
 
 struct JobRequest {
-    Named variable;             // A
-    std::optional<Named> with;  // B of a crossed correlogram
+    VariableRef variable;             // A
+    std::optional<VariableRef> with;  // B of a crossed correlogram
     // The last shift of the correlograms; the map's K when one is asked, else the map
     // reaches min(N - 1, 10).
     std::optional<std::int32_t> maxShift;
@@ -47,6 +47,6 @@ struct JobResult {
 JobResult runJob(const Store& store, const JobRequest& request);
 
 // "variable 2 (Altitude)", or "variable 2" when the variable has no name but its position.
-std::string describeVariable(const Named& variable);
+std::string describeVariable(const VariableRef& variable);
 
 }  // namespace geolago

@@ -9,7 +9,7 @@ namespace geolago {
 bool Correlogram::tested() const
 {
     const auto any = [](const std::vector<Shift>& shifts) {
-        return std::any_of(shifts.begin(), shifts.end(), [](const Shift& shift) { return shift.used > 0; });
+        return std::any_of(shifts.begin(), shifts.end(), [](const Shift& shift) { return shift.permutationsUsed > 0; });
     };
     return any(eastWest) || any(northSouth);
 }

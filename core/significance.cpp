@@ -192,7 +192,7 @@ void adjustHolm(Correlogram& correlogram)
 ShiftTest equalTailedTest(double observed, std::vector<double>& permuted)
 {
     ShiftTest test;
-    test.used = static_cast<std::int32_t>(permuted.size());
+    test.permutationsUsed = static_cast<std::int32_t>(permuted.size());
     if (permuted.empty())
         return test;
     std::int64_t below = 0, above = 0;
@@ -200,7 +200,7 @@ ShiftTest equalTailedTest(double observed, std::vector<double>& permuted)
         below += r <= observed;
         above += r >= observed;
     }
-    test.p = equalTailedP(below, above, test.used);
+    test.p = equalTailedP(below, above, test.permutationsUsed);
     test.low = quantile(permuted, 1);
     test.high = quantile(permuted, 39);
     return test;

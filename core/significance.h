@@ -71,10 +71,10 @@ Arrangements arrange(const permutation::Engine& engine, const SignificanceReques
 std::vector<std::pair<std::int32_t, std::int32_t>> translationsOf(std::int32_t cells, std::int32_t count,
                                                                   std::uint64_t seed);
 
-// The test of one observed r from the r of its permutations, those that gave one: `used`,
-// the equal-tailed p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)) in
+// The test of one observed r from the r of its permutations, those that gave one
+// (`permutationsUsed`), the equal-tailed p = min(1, 2 min(1 + #{r* <= r}, 1 + #{r* >= r}) / (1 + used)) in
 // extended precision rounded to double, and the envelope as ShiftTest defines it; nothing
-// but used = 0 without permutations. Reorders `permuted`.
+// but permutationsUsed = 0 without permutations. Reorders `permuted`.
 ShiftTest equalTailedTest(double observed, std::vector<double>& permuted);
 
 // Holm's step-down adjustment of a family of p values: with the p sorted, p(1) <= ... <=

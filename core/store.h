@@ -240,17 +240,14 @@ private:
     std::vector<T> values_;
 };
 
-using Correlations = Table<double, 0, MaxMailles>;                   // r per shift
-using PairCounts = Table<std::int32_t, 0, MaxMailles>;               // pairs per shift
-
-// Which tables hold figures of the data now in the store. Each step marks what it writes
-// as current, and what was computed from the tables it replaces as outdated; each step
-// refuses to run on inputs that are not current, and the main window enables its buttons
-// from it.
-struct Currency {
+// Which tables are up to date, holding figures of the data now in the store. Each step
+// marks what it writes as up to date, and what was computed from the tables it replaces
+// as outdated; each step refuses to run on inputs that are not up to date, and the main
+// window enables its buttons from it.
+struct UpToDate {
     bool cellsPlaced = false;  // the extent and Maille_Point: the points read, placed for N = NBMailles
     bool gridFilled = false;   // Grille and PourCent: variable Num_Var aggregated on those cells
-    bool calculated = false;   // result and the result tables: both correlograms of that grid
+    bool calculated = false;   // result: both correlograms of that grid
 };
 
 // Everything one analysis reads and writes, under the names the steps use. About 280 KB:
@@ -277,17 +274,12 @@ struct Store {
     PointList<TMaille> Maille_Point{MaxPoints};           // [point]
     Grid Grille;                                          // [IX][IY]
 
-    Correlations R_EW;     // correlation per shift, east-west
-    Correlations R_NS;     // correlation per shift, north-south
-    PairCounts Paires_EW;  // pairs behind R_EW
-    PairCounts Paires_NS;  // pairs behind R_NS
-    // The correlogram of the last calculation, as the windows show and save it; the four
-    // tables above are filled from it.
+    // The correlogram of the last calculation, as the windows show and save it.
     Correlogram result;
 
-    // What is current: Lit_Data outdates everything, Calcul_Mailles places, Remplit_Grille
-    // fills, Correlation_EW then Correlation_NS calculate.
-    Currency current;
+    // What is up to date: Lit_Data outdates everything, Calcul_Mailles places,
+    // Remplit_Grille fills, Correlation_EW then Correlation_NS calculate.
+    UpToDate current;
 
     // Room for points 1..points with `variables` values each in Coord, Donnees and
     // Maille_Point, what they hold kept.

@@ -29,6 +29,9 @@ TEST(CommandLine, ValuesComeAfterTheOptionOrAnEqualsSign)
     EXPECT_EQ(o.variables[2].text, "1:2");
     EXPECT_EQ(o.variables[3].text, "3");
 
+    // --help helps whatever value another option refuses.
+    EXPECT_TRUE(parseCommandLine({"f", "--format", "csv", "--help"}).help);
+
     // A chart's file needs a name before its extension.
     EXPECT_EQ(parseCommandLine({"f", "--all", "--plot", "graphiques/c.PNG"}).plotFile, "graphiques/c.PNG");
     for (const char* name : {".png", "graphiques/.svg"})

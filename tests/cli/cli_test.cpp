@@ -9,12 +9,6 @@
 #include <sched.h>
 #include <sys/stat.h>
 
-#ifdef GEOLAGO_PLOT
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#endif
-
 #include "cli_fixture.h"
 #include "run.h"
 
@@ -75,18 +69,6 @@ const std::string tsvHeader = "variable\twith\tcells\tfill\tdirection\tshift\tdi
                               "\tp_fwer\tnull\tpermutations";
 
 // --- Results -------------------------------------------------------------------------
-
-TEST_F(CliTest, FourCornersOfASquareWithOneCellFillEverythingAndCorrelateNothing)
-{
-    const std::string file = write("square.txt", "1 0 0 1.5\n2 0 1 2.5\n3 1 0 3.5\n4 1 1 4.5\n");
-    const Outcome o = run({file, "--points", "4", "--vars", "1", "--numbered", "--cells", "1",
-                           "--variable", "1", "--format", "tsv"});
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.err, "");
-    // No shift has 5 pairs: no r; north-south computes no shift at all with N = 1.
-    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
-                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n");
-}
 
 TEST_F(CliTest, WorkedGridGivesItsFiguresInTheirDirections)
 {
@@ -235,21 +217,12 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
                                         "1\t\t3\t100\tN_S\t1\t1\t-0.949047569803095\t6\t0.02\t-0.714491944799542\t0.720410726005917\t0.04\t0.09\tshuffle\t99\n"
                                         "1\t\t3\t100\tN_S\t2\t2\tNA\t0\tNA\tNA\tNA\tNA\tNA\tshuffle\t99\n");
 
-    // A crossed test: the 99 translations of B's cells at N = 10, or K shuffles of B; its
-    // shift 0 is tested (r as numpy's corrcoef gives it on the same pairs).
+    // A crossed test: the 99 translations of B's cells at N = 10 (the JSON parser's test),
+    // or K shuffles of B.
     const std::string examples = GEOLAGO_EXAMPLES_DIR;
-    auto cross = [&](const char* null) {
-        return run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross", "1:2",
-                    "--permutations", "999", "--cross-null", null, "--format", "json"});
-    };
-    const Outcome toroidal = cross("toroidal");
-    ASSERT_EQ(toroidal.status, 0) << toroidal.err;
-    EXPECT_NE(toroidal.out.find("\"seed\": 1, \"cross_null\": \"toroidal\""), std::string::npos);
-    EXPECT_NE(toroidal.out.find("\"null\": \"toroidal\", \"permutations_made\": 99"), std::string::npos);
-    EXPECT_NE(toroidal.out.find("\"E_W\": [\n    {\"shift\": 0, \"distance\": 0, \"r\": 0.04615636693574086, "
-                                "\"pairs\": 71, \"p\": 0."),
-              std::string::npos);
-    EXPECT_NE(cross("shuffle").out.find("\"null\": \"shuffle\", \"permutations_made\": 999"), std::string::npos);
+    const Outcome shuffled = run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross",
+                                  "1:2", "--permutations", "999", "--cross-null", "shuffle", "--format", "json"});
+    EXPECT_NE(shuffled.out.find("\"null\": \"shuffle\", \"permutations_made\": 999"), std::string::npos);
     // The text format says so under each correlogram's heading.
     const Outcome text = run({examples + "/quartiers.txt", "--points", "80", "--vars", "12", "--numbered", "--cross",
                               "1:2", "--permutations", "999"});
@@ -257,19 +230,6 @@ TEST_F(CliTest, CrossedSweptAndPermutedCorrelogramsKeepTheFiguresOfTheSingleRun)
                             "Test : 99 permutations, hypothèse nulle toroidal (translations de B sur le tore)\n"),
               std::string::npos)
         << text.out;
-
-    for (const auto& [option, value, message] :
-         {std::tuple{"--permutations", "100001",
-                     "geolago-cli: --permutations: Le nombre de permutations doit être compris entre 0 et 100000 !\n"},
-          std::tuple{"--cells", "5..3", "geolago-cli: --cells: La plage de mailles 5..3 est vide !\n"},
-          std::tuple{"--cells", "3,4097", "geolago-cli: --cells: Mailles trop petites !\n"},
-          std::tuple{"--max-shift", "-1", "geolago-cli: --max-shift: Le décalage maximal ne peut pas être négatif !\n"},
-          std::tuple{"--seed", "-1", "geolago-cli: --seed: '-1' n'est pas une valeur entière correcte.\n"}}) {
-        const Outcome refused = runWith({option, value, "--variable", "1"});
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_EQ(refused.out, "");
-        EXPECT_EQ(refused.err, message);
-    }
 }
 
 TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
@@ -306,10 +266,6 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
                   (std::vector<std::string>{shift[6], shift[7], shift[8], shift[10], shift[11]}));
     EXPECT_EQ(zeroOne[8], "-0.97007727214974");
 
-    const Outcome json = runWith({"--map", "--format", "json"});
-    ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"max_shift\": 2, \"map\": [\n    {\"dx\": -2, \"dy\": -2, "), std::string::npos);
-    EXPECT_NE(json.out.find("\"anisotropy\": {\"direction\": "), std::string::npos);
     const Outcome text = runWith({"--map", "--format", "text"});
     EXPECT_NE(text.out.find("\nAnisotropie : direction "), std::string::npos);
 
@@ -341,26 +297,33 @@ TEST_F(CliTest, MapRowsHoldEveryVectorWithTheCorrelogramsOnTheirAxes)
                   (std::vector<std::string>{shift[7], shift[8], shift[9], shift[10], shift[11]}))
             << null;
     }
-#ifdef GEOLAGO_PLOT
-    // The crossed map's JSON, read back by a JSON parser.
-    const Outcome crossedJson = run({examples + "/quartiers.txt", "--cross", "1:5", "--permutations", "99",
-                                     "--max-shift", "1", "--map", "--format", "json"});
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(crossedJson.out), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << " at " << error.offset;
-    const QJsonObject result = document["results"][0].toObject();
-    EXPECT_EQ(result["with"].toObject(), (QJsonObject{{"position", 5}, {"name", "5"}}));
-    EXPECT_EQ(result["cells"].toInt(), 10);
-    EXPECT_EQ(result["permutations_made"].toInt(), 99);
-    EXPECT_EQ(result["max_shift"].toInt(), 1);
-    ASSERT_EQ(result["map"].toArray().size(), 9);
-    const QJsonObject vector01 = result["map"][5].toObject();
-    EXPECT_EQ(vector01["dx"].toInt(), 0);
-    EXPECT_EQ(vector01["dy"].toInt(), 1);
-    EXPECT_EQ(vector01["r"].toDouble(), -0.1036801244220736);
-    EXPECT_EQ(vector01["pairs"].toInt(), 45);
-    EXPECT_EQ(vector01["p"].toDouble(), 0.74);
-#endif
+}
+
+// The file of each chart, in any build: a plotter that keeps the names it is given.
+TEST_F(CliTest, PlotNamesAFileForEachChart)
+{
+    struct Names : cli::ChartPlotter {
+        std::vector<std::string> files;
+        void plot(const Correlogram&, const std::string& file) override { files.push_back(file); }
+        void plotMap(const CorrelogramMap&, const std::string& file) override { files.push_back(file); }
+    };
+    const Cells other = {{5, 3, 9}, {4, 4, 6}, {0, 7, 2}};
+    const std::string file = nineCells(&other);
+    auto plotted = [&](const std::vector<std::string>& asked) {
+        std::vector<std::string> args{file, "--points", "10", "--vars", "2", "--plot", "c.png"};
+        args.insert(args.end(), asked.begin(), asked.end());
+        Names names;
+        auto store = std::make_unique<Store>();
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::runCommand(*store, args, out, err, &names), 0) << err.str();
+        return names.files;
+    };
+    using Files = std::vector<std::string>;
+    EXPECT_EQ(plotted({"--cells", "3", "--variable", "1", "--map"}), (Files{"c.png", "c-carte.png"}));
+    // One variable over several N: a chart for each N.
+    EXPECT_EQ(plotted({"--cells", "2,3", "--variable", "1"}), (Files{"c-1-m2.png", "c-1-m3.png"}));
+    EXPECT_EQ(plotted({"--cells", "3", "--variable", "1", "--cross", "1:2", "--map"}),
+              (Files{"c-1.png", "c-1-carte.png", "c-1x2.png", "c-1x2-carte.png"}));
 }
 
 // --- Names ---------------------------------------------------------------------------
@@ -428,33 +391,36 @@ TEST_F(CliTest, NamesAreWrittenInUtf8AndEscapedInJson)
 
 TEST_F(CliTest, CountsOutsideTheirRangesAreRefusedBeforeTheFileIsRead)
 {
-    // The file does not exist: a refusal shows that nothing was read.
+    // The file does not exist: a refusal shows that nothing was read. Beyond the windows'
+    // limits the command takes any count of points and variables, and up to 4096 cells per
+    // axis. An empty message: any refusal, which ends in " !" as it stands.
     const std::string missing = path("absent.txt");
-    struct Case {
-        std::vector<std::string> counts;
-        std::string message;  // empty: any refusal message
+    const std::string threads = "Le nombre de fils de calcul doit être compris entre 1 et 1024 !";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"--points", "-1", ""},
+        {"--vars", "-1", ""},
+        {"--cells", "4097", "Mailles trop petites !"},
+        {"--cells", "0", ""},
+        {"--cells", "-3", ""},
+        {"--cells", "5..3", "La plage de mailles 5..3 est vide !"},
+        {"--cells", "3,4097", "Mailles trop petites !"},
+        {"--permutations", "100001", "Le nombre de permutations doit être compris entre 0 et 100000 !"},
+        {"--max-shift", "-1", "Le décalage maximal ne peut pas être négatif !"},
+        {"--threads", "0", threads},
+        {"--threads", "-2", threads},
+        {"--threads", "1025", threads},
+        {"--seed", "-1", "'-1' n'est pas une valeur entière correcte."},
     };
-    const std::vector<Case> cases = {
-        // Beyond the windows' limits the command takes any count of points and variables,
-        // and up to 4096 cells per axis.
-        {{"--points", "-1", "--vars", "1"}, ""},
-        {{"--points", "4", "--vars", "-1"}, ""},
-        {{"--points", "4", "--vars", "1", "--cells", "4097"}, "Mailles trop petites !\n"},
-        {{"--points", "4", "--vars", "1", "--cells", "0"}, ""},
-        {{"--points", "4", "--vars", "1", "--cells", "-3"}, ""},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args{missing, "--all"};
-        args.insert(args.end(), c.counts.begin(), c.counts.end());
-        const Outcome o = run(args);
-        SCOPED_TRACE(::testing::PrintToString(c.counts));
+    for (const auto& [option, value, message] : cases) {
+        const Outcome o = run({missing, "--all", option, value});
+        SCOPED_TRACE(option + " " + value);
         EXPECT_EQ(o.status, 1);
         EXPECT_EQ(o.out, "");
-        if (!c.message.empty()) {
-            EXPECT_EQ(o.err, "geolago-cli: --cells: " + c.message);
-        }
-        ASSERT_GE(o.err.size(), 3u);
-        EXPECT_EQ(o.err.substr(o.err.size() - 3), " !\n");  // as it stands, no full stop
+        EXPECT_EQ(o.err.rfind("geolago-cli: " + option + ": ", 0), 0u) << o.err;
+        if (!message.empty())
+            EXPECT_EQ(o.err, "geolago-cli: " + option + ": " + message + "\n");
+        else
+            EXPECT_EQ(o.err.substr(o.err.size() - 3), " !\n");
     }
 
     const Outcome limits = run({missing, "--points", "1000000", "--vars", "300", "--cells", "4096", "--all"});
@@ -472,14 +438,6 @@ TEST_F(CliTest, ThreadsAreACountOfTheirOwnThatChangesNoFigure)
         std::vector<std::string> bounded = args;
         bounded.insert(bounded.end(), {"--threads", threads});
         EXPECT_EQ(run(bounded).out, all.out) << threads;
-    }
-    for (const char* threads : {"0", "-2", "1025"}) {
-        std::vector<std::string> refused = args;
-        refused.insert(refused.end(), {"--threads", threads});
-        const Outcome o = run(refused);
-        EXPECT_EQ(o.status, 1);
-        EXPECT_EQ(o.out, "");
-        EXPECT_EQ(o.err, "geolago-cli: --threads: Le nombre de fils de calcul doit être compris entre 1 et 1024 !\n");
     }
 
     // Without a count, the processors the process may run on, as taskset leaves them.
@@ -741,8 +699,8 @@ TEST_F(CliTest, CommandLinesThatCannotRunAreUsageErrors)
 // cell, points on the extent's edges.
 TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
 {
-    // A million points at the origin and one at (1, 1): N = 1 puts them all in cell (1, 1);
-    // no shift has pairs enough.
+    // A million points at the origin and one at (1, 1): N = 1 puts them all in cell (1, 1),
+    // filled at 100 %; no shift has pairs enough, and north-south computes none.
     std::string bytes;
     bytes.reserve(9'000'001);
     for (int i = 0; i < 1'000'000; ++i)
@@ -751,7 +709,8 @@ TEST_F(CliTest, AnySizeWithinTheCommandsLimits)
     const std::string many = write("many.txt", bytes);
     Outcome o = run({many, "--points", "1000001", "--vars", "1", "--cells", "1", "--variable", "1", "--format", "tsv"});
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(lines(o.out).at(1), "1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0");
+    EXPECT_EQ(o.out, tsvHeader + "\n1\t\t1\t100\tE_W\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n"
+                                 "1\t\t1\t100\tN_S\t0\t0\tNA\t0\tNA\tNA\tNA\tNA\tNA\tNA\t0\n");
 
     // 4096 cells on a lattice whose points lie on the cell edges, the extent's included;
     // --max-shift lists shifts 0..2 only, and shift 1 of a smooth field is high.

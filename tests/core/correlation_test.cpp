@@ -32,6 +32,26 @@ protected:
         Correlation_EW(store);
         Correlation_NS(store);
     }
+    // Shift k of the last calculation as the results window shows it: r 0 and 0 pairs
+    // where there is no r or no such shift.
+    Shift shown(Direction direction, int k) const
+    {
+        const std::vector<Shift>& shifts = store.result.of(direction);
+        return k < static_cast<int>(shifts.size()) ? shifts[static_cast<std::size_t>(k)] : Shift{};
+    }
+    double rEW(int k) const { return shown(Direction::EastWest, k).r.value_or(0.0); }
+    double rNS(int k) const { return shown(Direction::NorthSouth, k).r.value_or(0.0); }
+    std::int32_t pairsEW(int k) const { return shown(Direction::EastWest, k).pairs; }
+    std::int32_t pairsNS(int k) const { return shown(Direction::NorthSouth, k).pairs; }
+    // Figures a calculation must replace: every shift of both directions with r 0.5 on 77 pairs.
+    void leaveStaleFigures()
+    {
+        Shift stale;
+        stale.r = 0.5;
+        stale.pairs = 77;
+        store.result.eastWest.assign(MaxMailles + 1, stale);
+        store.result.northSouth.assign(MaxMailles + 1, stale);
+    }
     // `points` points at coordinate(axis) each, with a value of variable 1 in [0, 1).
     template <typename Coordinate>
     void scatter(int points, std::mt19937_64& random, Coordinate coordinate)
@@ -62,79 +82,52 @@ TEST_F(Correlation, DirectionsOfTheTwoCorrelograms)
     // 1 where IX is odd, 0 where it is even: constant along IY, alternating along IX.
     fill({{1, 0, 1}, {1, 0, 1}, {1, 0, 1}});
     calculate();
-    EXPECT_EQ(store.R_EW[0], 1.0);
-    EXPECT_EQ(store.R_EW[1], 1.0);
-    EXPECT_EQ(store.R_EW[2], 0.0);
-    EXPECT_EQ(store.R_NS[0], 1.0);
-    EXPECT_EQ(store.R_NS[1], -1.0);
-    EXPECT_EQ(store.Paires_EW[0], 9);
-    EXPECT_EQ(store.Paires_EW[1], 6);
-    EXPECT_EQ(store.Paires_EW[2], 0);
-    EXPECT_EQ(store.Paires_NS[1], 6);
-}
-
-TEST_F(Correlation, FiguresOfTheWorkedGrid)
-{
-    fill({{2, 7, 1}, {8, 2, 8}, {1, 8, 3}});
-    calculate();
-    // Shift 0 pairs each cell with itself: exactly 1. Shift 1 against exact rational
-    // arithmetic on the same pairs.
-    EXPECT_EQ(store.R_EW[0], 1.0);
-    EXPECT_EQ(store.R_NS[0], 1.0);
-    EXPECT_NEAR(store.R_EW[1], -0.9700772721497397, 1e-15);
-    EXPECT_NEAR(store.R_NS[1], -0.9490475698030951, 1e-15);
-    EXPECT_EQ(store.R_EW[2], 0.0);
-    EXPECT_EQ(store.R_NS[2], 0.0);  // not computed
-    EXPECT_EQ(store.Paires_EW[0], 9);
-    EXPECT_EQ(store.Paires_NS[1], 6);
-
-    // A second calculation on the same grid gives the same figures.
-    const double first = store.R_EW[1];
-    calculate();
-    EXPECT_EQ(store.R_EW[1], first);
+    EXPECT_EQ((std::vector<double>{rEW(0), rEW(1), rEW(2), rNS(0), rNS(1)}), (std::vector<double>{1, 1, 0, 1, -1}));
+    EXPECT_EQ((std::vector<int>{pairsEW(0), pairsEW(1), pairsEW(2), pairsNS(1)}), (std::vector<int>{9, 6, 0, 6}));
 }
 
 TEST_F(Correlation, EveryCalculationStartsFromCleanTables)
 {
-    for (int k = 0; k <= MaxMailles; ++k) {
-        store.R_EW[k] = store.R_NS[k] = 0.5;
-        store.Paires_EW[k] = store.Paires_NS[k] = 77;
-    }
+    // The worked grid over stale figures, calculated twice: the same figures each time.
+    leaveStaleFigures();
     fill({{2, 7, 1}, {8, 2, 8}, {1, 8, 3}});
-    calculate();
-    // Too few pairs at shift 2: r 0 with 0 pairs; the north-south shift N - 1 and every
-    // shift beyond the grid read 0 as well.
-    EXPECT_EQ(store.Paires_EW[2], 0);
-    EXPECT_EQ(store.R_NS[2], 0.0);
-    EXPECT_EQ(store.Paires_NS[2], 0);
-    EXPECT_EQ(store.R_EW[3], 0.0);
-    EXPECT_EQ(store.Paires_EW[30], 0);
-    EXPECT_EQ(store.R_NS[30], 0.0);
+    for (int calculation = 1; calculation <= 2; ++calculation) {
+        calculate();
+        // Shift 0 pairs each cell with itself: exactly 1. Shift 1 against exact rational
+        // arithmetic on the same pairs. Too few pairs at shift 2: r 0 with 0 pairs; the
+        // north-south shift N - 1 is not computed and reads 0 as well; no shift beyond.
+        EXPECT_TRUE(rEW(0) == 1.0 && rNS(0) == 1.0) << calculation;
+        EXPECT_NEAR(rEW(1), -0.9700772721497397, 1e-15);
+        EXPECT_NEAR(rNS(1), -0.9490475698030951, 1e-15);
+        EXPECT_EQ((std::vector<int>{pairsEW(0), pairsNS(1), pairsEW(2), pairsNS(2)}), (std::vector<int>{9, 6, 0, 0}));
+        EXPECT_TRUE(rEW(2) == 0.0 && rNS(2) == 0.0) << calculation;
+        EXPECT_TRUE(store.result.eastWest.size() == 3 && store.result.northSouth.size() == 3) << calculation;
+    }
 }
 
 TEST_F(Correlation, SmallGridsAndTheFivePairThreshold)
 {
     fill({{1, 2}, {3, 5}});  // 4 cells: never 5 pairs
     calculate();
-    EXPECT_EQ(store.R_EW[0], 0.0);
-    EXPECT_EQ(store.R_EW[1], 0.0);
-    EXPECT_EQ(store.Paires_EW[0], 0);
-    EXPECT_EQ(store.Paires_NS[0], 0);
+    EXPECT_EQ(rEW(0), 0.0);
+    EXPECT_EQ(rEW(1), 0.0);
+    EXPECT_EQ(pairsEW(0), 0);
+    EXPECT_EQ(pairsNS(0), 0);
 
     store.NBMailles = 1;  // north-south has no shift at all
     store.Grille[1][1] = {4.0, 1, 1};
     calculate();
-    EXPECT_EQ(store.R_EW[0], 0.0);
-    EXPECT_EQ(store.R_NS[0], 0.0);
+    EXPECT_EQ(rEW(0), 0.0);
+    EXPECT_EQ(rNS(0), 0.0);
 
     // Exactly 5 pairs: a filled cell worth 0 counts like any other.
     fill({{0, 2, 0}, {1, 4, 0}, {0, 0, 0}});
     store.Grille[1][3].Remplie = store.Grille[2][3].Remplie = store.Grille[3][3].Remplie = 0;
     store.Grille[3][1].Remplie = 0;
     calculate();
-    EXPECT_EQ(store.Paires_EW[0], 5);
-    EXPECT_EQ(store.Paires_NS[0], 5);
-    EXPECT_NE(store.R_EW[0], 0.0);
+    EXPECT_EQ(pairsEW(0), 5);
+    EXPECT_EQ(pairsNS(0), 5);
+    EXPECT_NE(rEW(0), 0.0);
 }
 
 TEST_F(Correlation, FailsOnlyWhereTheFigureDoesNotExist)
@@ -142,7 +135,7 @@ TEST_F(Correlation, FailsOnlyWhereTheFigureDoesNotExist)
     // All paired values equal at every shift: no r anywhere, a constant variable.
     fill({{3, 3, 3}, {3, 3, 3}, {3, 3, 3}});
     expectFailure<EqualValuesFailure>([&] { Correlation_EW(store); }, Invalid);
-    EXPECT_EQ(store.Paires_EW[0], 0);  // the tables were cleared before the fault
+    EXPECT_EQ(pairsEW(0), 0);  // the figures were cleared before the fault
     // Equal values whose sum is not a multiple of them (0.1 added nine times is not 0.9):
     // still no spread.
     fill({{0.1, 0.1, 0.1}, {0.1, 0.1, 0.1}, {0.1, 0.1, 0.1}});
@@ -155,9 +148,9 @@ TEST_F(Correlation, FailsOnlyWhereTheFigureDoesNotExist)
     // Values that single precision could not tell apart have an r like any others.
     fill({{1845.0001, 1845.0001, 1845.0001}, {1845, 1845.0001, 1845.0001}, {1845, 1845.0001, 1845}});
     Correlation_EW(store);
-    EXPECT_EQ(store.R_EW[0], 1.0);
+    EXPECT_EQ(rEW(0), 1.0);
     // Two levels: r is that of the same pairs written 0 and 1, (1,0) (1,1) (1,1) (0,0) (1,1) (1,0).
-    EXPECT_NEAR(store.R_EW[1], 0.4472135954999579, 1e-12);
+    EXPECT_NEAR(rEW(1), 0.4472135954999579, 1e-12);
 }
 
 TEST_F(Correlation, AShiftWithoutRLeavesTheOthersStanding)
@@ -165,15 +158,15 @@ TEST_F(Correlation, AShiftWithoutRLeavesTheOthersStanding)
     // Rows IY = 1 and 2 hold one value: east-west shift 2 pairs them alone as first cells,
     // so it has no r, while shifts 0 and 1 have one (numpy's corrcoef on the same pairs).
     fill({{2, 2, 2, 2}, {2, 2, 2, 2}, {5, 1, 7, 3}, {4, 9, 2, 6}});
-    store.R_EW[2] = 0.5;
+    leaveStaleFigures();
     calculate();
-    EXPECT_EQ(store.R_EW[0], 1.0);
-    EXPECT_NEAR(store.R_EW[1], -0.2404407483433858, 1e-15);
-    EXPECT_EQ(store.Paires_EW[1], 12);
-    EXPECT_EQ(store.R_EW[2], 0.0);
-    EXPECT_EQ(store.Paires_EW[2], 0);
-    EXPECT_NEAR(store.R_NS[1], -0.15054930866537594, 1e-15);
-    EXPECT_NEAR(store.R_NS[2], 0.7517147131439387, 1e-15);
+    EXPECT_EQ(rEW(0), 1.0);
+    EXPECT_NEAR(rEW(1), -0.2404407483433858, 1e-15);
+    EXPECT_EQ(pairsEW(1), 12);
+    EXPECT_EQ(rEW(2), 0.0);
+    EXPECT_EQ(pairsEW(2), 0);
+    EXPECT_NEAR(rNS(1), -0.15054930866537594, 1e-15);
+    EXPECT_NEAR(rNS(2), 0.7517147131439387, 1e-15);
     const std::vector<Shift>& eastWest = store.result.eastWest;
     EXPECT_TRUE(eastWest[2].equalValues && !eastWest[2].r);
     EXPECT_FALSE(eastWest[1].equalValues || eastWest[3].equalValues);  // shift 3: too few pairs
@@ -295,17 +288,17 @@ TEST_F(Correlation, RIsPearsonsRWhateverTheOffsetUnitOrSign)
         store.Num_Var = v;
         Remplit_Grille(store);
         calculate();
-        EXPECT_EQ(store.R_EW[0], 1.0);
-        EXPECT_EQ(store.R_NS[0], 1.0);
+        EXPECT_EQ(rEW(0), 1.0);
+        EXPECT_EQ(rNS(0), 1.0);
         std::vector<double> r;
         for (int k = 1; k <= 18; ++k) {
-            if (store.Paires_EW[k] >= 5) {
-                EXPECT_NEAR(store.R_EW[k], reference(Direction::EastWest, k), 1e-12) << "variable " << int(v) << ", E_W " << k;
+            if (pairsEW(k) >= 5) {
+                EXPECT_NEAR(rEW(k), reference(Direction::EastWest, k), 1e-12) << "variable " << int(v) << ", E_W " << k;
             }
-            if (store.Paires_NS[k] >= 5) {
-                EXPECT_NEAR(store.R_NS[k], reference(Direction::NorthSouth, k), 1e-12) << "variable " << int(v) << ", N_S " << k;
+            if (pairsNS(k) >= 5) {
+                EXPECT_NEAR(rNS(k), reference(Direction::NorthSouth, k), 1e-12) << "variable " << int(v) << ", N_S " << k;
             }
-            r.insert(r.end(), {store.R_EW[k], store.R_NS[k]});
+            r.insert(r.end(), {rEW(k), rNS(k)});
         }
         if (v == 1)
             clay = r;

@@ -37,6 +37,8 @@ TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
         testCorrelogramMap(store, map, request);
         ASSERT_EQ(map.maxShift, 9);
         EXPECT_EQ(map.fill, correlogram.fill);
+        // The heading names the test: 99 translations of the 10 x 10 torus, or 3000 shuffles.
+        EXPECT_TRUE(map.testNull == null && map.permutationsMade == (null == Null::Toroidal ? 99 : 3000));
         const bool crossed = second != 0;
         for (const Direction direction : {Direction::EastWest, Direction::NorthSouth})
             for (std::int32_t k = 0; k <= lastShift(direction, 10); ++k) {
@@ -53,10 +55,10 @@ TEST_F(Map, AxesAreTheTwoCorrelogramsOnAnyNumberOfThreads)
                     EXPECT_EQ(sign * (direction == Direction::EastWest ? cell.distanceY : cell.distanceX), shift.distance())
                         << where;
                     if (k == 0 && !crossed) {
-                        EXPECT_EQ(cell.used, 0) << "the origin of an auto-correlogram is not tested";
+                        EXPECT_EQ(cell.permutationsUsed, 0) << "the origin of an auto-correlogram is not tested";
                         continue;
                     }
-                    EXPECT_EQ(cell.used, shift.used) << where;
+                    EXPECT_EQ(cell.permutationsUsed, shift.permutationsUsed) << where;
                     EXPECT_TRUE(sameBits(cell.low, shift.low)) << where;
                     EXPECT_TRUE(sameBits(cell.high, shift.high)) << where;
                     EXPECT_EQ(cell.p.has_value(), shift.r.has_value()) << where;
@@ -120,7 +122,7 @@ TEST(MapTest, EqualTailedPAndHolmsAdjustment)
     const std::vector<double> permuted = {0.1, 0.5, 0.3, -0.2, 0.7, 0.3, -0.9, 0.05, 0.6};
     std::vector<double> values = permuted;
     const ShiftTest high = equalTailedTest(0.65, values);
-    EXPECT_EQ(high.used, 9);
+    EXPECT_EQ(high.permutationsUsed, 9);
     EXPECT_EQ(*high.p, 0.4);
     EXPECT_NEAR(*high.low, -0.76, 1e-15);
     EXPECT_NEAR(*high.high, 0.68, 1e-15);

@@ -50,7 +50,7 @@ TEST(ResultsTable, HeaderThenBothCorrelogramsSideBySideInTheRegionalConvention)
 
     // With a permutation test, p, the envelope, Holm's p and the maxT p of each direction
     // follow; NA where a shift has none.
-    result.eastWest[1].used = 999;
+    result.eastWest[1].permutationsUsed = 999;
     result.eastWest[1].p = 0.002;
     result.eastWest[1].low = -0.375;
     result.eastWest[1].high = 0.5;

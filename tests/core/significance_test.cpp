@@ -39,7 +39,7 @@ std::vector<double> figuresOf(const Correlogram& result)
                                result.zeroCrossingNorthSouth.value_or(none)};
     for (const Direction direction : Both)
         for (const Shift& s : result.of(direction))
-            all.insert(all.end(), {s.distance(), double(s.pairs), s.r.value_or(none), double(s.used), s.p.value_or(none),
+            all.insert(all.end(), {s.distance(), double(s.pairs), s.r.value_or(none), double(s.permutationsUsed), s.p.value_or(none),
                                    s.low.value_or(none), s.high.value_or(none), s.pHolm.value_or(none),
                                    s.pFwer.value_or(none)});
     return all;
@@ -168,18 +168,31 @@ protected:
 TEST_F(Significance, ObservedFiguresAreThoseOfTheAnalysis)
 {
     readExample();
-    for (std::uint8_t v = 1; v <= 12; ++v) {
+    for (std::uint8_t v = 1; v <= 12; ++v)
         expectObservedAsDefined(v, v);
-        // The batch command's road gives the windows' figures and tables.
-        store.Num_Var = v;
-        Remplit_Grille(store);
-        Correlation_EW(store);
-        Correlation_NS(store);
-        const Correlogram result = computeCorrelogram(store, v);
-        EXPECT_TRUE(sameBits(figuresOf(result), figuresOf(windowFigures(store))));
-        for (std::int32_t k = 0; k < 10; ++k)
-            EXPECT_TRUE(result.eastWest[static_cast<std::size_t>(k)].r.value_or(0.0) == store.R_EW[k]
-                        && result.northSouth[static_cast<std::size_t>(k)].pairs == store.Paires_NS[k]);
+    // Variable 1 at N = 10 on the windows' road and the batch command's, against numpy's
+    // corrcoef of the pairs of cell means (cells and means by numpy from the file).
+    const double eastWest[] = {1.0, 0.9649509110716914, 0.974383672945018, 0.969676407175359, 0.9674869018517704,
+                               0.9722953161707562, 0.9631538488975551, 0.9667918713378844, 0.9712422951067048,
+                               0.9713731412477206};
+    const double northSouth[] = {1.0, 0.9692371632988153, 0.915141073669582, 0.9122001199615436, 0.8957927047985867,
+                                 0.8160402886131982, 0.8362626782773224, 0.828046468468906, 0.5065279401153961};
+    const std::int32_t pairsEastWest[] = {71, 45, 38, 30, 28, 27, 23, 19, 14, 6};
+    const std::int32_t pairsNorthSouth[] = {71, 44, 39, 35, 27, 27, 24, 19, 14, 0};
+    store.Num_Var = 1;
+    Remplit_Grille(store);
+    Correlation_EW(store);
+    Correlation_NS(store);
+    for (const Correlogram& result : {computeCorrelogram(store, 1), windowFigures(store)}) {
+        ASSERT_TRUE(result.eastWest.size() == 10 && result.northSouth.size() == 10);
+        for (std::size_t k = 0; k < 10; ++k) {
+            EXPECT_NEAR(result.eastWest[k].r.value_or(NoR), eastWest[k], 1e-12) << "E_W " << k;
+            EXPECT_EQ(result.eastWest[k].pairs, pairsEastWest[k]) << "E_W " << k;
+            EXPECT_EQ(result.northSouth[k].pairs, pairsNorthSouth[k]) << "N_S " << k;
+            if (k < 9)
+                EXPECT_NEAR(result.northSouth[k].r.value_or(NoR), northSouth[k], 1e-12) << "N_S " << k;
+        }
+        EXPECT_FALSE(result.northSouth[9].r);
     }
 }
 
@@ -262,7 +275,7 @@ TEST_F(Significance, SameSeedSameFiguresOnAnyNumberOfThreads)
         EXPECT_FALSE(sameBits(run(2, 2), one));  // the seed counts
     }
     const auto all = tested({.first = 4, .second = 1, .permutations = 999, .seed = 1});
-    EXPECT_TRUE(all.testNull == Null::Toroidal && all.permutationsMade == 99 && all.eastWest[0].used == 99);
+    EXPECT_TRUE(all.testNull == Null::Toroidal && all.permutationsMade == 99 && all.eastWest[0].permutationsUsed == 99);
     EXPECT_TRUE(sameBits(figuresOf(tested({.first = 4, .second = 1, .permutations = 99, .seed = 2})), figuresOf(all)));
 }
 
@@ -519,11 +532,11 @@ TEST_F(Significance, PermutationsWithoutRAreLeftOutOfTheirShiftsOnly)
         for (std::int32_t k = 0; k <= lastShift(direction, store.NBMailles); ++k, ++c) {
             const Shift& shift = result.of(direction)[static_cast<std::size_t>(k)];
             if (k == 0) {  // pairs every cell with itself: untested
-                EXPECT_TRUE(shift.used == 0 && !shift.p && !shift.low && !shift.high && !shift.pHolm);
+                EXPECT_TRUE(shift.permutationsUsed == 0 && !shift.p && !shift.low && !shift.high && !shift.pHolm);
                 continue;
             }
             const auto used = std::count_if(rows.begin(), rows.end(), [&](const auto& row) { return !std::isnan(row[c]); });
-            EXPECT_EQ(shift.used, shift.r ? used : 0) << "shift " << k;
+            EXPECT_EQ(shift.permutationsUsed, shift.r ? used : 0) << "shift " << k;
             EXPECT_EQ(shift.p.has_value(), shift.r.has_value());
             partly += shift.r && 0 < used && used < permutations;
         }

@@ -31,7 +31,7 @@ TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShi
             continue;  // pairs every cell with itself: untested
         // Low at y = 305, high at y = 205; only shift 3's family-wise p at the level, shift
         // 4 only by Holm's.
-        shift.used = 99;
+        shift.permutationsUsed = 99;
         shift.p = 0.01;
         shift.pFwer = k == 3 ? 0.05 : 0.051;
         shift.pHolm = k == 4 ? 0.01 : 0.2;

@@ -23,7 +23,7 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     map.at(0, 1).r = 0;
     map.at(-1, 0).r = 0.5;
     map.at(-2, -2).r = -0.5;
-    map.at(-2, -2).used = 99;
+    map.at(-2, -2).permutationsUsed = 99;
     map.at(-2, -2).pFwer = 0.05;
     map.at(1, 1).r = 0.25;
     map.at(1, 1).pFwer = 0.051;  // above the level, whatever Holm says

@@ -16,7 +16,6 @@
 #include <sys/stat.h>
 
 #include "installation.h"
-#include "numbertext.h"
 #include "windows_fixture.h"
 
 using namespace geolago;
@@ -194,7 +193,7 @@ TEST_F(MainWindowTest, CompleteRoadPassesThroughEveryStateOfTheTable)
     EXPECT_EQ(stateOf(mainWindow()), VariableChosen);
     EXPECT_EQ(store().Num_Var, 2);
     EXPECT_EQ(store().Nom_Var, "Beta");
-    EXPECT_EQ(text("EdPourCent"), QString::fromStdString(writeReal(store().PourCent, ",")));
+    EXPECT_EQ(text("EdPourCent"), "100");  // a point in each of the 10 x 10 cells
     EXPECT_FALSE(results().isVisible());
 
     click(mainWindow(), "ButtCalculer");
@@ -569,9 +568,12 @@ TEST_F(MainWindowTest, CalculerRefillsAnOpenResultsWindowWhoseGraphiqueDrawsTheN
     EXPECT_TRUE(results().isVisible());
     EXPECT_EQ(control<QLabel>(results(), "Label3")->text(), "Beta");
     EXPECT_NE(cellText(grid("SG_EW"), 1, 2), firstR);
+    // Beta's r east-west and pairs north-south, by numpy's corrcoef on the lattice's cells.
+    const char* eastWest[] = {"1",   "0,5", "0,666666666666667", "0,666666666666667", "0,5",
+                              "1",   "0,5", "0,666666666666667", "0,666666666666667", "0,5"};
     for (int k = 0; k < 10; ++k) {
-        EXPECT_EQ(cellText(grid("SG_EW"), 1, k + 1), QString::fromStdString(writeReal(store().R_EW[k], ",")));
-        EXPECT_EQ(cellText(grid("SG_NS"), 2, k + 1), QString::number(store().Paires_NS[k]));
+        EXPECT_EQ(cellText(grid("SG_EW"), 1, k + 1), eastWest[k]) << "E_W " << k;
+        EXPECT_EQ(cellText(grid("SG_NS"), 2, k + 1), QString::number(k < 9 ? 100 - 10 * k : 0)) << "N_S " << k;
     }
 
     click(results(), "Button1");
