@@ -212,35 +212,38 @@ py::dict correlogramOf(const Doubles& x, const Doubles& y, const std::vector<Dou
     {
         py::gil_scoped_release unlocked;
         try {
-            // The points with both coordinates, column after column.
+            // The points with both coordinates, column after column: copied whole when
+            // every point has them, the usual case.
             const double* xs = x.data();
             const double* ys = y.data();
-            std::vector<std::size_t> kept;
-            kept.reserve(n);
+            const auto located = [&](std::size_t i) { return !isMissing(xs[i]) && !isMissing(ys[i]); };
             for (std::size_t i = 0; i < n; ++i) {
                 if (std::isinf(xs[i]) || std::isinf(ys[i]))
                     fail("La coordonnée du point " + std::to_string(i + 1) + " n'est pas finie !",
                          std::isinf(xs[i]) ? "x" : "y");
-                if (isMissing(xs[i]) || isMissing(ys[i]))
-                    ++skipped;
-                else
-                    kept.push_back(i);
+                skipped += !located(i);
             }
-            if (kept.empty())
+            if (skipped == n)
                 fail(n == 0 ? "Aucun point : les tableaux sont vides !" : "Aucun point n'a ses deux coordonnées !", "x");
             PointTable table;
-            table.source = "Python";
+            table.source = "Python";  // a table is stored under its source
             table.format = "python";
             table.named = true;
             auto column = [&](std::string name, const double* values, bool coordinate) {
-                Column kept_{std::move(name), {}};
-                kept_.values.reserve(kept.size());
-                for (const std::size_t i : kept) {
-                    if (!coordinate && std::isinf(values[i]))
-                        fail("La valeur du point " + std::to_string(i + 1) + " n'est pas finie !", kept_.name);
-                    kept_.values.push_back(values[i]);
+                if (!coordinate)
+                    for (std::size_t i = 0; i < n; ++i)
+                        if (std::isinf(values[i]) && located(i))
+                            fail("La valeur du point " + std::to_string(i + 1) + " n'est pas finie !", name);
+                Column copy{std::move(name), {}};
+                if (skipped == 0) {
+                    copy.values.assign(values, values + n);
+                } else {
+                    copy.values.reserve(n - skipped);
+                    for (std::size_t i = 0; i < n; ++i)
+                        if (located(i))
+                            copy.values.push_back(values[i]);
                 }
-                table.columns.push_back(std::move(kept_));
+                table.columns.push_back(std::move(copy));
             };
             column("X", xs, true);
             column("Y", ys, true);
