@@ -9,6 +9,7 @@ import subprocess
 import sys
 import textwrap
 import time
+import types
 
 import numpy as np
 import pandas as pd
@@ -120,6 +121,17 @@ def test_inputs_of_every_kind_give_the_same_figures():
             np.testing.assert_array_equal(getattr(result.E_W, figure), getattr(expected.E_W, figure))
             np.testing.assert_array_equal(getattr(result.N_S, figure), getattr(expected.N_S, figure))
     assert from_series.variable == SOCIAL
+    # A GeoDataFrame of points, through its geometry.
+    class GeoDataFrame(pd.DataFrame):
+        @property
+        def geometry(self):
+            return types.SimpleNamespace(x=self["X"], y=self["Y"])
+
+    points = GeoDataFrame({"X": table.x, "Y": table.y, "social": values, "income": table["Revenu médian"]})
+    crossed = geolago.correlogram(points, "social", cross="income", permutations=99, seed=2)
+    direct = geolago.correlogram(table, SOCIAL, cross="Revenu médian", permutations=99, seed=2)
+    assert (crossed.variable, crossed.cross, crossed.null) == ("social", "income", "toroidal")
+    np.testing.assert_array_equal(crossed.N_S.p, direct.N_S.p)
     assert geolago.correlogram(table.x, table.y, values).variable == "1"
 
 
@@ -170,10 +182,14 @@ def test_ctrl_c_stops_a_long_test():
             print("interrupted", flush=True)
     """)
     child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
-    assert child.stdout.readline().strip() == "ready"
-    time.sleep(1.5)
-    start = time.monotonic()
-    child.send_signal(signal.SIGINT)
-    out, _ = child.communicate(timeout=30)
-    assert out.strip() == "interrupted"
-    assert time.monotonic() - start < 5
+    try:
+        assert child.stdout.readline().strip() == "ready"
+        time.sleep(1.5)
+        start = time.monotonic()
+        child.send_signal(signal.SIGINT)
+        out, _ = child.communicate(timeout=20)
+        assert out.strip() == "interrupted"
+        assert time.monotonic() - start < 5
+    finally:
+        child.kill()
+        child.wait()
