@@ -121,7 +121,8 @@ def main(root, cli, python=None, python_path=None, r_libs=None):
     runners = {
         "python": ([python or sys.executable], "PYTHONPATH", python_path,
                    python_path and os.path.isdir(os.path.join(python_path, "geolago")),
-                   f"the module geolago is not built in {python_path}"),
+                   f"the module geolago is not built in {python_path}" if python_path
+                   else "the build has no Python module (GEOLAGO_PYTHON=OFF)"),
         "r": ([shutil.which("Rscript") or "Rscript"], "R_LIBS", r_libs,
               shutil.which("Rscript") and r_libs and os.path.isdir(os.path.join(r_libs, "geolago")),
               f"the R package geolago is not installed in {r_libs} (GEOLAGO_R_LIBS)"
