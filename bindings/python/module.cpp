@@ -203,6 +203,14 @@ py::dict correlogramOf(const Doubles& x, const Doubles& y, const std::vector<Dou
                  name);
     }
 
+    if (names.size() != columns.size())
+        fail("Il faut un nom par variable !", "names");
+    const auto variables = static_cast<std::int64_t>(columns.size());
+    if (first < 1 || first > variables || second < 0 || second > variables)
+        fail("La variable " + std::to_string(first < 1 || first > variables ? first : second)
+                 + " n'a pas été lue : il y en a " + std::to_string(variables) + " !",
+             first < 1 || first > variables ? "variable" : "cross");
+
     auto store = std::make_unique<Store>();
     std::optional<py::error_already_set> interrupted;
     std::exception_ptr failure;
@@ -263,6 +271,7 @@ py::dict correlogramOf(const Doubles& x, const Doubles& y, const std::vector<Dou
             if (second != 0)
                 refuse(refuseVariablePosition(*store, second, BatchLimits), "cross");
             store->NBMailles = static_cast<std::int32_t>(cells);
+            subject = "x, y";
             Calcul_Mailles(*store);
 
             JobRequest request;
