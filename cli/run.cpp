@@ -80,14 +80,6 @@ std::string nameOf(std::int64_t position, const std::optional<VariableNames>& na
     return writeInteger(static_cast<std::int32_t>(position));
 }
 
-// Where a failure of the reader arose: "FILE:LINE", or "FILE" without a line, then the
-// column of a table: "sols.csv:7 (argile)".
-std::string placeText(const Place& place)
-{
-    const std::string at = place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
-    return place.column.empty() ? at : at + " (" + place.column + ")";
-}
-
 // Writes one failure line on `err`: "geolago-cli: SUBJECT: message", the subject left out
 // when there is none; control characters are escaped so that it stays one line.
 void reportFailure(std::ostream& err, const std::string& subject, const std::string& message)
@@ -194,10 +186,6 @@ std::string plotFileFor(const std::string& fileName, const std::string& suffix, 
 
 namespace {
 
-// The most threads --threads takes: far more than the cores of any machine the blocks of
-// permutations are shared on.
-constexpr std::int32_t MaxThreads = 1024;
-
 // Reads and checks every count of `options` into `context` and `threads` before anything
 // is stored; `subject` names the option being read.
 void readCounts(const Options& options, RunContext& context, unsigned& threads, std::string& subject)
@@ -214,27 +202,15 @@ void readCounts(const Options& options, RunContext& context, unsigned& threads, 
         context.vars = count("--vars", *options.vars, [](std::int32_t v) { return refuseVariableCount(v, BatchLimits); });
     subject = "--cells";
     context.cells = cellCounts(options.cells);
-    context.permutations = count("--permutations", options.permutations, [](std::int32_t k) {
-        return k < 0 || k > MaxPermutations
-            ? std::optional<std::string>("Le nombre de permutations doit être compris entre 0 et "
-                                         + std::to_string(MaxPermutations) + " !")
-            : std::nullopt;
-    });
+    context.permutations = count("--permutations", options.permutations, refusePermutationCount);
     subject = "--seed";
     context.seed = seedOf(options.seed);
     threads = usableCores();
     if (options.threads)
-        threads = static_cast<unsigned>(count("--threads", *options.threads, [](std::int32_t t) {
-            return t < 1 || t > MaxThreads
-                ? std::optional<std::string>("Le nombre de fils de calcul doit être compris entre 1 et "
-                                             + std::to_string(MaxThreads) + " !")
-                : std::nullopt;
-        }));
+        threads = static_cast<unsigned>(count("--threads", *options.threads, refuseThreadCount));
     context.map = options.map;
     if (options.maxShift)
-        context.maxShift = count("--max-shift", *options.maxShift, [](std::int32_t k) {
-            return k < 0 ? std::optional<std::string>("Le décalage maximal ne peut pas être négatif !") : std::nullopt;
-        });
+        context.maxShift = count("--max-shift", *options.maxShift, refuseMaxShift);
     subject.clear();
 }
 

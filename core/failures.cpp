@@ -46,6 +46,12 @@ std::string systemReason(int error)
     return reason;
 }
 
+std::string placeText(const Place& place)
+{
+    const std::string at = place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
+    return place.column.empty() ? at : at + " (" + place.column + ")";
+}
+
 std::string failureMessage(const std::exception& failure)
 {
     if (dynamic_cast<const std::bad_alloc*>(&failure))

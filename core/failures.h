@@ -137,6 +137,10 @@ public:
 // or written.
 std::string systemReason(int error);
 
+// Where a failure of a reader arose, as the front ends name it: "FILE:LINE", or "FILE"
+// without a line, then the column of a table: "sols.csv:7 (argile)".
+std::string placeText(const Place& place);
+
 // The message of any failure that leaves a step: what() of a Failure or of another
 // exception, "Mémoire insuffisante" when memory ran out.
 std::string failureMessage(const std::exception& failure);

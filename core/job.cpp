@@ -70,8 +70,8 @@ JobResult runJob(const Store& store, const JobRequest& request)
         result.map = computeCorrelogramMap(store, first, second,
                                            request.maxShift.value_or(defaultMaxShift(store.NBMailles)));
         // The correlograms' request, its null included, so that the map's axes are tested
-        // as the correlograms are.
-        test.progress = nullptr;
+        // as the correlograms are; its progress too, so that a front end that stops a long
+        // test from the progress can stop the map's.
         testCorrelogramMap(store, *result.map, test);
         result.map->variable = request.variable;
         result.map->with = request.with;

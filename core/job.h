@@ -28,6 +28,9 @@ struct JobRequest {
     std::uint64_t seed = 1;
     unsigned threads = 0;
     Null crossNull = Null::Toroidal;
+    // Told on the calling thread, between blocks of permutations, how many have been
+    // started: through the correlograms' test, then from 0 again through each pass of the
+    // map's. An exception it throws (Cancelled) stops the test and leaves runJob.
     std::function<void(std::int32_t)> progress = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "refusals.h"
 
+#include "significance.h"
+
 namespace geolago {
 
 namespace {
@@ -32,6 +34,27 @@ std::optional<std::string> refuseCellCount(std::int32_t cells, const Limits& lim
         return "Mailles trop petites !";
     if (cells < 1)
         return "Il faut au moins une maille par côté !";
+    return std::nullopt;
+}
+
+std::optional<std::string> refusePermutationCount(std::int32_t permutations)
+{
+    if (permutations < 0 || permutations > MaxPermutations)
+        return "Le nombre de permutations doit être compris entre 0 et " + std::to_string(MaxPermutations) + " !";
+    return std::nullopt;
+}
+
+std::optional<std::string> refuseThreadCount(std::int32_t threads)
+{
+    if (threads < 1 || threads > MaxThreads)
+        return "Le nombre de fils de calcul doit être compris entre 1 et " + std::to_string(MaxThreads) + " !";
+    return std::nullopt;
+}
+
+std::optional<std::string> refuseMaxShift(std::int32_t maxShift)
+{
+    if (maxShift < 0)
+        return "Le décalage maximal ne peut pas être négatif !";
     return std::nullopt;
 }
 

@@ -33,6 +33,17 @@ std::optional<std::string> refuseVariableCount(std::int32_t count, const Limits&
 // A number of cells per axis outside 1..limits.cells; above it, "Mailles trop petites !".
 std::optional<std::string> refuseCellCount(std::int32_t cells, const Limits& limits = WindowLimits);
 
+// A number of permutations outside 0..MaxPermutations (significance.h).
+std::optional<std::string> refusePermutationCount(std::int32_t permutations);
+
+// A number of threads for the permutation tests outside 1..MaxThreads: far more than the
+// cores of any machine the blocks of permutations are shared on.
+inline constexpr std::int32_t MaxThreads = 1024;
+std::optional<std::string> refuseThreadCount(std::int32_t threads);
+
+// A last shift (the map's K) below 0.
+std::optional<std::string> refuseMaxShift(std::int32_t maxShift);
+
 // A variable position (1-based; 0 when nothing is chosen) that names no column read
 // from the current point file of `store`: outside 1..NBVar, or beyond limits.variables.
 std::optional<std::string> refuseVariablePosition(const Store& store, std::int64_t position,
