@@ -26,7 +26,7 @@ void showBox(QMessageBox::Icon icon, const QString& text, const QString& details
 
 // The place of a failure, one item a line: the file, then the line, the point, the column
 // and the value being read when the failure concerns one.
-QString placeText(const Place& place)
+QString placeLines(const Place& place)
 {
     QStringList lines{QStringLiteral("Fichier : ") + QFile::decodeName(QByteArray::fromStdString(place.file))};
     if (place.line > 0)
@@ -102,7 +102,7 @@ void reportFailure(const std::exception& failure)
     const QString text = textFromBytes(messageForDisplay(failureMessage(failure)));
     const auto* located = dynamic_cast<const Failure*>(&failure);
     if (located && located->place())
-        messages().error(text, placeText(*located->place()));
+        messages().error(text, placeLines(*located->place()));
     else
         messages().error(text);
 }

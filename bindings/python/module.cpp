@@ -115,7 +115,7 @@ void addLagColumns(py::dict& columns, const std::vector<Shift>& lags)
     columns["high"] = filled<double>(n, [&](std::size_t i) { return orNaN(lags[i].high); });
     columns["p_holm"] = filled<double>(n, [&](std::size_t i) { return orNaN(lags[i].pHolm); });
     columns["p_fwer"] = filled<double>(n, [&](std::size_t i) { return orNaN(lags[i].pFwer); });
-    columns["permutations_used"] = filled<std::int64_t>(n, [&](std::size_t i) { return lags[i].used; });
+    columns["permutations_used"] = filled<std::int64_t>(n, [&](std::size_t i) { return lags[i].permutationsUsed; });
 }
 
 py::dict directionColumns(const std::vector<Shift>& shifts)

@@ -249,13 +249,6 @@ Call callOf(int cells, int maxShift, int permutations, const std::string& seed, 
     return call;
 }
 
-// "FILE:LINE (column)" of a failure that carries its place.
-std::string placeText(const Place& place)
-{
-    const std::string at = place.line > 0 ? place.file + ":" + std::to_string(place.line) : place.file;
-    return place.column.empty() ? at : at + " (" + place.column + ")";
-}
-
 }  // namespace
 
 // The correlograms of z (crossed with w when given) at the points (x, y), and their map
