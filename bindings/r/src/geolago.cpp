@@ -227,14 +227,10 @@ Call callOf(int cells, int maxShift, int permutations, const std::string& seed, 
     refuseIf(refuseCellCount(cells, BatchLimits), "cells", std::to_string(cells));
     call.cells = cells;
     if (maxShift != NA_INTEGER) {
-        refuseIf(refusal(maxShift < 0, "Le décalage maximal ne peut pas être négatif !"), "max_shift",
-                 std::to_string(maxShift));
+        refuseIf(refuseMaxShift(maxShift), "max_shift", std::to_string(maxShift));
         call.maxShift = maxShift;
     }
-    refuseIf(refusal(permutations < 0 || permutations > MaxPermutations,
-                     "Le nombre de permutations doit être compris entre 0 et " + std::to_string(MaxPermutations)
-                         + " !"),
-             "permutations", std::to_string(permutations));
+    refuseIf(refusePermutationCount(permutations), "permutations", std::to_string(permutations));
     call.permutations = permutations;
     call.seed = seedOf(seed);
     refuseIf(refusal(null != "toroidal" && null != "shuffle", "L'hypothèse nulle est \"shuffle\" ou \"toroidal\" !"),
@@ -242,8 +238,7 @@ Call callOf(int cells, int maxShift, int permutations, const std::string& seed, 
     call.crossNull = null == "shuffle" ? Null::Shuffle : Null::Toroidal;
     call.map = map;
     if (threads != NA_INTEGER) {
-        refuseIf(refusal(threads < 1 || threads > 1024, "Le nombre de fils de calcul doit être compris entre 1 et 1024 !"),
-                 "threads", std::to_string(threads));
+        refuseIf(refuseThreadCount(threads), "threads", std::to_string(threads));
         call.threads = static_cast<unsigned>(threads);
     }
     return call;
