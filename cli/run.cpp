@@ -240,9 +240,9 @@ void readCounts(const Options& options, RunContext& context, unsigned& threads, 
 
 // The counts of a point file that --points or --vars leave out, guessed as the windows
 // propose them (pointlayout.h), and written on `err`; the layout too without --numbered.
-void guessCounts(const Options& options, RunContext& context, std::ostream& err)
+void guessCounts(const Options& options, const std::optional<PointFileLayout>& layout, RunContext& context,
+                 std::ostream& err)
 {
-    const auto layout = guessPointFileLayoutOfFile(options.pointsFile);
     if (!layout)
         throw Refusal("Les nombres de points et de variables ne se devinent pas de ce fichier :"
                       " donnez --points et --vars !");
@@ -351,7 +351,11 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         readCounts(options, context, threads, subject);
         progress.show("Lecture de " + escapeControls(options.pointsFile) + "…");
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
-        const Reader& reader = readerFor(options.pointsFile);
+        // The point file's counts are guessed from the same look that chooses its reader.
+        const bool countsToGuess = !context.points || !context.vars;
+        const Identified identified
+            = chooseReader(options.pointsFile, countsToGuess ? Proposals::PointFile : Proposals::None);
+        const Reader& reader = identified.reader;
         subject = "--x";
         if (!options.xColumn.empty() && &reader != &delimitedReader())
             throw Refusal("--x et --y ne s'appliquent qu'à un texte délimité avec une ligne d'en-tête !");
@@ -362,7 +366,7 @@ int runAnalysis(Store& store, const Options& options, std::ostream& out, std::os
         if (&reader == &pointFileReader()) {
             if (!context.points || !context.vars) {
                 subject = options.pointsFile;
-                guessCounts(options, context, err);
+                guessCounts(options, identified.proposal, context, err);
                 subject.clear();
             }
             store.NBPoints = *context.points;
