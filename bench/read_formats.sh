@@ -4,8 +4,8 @@
 # of the revision BEFORE (exported with git archive into FOLDER/before-REV, built there
 # once), writes the same points as a point file, a CSV text, a GeoPackage point layer and a
 # GeoTIFF raster of as many pixels (geolago-bench-formats) into FOLDER (default
-# /tmp/geolago-formats), and prints for each run its wall time and peak memory
-# (/usr/bin/time): every point read, N = 10 cells and one variable, so that the reading is
+# /tmp/geolago-formats), and prints for each run its wall time, its process time (user and
+# system, steadier on a shared machine) and its peak memory (/usr/bin/time): every point read, N = 10 cells and one variable, so that the reading is
 # most of the run. The point file is given its counts (--points, --vars), which a file of
 # more than 16 MiB does not propose. A run stopped by TIMEOUT seconds (default 120) prints
 # "> TIMEOUT s".
@@ -37,13 +37,13 @@ if [ ! -x "$before_cli" ]; then
   cmake --build "$old/build" -j"$jobs" --target geolago-cli >/dev/null
 fi
 
-# Runs one geolago-cli on its arguments; prints "seconds s, megabytes MB".
+# Runs one geolago-cli on its arguments; prints "wall s (process s) megabytes MB".
 measure() {
   local cli=$1
   shift
-  if timeout "$timeout" /usr/bin/time -f '%e %M' -o "$folder/time.txt" "$cli" "$@" --cells 10 --variable 1 \
+  if timeout "$timeout" /usr/bin/time -f '%e %U %S %M' -o "$folder/time.txt" "$cli" "$@" --cells 10 --variable 1 \
        --format tsv --quiet >/dev/null 2>"$folder/errors.txt"; then
-    awk '{printf "%6.2f s %6.0f MB", $1, $2 / 1024}' "$folder/time.txt"
+    awk '{printf "%6.2f s (%5.2f) %5.0f MB", $1, $2 + $3, $4 / 1024}' "$folder/time.txt"
   elif [ $? -eq 124 ]; then
     printf '> %s s' "$timeout"
   else
@@ -51,13 +51,13 @@ measure() {
   fi
 }
 
-printf '%-28s %-22s %-22s\n' "Run" "before ($rev)" "after ($(git rev-parse --short HEAD))"
+printf '%-28s %-28s %-28s\n' "Run" "before ($rev)" "after ($(git rev-parse --short HEAD))"
 for points in "${sizes[@]}"; do
   for format in txt csv gpkg tif; do
     file=$(build-bench/bench/geolago-bench-formats "$folder" "$points" "$format")
     extra=()
     [ "$format" = txt ] && extra=(--points "$points" --vars 1)
-    printf '%-28s %-22s %-22s\n' "$points points, $format" \
+    printf '%-28s %-28s %-28s\n' "$points points, $format" \
       "$(measure "$before_cli" "$file" "${extra[@]}")" "$(measure "$after_cli" "$file" "${extra[@]}")"
   done
 done
