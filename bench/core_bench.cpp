@@ -1,5 +1,5 @@
 // The analysis steps on the largest input (1000 points, 30 variables, N = 30), one
-// benchmark per step, the whole pipeline, the correlogram map, and the wall time of
+// benchmark per step, the choice of its reader, the whole pipeline, the correlogram map, and the wall time of
 // geolago-cli --all and --map.
 //   geolago-bench [--benchmark_repetitions=10 --benchmark_report_aggregates_only=true]
 
@@ -19,6 +19,7 @@
 #include "correlogram_map.h"
 #include "plain_definitions.h"
 #include "reader.h"
+#include "readers.h"
 #include "significance.h"
 #include "store.h"
 
@@ -67,6 +68,21 @@ void Read(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(largestFile())));
 }
 BENCHMARK(Read);
+
+// The choice of the reader of the largest file, its counts known (readerFor), and with the
+// proposal the windows' first look fills in (identifyInput): the point file's guess.
+void ChooseReader(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            benchmark::DoNotOptimize(&readerFor(largestFile()));
+        } else {
+            const Identified identified = identifyInput(largestFile());
+            benchmark::DoNotOptimize(identified.proposal);
+        }
+    }
+}
+BENCHMARK(ChooseReader)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void Place(benchmark::State& state)
 {

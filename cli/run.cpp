@@ -216,9 +216,9 @@ void readCounts(const Options& options, RunContext& context, unsigned& threads, 
 
 // The counts of a point file that --points or --vars leave out, guessed as the windows
 // propose them (pointlayout.h), and written on `err`; the layout too without --numbered.
-void guessCounts(const Options& options, RunContext& context, std::ostream& err)
+void guessCounts(const Options& options, const std::optional<PointFileLayout>& layout, RunContext& context,
+                 std::ostream& err)
 {
-    const auto layout = guessPointFileLayoutOfFile(options.pointsFile);
     if (!layout)
         throw Refusal("Les nombres de points et de variables ne se devinent pas de ce fichier :"
                       " donnez --points et --vars !");
@@ -348,7 +348,11 @@ private:
     {
         progress_.show("Lecture de " + escapeControls(options_.pointsFile) + "…");
         // Unlike the windows, the command reads pipes and devices too (`<(...)`, /dev/stdin).
-        reader_ = &readerFor(options_.pointsFile);
+        // The point file's counts are guessed from the same look that chooses its reader.
+        const bool countsToGuess = !context_.points || !context_.vars;
+        const Identified identified
+            = chooseReader(options_.pointsFile, countsToGuess ? Proposals::PointFile : Proposals::None);
+        reader_ = &identified.reader;
         subject_ = "--x";
         if (!options_.xColumn.empty() && reader_ != &delimitedReader())
             throw Refusal("--x et --y ne s'appliquent qu'à un texte délimité avec une ligne d'en-tête !");
@@ -359,7 +363,7 @@ private:
         if (reader_ == &pointFileReader()) {
             if (!context_.points || !context_.vars) {
                 subject_ = options_.pointsFile;
-                guessCounts(options_, context_, err_);
+                guessCounts(options_, identified.proposal, context_, err_);
                 subject_.clear();
             }
             store_.NBPoints = *context_.points;

@@ -119,6 +119,9 @@ public:
     }
     // Bytes in memory, given `part` bytes at a time.
     TextStream(std::string_view bytes, std::size_t part) : memory_(bytes), part_(part) {}
+    // The regular file of `head`: the bytes it holds first, then the rest of the file read
+    // at its offsets, the head left as it is.
+    explicit TextStream(const FileHead& head) : fileName_(head.fileName()), head_(&head) {}
 
     // Appends the next part of the text to `text`: false, nothing appended, once it has ended.
     bool more(std::string& text)
@@ -157,6 +160,22 @@ private:
     bool readRaw()
     {
         const std::size_t kept = raw_.size();
+        if (head_) {
+            const std::string_view held = head_->bytes();
+            if (headAt_ < held.size()) {
+                const std::size_t size = std::min(Chunk, held.size() - headAt_);
+                raw_.append(held.substr(headAt_, size));
+                headAt_ += size;
+                return true;
+            }
+            raw_.resize(kept + Chunk);
+            const long got = head_->readAt(raw_.data() + kept, Chunk, headAt_);
+            raw_.resize(kept + static_cast<std::size_t>(std::max(got, 0L)));
+            if (got < 0)
+                failToRead(static_cast<int>(-got), fileName_);
+            headAt_ += static_cast<std::uint64_t>(std::max(got, 0L));
+            return got > 0;
+        }
         if (!fromFile_) {
             const std::size_t size = std::min(part_, memory_.size() - memoryAt_);
             raw_.append(memory_.substr(memoryAt_, size));
@@ -231,6 +250,8 @@ private:
     std::string fileName_;
     bool fromFile_ = false;
     InputFile file_;
+    const FileHead* head_ = nullptr;
+    std::uint64_t headAt_ = 0;
     std::string_view memory_;
     std::size_t part_ = Chunk;
     std::size_t memoryAt_ = 0;
@@ -1115,11 +1136,16 @@ Outcome readRecords(Records& records, const TextStream& stream, char separator, 
 char separatorOf(TextStream& stream, std::string& buffer)
 {
     std::size_t lineFeeds = 0;
+    std::size_t counted = 0;
     while (lineFeeds < HeadLines && buffer.size() < LargestHead) {
-        const std::size_t before = buffer.size();
         if (!stream.more(buffer))
             break;
-        lineFeeds += static_cast<std::size_t>(std::count(buffer.begin() + static_cast<std::ptrdiff_t>(before), buffer.end(), '\n'));
+        for (const char* at; lineFeeds < HeadLines
+             && (at = static_cast<const char*>(std::memchr(buffer.data() + counted, '\n', buffer.size() - counted)));
+             ++lineFeeds)
+            counted = static_cast<std::size_t>(at - buffer.data()) + 1;
+        if (lineFeeds < HeadLines)
+            counted = buffer.size();
     }
     std::string_view head = headOf(buffer);
     // Whether the text goes on after the head.
@@ -1154,22 +1180,21 @@ namespace {
 
 class DelimitedReader final : public Reader {
 public:
-    // The decisions from the rows of the first IdentifiedHead bytes, the rest counted.
-    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    // The decisions from the rows of the first IdentifiedHead bytes, the rest counted: the
+    // file read once, from its head on.
+    std::optional<PointFileLayout> identify(const FileHead& head) const override
     {
         try {
-            if (!claims(fileName))
-                return std::nullopt;
-            TextStream stream(fileName, InputKinds::RegularFiles);
+            TextStream stream(head);
             std::string buffer;
             const char separator = separatorOf(stream, buffer);
             if (separator == 0)
                 return std::nullopt;
-            Records records(stream, buffer, separator, fileName);
+            Records records(stream, buffer, separator, head.fileName());
             PointTable table;
             const ReadOptions options{Unbounded, Unbounded};
-            const Outcome outcome
-                = readRecords(records, stream, separator, fileName, options, table, Stop{Unbounded, IdentifiedHead});
+            const Outcome outcome = readRecords(records, stream, separator, head.fileName(), options, table,
+                                                Stop{Unbounded, IdentifiedHead});
             return PointFileLayout{static_cast<std::int32_t>(std::min<long long>(outcome.located, Unbounded)),
                                    static_cast<std::int32_t>(table.variables()), outcome.numbered};
         } catch (const Failure&) {
@@ -1177,10 +1202,10 @@ public:
         }
     }
 
-    bool claims(const std::string& fileName) const override
+    bool claims(const FileHead& head) const override
     {
         try {
-            TextStream stream(fileName, InputKinds::RegularFiles);
+            TextStream stream(head);
             std::string buffer;
             return separatorOf(stream, buffer) != 0;
         } catch (const Failure&) {

@@ -190,24 +190,6 @@ private:
     std::string identified_, reason_, refusal_;
 };
 
-// Whether the first line of `fileName` holding data is made of numbers only: a point
-// file, which GDAL is not asked about (nor loaded for).
-bool startsWithNumbers(const std::string& fileName)
-{
-    TextSource source(PointFileEnd);
-    if (source.open(fileName, InputKinds::RegularFiles) != 0)
-        return false;
-    char head[4096];
-    const long got = source.read(head, sizeof head);
-    return got > 0 && startsWithNumberRow(std::string_view(head, static_cast<std::size_t>(got)));
-}
-
-// Whether the dataset may be asked of GDAL: a regular file that is not a point file.
-bool mayAsk(const std::string& fileName)
-{
-    return !startsWithNumbers(fileName);
-}
-
 [[noreturn]] void failAt(Failure failure, const std::string& fileName)
 {
     failure.setPlace(Place(fileName));
@@ -319,11 +301,14 @@ std::optional<PointFileLayout> layoutOfReading(const Reader& reader, const std::
 // Whether GDAL, when it may be asked and loads, opens `fileName` with `flags` into a dataset
 // that `holdsData` accepts; or opens it in no way but a driver of `flags` recognises it,
 // a damaged file of that format, whose reading then says why GDAL refuses it.
+// A file whose first line holding data is made of numbers only is a point file: GDAL is
+// not asked about it, nor loaded for it.
 template <typename HoldsData>
-bool opensWith(const std::string& fileName, unsigned flags, HoldsData holdsData)
+bool opensWith(const FileHead& head, unsigned flags, HoldsData holdsData)
 {
-    if (!mayAsk(fileName))
+    if (head.startsWithNumbers())
         return false;
+    const std::string& fileName = head.fileName();
     const Gdal* api = gdal();
     if (!api)
         return false;
@@ -340,14 +325,14 @@ bool opensWith(const std::string& fileName, unsigned flags, HoldsData holdsData)
 
 class VectorLayerReader final : public Reader {
 public:
-    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    std::optional<PointFileLayout> identify(const FileHead& head) const override
     {
-        return claims(fileName) ? layoutOfReading(*this, fileName) : std::nullopt;
+        return claims(head) ? layoutOfReading(*this, head.fileName()) : std::nullopt;
     }
 
-    bool claims(const std::string& fileName) const override
+    bool claims(const FileHead& head) const override
     {
-        return opensWith(fileName, GDAL_OF_VECTOR,
+        return opensWith(head, GDAL_OF_VECTOR,
                          [](const Gdal& api, GDALDatasetH dataset) { return api.GDALDatasetGetLayerCount(dataset) > 0; });
     }
 
@@ -485,10 +470,11 @@ private:
 class RasterReader final : public Reader {
 public:
     // The valid pixels counted row after row, none kept.
-    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    std::optional<PointFileLayout> identify(const FileHead& head) const override
     {
-        if (!claims(fileName))
+        if (!claims(head))
             return std::nullopt;
+        const std::string& fileName = head.fileName();
         try {
             const Gdal& api = requireGdal(fileName);
             const Dataset dataset(api, fileName, GDAL_OF_RASTER);
@@ -509,9 +495,9 @@ public:
         }
     }
 
-    bool claims(const std::string& fileName) const override
+    bool claims(const FileHead& head) const override
     {
-        return opensWith(fileName, GDAL_OF_RASTER,
+        return opensWith(head, GDAL_OF_RASTER,
                          [](const Gdal& api, GDALDatasetH dataset) { return api.GDALGetRasterCount(dataset) > 0; });
     }
 

@@ -27,6 +27,7 @@ int InputFile::open(const std::string& fileName, InputKinds kinds)
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     regular_ = S_ISREG(info.st_mode);
+    size_ = regular_ ? static_cast<std::uint64_t>(info.st_size) : 0;
     if (kinds == InputKinds::RegularFiles && !regular_)
         return NotRegularFile;
     // Reads of a regular file never wait anyway; the flag goes all the same.
@@ -39,6 +40,17 @@ long InputFile::read(char* buffer, std::size_t size)
 {
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0)
+            return static_cast<long>(got);
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+long InputFile::readAt(char* buffer, std::size_t size, std::uint64_t offset) const
+{
+    for (;;) {
+        const ssize_t got = ::pread(fd_, buffer, size, static_cast<off_t>(offset));
         if (got >= 0)
             return static_cast<long>(got);
         if (errno != EINTR)

@@ -3,6 +3,7 @@
 // goes, whatever happened; and the kinds of input a front end takes.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace geolago {
@@ -36,12 +37,19 @@ public:
     // 0 at the end of the file, or minus the errno of the failure.
     long read(char* buffer, std::size_t size);
 
+    // Reads up to `size` bytes at `offset` of a regular file into `buffer`, whatever was
+    // read before: as read(), the file's position left where it was.
+    long readAt(char* buffer, std::size_t size, std::uint64_t offset) const;
+
     // Whether the file opened is a regular file, which ends; a pipe or a device may not.
     bool isRegular() const { return regular_; }
+    // The size of the regular file opened, when it was opened; 0 for any other input.
+    std::uint64_t size() const { return size_; }
 
 private:
     int fd_ = -1;
     bool regular_ = false;
+    std::uint64_t size_ = 0;
 };
 
 }  // namespace geolago

@@ -55,7 +55,7 @@ std::string namesText(const std::string& fileName, InputKinds kinds)
 class NamesFileReader final : public Reader {
 public:
     // A names file is known by the field it is chosen in, not by its bytes.
-    std::optional<PointFileLayout> identify(const std::string&) const override { return std::nullopt; }
+    std::optional<PointFileLayout> identify(const FileHead&) const override { return std::nullopt; }
 
     void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
     {

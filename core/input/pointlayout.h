@@ -10,6 +10,8 @@
 
 namespace geolago {
 
+class FileHead;
+
 struct PointFileLayout {
     std::int32_t points = 0;     // rows holding at least one token
     std::int32_t variables = 0;  // tokens of the first such row after the number and X, Y
@@ -22,10 +24,13 @@ struct PointFileLayout {
 // when no row holds data or the first row holds fewer values than the coordinates.
 std::optional<PointFileLayout> guessPointFileLayout(std::string_view bytes);
 
-// The same for the file `fileName`, read as the reader reads it (textrules.h); empty
-// when it cannot be read, is not a regular file (a named pipe would keep the guess
-// waiting for a writer) or holds more than 16 MiB before its Ctrl-Z. The point file
-// reader's identify (readers.h).
+// The same for the file of `head` (filehead.h), which grows to hold the text, read as the
+// reader reads it (textrules.h); empty when it cannot be read, is not a regular file (a
+// named pipe would keep the guess waiting for a writer) or holds more than 16 MiB before
+// its Ctrl-Z. The point file reader's identify (readers.h).
+std::optional<PointFileLayout> guessPointFileLayout(const FileHead& head);
+
+// The same for the file `fileName`.
 std::optional<PointFileLayout> guessPointFileLayoutOfFile(const std::string& fileName);
 
 // Whether the first line of `head` that holds data reads wholly as real numbers of the

@@ -446,9 +446,9 @@ namespace {
 
 class PointFileReader final : public Reader {
 public:
-    std::optional<PointFileLayout> identify(const std::string& fileName) const override
+    std::optional<PointFileLayout> identify(const FileHead& head) const override
     {
-        return guessPointFileLayoutOfFile(fileName);
+        return guessPointFileLayout(head);
     }
 
     // Columns X, Y and the variables named by position, each value stored as soon as it

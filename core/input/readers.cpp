@@ -5,7 +5,6 @@
 #include <cmath>
 #include <new>
 #include <span>
-#include <sys/stat.h>
 
 #include "names.h"
 
@@ -20,24 +19,16 @@ std::span<const Reader* const> claimingReaders()
     return readers;
 }
 
-// Only a regular file is looked at: opening a pipe to look would take bytes from its
-// reader, or wait for a writer.
-bool isRegularFile(const std::string& fileName)
+// The first claiming reader of `head`, with its proposal when `proposal` is given.
+const Reader* claimant(const FileHead& head, std::optional<PointFileLayout>* proposal)
 {
-    struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The first claiming reader of `fileName`, with its proposal when `propose`.
-const Reader* claimant(const std::string& fileName, std::optional<PointFileLayout>* proposal)
-{
-    if (!isRegularFile(fileName))
+    if (!head.isRegularFile())
         return nullptr;
     for (const Reader* reader : claimingReaders()) {
         if (!proposal) {
-            if (reader->claims(fileName))
+            if (reader->claims(head))
                 return reader;
-        } else if ((*proposal = reader->identify(fileName))) {
+        } else if ((*proposal = reader->identify(head))) {
             return reader;
         }
     }
@@ -131,18 +122,26 @@ std::vector<std::string> Reader::variableNames(const std::string& fileName, cons
     return names;
 }
 
+Identified chooseReader(const std::string& fileName, Proposals proposals)
+{
+    const FileHead head(fileName);
+    std::optional<PointFileLayout> proposal;
+    if (const Reader* reader = claimant(head, proposals == Proposals::Every ? &proposal : nullptr))
+        return {*reader, proposal};
+    const Reader& points = pointFileReader();
+    if (proposals != Proposals::None && head.isRegularFile())
+        proposal = points.identify(head);
+    return {points, proposal};
+}
+
 Identified identifyInput(const std::string& fileName)
 {
-    std::optional<PointFileLayout> proposal;
-    if (const Reader* reader = claimant(fileName, &proposal))
-        return {*reader, proposal};
-    return {pointFileReader(), pointFileReader().identify(fileName)};
+    return chooseReader(fileName, Proposals::Every);
 }
 
 const Reader& readerFor(const std::string& fileName)
 {
-    const Reader* reader = claimant(fileName, nullptr);
-    return reader ? *reader : pointFileReader();
+    return chooseReader(fileName, Proposals::None).reader;
 }
 
 TableReading readPoints(const Reader& reader, const std::string& fileName, const ReadOptions& options)
@@ -190,7 +189,7 @@ Reading loadPoints(Store& store, const std::string& fileName, const ReadOptions&
 
 std::vector<std::string> variableNamesIn(const std::string& fileName, InputKinds kinds)
 {
-    if (const Reader* reader = claimant(fileName, nullptr))
+    if (const Reader* reader = claimant(FileHead(fileName), nullptr))
         return reader->variableNames(fileName, {Unbounded, Unbounded, false, kinds, {}, {}, {}});
     return Lit_Noms_Vars(fileName, kinds);
 }

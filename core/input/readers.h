@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "failures.h"
+#include "filehead.h"
 #include "inputfile.h"
 #include "pointlayout.h"
 #include "pointtable.h"
@@ -47,9 +48,10 @@ class Reader {
 public:
     virtual ~Reader() = default;
 
-    // Whether the regular file `fileName` looks like this format, from a cheap look: the
-    // counts and row layout it proposes for the read, or nothing when it does not.
-    virtual std::optional<PointFileLayout> identify(const std::string& fileName) const = 0;
+    // Whether the regular file of `head` looks like this format, from a cheap look at its
+    // first bytes: the counts and row layout it proposes for the read, or nothing when it
+    // does not. The formats asked in turn share the head, which grows as a look needs.
+    virtual std::optional<PointFileLayout> identify(const FileHead& head) const = 0;
 
     // Reads `fileName` into `table`: a point input replaces its columns with the points
     // of the file, the names from the format or else the positions; a names file names
@@ -57,8 +59,8 @@ public:
     // and the failure carries its place.
     virtual void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const = 0;
 
-    // Whether the regular file `fileName` is of this format, without the proposal's cost.
-    virtual bool claims(const std::string& fileName) const { return identify(fileName).has_value(); }
+    // Whether the regular file of `head` is of this format, without the proposal's cost.
+    virtual bool claims(const FileHead& head) const { return identify(head).has_value(); }
 
     // The names of the variables read() gives for `fileName`, in order.
     virtual std::vector<std::string> variableNames(const std::string& fileName, const ReadOptions& options) const;
@@ -85,13 +87,23 @@ struct Identified {
     std::optional<PointFileLayout> proposal;
 };
 
-// The reader of `fileName` and what it proposes: the first format whose identify claims
-// the file, or else the point file with its own look's proposal, none when it finds no
-// data. A pipe or a device is looked at by no format.
+// The proposals a choice of a reader makes besides the reader.
+enum class Proposals {
+    None,       // the reader alone: the counts are known
+    PointFile,  // the point file's, when it is chosen: counts to guess, a format that tells them
+    Every,      // the chosen format's, whichever it is: the counts the windows fill in
+};
+
+// The reader of `fileName`, the formats looking in turn at its head, read once: the first
+// whose claims (identify, with Proposals::Every) takes the file, or else the point file;
+// with the proposal asked of the reader chosen, none when it finds no data. A pipe or a
+// device is looked at by no format.
+Identified chooseReader(const std::string& fileName, Proposals proposals);
+
+// The reader of `fileName` and what it proposes: chooseReader with Proposals::Every.
 Identified identifyInput(const std::string& fileName);
 
-// The reader of `fileName` when its counts are known: as identifyInput, without the point
-// file's look, which only proposes counts.
+// The reader of `fileName` when its counts are known: chooseReader with Proposals::None.
 const Reader& readerFor(const std::string& fileName);
 
 // The note of a reading that took only the first `taken` of the `found` `items` of its

@@ -282,6 +282,15 @@ TEST_F(DelimitedText, NamesQuotesAndLinesAreReadAsWritten)
     // The first NUL ends the text: nothing after it is read.
     loadPoints(store, writeFile("sols.csv", std::string("x,y,v\n1,2,3\n\0\n4,5,6\n", 20)), {Unbounded, Unbounded});
     EXPECT_EQ(store.NBPoints, 1);
+
+    // The rows only counted after the first point asked lose their blanks as the rows read
+    // do: a coordinate "NA " or " NA\t" is missing there too.
+    const std::string padded = writeFile("sols.csv", "x,y,v\n1,2,3\n4,5,6\nNA ,7,8\n9, NA\t,10\n11,12,13\n");
+    EXPECT_EQ(loadPoints(store, padded, {1, Unbounded}).notes,
+              (std::vector<std::string>{"2 lignes sans coordonnée ont été ignorées : lignes 4, 5.",
+                                        "Le fichier contient 3 lignes de données ; seule la première a été lue."}));
+    EXPECT_EQ(loadPoints(store, padded, {Unbounded, Unbounded}).notes,
+              std::vector<std::string>{"2 lignes sans coordonnée ont été ignorées : lignes 4, 5."});
 }
 
 TEST_F(DelimitedText, ALargeTextIsReadAsItComesAndOnlyUpToThePointsAsked)

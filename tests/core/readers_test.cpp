@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <string_view>
+#include <tuple>
 
+#include "delimited.h"
+#include "filehead.h"
 #include "names.h"
 #include "readers.h"
 #include "test_support.h"
@@ -84,6 +88,69 @@ TEST_F(Readers, RowsOfNumbersAreAPointFileWhateverBlanksPartThem)
         EXPECT_EQ((std::array{store.Coord[n][1], store.Coord[n][2], store.Donnees[n][1], store.Donnees[n][2]}),
                   input.last);
     }
+}
+
+TEST_F(Readers, EveryLookReadsTheOneHeadOfTheFile)
+{
+    // 100 000 bytes: the head holds its first 64 KiB, grows on demand and reads on at any
+    // offset without growing.
+    std::string bytes = "  \n 1 2.5\t3\n";
+    for (int k = 0; bytes.size() < 100'000; ++k)
+        bytes += std::to_string(k % 10);
+    const std::string path = writeFile("points.txt", bytes);
+    const FileHead head(path);
+    EXPECT_TRUE(head.isRegularFile());
+    EXPECT_EQ(head.fileSize(), 100'000u);
+    EXPECT_EQ(head.bytes().size(), 65'536u);
+    EXPECT_FALSE(head.whole());
+    EXPECT_TRUE(head.startsWithNumbers());
+    char read[4];
+    ASSERT_EQ(head.readAt(read, 4, 99'996), 4);
+    EXPECT_EQ(std::string_view(read, 4), bytes.substr(99'996));
+    EXPECT_EQ(head.bytes().size(), 65'536u);
+    EXPECT_EQ(head.upTo(200'000), bytes);
+    EXPECT_TRUE(head.whole());
+    EXPECT_FALSE(FileHead(writeFile("t.csv", "x y\n1 2\n")).startsWithNumbers());
+
+    // The point file's proposal (two rows: "1 2.5 3" and the digits) comes with its reader
+    // only when asked; a delimited text gives none but with every proposal asked.
+    const std::string csv = writeFile("sols.csv", "x;y;v\n1;2;3\n4;5;6\n");
+    for (const auto& [input, proposals, reader, points] :
+         {std::tuple{path, Proposals::PointFile, &pointFileReader(), 2}, {path, Proposals::None, &pointFileReader(), 0},
+          {csv, Proposals::PointFile, &delimitedReader(), 0}, {csv, Proposals::Every, &delimitedReader(), 2}}) {
+        const Identified identified = chooseReader(input, proposals);
+        EXPECT_EQ(&identified.reader, reader) << input;
+        EXPECT_EQ(identified.proposal ? identified.proposal->points : 0, points) << input;
+    }
+}
+
+TEST_F(Readers, TheGuessReadsTheFileOnAPartAtATime)
+{
+    // 3000 numbered rows of 2 values, their lengths scattered by blanks so that rows lie
+    // astride the head's end and the parts read after it; one row is longer than a part.
+    std::string bytes;
+    for (int k = 1; k <= 3000; ++k)
+        bytes += std::to_string(k) + std::string(static_cast<std::size_t>(k * 37 % 151), k % 2 ? ' ' : '\t')
+            + (k == 1500 ? std::string(200'000, ' ') : "") + " 0.5 1.5 7 " + std::to_string(k % 9) + "\r\n";
+    for (const std::size_t cut : {std::size_t{65'535}, std::size_t{65'536}, std::size_t{131'073}, bytes.size()}) {
+        const auto layout = guessPointFileLayout(FileHead(writeFile("points.txt", bytes.substr(0, cut))));
+        ASSERT_TRUE(layout) << cut;
+        EXPECT_EQ(layout->variables, 2) << cut;
+        EXPECT_TRUE(layout->rowsAreNumbered) << cut;
+        if (cut == bytes.size())
+            EXPECT_EQ(layout->points, 3000);
+        else
+            EXPECT_EQ(layout->points, guessPointFileLayout(std::string_view(bytes).substr(0, cut))->points) << cut;
+    }
+
+    // A text of more than 16 MiB before its Ctrl-Z is no point file of the windows.
+    constexpr std::size_t Bound = 16 * 1024 * 1024;
+    const std::string row = "1 2 3\n";
+    EXPECT_FALSE(guessPointFileLayoutOfFile(writeFile("long.txt", row + std::string(Bound - row.size() + 1, '\n'))));
+    const auto ended = guessPointFileLayoutOfFile(
+        writeFile("ended.txt", row + std::string(Bound - row.size(), '\n') + "\x1a" + row + row));
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(std::make_tuple(ended->points, ended->variables, ended->rowsAreNumbered), std::make_tuple(1, 0, true));
 }
 
 TEST_F(Readers, APointFileTakesWhatNoOtherFormatClaims)
