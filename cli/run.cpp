@@ -1,6 +1,8 @@
 #include "run.h"
 
 #include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -19,6 +21,7 @@
 #include "output.h"
 #include "progress.h"
 #include "pointlayout.h"
+#include "reader.h"
 #include "readers.h"
 #include "refusals.h"
 #include "report.h"
@@ -219,9 +222,16 @@ void readCounts(const Options& options, RunContext& context, unsigned& threads, 
 void guessCounts(const Options& options, const std::optional<PointFileLayout>& layout, RunContext& context,
                  std::ostream& err)
 {
-    if (!layout)
+    if (!layout) {
+        // A file that does not open is told so, as its reading would tell it, rather than
+        // that its counts cannot be guessed.
+        struct stat info;
+        if (::stat(options.pointsFile.c_str(), &info) != 0 || S_ISDIR(info.st_mode)
+            || ::access(options.pointsFile.c_str(), R_OK) != 0)
+            TextFile unopened(options.pointsFile, InputKinds::StreamsToo);
         throw Refusal("Les nombres de points et de variables ne se devinent pas de ce fichier :"
                       " donnez --points et --vars !");
+    }
     const bool numbered = options.rowsAreNumbered || layout->rowsAreNumbered;
     const std::int64_t values = std::int64_t{layout->variables} + (layout->rowsAreNumbered ? 1 : 0);
     if (!context.points) {

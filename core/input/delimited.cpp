@@ -923,10 +923,20 @@ char delimiterOf(std::string_view head, bool headIsCut)
                 // A header longer than the head: the fields it shows are enough.
                 if (records.endedWithoutLineEnd() && headIsCut)
                     return separator;
-                for (int look = 0; look < 10 && records.next(fields) && !records.endedWithoutLineEnd(); ++look) {
-                    const auto numbers = std::count_if(fields.begin(), fields.end(), [&](const Field& field) {
+                for (int look = 0; look < 10 && records.next(fields); ++look) {
+                    const bool lineIsCut = records.endedWithoutLineEnd();
+                    // A line longer than the head: the fields it shows but the last, which is
+                    // cut, tell as much as a whole line.
+                    if (lineIsCut && (!headIsCut || fields.size() > count))
+                        break;
+                    const auto numbers = std::count_if(fields.begin(), fields.end() - (lineIsCut ? 1 : 0), [&](const Field& field) {
                         return sniffed(field, separator) == Cell::Number;
                     });
+                    if (lineIsCut) {
+                        if (numbers >= 2)
+                            return separator;
+                        break;
+                    }
                     if ((fields.size() == count || (blanks && fields.size() == count + 1)
                          || (!sameCount && fields.size() >= 2))
                         && numbers >= 2)

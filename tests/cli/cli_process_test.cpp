@@ -161,6 +161,8 @@ TEST_F(CliProcess, FailuresAndUsageErrorsGiveTheirExitStatus)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "geolago-cli: " + path("absent.txt") + ": Fichier introuvable.\n");
+    // Without the counts too: a file that does not open is not one whose counts cannot be guessed.
+    EXPECT_EQ(run({path("absent.txt"), "--all"}).err, "geolago-cli: " + path("absent.txt") + ": Fichier introuvable.\n");
 
     const Outcome usage = run({"--points", "4"});
     EXPECT_EQ(usage.status, 2);

@@ -457,6 +457,11 @@ TEST_F(DelimitedText, WhatLooksDelimitedGetsItsOwnAnswer)
     ASSERT_EQ(variableNamesIn(widePath).size(), 100000u);
     EXPECT_EQ(variableNamesIn(widePath).back(), "v100000");
 
+    // A first row longer than the largest head (16 MiB): its fields before the cut one show
+    // a delimited text, which then fails at its place.
+    const std::string longRow = writeFile("long.csv", "x,y,v\n1,2," + std::string(17 << 20, '1') + "\n");
+    EXPECT_EQ(&readerFor(longRow), &delimitedReader());
+
     // UTF-16 text, as spreadsheets write "Unicode text", with or without its mark.
     auto utf16 = [](const std::string& text, bool bigEndian, bool mark) {
         std::string bytes = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
