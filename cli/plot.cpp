@@ -13,18 +13,20 @@
 
 namespace geolago::cli {
 
+using namespace drawing;
+
 namespace {
 
 class OffscreenPlotter : public ModuleChartPlotter {
 public:
     std::optional<ChartFailure> plot(const Correlogram& result, const std::string& fileName) noexcept override
     {
-        return failureOf([&] { ui::saveChart(result, QFile::decodeName(QByteArray::fromStdString(fileName))); });
+        return failureOf([&] { drawing::saveChart(result, QFile::decodeName(QByteArray::fromStdString(fileName))); });
     }
 
     std::optional<ChartFailure> plotMap(const CorrelogramMap& map, const std::string& fileName) noexcept override
     {
-        return failureOf([&] { ui::saveMap(map, QFile::decodeName(QByteArray::fromStdString(fileName))); });
+        return failureOf([&] { drawing::saveMap(map, QFile::decodeName(QByteArray::fromStdString(fileName))); });
     }
 
 private:

@@ -16,7 +16,7 @@
 #include "style.h"
 #include "texts.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 namespace {
 
@@ -328,4 +328,4 @@ void saveChart(const Correlogram& figures, const QString& path)
     saveDrawing(path, chartSize, titleOf(figures), clBlack, [&](QPainter& painter) { drawChart(painter, figures); });
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

@@ -16,7 +16,7 @@
 
 class QPainter;
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 // The level of the test: a shift whose family-wise p (pFwer, the maxT adjustment over every
 // tested shift of both curves) is at most it is marked on its curve.
@@ -61,4 +61,4 @@ QImage chartImage(const Correlogram& figures);
 // case), PNG otherwise. Throws Failure when the file cannot be written.
 void saveChart(const Correlogram& figures, const QString& path);
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

@@ -5,7 +5,7 @@
 #include "installation.h"
 #include "style.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 namespace {
 
@@ -86,4 +86,4 @@ QFont sansSerif(int pixelSize)
     return font;
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

@@ -7,7 +7,7 @@
 #include "savefile.h"
 #include "texts.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 namespace {
 
@@ -81,4 +81,4 @@ void saveDrawing(const QString& path, QSize size, const std::string& title, cons
     saveFile(path, bytes);
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

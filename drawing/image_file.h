@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 // Writes into `path` what `draw` paints over `background` on `size` pixels: SVG when the
 // name ends in ".svg" (any case), with `title` as its title and its size in pixels, PNG
@@ -17,4 +17,4 @@ namespace geolago::ui {
 void saveDrawing(const QString& path, QSize size, const std::string& title, const QColor& background,
                  const std::function<void(QPainter&)>& draw);
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 namespace {
 
@@ -44,4 +44,4 @@ QString liningGaramondFile()
     return QString();
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

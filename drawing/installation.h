@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 // The folder of the shipped example for a program in `programFolder`: the one installed
 // beside it, else the source tree's; empty when neither exists.
@@ -17,4 +17,4 @@ QString exampleFolder();
 // The file of the Garamond face with lining figures, as found; empty if there is none.
 QString liningGaramondFile();
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

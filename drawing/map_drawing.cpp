@@ -13,7 +13,7 @@
 #include "style.h"
 #include "texts.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 namespace {
 
@@ -178,4 +178,4 @@ void saveMap(const CorrelogramMap& map, const QString& path)
     saveDrawing(path, mapSize, titleOf(map), clWhite, [&](QPainter& painter) { drawMap(painter, map); });
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

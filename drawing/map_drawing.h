@@ -12,7 +12,7 @@
 
 class QPainter;
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 // The area the map is drawn in.
 inline constexpr QSize mapSize{800, 680};
@@ -46,4 +46,4 @@ QImage mapImage(const CorrelogramMap& map);
 // Throws Failure when the file cannot be written.
 void saveMap(const CorrelogramMap& map, const QString& path);
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

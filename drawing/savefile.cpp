@@ -20,7 +20,7 @@
 
 #include "failures.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 namespace {
 
@@ -198,4 +198,4 @@ void saveFile(const QString& path, const QByteArray& bytes)
     }
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 // Writes `bytes` into `path`, replacing the file only once everything is written; a
 // symbolic link stays, the file it leads to is replaced. Throws Failure naming the file
@@ -13,4 +13,4 @@ namespace geolago::ui {
 // a replacement would destroy.
 void saveFile(const QString& path, const QByteArray& bytes);
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

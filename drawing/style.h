@@ -10,7 +10,7 @@
 #include <QColor>
 #include <QFont>
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 inline const QColor clBlack{0, 0, 0};
 inline const QColor clRed{255, 0, 0};
@@ -30,4 +30,4 @@ QFont garamond(int pixelSize, bool bold);
 // The face standing for "MS Sans Serif", regular.
 QFont sansSerif(int pixelSize);
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

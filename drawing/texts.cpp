@@ -4,7 +4,7 @@
 
 #include "textrules.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 QString textFromBytes(const std::string& bytes)
 {
@@ -37,4 +37,4 @@ std::string fileNameFromText(const QString& text)
     return QFile::encodeName(text).toStdString();
 }
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

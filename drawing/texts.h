@@ -7,7 +7,7 @@
 
 #include "correlogram.h"
 
-namespace geolago::ui {
+namespace geolago::drawing {
 
 // The tooltip of the label "E_W" or "N_S": which way the direction pairs cells.
 QString directionToolTip(Direction direction);
@@ -26,4 +26,4 @@ std::string bytesFromText(const QString& text);
 // A file name typed in a field, in the encoding of the file system.
 std::string fileNameFromText(const QString& text);
 
-}  // namespace geolago::ui
+}  // namespace geolago::drawing

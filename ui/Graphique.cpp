@@ -21,6 +21,7 @@
 
 using namespace geolago;
 using namespace geolago::ui;
+using namespace geolago::drawing;
 
 namespace {
 

@@ -31,6 +31,7 @@
 
 using namespace geolago;
 using namespace geolago::ui;
+using namespace geolago::drawing;
 
 TForm1::TForm1(Store& store, QWidget* parent) : QWidget(parent), store_(store)
 {

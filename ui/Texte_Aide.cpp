@@ -9,6 +9,7 @@
 #include "controls.h"
 
 using namespace geolago::ui;
+using namespace geolago::drawing;
 
 namespace {
 

@@ -15,6 +15,8 @@
 
 namespace geolago::ui {
 
+using namespace drawing;
+
 struct BackgroundTask::State {
     Cancellation cancellation;
     std::function<void(std::exception_ptr)> done;

@@ -16,6 +16,8 @@
 
 namespace geolago::ui {
 
+using namespace drawing;
+
 namespace {
 
 // The frame the layouts' outer sizes include: a 4-pixel border and a caption bar.

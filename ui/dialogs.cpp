@@ -8,6 +8,8 @@
 
 namespace geolago::ui {
 
+using namespace drawing;
+
 namespace {
 
 ScreenDialogs screenDialogs;

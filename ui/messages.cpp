@@ -9,6 +9,8 @@
 
 namespace geolago::ui {
 
+using namespace drawing;
+
 namespace {
 
 ScreenMessages screenMessages;

@@ -39,7 +39,7 @@ TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShi
         shift.high = 0.25;
     }
     figures.northSouth[2].low = -0.875;  // alone: a short dash at y = 430
-    const QImage image = ui::chartImage(figures);
+    const QImage image = drawing::chartImage(figures);
 
     // From shift 1 (x = 110) to shift 5 (x = 350): 18 pixels drawn, 6 left out, one high.
     for (int x : {110, 127, 134, 326, 343})
@@ -72,5 +72,5 @@ TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShi
     EXPECT_GT(silver(image), 100);
     for (Shift& shift : figures.eastWest)
         shift = Shift{};
-    EXPECT_EQ(silver(ui::chartImage(figures)), 0);
+    EXPECT_EQ(silver(drawing::chartImage(figures)), 0);
 }

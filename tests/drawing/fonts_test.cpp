@@ -7,7 +7,7 @@
 
 #include "style.h"
 
-using namespace geolago::ui;
+using namespace geolago::drawing;
 
 TEST(Fonts, DrawEveryAccentedCaptionLetterInTheGaramondFace)
 {

@@ -8,7 +8,7 @@
 
 #include "installation.h"
 
-using namespace geolago::ui;
+using namespace geolago::drawing;
 
 TEST(Installation, TheExampleIsFoundInstalledBesideTheProgramElseInTheSourceTree)
 {

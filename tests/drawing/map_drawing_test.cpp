@@ -32,8 +32,8 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
         v.pairs = v.r ? 30 : 0;
     map.at(2, -1).r = 0.5;
     map.at(2, -1).pairs = 9;  // hatched
-    const QImage image = ui::mapImage(map);
-    ASSERT_EQ(image.size(), ui::mapSize);
+    const QImage image = drawing::mapImage(map);
+    ASSERT_EQ(image.size(), drawing::mapSize);
 
     // Five cells of 100 pixels from (80, 110): vector (dx, dy) centred on
     // (130 + 100 (dx + 2), 160 + 100 (2 - dy)).
@@ -43,7 +43,7 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     EXPECT_EQ(image.pixelColor(centre(0, 1)), QColor(255, 255, 255));
     EXPECT_EQ(image.pixelColor(centre(-1, 0)), QColor(255, 128, 128));
     EXPECT_EQ(image.pixelColor(centre(1, 1)), QColor(255, 191, 191));
-    EXPECT_EQ(image.pixelColor(centre(2, 2)), ui::noRColour);
+    EXPECT_EQ(image.pixelColor(centre(2, 2)), drawing::noRColour);
     EXPECT_EQ(image.pixelColor(centre(-2, -2)), QColor(0, 0, 0)) << "p_fwer at 0.05: a dot";
     // Fewer than 10 pairs: dark hatches over the colour.
     int hatch = 0, colour = 0;
@@ -62,5 +62,5 @@ TEST(MapDrawing, CellsTakeTheColourOfTheirRBesideTheScale)
     EXPECT_EQ(image.pixelColor(655, 235), QColor(255, 128, 128));
     EXPECT_EQ(image.pixelColor(655, 360), QColor(255, 255, 255));
     EXPECT_EQ(image.pixelColor(655, 610), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(647, 19), ui::noRColour);
+    EXPECT_EQ(image.pixelColor(647, 19), drawing::noRColour);
 }

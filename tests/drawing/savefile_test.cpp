@@ -25,7 +25,7 @@ namespace {
 std::string failureOf(const QString& path, const QByteArray& bytes = "new")
 {
     try {
-        ui::saveFile(path, bytes);
+        drawing::saveFile(path, bytes);
     } catch (const Failure& failure) {
         return failure.what();
     }
@@ -112,7 +112,7 @@ TEST(SaveFile, AFailedOrInterruptedSaveLeavesNoTemporaryFile)
     if (child == 0) {
         const QByteArray bytes(32 << 20, 'x');
         for (;;)
-            ui::saveFile(target, bytes);
+            drawing::saveFile(target, bytes);
     }
     // Once a temporary file stands beside the target, the child is stopped as kill does.
     for (int wait = 0; wait < 10000 && temporaries().isEmpty(); ++wait)

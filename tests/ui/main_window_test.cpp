@@ -591,7 +591,7 @@ TEST_F(MainWindowTest, FilesChosenInTheDialogOrDroppedProposeTheirLayoutAndReadN
     const QString lattice = writeFile("lattice.txt", latticeFile());
     dialogs().fileToOpen = lattice;
     click(mainWindow(), "pointsFileButton");
-    EXPECT_EQ(dialogs().openedIn, std::vector<QString>{geolago::ui::exampleFolder()});
+    EXPECT_EQ(dialogs().openedIn, std::vector<QString>{geolago::drawing::exampleFolder()});
     EXPECT_EQ(text("EdNom_Fich"), lattice);
     EXPECT_EQ(text("EdNBPoints"), "100");
     EXPECT_EQ(text("EdNBVar"), "2");

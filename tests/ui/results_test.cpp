@@ -169,7 +169,7 @@ TEST_F(ResultsTest, AnAccentOverACapitalIsShownWhole)
 
 TEST_F(ResultsTest, TheExampleShowsTheDistanceOfEachShiftAndWhereRFirstCrossesZero)
 {
-    const QString examples = geolago::ui::exampleFolder();
+    const QString examples = geolago::drawing::exampleFolder();
     type(mainWindow(), "EdNom_Fich", examples + "/quartiers.txt");
     type(mainWindow(), "EdNBPoints", "80");
     type(mainWindow(), "EdNBVar", "12");

@@ -83,7 +83,7 @@ protected:
     }
     QImage chartShown()
     {
-        return control<TChartCanvas>(chart(), "Canvas")->image().copy(QRect(QPoint(0, 0), ui::chartSize));
+        return control<TChartCanvas>(chart(), "Canvas")->image().copy(QRect(QPoint(0, 0), drawing::chartSize));
     }
     bool testable() { return control(chart(), "significanceButton")->isEnabled(); }
     // The lines of the table "Enregistrer…" saves now.
