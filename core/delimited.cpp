@@ -600,7 +600,7 @@ std::string lowerCase(std::string_view text)
 // cells hold.
 struct ColumnCells {
     std::string name;
-    std::vector<double> values;
+    Values values;
     long long numbers = 0;
     long long texts = 0;
     long long firstTextRow = 0;  // from 1, among the data rows
@@ -945,7 +945,7 @@ struct Outcome {
     long long located = 0;  // the data rows with both coordinates, in the whole text
 };
 
-// The table of what `parse` gave; the columns' values are given up as they are copied.
+// The table of what `parse` gave; the columns taken are moved into it.
 Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& options, PointTable& table)
 {
     const auto [xColumn, yColumn] = coordinateColumns(parsed, options, source);
@@ -1035,8 +1035,8 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
                                            "variables", true));
 
     // The rows read without a coordinate, then those of the rest counted after the stop.
-    const std::vector<double>& xs = parsed.columns[xColumn].values;
-    const std::vector<double>& ys = parsed.columns[yColumn].values;
+    const Values& xs = parsed.columns[xColumn].values;
+    const Values& ys = parsed.columns[yColumn].values;
     auto hasBoth = [&](std::size_t row) { return !isMissing(xs[row]) && !isMissing(ys[row]); };
     std::vector<long long> skippedLines;
     long long skipped = 0, located = 0;
@@ -1068,18 +1068,32 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
     if (inDegrees(parsed.columns[xColumn], parsed.columns[yColumn]))
         read.notes.push_back(DegreesNote);
 
-    // Column after column, the first `taking` rows with both coordinates: X and Y last,
-    // since every column looks at them.
-    for (std::size_t k = read.columns.size(); k-- > 0;) {
-        std::vector<double>& values = parsed.columns[taken[k]].values;
-        std::vector<double>& kept = read.columns[k].values;
-        kept.reserve(static_cast<std::size_t>(taking));
-        for (std::size_t row = 0; row < values.size() && static_cast<long long>(kept.size()) < taking; ++row)
+    // The first `taking` rows with both coordinates, each column kept where it was read
+    // (a row moves up over the rows left out before it) and then moved into the table:
+    // the variables first, X and Y last and together, since every column looks at them.
+    const auto limit = static_cast<std::size_t>(taking);
+    for (std::size_t k = 2; k < read.columns.size(); ++k) {
+        Values& values = parsed.columns[taken[k]].values;
+        std::size_t kept = 0;
+        for (std::size_t row = 0; row < values.size() && kept < limit; ++row)
             if (hasBoth(row))
-                kept.push_back(values[row]);
-        if (taken[k] != xColumn && taken[k] != yColumn)
-            std::vector<double>().swap(values);
+                values[kept++] = values[row];
+        values.resize(kept);
+        read.columns[k].values = std::move(values);
     }
+    Values& x = parsed.columns[xColumn].values;
+    Values& y = parsed.columns[yColumn].values;
+    std::size_t kept = 0;
+    for (std::size_t row = 0; row < x.size() && kept < limit; ++row)
+        if (hasBoth(row)) {
+            x[kept] = x[row];
+            y[kept] = y[row];
+            ++kept;
+        }
+    x.resize(kept);
+    y.resize(kept);
+    read.columns[0].values = std::move(x);
+    read.columns[1].values = std::move(y);
     table = std::move(read);
     return {numbered, located};
 }
