@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -267,25 +268,24 @@ public:
 
     // The next record that is not a blank line into `fields`; false at the end of the text.
     // Throws Failure for a quote left open.
-    bool next(std::vector<Field>& fields) { return read(fields, nullptr); }
+    bool next(std::vector<Field>& fields) { return plainLine(nullptr, fields) || read(fields, nullptr); }
 
     // The next record as next() gives it, but for the texts of its fields `a` and `b` only,
     // in fields[0] and fields[1] (empty when the record has no such field); fieldCount()
     // gives how many it has.
     bool nextOnly(std::size_t a, std::size_t b, std::vector<Field>& fields)
     {
-        if (plainLine(a, b, fields))
-            return true;
         const std::pair<std::size_t, std::size_t> wanted{a, b};
-        return read(fields, &wanted);
+        return plainLine(&wanted, fields) || read(fields, &wanted);
     }
     std::size_t fieldCount() const { return fieldCount_; }
 
 private:
-    // nextOnly() for a record that is a whole line at hand without quotes or CR but its
-    // line end, of fields parted by a separator, the most of a text; false, nothing read,
-    // for any other, which the general reading takes.
-    bool plainLine(std::size_t a, std::size_t b, std::vector<Field>& fields)
+    // next(), or nextOnly() of `wanted`, for a record that is a whole line at hand without
+    // quotes or CR but its line end, of fields parted by a separator, the most of a text;
+    // false, nothing read, for any other, which the general reading takes. The fields
+    // given are written over, their texts' room kept from one record to the next.
+    bool plainLine(const std::pair<std::size_t, std::size_t>* wanted, std::vector<Field>& fields)
     {
         if (blanks_ || pos_ >= text_.size())
             return false;
@@ -298,9 +298,11 @@ private:
         const auto length = static_cast<std::size_t>(lineEnd - start);
         if (std::memchr(start, '"', length) || std::memchr(start, '\r', length))
             return false;
-        fields.resize(2);
-        fields[0].text.clear();
-        fields[1].text.clear();
+        if (wanted) {
+            fields.resize(2);
+            fields[0].text.clear();
+            fields[1].text.clear();
+        }
         std::size_t count = 0;
         bool blank = true;
         for (const char* field = start;; ++count) {
@@ -315,10 +317,18 @@ private:
             while (!text.empty() && isSpace(text.back()))
                 text.remove_suffix(1);
             blank = blank && text.empty();
-            if (count == a)
+            if (!wanted) {
+                if (count == fields.size())
+                    fields.emplace_back();
+                Field& kept = fields[count];
+                kept.text.assign(text);
+                kept.quoted = false;
+                kept.empty = text.empty();
+            } else if (count == wanted->first) {
                 fields[0].text.assign(text);
-            else if (count == b)
+            } else if (count == wanted->second) {
                 fields[1].text.assign(text);
+            }
             if (!next)
                 break;
             field = next + 1;
@@ -326,8 +336,11 @@ private:
         // A blank line is no record: the general reading passes it.
         if (count == 0 && blank)
             return false;
+        if (!wanted)
+            fields.resize(count + 1);
         line_ = nextLine_++;
         fieldCount_ = count + 1;
+        endedWithoutLineEnd_ = false;
         pos_ = static_cast<std::size_t>(feed + 1 - text_.data());
         return true;
     }
@@ -563,6 +576,12 @@ Cell cellOf(const Field& field, char separator, double& value)
 {
     if (isMissingText(field.text))
         return Cell::Missing;
+    bool plain;
+    const Ext decimal = plainDecimal(field.text, separator != ',', plain);
+    if (plain) {
+        value = toDouble(decimal);
+        return Cell::Number;
+    }
     std::string token = field.text;
     if (separator != ',' && token.find('.') == std::string::npos) {
         const std::size_t comma = token.find(',');
@@ -627,13 +646,46 @@ template <typename Kind>
     throw failure;
 }
 
+// The line where each data row begins, kept as the rows whose line is not the one after
+// the row before: a text of one row a line holds a single entry for all its rows.
+class RowLines {
+public:
+    void push_back(long long line)
+    {
+        if (rows_ == 0 || line != last_ + 1)
+            starts_.push_back({rows_, line});
+        last_ = line;
+        ++rows_;
+    }
+    std::size_t size() const { return rows_; }
+    bool empty() const { return rows_ == 0; }
+    // The line of data row `row`, from 0.
+    long long operator[](std::size_t row) const
+    {
+        assert(row < rows_);
+        const auto after = std::upper_bound(starts_.begin(), starts_.end(), row,
+                                            [](std::size_t r, const Start& start) { return r < start.row; });
+        const Start& start = *(after - 1);
+        return start.line + static_cast<long long>(row - start.row);
+    }
+
+private:
+    struct Start {
+        std::size_t row;
+        long long line;
+    };
+    std::vector<Start> starts_;
+    std::size_t rows_ = 0;
+    long long last_ = 0;
+};
+
 // The records of the text after the header, into columns, up to the stop; the lines where
 // the rows begin. After the stop the rest is only counted: its rows with both coordinates,
 // and the lines of those without.
 struct Parsed {
     long long headerLine = 0;
     std::vector<ColumnCells> columns;
-    std::vector<long long> rowLines;
+    RowLines rowLines;
     // The header names every column but the first, which holds the rows' names: what R's
     // write.table writes, with its row names quoted.
     bool rowNames = false;

@@ -78,6 +78,9 @@ void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, st
 
 void Calcul_Mailles(Store& store)
 {
+    if (store.NBMailles > MaxCellIndex)
+        throw StepFailure("Trop de mailles : " + std::to_string(store.NBMailles) + " par côté, au plus "
+                          + std::to_string(MaxCellIndex) + " pour placer les points");
     store.current = {};
     Cherche_MinMax(store, store.XMax, store.XMin, 1);
     Cherche_MinMax(store, store.YMax, store.YMin, 2);
@@ -90,8 +93,8 @@ void Calcul_Mailles(Store& store)
     const double xMin = store.XMin, yMin = store.YMin;
     for (std::size_t i = 0; i < static_cast<std::size_t>(store.NBPoints); ++i) {
         // IX is stored before IY is computed, so a fault on Y leaves the new IX behind.
-        cells[i].IX = placed(xs[i], xMin, cellWidthX, n);
-        cells[i].IY = placed(ys[i], yMin, cellWidthY, n);
+        cells[i].IX = static_cast<std::int16_t>(placed(xs[i], xMin, cellWidthX, n));
+        cells[i].IY = static_cast<std::int16_t>(placed(ys[i], yMin, cellWidthY, n));
     }
     store.current.cellsPlaced = true;
 }

@@ -334,6 +334,39 @@ std::optional<Ext> parseReal(std::string_view token)
     return value;
 }
 
+Ext plainDecimal(std::string_view token, bool commaPoint, bool& plain)
+{
+    plain = false;
+    const char* at = token.data();
+    const char* const end = at + token.size();
+    const bool negative = at < end && *at == '-';
+    at += at < end && (*at == '-' || *at == '+');
+    // The integer and the exponent that realValue() gathers for such a token.
+    std::uint64_t first = 0;
+    int significant = 0;
+    long long exponent = 0;
+    bool point = false;
+    const char* const digitsFrom = at;
+    for (; at < end; ++at) {
+        const auto d = static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
+        if (d < 10) {
+            significant += first != 0 || d != 0;
+            if (significant > 19)
+                return 0;
+            first = first * 10 + d;
+            exponent -= point;
+            continue;
+        }
+        if (point || !(*at == '.' || (commaPoint && *at == ',')))
+            return 0;
+        point = true;
+    }
+    if (end - digitsFrom == point)
+        return 0;
+    plain = true;
+    return scaled(static_cast<Ext>(first), exponent, negative);
+}
+
 std::string_view TextFile::nextToken()
 {
     // Blanks first, across refills, counting the line feeds among them (in locals: a count

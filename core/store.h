@@ -45,11 +45,13 @@ private:
     std::array<T, Hi - Lo + 1> items_{};
 };
 
-// Cell of a point: X-cell index, then Y-cell index.
+// Cell of a point: X-cell index, then Y-cell index. Placement gives indices up to
+// MaxCellIndex, 4 bytes a point in all.
 struct TMaille {
-    std::int32_t IX = 0;
-    std::int32_t IY = 0;
+    std::int16_t IX = 0;
+    std::int16_t IY = 0;
 };
+inline constexpr int MaxCellIndex = INT16_MAX;
 
 // One cell of the grid: running sum then mean of the chosen variable, point count,
 // and whether any point fell in it.
