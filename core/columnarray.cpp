@@ -1,11 +1,25 @@
 #include "columnarray.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <sys/mman.h>
 
 namespace geolago::columnmemory {
 
 namespace {
+
+// Whether the mappings are advised for huge pages: GEOLAGO_HUGE_PAGES=1 in the environment.
+// Not by default: on the virtual machines measured (docs/performance.md), a huge page
+// fresh from the system cost five times the system time of the small pages it replaced,
+// the host backing each of its 512 small pages on the first write.
+bool hugePagesAdvised()
+{
+    static const bool advised = [] {
+        const char* value = std::getenv("GEOLAGO_HUGE_PAGES");
+        return value && value[0] == '1' && value[1] == '\0';
+    }();
+    return advised;
+}
 
 // `bytes` of address space MappedFrom aligned: a little more is mapped, and the ends cut.
 void* alignedMapping(std::size_t bytes)
@@ -21,8 +35,9 @@ void* alignedMapping(std::size_t bytes)
     if (const std::uintptr_t after = start + mapped - (aligned + bytes); after > 0)
         ::munmap(reinterpret_cast<void*>(aligned + bytes), after);
 #ifdef MADV_HUGEPAGE
-    // Only advice: a system without transparent huge pages keeps its small pages.
-    ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+    // Only advice, and only when asked: see hugePagesAdvised().
+    if (hugePagesAdvised())
+        ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
 #endif
     return reinterpret_cast<void*>(aligned);
 }

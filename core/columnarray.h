@@ -1,9 +1,10 @@
 #pragma once
 // A growable array of plain values for the columns of points, which reach hundreds of
-// megabytes: past 2 MiB its memory is mapped from the system, 2 MiB aligned and advised
-// for huge pages (one page fault per 2 MiB instead of per 4 KiB), and it grows by moving
-// its pages to a larger mapping, without copying them nor holding both at once. Memory
-// fresh from the system reads zero, so making room there writes nothing.
+// megabytes: past 2 MiB its memory is mapped from the system, 2 MiB aligned so that huge
+// pages can back it (advised with GEOLAGO_HUGE_PAGES=1: one page fault per 2 MiB instead
+// of per 4 KiB), and it grows by moving its pages to a larger mapping, without copying
+// them nor holding both at once. Memory fresh from the system reads zero, so making room
+// there writes nothing.
 
 #include <algorithm>
 #include <cassert>
@@ -19,11 +20,11 @@ namespace geolago {
 
 namespace columnmemory {
 
-// Sizes from which the memory is mapped rather than allocated.
+// Sizes from which the memory is mapped rather than allocated, and the alignment.
 inline constexpr std::size_t MappedFrom = std::size_t{2} << 20;
 
-// A mapping of `bytes` (a multiple of MappedFrom), MappedFrom aligned and advised for huge
-// pages; null when the system refuses it.
+// A mapping of `bytes` (a multiple of MappedFrom), MappedFrom aligned, advised for huge
+// pages when GEOLAGO_HUGE_PAGES=1; null when the system refuses it.
 void* map(std::size_t bytes);
 void unmap(void* at, std::size_t bytes);
 // `at` (a mapping of `bytes`) grown to `grown` bytes, its pages moved, not copied; null
