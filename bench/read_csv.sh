@@ -49,7 +49,7 @@ side_by_side() {
     for cli in before after; do
       local binary=build-bench/cli/geolago-cli
       [ "$cli" = before ] && binary="$old/build/cli/geolago-cli"
-      /usr/bin/time -f '%e %U %S %M' -o "$folder/time.txt" "$binary" "$@" --variable v --format tsv --quiet >/dev/null
+      /usr/bin/time -f '%e %U %S %M' -o "$folder/time.txt" "$binary" "$@" --variable v --format tsv --quiet >/dev/null 2>"$folder/notes.txt"
       cat "$folder/time.txt" >>"$folder/times-$cli.txt"
     done
   done

@@ -45,6 +45,9 @@ struct Field {
     std::string text;
     bool quoted = false;
     bool empty = true;  // its text is empty, even when the text was not kept
+    // Its text as Records::nextViews() gives it, in place in the text read: valid until
+    // the next record is read.
+    std::string_view view;
 };
 
 // Whether `bytes`, the first of a text, are UTF-16: its byte order mark, or two ASCII
@@ -268,7 +271,20 @@ public:
 
     // The next record that is not a blank line into `fields`; false at the end of the text.
     // Throws Failure for a quote left open.
-    bool next(std::vector<Field>& fields) { return plainLine(nullptr, fields) || read(fields, nullptr); }
+    bool next(std::vector<Field>& fields) { return plainLine(nullptr, fields, false) || read(fields, nullptr); }
+
+    // The next record as next() gives it, but for the fields' texts, given as views only
+    // (Field::view): a record of the commonest shape has them where it lies in the text.
+    bool nextViews(std::vector<Field>& fields)
+    {
+        if (plainLine(nullptr, fields, true))
+            return true;
+        if (!read(fields, nullptr))
+            return false;
+        for (Field& field : fields)
+            field.view = field.text;
+        return true;
+    }
 
     // The next record as next() gives it, but for the texts of its fields `a` and `b` only,
     // in fields[0] and fields[1] (empty when the record has no such field); fieldCount()
@@ -276,16 +292,17 @@ public:
     bool nextOnly(std::size_t a, std::size_t b, std::vector<Field>& fields)
     {
         const std::pair<std::size_t, std::size_t> wanted{a, b};
-        return plainLine(&wanted, fields) || read(fields, &wanted);
+        return plainLine(&wanted, fields, false) || read(fields, &wanted);
     }
     std::size_t fieldCount() const { return fieldCount_; }
 
 private:
-    // next(), or nextOnly() of `wanted`, for a record that is a whole line at hand without
-    // quotes or CR but its line end, of fields parted by a separator, the most of a text;
-    // false, nothing read, for any other, which the general reading takes. The fields
-    // given are written over, their texts' room kept from one record to the next.
-    bool plainLine(const std::pair<std::size_t, std::size_t>* wanted, std::vector<Field>& fields)
+    // next(), nextViews() (`viewsOnly`) or nextOnly() of `wanted`, for a record that is
+    // a whole line at hand without quotes or CR but its line end, of fields parted by a
+    // separator, the most of a text; false, nothing read, for any other, which the general
+    // reading takes. The fields given are written over, their texts' room kept from one
+    // record to the next.
+    bool plainLine(const std::pair<std::size_t, std::size_t>* wanted, std::vector<Field>& fields, bool viewsOnly)
     {
         if (blanks_ || pos_ >= text_.size())
             return false;
@@ -321,7 +338,10 @@ private:
                 if (count == fields.size())
                     fields.emplace_back();
                 Field& kept = fields[count];
-                kept.text.assign(text);
+                if (viewsOnly)
+                    kept.view = text;
+                else
+                    kept.text.assign(text);
                 kept.quoted = false;
                 kept.empty = text.empty();
             } else if (count == wanted->first) {
@@ -572,17 +592,17 @@ bool isMissingText(std::string_view text)
 // What a field holds, and its value when it is a number: the point file's real syntax,
 // with a decimal comma where the separator is not a comma. Throws FloatFailure for a
 // number beyond the double range.
-Cell cellOf(const Field& field, char separator, double& value)
+Cell cellOf(std::string_view text, char separator, double& value)
 {
-    if (isMissingText(field.text))
+    if (isMissingText(text))
         return Cell::Missing;
     bool plain;
-    const Ext decimal = plainDecimal(field.text, separator != ',', plain);
+    const Ext decimal = plainDecimal(text, separator != ',', plain);
     if (plain) {
         value = toDouble(decimal);
         return Cell::Number;
     }
-    std::string token = field.text;
+    std::string token(text);
     if (separator != ',' && token.find('.') == std::string::npos) {
         const std::size_t comma = token.find(',');
         if (comma != std::string::npos && token.find(',', comma + 1) == std::string::npos)
@@ -593,6 +613,11 @@ Cell cellOf(const Field& field, char separator, double& value)
         return Cell::Text;
     value = toDouble(*real);
     return Cell::Number;
+}
+
+Cell cellOf(const Field& field, char separator, double& value)
+{
+    return cellOf(std::string_view(field.text), separator, value);
 }
 
 // What a field holds for the recognition of a dialect: a number beyond the double range
@@ -735,7 +760,7 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
         return !isMissing(parsed.columns[coordinates.first].values[row])
             && !isMissing(parsed.columns[coordinates.second].values[row]);
     };
-    while (records.next(fields)) {
+    while (records.nextViews(fields)) {
         checkCancelled();
         const auto row = static_cast<long long>(parsed.rowLines.size()) + 1;
         if (row == 1) {
@@ -758,15 +783,15 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
             double value = std::numeric_limits<double>::quiet_NaN();
             Cell cell;
             try {
-                cell = cellOf(fields[c], separator, value);
+                cell = cellOf(fields[c].view, separator, value);
             } catch (FloatFailure& failure) {
-                failAt(failure, source, records.line(), column.name, row, fields[c].text);
+                failAt(failure, source, records.line(), column.name, row, std::string(fields[c].view));
             }
             column.values.push_back(cell == Cell::Number ? value : std::numeric_limits<double>::quiet_NaN());
             column.numbers += cell == Cell::Number;
             if (cell == Cell::Text && column.texts++ == 0) {
                 column.firstTextRow = row;
-                column.firstText = fields[c].text;
+                column.firstText = fields[c].view;
             }
             column.counting = column.counting && cell == Cell::Number && value == static_cast<double>(row);
             column.increasing = column.increasing && cell == Cell::Number && value == std::floor(value)
@@ -1101,6 +1126,8 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
             ++skipped;
         }
     }
+    // Whether every row read has both coordinates: the columns are then kept as they are.
+    const bool allLocated = skipped == 0;
     for (const long long line : parsed.restSkippedLines)
         if (skippedLines.size() <= LinesNamed)
             skippedLines.push_back(line);
@@ -1126,8 +1153,8 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
     const auto limit = static_cast<std::size_t>(taking);
     for (std::size_t k = 2; k < read.columns.size(); ++k) {
         Values& values = parsed.columns[taken[k]].values;
-        std::size_t kept = 0;
-        for (std::size_t row = 0; row < values.size() && kept < limit; ++row)
+        std::size_t kept = allLocated ? std::min(limit, values.size()) : 0;
+        for (std::size_t row = 0; !allLocated && row < values.size() && kept < limit; ++row)
             if (hasBoth(row))
                 values[kept++] = values[row];
         values.resize(kept);
@@ -1135,8 +1162,8 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
     }
     Values& x = parsed.columns[xColumn].values;
     Values& y = parsed.columns[yColumn].values;
-    std::size_t kept = 0;
-    for (std::size_t row = 0; row < x.size() && kept < limit; ++row)
+    std::size_t kept = allLocated ? std::min(limit, x.size()) : 0;
+    for (std::size_t row = 0; !allLocated && row < x.size() && kept < limit; ++row)
         if (hasBoth(row)) {
             x[kept] = x[row];
             y[kept] = y[row];
