@@ -302,7 +302,8 @@ private:
     // separator, the most of a text; false, nothing read, for any other, which the general
     // reading takes. The fields given are written over, their texts' room kept from one
     // record to the next.
-    bool plainLine(const std::pair<std::size_t, std::size_t>* wanted, std::vector<Field>& fields, bool viewsOnly)
+    [[gnu::always_inline]] bool plainLine(const std::pair<std::size_t, std::size_t>* wanted, std::vector<Field>& fields,
+                                          bool viewsOnly)
     {
         if (blanks_ || pos_ >= text_.size())
             return false;
