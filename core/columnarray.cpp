@@ -9,9 +9,9 @@ namespace geolago::columnmemory {
 namespace {
 
 // Whether the mappings are advised for huge pages: GEOLAGO_HUGE_PAGES=1 in the environment.
-// Not by default: on the virtual machines measured (docs/performance.md), a huge page
-// fresh from the system cost five times the system time of the small pages it replaced,
-// the host backing each of its 512 small pages on the first write.
+// Not by default: on the virtual machine measured (docs/performance.md), a huge page
+// fresh from the system cost four to five times the system time of the small pages it
+// replaced, the host backing each of its 512 small pages on the first write.
 bool hugePagesAdvised()
 {
     static const bool advised = [] {
