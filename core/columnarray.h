@@ -36,6 +36,7 @@ void* grow(void* at, std::size_t bytes, std::size_t grown);
 template <typename T>
 class ColumnArray {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    static_assert(columnmemory::MappedFrom % sizeof(T) == 0, "a mapping holds whole values");
 
 public:
     using value_type = T;
@@ -115,9 +116,13 @@ public:
 
     void push_back(const T& value)
     {
-        if (size_ == capacity_) [[unlikely]]
+        if (size_ == capacity_) [[unlikely]] {
+            const T kept = value;  // it may lie in the memory that moves
             reserve(size_ < 8 ? 8 : 2 * size_);
-        data_[size_++] = value;
+            data_[size_++] = kept;
+        } else {
+            data_[size_++] = value;
+        }
         touched_ = touched_ > size_ ? touched_ : size_;
     }
     void pop_back() { --size_; }
