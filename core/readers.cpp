@@ -46,8 +46,9 @@ const Reader* claimant(const std::string& fileName, std::optional<PointFileLayou
 
 // Gives Coord and Donnees what `table` holds, and pointsFile its source. A column of the
 // table at least as long as the store's is moved in whole, the store's own freed: that is
-// every column of a first reading, and of any that reads as many points; a shorter one is
-// written over the first values of the store's, which keeps the rest.
+// every column of a reading of MaxPoints points or more (the store holds as many from the
+// start), as long as any before; a shorter one is written over the first values of the
+// store's, which keeps the rest.
 void storePoints(PointTable& table, Store& store)
 {
     if (table.source.empty())
