@@ -44,19 +44,21 @@ const Reader* claimant(const std::string& fileName, std::optional<PointFileLayou
     return nullptr;
 }
 
-// Gives Coord and Donnees what `table` holds, and pointsFile its source. A column of the
+// Gives Coord and Donnees what `table` holds, and pointsFile its source; `failed` when the
+// reading stopped at a failure. A column of the
 // table at least as long as the store's is moved in whole, the store's own freed: that is
 // every column of a reading of MaxPoints points or more (the store holds as many from the
 // start), as long as any before; a shorter one is written over the first values of the
 // store's, which keeps the rest.
-void storePoints(PointTable& table, Store& store)
+void storePoints(PointTable& table, Store& store, bool failed)
 {
     if (table.source.empty())
         return;
     store.pointsFile = table.source;
     // The rows the store's counts name, and the point a failure stopped in; when the
-    // counts asked were only a bound too large to make room for, the rows read.
-    const auto read = static_cast<std::int32_t>(table.points()) + 1;
+    // counts asked were only a bound too large to make room for, the rows read. (A
+    // reading that succeeds needs no row more: the columns it gives are kept as they are.)
+    const auto read = static_cast<std::int32_t>(table.points()) + (failed ? 1 : 0);
     const auto variables = static_cast<std::int32_t>(table.variables());
     auto reserve = [&](std::int32_t points, std::int32_t columns) {
         try {
@@ -162,13 +164,13 @@ Reading storeReading(Store& store, TableReading&& read)
     store.current = {};
     PointTable& table = read.table;
     if (read.failure) {
-        storePoints(table, store);
+        storePoints(table, store, true);
         std::rethrow_exception(read.failure);
     }
     // The counts read first, so that room is made for the points read, not for a bound.
     store.NBPoints = static_cast<std::int32_t>(table.points());
     store.NBVar = static_cast<std::int32_t>(table.variables());
-    storePoints(table, store);
+    storePoints(table, store, false);
     Reading reading{table.format, std::nullopt, std::move(table.notes)};
     if (table.named) {
         reading.names.emplace();
