@@ -15,6 +15,7 @@
 #include <new>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace geolago {
 
@@ -51,6 +52,8 @@ public:
         for (const T& value : values)
             push_back(value);
     }
+    // The values of a vector, copied: for the front ends that gather their points first.
+    ColumnArray(const std::vector<T>& values) { assign(values.data(), values.data() + values.size()); }
     ColumnArray(const ColumnArray& other)
     {
         reserve(other.size_);
@@ -150,6 +153,16 @@ public:
         std::fill(data_ + std::min(held, n), data_ + n, value);
     }
     void clear() { size_ = 0; }
+    // The values first..last instead of those held.
+    void assign(const T* first, const T* last)
+    {
+        const auto n = static_cast<std::size_t>(last - first);
+        reserve(n);
+        if (n > 0)
+            std::memcpy(static_cast<void*>(data_), first, n * sizeof(T));
+        size_ = n;
+        touched_ = std::max(touched_, n);
+    }
     // The memory given back to the system.
     void release() noexcept
     {

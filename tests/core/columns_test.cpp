@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "columnarray.h"
 #include "readers.h"
@@ -39,6 +40,8 @@ TEST(ColumnArrays, GrowingKeepsTheValuesAndNewRoomReadsZero)
     small.clear();
     small.resize(3);
     EXPECT_EQ(small, (ColumnArray<double>{0.0, 0.0, 0.0}));
+    const ColumnArray<double> gathered = std::vector<double>{4.0, 5.0};
+    EXPECT_EQ(gathered, (ColumnArray<double>{4.0, 5.0}));
 }
 
 class StoredColumns : public StoreTest {};
