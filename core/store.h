@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "columnarray.h"
 #include "correlogram.h"
+#include "pointtable.h"
 
 namespace geolago {
 
@@ -43,11 +45,13 @@ private:
     std::array<T, Hi - Lo + 1> items_{};
 };
 
-// Cell of a point: X-cell index, then Y-cell index.
+// Cell of a point: X-cell index, then Y-cell index. Placement gives indices up to
+// MaxCellIndex, 4 bytes a point in all.
 struct TMaille {
-    std::int32_t IX = 0;
-    std::int32_t IY = 0;
+    std::int16_t IX = 0;
+    std::int16_t IY = 0;
 };
+inline constexpr int MaxCellIndex = INT16_MAX;
 
 // One cell of the grid: running sum then mean of the chosen variable, point count,
 // and whether any point fell in it.
@@ -114,108 +118,67 @@ private:
     std::vector<TCellule> cells_;
 };
 
-// A table of points 1..P, one row each, holding the rows of the most points it was given:
-// rows beyond the current P keep what an earlier reading left there. Each row holds
-// `Width` values.
-template <typename T, int Width>
-class PointRows {
-public:
-    // One row's values, 1-based.
-    template <typename Value>
-    class Row {
-    public:
-        explicit Row(Value* values) : values_(values) {}
-        Value& operator[](int v) const
-        {
-            assert(v >= 1 && v <= Width);
-            return values_[v - 1];
-        }
-
-    private:
-        Value* values_;
-    };
-
-    // Rows 1..points, all zero.
-    explicit PointRows(int points) { reserve(points); }
-
-    // Rows 1..points exist from now on, every value already held keeping its place.
-    void reserve(int points)
-    {
-        if (points > points_) {
-            values_.resize(static_cast<std::size_t>(points) * Width);
-            points_ = points;
-        }
-    }
-
-    Row<T> operator[](int i)
-    {
-        assert(i >= 1 && i <= points_);
-        return Row<T>(values_.data() + static_cast<std::ptrdiff_t>(i - 1) * Width);
-    }
-    Row<const T> operator[](int i) const
-    {
-        assert(i >= 1 && i <= points_);
-        return Row<const T>(values_.data() + static_cast<std::ptrdiff_t>(i - 1) * Width);
-    }
-
-private:
-    int points_ = 0;
-    std::vector<T> values_;
-};
-
-// The values of points 1..P for variables 1..V, [point][variable], kept column by column:
-// each variable holds the values of the most points it was given, so that values beyond
-// the current P or V keep what an earlier reading left there, and a variable read for
-// many points does not make every other one as long.
-class PointValues {
+// The values of points 1..P in columns 1..C, [point][column], each column held whole as a
+// reader gives it (pointtable.h): a reader's column is moved in, not copied. Each column
+// holds the values of the most points it was given, so that values beyond the current P or
+// C keep what an earlier reading left there, and a column read for many points does not
+// make every other one as long.
+class PointColumns {
 public:
     template <typename Table, typename Value>
     class Row {
     public:
         Row(Table* table, int point) : table_(table), point_(point) {}
-        Value& operator[](int v) const
-        {
-            assert(v >= 1 && v <= static_cast<int>(table_->columns_.size()));
-            auto& column = table_->columns_[static_cast<std::size_t>(v - 1)];
-            assert(point_ <= static_cast<int>(column.size()));
-            return column[static_cast<std::size_t>(point_ - 1)];
-        }
+        Value& operator[](int c) const { return table_->column(c)[static_cast<std::size_t>(point_ - 1)]; }
 
     private:
         Table* table_;
         int point_;
     };
 
-    // Points 1..points of variables 1..variables, all zero.
-    PointValues(int points, int variables) { reserve(points, variables); }
+    // Points 1..points of columns 1..columns, all zero.
+    PointColumns(int points, int columns) { reserve(points, columns); }
 
-    // Variables 1..variables hold points 1..points from now on, every value already held
+    // Columns 1..columns hold points 1..points from now on, every value already held
     // keeping its place.
-    void reserve(int points, int variables)
+    void reserve(int points, int columns)
     {
-        if (variables > static_cast<int>(columns_.size()))
-            columns_.resize(static_cast<std::size_t>(variables));
-        for (int v = 0; v < variables; ++v)
-            if (points > static_cast<int>(columns_[static_cast<std::size_t>(v)].size()))
-                columns_[static_cast<std::size_t>(v)].resize(static_cast<std::size_t>(points));
+        if (columns > static_cast<int>(columns_.size()))
+            columns_.resize(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c)
+            if (points > static_cast<int>(columns_[static_cast<std::size_t>(c)].size()))
+                columns_[static_cast<std::size_t>(c)].resize(static_cast<std::size_t>(points));
     }
 
-    Row<PointValues, double> operator[](int i)
+    // The columns held, and column c, 1-based, point i at index i - 1.
+    int columns() const { return static_cast<int>(columns_.size()); }
+    Values& column(int c)
+    {
+        assert(c >= 1 && c <= columns());
+        return columns_[static_cast<std::size_t>(c - 1)];
+    }
+    const Values& column(int c) const
+    {
+        assert(c >= 1 && c <= columns());
+        return columns_[static_cast<std::size_t>(c - 1)];
+    }
+
+    Row<PointColumns, double> operator[](int i)
     {
         assert(i >= 1);
         return {this, i};
     }
-    Row<const PointValues, const double> operator[](int i) const
+    Row<const PointColumns, const double> operator[](int i) const
     {
         assert(i >= 1);
         return {this, i};
     }
 
 private:
-    std::vector<std::vector<double>> columns_;
+    std::vector<Values> columns_;
 };
 
-// One value per point 1..P, holding as many points as it was given, as PointRows does.
+// One value per point 1..P, holding as many points as it was given, as PointColumns does.
 template <typename T>
 class PointList {
 public:
@@ -235,9 +198,12 @@ public:
         assert(i >= 1 && i <= static_cast<int>(values_.size()));
         return values_[static_cast<std::size_t>(i - 1)];
     }
+    // Point i at index i - 1.
+    T* data() { return values_.data(); }
+    const T* data() const { return values_.data(); }
 
 private:
-    std::vector<T> values_;
+    ColumnArray<T> values_;
 };
 
 // Which tables are up to date, holding figures of the data now in the store. Each step
@@ -269,8 +235,8 @@ struct Store {
 
     // The point tables hold the windows' limits from the start and grow for the batch
     // command: reserve() before writing beyond them.
-    PointRows<double, 2> Coord{MaxPoints};                // [point][1 = X, 2 = Y]
-    PointValues Donnees{MaxPoints, MaxVar};               // [point][variable]
+    PointColumns Coord{MaxPoints, 2};                     // [point][1 = X, 2 = Y]
+    PointColumns Donnees{MaxPoints, MaxVar};              // [point][variable]
     PointList<TMaille> Maille_Point{MaxPoints};           // [point]
     Grid Grille;                                          // [IX][IY]
 
@@ -285,7 +251,7 @@ struct Store {
     // Maille_Point, what they hold kept.
     void reserve(std::int32_t points, std::int32_t variables)
     {
-        Coord.reserve(points);
+        Coord.reserve(points, 2);
         Donnees.reserve(points, variables);
         Maille_Point.reserve(points);
     }

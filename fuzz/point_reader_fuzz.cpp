@@ -63,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(kind == outcome.kind && code == outcome.code, "the outcome differs from the plain reading");
     // Every entry of rows 1..P, the columns beyond NBVar included, compared bit for bit.
     for (int i = 1; i <= points; ++i) {
-        check(std::memcmp(&store.Coord[i][1], expected.coord[i - 1], sizeof expected.coord[0]) == 0,
-              "a coordinate differs from the plain reading");
+        for (int axis = 1; axis <= 2; ++axis)
+            check(std::memcmp(&store.Coord[i][axis], &expected.coord[i - 1][axis - 1], sizeof(double)) == 0,
+                  "a coordinate differs from the plain reading");
         for (int v = 1; v <= MaxVar; ++v)
             check(std::memcmp(&store.Donnees[i][v], &expected.data[i - 1][v - 1], sizeof(double)) == 0,
                   "a value differs from the plain reading");

@@ -1,5 +1,6 @@
 #include "analysis.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "extended.h"
@@ -36,14 +37,38 @@ namespace {
     return static_cast<std::int32_t>(index < cells - 1 ? index : cells - 1) + 1;
 }
 
+// plain::cellIndex() of the point at `coordinate` on an axis starting at `min`, in double
+// precision where that gives the same cell. The definition's quotient q rounds the offset
+// and then the quotient to 64 bits; the same in double rounds each to 53 bits, so that the
+// double quotient d is within d 2^-51.9 of q (a relative error of 2^-53 at most for each
+// double rounding, 2^-64 for each extended one; an offset below the normal range is exact,
+// and a quotient there is far below 1 either way). When d lies further than d 2^-50 from
+// the integers around it, q truncates to the same integer. Otherwise (a point on or next
+// to a cell boundary, the minimum, the maximum), and for any quotient that is not a finite
+// value below 2^52 (a fault of the definition among them), the extended road decides.
+[[gnu::always_inline]] inline std::int32_t placed(double coordinate, double min, double cellWidth, std::int32_t cells)
+{
+    const double quotient = (coordinate - min) / cellWidth;
+    if (quotient >= 0 && quotient < 0x1p52) [[likely]] {
+        const auto index = static_cast<std::int64_t>(quotient);
+        const double whole = static_cast<double>(index);
+        const double margin = quotient * 0x1p-50;
+        if ((index == 0 || quotient - whole > margin) && (whole + 1) - quotient > margin) [[likely]]
+            return static_cast<std::int32_t>(index < cells - 1 ? index : cells - 1) + 1;
+    }
+    return cellIndex(static_cast<Ext>(coordinate) - min, cellWidth, cells);
+}
+
 }  // namespace
 
 void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, std::uint8_t axis)
 {
-    plusGrand = store.Coord[1][axis];
-    plusPetit = store.Coord[1][axis];
-    for (int i = 2; i <= store.NBPoints; ++i) {
-        const double v = store.Coord[i][axis];
+    const double* values = store.Coord.column(axis).data();
+    assert(!store.Coord.column(axis).empty());
+    plusGrand = values[0];
+    plusPetit = values[0];
+    for (std::size_t i = 1; i < static_cast<std::size_t>(store.NBPoints); ++i) {
+        const double v = values[i];
         if (v > plusGrand)
             plusGrand = v;
         else if (v < plusPetit)
@@ -53,17 +78,23 @@ void Cherche_MinMax(const Store& store, double& plusGrand, double& plusPetit, st
 
 void Calcul_Mailles(Store& store)
 {
+    if (store.NBMailles > MaxCellIndex)
+        throw StepFailure("Trop de mailles : " + std::to_string(store.NBMailles) + " par côté, au plus "
+                          + std::to_string(MaxCellIndex) + " pour placer les points");
     store.current = {};
     Cherche_MinMax(store, store.XMax, store.XMin, 1);
     Cherche_MinMax(store, store.YMax, store.YMin, 2);
     const std::int32_t n = store.NBMailles;
     const double cellWidthX = plain::cellWidth(store.XMin, store.XMax, n);
     const double cellWidthY = plain::cellWidth(store.YMin, store.YMax, n);
-    for (int i = 1; i <= store.NBPoints; ++i) {
+    const double* xs = store.Coord.column(1).data();
+    const double* ys = store.Coord.column(2).data();
+    TMaille* cells = store.Maille_Point.data();
+    const double xMin = store.XMin, yMin = store.YMin;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(store.NBPoints); ++i) {
         // IX is stored before IY is computed, so a fault on Y leaves the new IX behind.
-        TMaille& cell = store.Maille_Point[i];
-        cell.IX = cellIndex(static_cast<Ext>(store.Coord[i][1]) - store.XMin, cellWidthX, n);
-        cell.IY = cellIndex(static_cast<Ext>(store.Coord[i][2]) - store.YMin, cellWidthY, n);
+        cells[i].IX = static_cast<std::int16_t>(placed(xs[i], xMin, cellWidthX, n));
+        cells[i].IY = static_cast<std::int16_t>(placed(ys[i], yMin, cellWidthY, n));
     }
     store.current.cellsPlaced = true;
 }
@@ -94,11 +125,13 @@ double fillFrom(const Store& store, Value value, Grid& grid)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
 
+    const TMaille* cells = store.Maille_Point.data();
     for (int i = 1; i <= store.NBPoints; ++i) {
         const double v = value(i);
         if (!plain::entersCell(v))
             continue;
-        TCellule& cell = grid[store.Maille_Point[i].IX][store.Maille_Point[i].IY];
+        const TMaille place = cells[i - 1];
+        TCellule& cell = grid[place.IX][place.IY];
         cell.Somme = plain::addToCell(cell.Somme, v);
         ++cell.Nb;
         cell.Remplie = 1;
@@ -122,7 +155,8 @@ double fillFrom(const Store& store, Value value, Grid& grid)
 
 double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 {
-    return fillFrom(store, [&](int i) { return store.Donnees[i][variable]; }, grid);
+    const double* values = store.Donnees.column(variable).data();
+    return fillFrom(store, [&](int i) { return values[i - 1]; }, grid);
 }
 
 double fillGrid(const Store& store, std::span<const double> values, Grid& grid)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -44,6 +45,9 @@ struct Field {
     std::string text;
     bool quoted = false;
     bool empty = true;  // its text is empty, even when the text was not kept
+    // Its text as Records::nextViews() gives it, in place in the text read: valid until
+    // the next record is read.
+    std::string_view view;
 };
 
 // Whether `bytes`, the first of a text, are UTF-16: its byte order mark, or two ASCII
@@ -288,25 +292,39 @@ public:
 
     // The next record that is not a blank line into `fields`; false at the end of the text.
     // Throws Failure for a quote left open.
-    bool next(std::vector<Field>& fields) { return read(fields, nullptr); }
+    bool next(std::vector<Field>& fields) { return plainLine(nullptr, fields, false) || read(fields, nullptr); }
+
+    // The next record as next() gives it, but for the fields' texts, given as views only
+    // (Field::view): a record of the commonest shape has them where it lies in the text.
+    bool nextViews(std::vector<Field>& fields)
+    {
+        if (plainLine(nullptr, fields, true))
+            return true;
+        if (!read(fields, nullptr))
+            return false;
+        for (Field& field : fields)
+            field.view = field.text;
+        return true;
+    }
 
     // The next record as next() gives it, but for the texts of its fields `a` and `b` only,
     // in fields[0] and fields[1] (empty when the record has no such field); fieldCount()
     // gives how many it has.
     bool nextOnly(std::size_t a, std::size_t b, std::vector<Field>& fields)
     {
-        if (plainLine(a, b, fields))
-            return true;
         const std::pair<std::size_t, std::size_t> wanted{a, b};
-        return read(fields, &wanted);
+        return plainLine(&wanted, fields, false) || read(fields, &wanted);
     }
     std::size_t fieldCount() const { return fieldCount_; }
 
 private:
-    // nextOnly() for a record that is a whole line at hand without quotes or CR but its
-    // line end, of fields parted by a separator, the most of a text; false, nothing read,
-    // for any other, which the general reading takes.
-    bool plainLine(std::size_t a, std::size_t b, std::vector<Field>& fields)
+    // next(), nextViews() (`viewsOnly`) or nextOnly() of `wanted`, for a record that is
+    // a whole line at hand without quotes or CR but its line end, of fields parted by a
+    // separator, the most of a text; false, nothing read, for any other, which the general
+    // reading takes. The fields given are written over, their texts' room kept from one
+    // record to the next.
+    [[gnu::always_inline]] bool plainLine(const std::pair<std::size_t, std::size_t>* wanted, std::vector<Field>& fields,
+                                          bool viewsOnly)
     {
         if (blanks_ || pos_ >= text_.size())
             return false;
@@ -319,9 +337,11 @@ private:
         const auto length = static_cast<std::size_t>(lineEnd - start);
         if (std::memchr(start, '"', length) || std::memchr(start, '\r', length))
             return false;
-        fields.resize(2);
-        fields[0].text.clear();
-        fields[1].text.clear();
+        if (wanted) {
+            fields.resize(2);
+            fields[0].text.clear();
+            fields[1].text.clear();
+        }
         std::size_t count = 0;
         bool blank = true;
         for (const char* field = start;; ++count) {
@@ -336,10 +356,21 @@ private:
             while (!text.empty() && isSpace(text.back()))
                 text.remove_suffix(1);
             blank = blank && text.empty();
-            if (count == a)
+            if (!wanted) {
+                if (count == fields.size())
+                    fields.emplace_back();
+                Field& kept = fields[count];
+                if (viewsOnly)
+                    kept.view = text;
+                else
+                    kept.text.assign(text);
+                kept.quoted = false;
+                kept.empty = text.empty();
+            } else if (count == wanted->first) {
                 fields[0].text.assign(text);
-            else if (count == b)
+            } else if (count == wanted->second) {
                 fields[1].text.assign(text);
+            }
             if (!next)
                 break;
             field = next + 1;
@@ -347,8 +378,11 @@ private:
         // A blank line is no record: the general reading passes it.
         if (count == 0 && blank)
             return false;
+        if (!wanted)
+            fields.resize(count + 1);
         line_ = nextLine_++;
         fieldCount_ = count + 1;
+        endedWithoutLineEnd_ = false;
         pos_ = static_cast<std::size_t>(feed + 1 - text_.data());
         return true;
     }
@@ -580,11 +614,17 @@ bool isMissingText(std::string_view text)
 // What a field holds, and its value when it is a number: the point file's real syntax,
 // with a decimal comma where the separator is not a comma. Throws FloatFailure for a
 // number beyond the double range.
-Cell cellOf(const Field& field, char separator, double& value)
+Cell cellOf(std::string_view text, char separator, double& value)
 {
-    if (isMissingText(field.text))
+    if (isMissingText(text))
         return Cell::Missing;
-    std::string token = field.text;
+    bool plain;
+    const Ext decimal = plainDecimal(text, separator != ',', plain);
+    if (plain) {
+        value = toDouble(decimal);
+        return Cell::Number;
+    }
+    std::string token(text);
     if (separator != ',' && token.find('.') == std::string::npos) {
         const std::size_t comma = token.find(',');
         if (comma != std::string::npos && token.find(',', comma + 1) == std::string::npos)
@@ -595,6 +635,11 @@ Cell cellOf(const Field& field, char separator, double& value)
         return Cell::Text;
     value = toDouble(*real);
     return Cell::Number;
+}
+
+Cell cellOf(const Field& field, char separator, double& value)
+{
+    return cellOf(std::string_view(field.text), separator, value);
 }
 
 // What a field holds for the recognition of a dialect: a number beyond the double range
@@ -621,7 +666,7 @@ std::string lowerCase(std::string_view text)
 // cells hold.
 struct ColumnCells {
     std::string name;
-    std::vector<double> values;
+    Values values;
     long long numbers = 0;
     long long texts = 0;
     long long firstTextRow = 0;  // from 1, among the data rows
@@ -648,13 +693,46 @@ template <typename Kind>
     throw failure;
 }
 
+// The line where each data row begins, kept as the rows whose line is not the one after
+// the row before: a text of one row a line holds a single entry for all its rows.
+class RowLines {
+public:
+    void push_back(long long line)
+    {
+        if (rows_ == 0 || line != last_ + 1)
+            starts_.push_back({rows_, line});
+        last_ = line;
+        ++rows_;
+    }
+    std::size_t size() const { return rows_; }
+    bool empty() const { return rows_ == 0; }
+    // The line of data row `row`, from 0.
+    long long operator[](std::size_t row) const
+    {
+        assert(row < rows_);
+        const auto after = std::upper_bound(starts_.begin(), starts_.end(), row,
+                                            [](std::size_t r, const Start& start) { return r < start.row; });
+        const Start& start = *(after - 1);
+        return start.line + static_cast<long long>(row - start.row);
+    }
+
+private:
+    struct Start {
+        std::size_t row;
+        long long line;
+    };
+    std::vector<Start> starts_;
+    std::size_t rows_ = 0;
+    long long last_ = 0;
+};
+
 // The records of the text after the header, into columns, up to the stop; the lines where
 // the rows begin. After the stop the rest is only counted: its rows with both coordinates,
 // and the lines of those without.
 struct Parsed {
     long long headerLine = 0;
     std::vector<ColumnCells> columns;
-    std::vector<long long> rowLines;
+    RowLines rowLines;
     // The header names every column but the first, which holds the rows' names: what R's
     // write.table writes, with its row names quoted.
     bool rowNames = false;
@@ -704,7 +782,7 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
         return !isMissing(parsed.columns[coordinates.first].values[row])
             && !isMissing(parsed.columns[coordinates.second].values[row]);
     };
-    while (records.next(fields)) {
+    while (records.nextViews(fields)) {
         checkCancelled();
         const auto row = static_cast<long long>(parsed.rowLines.size()) + 1;
         if (row == 1) {
@@ -727,15 +805,15 @@ Parsed parse(Records& records, char separator, const std::string& source, const 
             double value = std::numeric_limits<double>::quiet_NaN();
             Cell cell;
             try {
-                cell = cellOf(fields[c], separator, value);
+                cell = cellOf(fields[c].view, separator, value);
             } catch (FloatFailure& failure) {
-                failAt(failure, source, records.line(), column.name, row, fields[c].text);
+                failAt(failure, source, records.line(), column.name, row, std::string(fields[c].view));
             }
             column.values.push_back(cell == Cell::Number ? value : std::numeric_limits<double>::quiet_NaN());
             column.numbers += cell == Cell::Number;
             if (cell == Cell::Text && column.texts++ == 0) {
                 column.firstTextRow = row;
-                column.firstText = fields[c].text;
+                column.firstText = fields[c].view;
             }
             column.counting = column.counting && cell == Cell::Number && value == static_cast<double>(row);
             column.increasing = column.increasing && cell == Cell::Number && value == std::floor(value)
@@ -987,7 +1065,7 @@ struct Outcome {
     long long located = 0;  // the data rows with both coordinates, in the whole text
 };
 
-// The table of what `parse` gave; the columns' values are given up as they are copied.
+// The table of what `parse` gave; the columns taken are moved into it.
 Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& options, PointTable& table)
 {
     const auto [xColumn, yColumn] = coordinateColumns(parsed, options, source);
@@ -1077,8 +1155,8 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
                                            "variables", true));
 
     // The rows read without a coordinate, then those of the rest counted after the stop.
-    const std::vector<double>& xs = parsed.columns[xColumn].values;
-    const std::vector<double>& ys = parsed.columns[yColumn].values;
+    const Values& xs = parsed.columns[xColumn].values;
+    const Values& ys = parsed.columns[yColumn].values;
     auto hasBoth = [&](std::size_t row) { return !isMissing(xs[row]) && !isMissing(ys[row]); };
     std::vector<long long> skippedLines;
     long long skipped = 0, located = 0;
@@ -1091,6 +1169,8 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
             ++skipped;
         }
     }
+    // Whether every row read has both coordinates: the columns are then kept as they are.
+    const bool allLocated = skipped == 0;
     for (const long long line : parsed.restSkippedLines)
         if (skippedLines.size() <= LinesNamed)
             skippedLines.push_back(line);
@@ -1110,18 +1190,32 @@ Outcome readTable(Parsed& parsed, const std::string& source, const ReadOptions& 
     if (inDegrees(parsed.columns[xColumn], parsed.columns[yColumn]))
         read.notes.push_back(DegreesNote);
 
-    // Column after column, the first `taking` rows with both coordinates: X and Y last,
-    // since every column looks at them.
-    for (std::size_t k = read.columns.size(); k-- > 0;) {
-        std::vector<double>& values = parsed.columns[taken[k]].values;
-        std::vector<double>& kept = read.columns[k].values;
-        kept.reserve(static_cast<std::size_t>(taking));
-        for (std::size_t row = 0; row < values.size() && static_cast<long long>(kept.size()) < taking; ++row)
+    // The first `taking` rows with both coordinates, each column kept where it was read
+    // (a row moves up over the rows left out before it) and then moved into the table:
+    // the variables first, X and Y last and together, since every column looks at them.
+    const auto limit = static_cast<std::size_t>(taking);
+    for (std::size_t k = 2; k < read.columns.size(); ++k) {
+        Values& values = parsed.columns[taken[k]].values;
+        std::size_t kept = allLocated ? std::min(limit, values.size()) : 0;
+        for (std::size_t row = 0; !allLocated && row < values.size() && kept < limit; ++row)
             if (hasBoth(row))
-                kept.push_back(values[row]);
-        if (taken[k] != xColumn && taken[k] != yColumn)
-            std::vector<double>().swap(values);
+                values[kept++] = values[row];
+        values.resize(kept);
+        read.columns[k].values = std::move(values);
     }
+    Values& x = parsed.columns[xColumn].values;
+    Values& y = parsed.columns[yColumn].values;
+    std::size_t kept = allLocated ? std::min(limit, x.size()) : 0;
+    for (std::size_t row = 0; !allLocated && row < x.size() && kept < limit; ++row)
+        if (hasBoth(row)) {
+            x[kept] = x[row];
+            y[kept] = y[row];
+            ++kept;
+        }
+    x.resize(kept);
+    y.resize(kept);
+    read.columns[0].values = std::move(x);
+    read.columns[1].values = std::move(y);
     table = std::move(read);
     return {numbered, located};
 }

@@ -9,11 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "columnarray.h"
+
 namespace geolago {
+
+// The values of one column: the store takes them over as they are (store.h).
+using Values = ColumnArray<double>;
 
 struct Column {
     std::string name;
-    std::vector<double> values;  // one per point, in the input's order
+    Values values;  // one per point, in the input's order
 };
 
 // A variable's value the input does not give.

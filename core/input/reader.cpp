@@ -334,6 +334,41 @@ std::optional<Ext> parseReal(std::string_view token)
     return value;
 }
 
+Ext plainDecimal(std::string_view token, bool commaPoint, bool& plain)
+{
+    plain = false;
+    const char* at = token.data();
+    const char* const end = at + token.size();
+    const bool negative = at < end && *at == '-';
+    at += at < end && (*at == '-' || *at == '+');
+    // The integer of realValue(): leading zeros add nothing to it, so that it is exact
+    // whatever their count while the significant digits are at most 19.
+    std::uint64_t first = 0;
+    const char* point = nullptr;
+    for (const char* c = at; c < end; ++c) {
+        const auto d = static_cast<unsigned>(static_cast<unsigned char>(*c) - '0');
+        if (d < 10) [[likely]] {
+            first = first * 10 + d;
+            continue;
+        }
+        if (point || !(*c == '.' || (commaPoint && *c == ',')))
+            return 0;
+        point = c;
+    }
+    const long long digits = (end - at) - (point != nullptr);
+    if (digits == 0)
+        return 0;
+    if (digits > 19) {
+        long long zeros = 0;
+        for (const char* c = at; c < end && (*c == '0' || c == point); ++c)
+            zeros += *c == '0';
+        if (digits - zeros > 19)
+            return 0;
+    }
+    plain = true;
+    return scaled(static_cast<Ext>(first), point ? -static_cast<long long>(end - point - 1) : 0, negative);
+}
+
 std::string_view TextFile::nextToken()
 {
     // Blanks first, across refills, counting the line feeds among them (in locals: a count

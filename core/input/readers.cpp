@@ -35,43 +35,45 @@ const Reader* claimant(const FileHead& head, std::optional<PointFileLayout>* pro
     return nullptr;
 }
 
-// Copies what `table` holds into Coord and Donnees, and its source into pointsFile.
-void storePoints(const PointTable& table, Store& store)
+// Gives Coord and Donnees what `table` holds, and pointsFile its source; `failed` when the
+// reading stopped at a failure. A column of the
+// table at least as long as the store's is moved in whole, the store's own freed: that is
+// every column of a reading of MaxPoints points or more (the store holds as many from the
+// start), as long as any before; a shorter one is written over the first values of the
+// store's, which keeps the rest.
+void storePoints(PointTable& table, Store& store, bool failed)
 {
     if (table.source.empty())
         return;
     store.pointsFile = table.source;
     // The rows the store's counts name, and the point a failure stopped in; when the
-    // counts asked were only a bound too large to make room for, the rows read.
-    const auto read = static_cast<std::int32_t>(table.points()) + 1;
+    // counts asked were only a bound too large to make room for, the rows read. (A
+    // reading that succeeds needs no row more: the columns it gives are kept as they are.)
+    const auto read = static_cast<std::int32_t>(table.points()) + (failed ? 1 : 0);
     const auto variables = static_cast<std::int32_t>(table.variables());
-    try {
+    auto reserve = [&](std::int32_t points, std::int32_t columns) {
         try {
-            store.reserve(std::max(read, store.NBPoints), std::max(variables, store.NBVar));
+            try {
+                store.reserve(points, columns);
+            } catch (const std::bad_alloc&) {
+                store.reserve(std::min(points, read), std::min(columns, variables));
+            }
         } catch (const std::bad_alloc&) {
-            store.reserve(read, variables);
+            throw memoryFailure(static_cast<long long>(table.points()), variables, table.source);
         }
-    } catch (const std::bad_alloc&) {
-        throw memoryFailure(static_cast<long long>(table.points()), variables, table.source);
-    }
-    // Point by point, each row of the store written whole; then, after a failed read,
-    // the values read of the point it stopped in.
-    auto put = [&](std::size_t k, std::size_t c) {
-        const double value = table.columns[c].values[k];
-        const int i = static_cast<int>(k) + 1;
-        if (c < 2)
-            store.Coord[i][static_cast<int>(c) + 1] = value;
-        else
-            store.Donnees[i][static_cast<int>(c) - 1] = value;
     };
-    const std::size_t whole = table.points();
-    for (std::size_t k = 0; k < whole; ++k)
-        for (std::size_t c = 0; c < table.columns.size(); ++c)
-            put(k, c);
-    for (std::size_t c = 0; c < table.columns.size() && table.columns[c].values.size() > whole; ++c)
-        put(whole, c);
+    // Room for the columns first, none for their points: the long ones come whole.
+    reserve(0, std::max(variables, store.NBVar));
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+        Values& values = table.columns[c].values;
+        Values& held = c < 2 ? store.Coord.column(static_cast<int>(c) + 1) : store.Donnees.column(static_cast<int>(c) - 1);
+        if (values.size() >= held.size())
+            held = std::move(values);
+        else if (!values.empty())
+            std::copy(values.begin(), values.end(), held.begin());
+    }
+    reserve(std::max(read, store.NBPoints), std::max(variables, store.NBVar));
 }
-
 }  // namespace
 
 Failure memoryFailure(long long points, long long variables, const std::string& fileName)
@@ -161,13 +163,13 @@ Reading storeReading(Store& store, TableReading&& read)
     store.current = {};
     PointTable& table = read.table;
     if (read.failure) {
-        storePoints(table, store);
+        storePoints(table, store, true);
         std::rethrow_exception(read.failure);
     }
     // The counts read first, so that room is made for the points read, not for a bound.
     store.NBPoints = static_cast<std::int32_t>(table.points());
     store.NBVar = static_cast<std::int32_t>(table.variables());
-    storePoints(table, store);
+    storePoints(table, store, false);
     Reading reading{table.format, std::nullopt, std::move(table.notes)};
     if (table.named) {
         reading.names.emplace();

@@ -108,11 +108,13 @@ Engine::Engine(const Store& store, VariablePosition first, VariablePosition seco
     // A slot for every cell a value of `second` fills, in the order their first points
     // come; a point whose value is missing takes no part.
     cellSlot_.assign(side * side, Empty);
-    for (int i = 1; i <= store.NBPoints; ++i) {
-        const double value = store.Donnees[i][second];
+    const double* values = store.Donnees.column(second).data();
+    const TMaille* cells = store.Maille_Point.data();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(store.NBPoints); ++i) {
+        const double value = values[i];
         if (!plain::entersCell(value))
             continue;
-        const TMaille cell = store.Maille_Point[i];
+        const TMaille cell = cells[i];
         assert(cell.IX >= 1 && cell.IX <= n && cell.IY >= 1 && cell.IY <= n);
         std::uint32_t& slot = cellSlot_[static_cast<std::size_t>(cell.IX) * side + static_cast<std::size_t>(cell.IY)];
         if (slot == Empty) {

@@ -2,7 +2,9 @@
 // quotient, on exact quotients (whole numbers and halves, where rounding and truncation
 // part) and on random points.
 
+#include <cmath>
 #include <random>
+#include <vector>
 
 #include "analysis.h"
 #include "plain_definitions.h"
@@ -62,6 +64,46 @@ TEST_F(Placement, RandomPointsTakeTheCellsOfTheirQuotients)
         }
         expectIndicesAsDefined("round " + std::to_string(round));
     }
+}
+
+// Placement works in double precision and lets extended precision decide near a cell
+// boundary: points on every boundary and one to three steps of the double grid on either
+// side, on extents from 1e-300 to 1e300 wide, near 0 and far from it (where the offsets
+// are rounded), for N up to 4096, each in the cell of its definition.
+TEST_F(Placement, PointsOnAndNextToCellBoundariesAsDefined)
+{
+    for (const double width : {1e-300, 3e-9, 1.0, 12000.0, 7.5e15, 1e300})
+        for (const double start : {0.0, -0.3, 1e6, -123456.789e3})
+            for (const int n : {1, 7, 30, 1000, 4096}) {
+                const double min = start * width, max = min + width;
+                if (!(max > min))
+                    continue;
+                store.NBMailles = n;
+                std::vector<double> xs{min, max};
+                const double cellWidth = plain::cellWidth(min, max, n);
+                for (int k = 0; k <= n; k += 1 + n / 200) {
+                    double on = min + k * cellWidth;
+                    for (int step = 0; step < 3; ++step) {
+                        xs.push_back(on);
+                        on = std::nextafter(on, -HUGE_VAL);
+                    }
+                    on = min + k * cellWidth;
+                    for (int step = 0; step < 3; ++step)
+                        xs.push_back(on = std::nextafter(on, HUGE_VAL));
+                }
+                std::erase_if(xs, [&](double x) { return x < min || x > max; });
+                store.NBPoints = static_cast<int>(xs.size());
+                store.reserve(store.NBPoints, 0);
+                for (std::size_t i = 0; i < xs.size(); ++i) {
+                    store.Coord[static_cast<int>(i) + 1][1] = xs[i];
+                    store.Coord[static_cast<int>(i) + 1][2] = xs[xs.size() - 1 - i];
+                }
+                expectIndicesAsDefined("width " + std::to_string(width) + ", from " + std::to_string(min) + ", N = "
+                                       + std::to_string(n));
+            }
+    // Among these are quotients on one side of a whole number in double precision and on
+    // the other in extended precision: the double road alone, or with a margin of d 2^-56,
+    // misplaces some of them.
 }
 
 }  // namespace

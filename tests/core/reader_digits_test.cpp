@@ -3,6 +3,7 @@
 // extended precision, then scaled by the power of ten; the file's tokens valued as
 // parseReal values them; and tokens read whole wherever the buffer's refills cut them.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -56,6 +57,82 @@ TEST(RealDigits, AnyNumberOfDigitsGivesTheOneByOneValueBitForBit)
         ASSERT_TRUE(negative.has_value()) << token;
         EXPECT_EQ(*negative, -byDefinition(token)) << token;
     }
+}
+
+// The plain decimals of a delimited text, valued without the general syntax: for random
+// tokens of every shape (signs, leading zeros, 1 to 24 digits, a point or a comma
+// anywhere, exponents, stray bytes), the fast road takes exactly the tokens of its shape
+// and gives them parseReal's value, which is the definition's.
+TEST(PlainDecimals, TheirShapeTakenAndValuedAsTheDefinitionValuesIt)
+{
+    bool plain;
+    EXPECT_EQ(plainDecimal("0012.50", false, plain), 12.5L);
+    EXPECT_TRUE(plain);
+    EXPECT_EQ(plainDecimal("-,5", true, plain), -0.5L);
+    EXPECT_TRUE(plain);
+    EXPECT_EQ(plainDecimal("1234567890123456789", false, plain), 1234567890123456789.0L);  // 19 digits
+    EXPECT_TRUE(plain);
+    for (const char* refused : {"12345678901234567890", "1,5", "1.5.", "1e5", ".", "-", "+.", "", " 1", "1..2",
+                                "1.2,3"}) {
+        plainDecimal(refused, false, plain);
+        EXPECT_FALSE(plain) << refused;
+    }
+    plainDecimal("1.2,3", true, plain);
+    EXPECT_FALSE(plain);
+
+    std::mt19937_64 random(29);
+    const std::string alphabet = "0123456789.,+-eE x";
+    long long taken = 0;
+    for (int round = 0; round < 200000; ++round) {
+        std::string token;
+        if (random() % 4 != 0) {  // mostly the shapes of a point file's numbers
+            if (random() % 3 == 0)
+                token += "+-"[random() % 2];
+            token.append(random() % 4 == 0 ? random() % 12 : 0, '0');
+            const std::size_t digits = random() % 25;
+            const std::size_t point = random() % (digits + 2);
+            for (std::size_t d = 0; d < digits; ++d) {
+                if (d == point)
+                    token += ".,"[random() % 2];
+                token += static_cast<char>('0' + random() % 10);
+            }
+            if (point == digits)
+                token += ".,"[random() % 2];
+        } else {
+            for (std::size_t k = random() % 8; k > 0; --k)
+                token += alphabet[random() % alphabet.size()];
+        }
+        const bool commaPoint = random() % 2 == 0;
+        // The shape, told independently: sign, digits with one point, 1 to 19 significant.
+        std::size_t at = token.starts_with('+') || token.starts_with('-') ? 1 : 0;
+        int points = 0, digits = 0, significant = 0;
+        bool others = false;
+        for (; at < token.size(); ++at) {
+            const char c = token[at];
+            if (c >= '0' && c <= '9') {
+                ++digits;
+                significant += significant > 0 || c != '0';
+            } else if (c == '.' || (commaPoint && c == ',')) {
+                ++points;
+            } else {
+                others = true;
+            }
+        }
+        const bool shaped = !others && points <= 1 && digits > 0 && significant <= 19;
+        const Ext value = plainDecimal(token, commaPoint, plain);
+        ASSERT_EQ(plain, shaped) << token;
+        if (!plain)
+            continue;
+        ++taken;
+        std::string pointed = token;
+        std::replace(pointed.begin(), pointed.end(), ',', '.');
+        const auto definition = parseReal(pointed);
+        ASSERT_TRUE(definition.has_value()) << token;
+        ASSERT_EQ(std::memcmp(&value, &*definition, 10), 0) << token;  // -0 too
+        const std::string unsigned_ = pointed[0] == '-' || pointed[0] == '+' ? pointed.substr(1) : pointed;
+        ASSERT_EQ(value, pointed[0] == '-' ? -byDefinition(unsigned_) : byDefinition(unsigned_)) << token;
+    }
+    EXPECT_GT(taken, 100000);
 }
 
 class LongTokens : public StoreTest {};
