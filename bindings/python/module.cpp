@@ -77,10 +77,10 @@ UserFailure describeFailure(const std::exception_ptr& failure, const std::string
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 // `values` as a NumPy array that owns them, without a copy.
-py::array_t<double> toArray(std::vector<double>&& values)
+py::array_t<double> toArray(Values&& values)
 {
-    auto* owned = new std::vector<double>(std::move(values));
-    py::capsule owner(owned, [](void* held) { delete static_cast<std::vector<double>*>(held); });
+    auto* owned = new Values(std::move(values));
+    py::capsule owner(owned, [](void* held) { delete static_cast<Values*>(held); });
     return py::array_t<double>(static_cast<py::ssize_t>(owned->size()), owned->data(), owner);
 }
 
@@ -260,7 +260,7 @@ py::dict correlogramOf(const Doubles& x, const Doubles& y, const std::vector<Dou
             for (const std::int64_t position : {first, second}) {
                 if (position == 0)
                     continue;
-                const std::vector<double>& values = table.columns[static_cast<std::size_t>(position) + 1].values;
+                const Values& values = table.columns[static_cast<std::size_t>(position) + 1].values;
                 if (std::all_of(values.begin(), values.end(), isMissing))
                     fail("La variable n'a aucune valeur aux points qui ont leurs coordonnées !",
                          names[static_cast<std::size_t>(position) - 1]);

@@ -43,7 +43,9 @@ const Reader* claimant(const FileHead& head, std::optional<PointFileLayout>* pro
 // store's, which keeps the rest.
 void storePoints(PointTable& table, Store& store, bool failed)
 {
-    if (table.source.empty())
+    // A reading that failed before its input opened leaves the store as it was; a table
+    // made in memory (the Python module, the R package) has no source, and is stored.
+    if (table.source.empty() && failed)
         return;
     store.pointsFile = table.source;
     // The rows the store's counts name, and the point a failure stopped in; when the

@@ -67,6 +67,14 @@ TEST_F(StoredColumns, AReadingAsLongAsTheStoreIsTakenOverNotCopied)
     EXPECT_EQ(store.Donnees[1][1], 9.0);
     EXPECT_EQ(store.Coord[2][1], 2.0);
     EXPECT_EQ(store.Donnees[1500][1], 1500.25);
+
+    // A table made in memory, with no file behind it, is stored as well.
+    TableReading made;
+    made.table.columns = {{"X", {3.0, 4.0}}, {"Y", {5.0, 6.0}}, {"v", {0.5, 1.5}}};
+    storeReading(store, std::move(made));
+    EXPECT_EQ(store.NBPoints, 2);
+    EXPECT_EQ(store.Coord[2][2], 6.0);
+    EXPECT_EQ(store.Donnees[2][1], 1.5);
 }
 
 }  // namespace
