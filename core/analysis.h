@@ -34,12 +34,12 @@ void Remplit_Grille(Store& store);
 void requireCellsPlaced(const Store& store);
 
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
-// grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
-// On a fault, the cells of the points before it keep their partial sums.
-double fillGrid(const Store& store, VariablePosition variable, Grid& grid);
+// grid[0..N][0..N] from the store's cells of the points, and gives the grid its N and its
+// fill percentage. On a fault, the cells of the points before it keep their partial sums.
+void fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
 // fillGrid() with `values` in place of a variable's column, point i at index i - 1.
-double fillGrid(const Store& store, std::span<const double> values, Grid& grid);
+void fillGrid(const Store& store, std::span<const double> values, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances), cleared first; `result` also takes the
@@ -81,14 +81,15 @@ void setLag(const Store& store, Shift& lag, ShiftVector vector);
 // below, the distance interpolated linearly to r = 0 between theirs; none when r never does.
 std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts);
 
-// The correlogram of `direction` for N = `cells`: every filled cell of `first` with both
+// The correlogram of `direction` for the N of `first`: every filled cell of `first` with both
 // indices in 1..N paired with the filled cell of `second` k cells further, for k = 0 up
-// to lastShift(). Both grids come from the same placement, so they are filled alike; with
+// to lastShift(). Both grids come from the same placement, so they have the same N and are
+// filled alike; with
 // `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
 // shifts 0..N-1 without r first (distances 0); a fault leaves the r of the shifts before it.
 // With `maxShift`, only the shifts up to it are listed and computed.
-void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts, std::int32_t maxShift = AllShifts);
+void correlate(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+               std::int32_t maxShift = AllShifts);
 
 // Both correlograms of variable `first`, or of `first` crossed with `second` (A's cells
 // first, B's k cells further; 0 or `first` for the auto-correlogram), on the points of

@@ -61,8 +61,10 @@ struct TCellule {
     std::uint8_t Remplie = 0;
 };
 
-// The cells of a grid, indices 0..N on both axes, [IX][IY]. It holds the cells of the
-// largest N it was given, so a grid filled for a smaller N keeps the cells beyond it.
+// The cells of a grid, indices 0..N on both axes, [IX][IY], with its N and the share of
+// its N x N cells that are filled, as the filling (fillGrid()) leaves them. It holds the
+// cells of the largest N it was given, so a grid filled for a smaller N keeps the cells
+// beyond it.
 class Grid {
 public:
     // One column of cells, [IY].
@@ -81,9 +83,21 @@ public:
         std::int32_t size_;
     };
 
-    // Cells 0..cells on both axes, all empty; 0..MaxMailles by default.
-    Grid() : Grid(MaxMailles) {}
-    explicit Grid(std::int32_t cells) { reserve(cells); }
+    // Cells 0..MaxMailles on both axes, all empty, N = 0.
+    Grid() { reserve(MaxMailles); }
+    // Cells 0..cells on both axes, all empty, N = cells.
+    explicit Grid(std::int32_t cells) { setCells(cells); }
+
+    // N, the cells 1..N on both axes that count, and the fill percentage of those cells.
+    std::int32_t cells() const { return n_; }
+    double fill() const { return fill_; }
+    // N from now on, its cells held; the fill percentage is that of the filling.
+    void setCells(std::int32_t cells)
+    {
+        reserve(cells);
+        n_ = cells;
+    }
+    void setFill(double fill) { fill_ = fill; }
 
     // Cells 0..cells on both axes exist from now on; every cell already held keeps its
     // place and its content.
@@ -115,6 +129,8 @@ public:
 
 private:
     std::int32_t side_ = 0;
+    std::int32_t n_ = 0;
+    double fill_ = 0.0;
     std::vector<TCellule> cells_;
 };
 

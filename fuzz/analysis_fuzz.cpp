@@ -64,7 +64,7 @@ void analyse(Store& store, const std::string& path, bool numbered, int cells, in
         std::vector<Shift> shifts, expected;
         std::optional<FloatFailure::Kind> failure, expectedFailure;
         try {
-            correlate(direction, store.Grille, store.Grille, cells, shifts);
+            correlate(direction, store.Grille, store.Grille, shifts);
         } catch (const FloatFailure& f) {
             failure = f.kind();
         }

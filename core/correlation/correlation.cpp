@@ -102,8 +102,9 @@ void setDistances(const Store& store, Direction direction, Correlogram& result)
 }
 
 // Whether the filled cells of `grid` all hold the same mean.
-bool oneValue(const Grid& grid, std::int32_t cells)
+bool oneValue(const Grid& grid)
 {
+    const std::int32_t cells = grid.cells();
     std::optional<double> seen;
     for (int ix = 1; ix <= cells; ++ix)
         for (int iy = 1; iy <= cells; ++iy)
@@ -128,11 +129,11 @@ void correlateStore(Store& store, Direction direction)
     Correlogram& result = store.result;
     result.variable = {store.Num_Var, store.Nom_Var};
     result.with.reset();
-    result.cells = store.NBMailles;
-    result.fill = store.PourCent;
+    result.cells = store.Grille.cells();
+    result.fill = store.Grille.fill();
     std::vector<Shift>& shifts = result.of(direction);
     result.zeroCrossing(direction).reset();
-    correlate(direction, store.Grille, store.Grille, store.NBMailles, shifts);
+    correlate(direction, store.Grille, store.Grille, shifts);
     setDistances(store, direction, result);
 }
 
@@ -141,10 +142,11 @@ void correlateStore(Store& store, Direction direction)
 namespace {
 
 // The figures of correlate(), before the check that some shift has an r.
-void correlateShifts(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                     std::vector<Shift>& shifts, std::int32_t maxShift)
+void correlateShifts(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+                     std::int32_t maxShift)
 {
-    assert(first.capacity() >= cells && second.capacity() >= cells);
+    const std::int32_t cells = first.cells();
+    assert(second.cells() == cells && first.capacity() >= cells && second.capacity() >= cells);
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
@@ -167,10 +169,10 @@ void correlateShifts(Direction direction, const Grid& first, const Grid& second,
 
 }  // namespace
 
-void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts, std::int32_t maxShift)
+void correlate(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+               std::int32_t maxShift)
 {
-    correlateShifts(direction, first, second, cells, shifts, maxShift);
+    correlateShifts(direction, first, second, shifts, maxShift);
     // A shift whose paired values are all equal on one side has no r, and the others keep
     // theirs; but when that leaves no r at all, the variable is constant where it is paired.
     const auto has = [&](auto what) { return std::any_of(shifts.begin(), shifts.end(), what); };
@@ -199,7 +201,8 @@ Correlogram computeCorrelogram(const Store& store, VariablePosition first, Varia
     result.variable = {first, std::to_string(first)};
     result.cells = store.NBMailles;
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
-    result.fill = fillGrid(store, first, *firstGrid);
+    fillGrid(store, first, *firstGrid);
+    result.fill = firstGrid->fill();
     std::unique_ptr<Grid> secondGrid;
     if (second != 0 && second != first) {
         result.with = VariableRef{second, std::to_string(second)};
@@ -208,10 +211,9 @@ Correlogram computeCorrelogram(const Store& store, VariablePosition first, Varia
     }
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         try {
-            correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles,
-                      result.of(direction), maxShift);
+            correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, result.of(direction), maxShift);
         } catch (const EqualValuesFailure&) {
-            throw EqualValuesFailure(!secondGrid || oneValue(*firstGrid, store.NBMailles) ? first : second);
+            throw EqualValuesFailure(!secondGrid || oneValue(*firstGrid) ? first : second);
         }
         setDistances(store, direction, result);
     }

@@ -109,7 +109,8 @@ void Remplit_Grille(Store& store)
 {
     requireCellsPlaced(store);
     store.current.gridFilled = store.current.calculated = false;
-    store.PourCent = fillGrid(store, store.Num_Var, store.Grille);
+    fillGrid(store, store.Num_Var, store.Grille);
+    store.PourCent = store.Grille.fill();
     store.current.gridFilled = true;
 }
 
@@ -117,10 +118,10 @@ namespace {
 
 // fillGrid() with value(i) as the value of point i.
 template <typename Value>
-double fillFrom(const Store& store, Value value, Grid& grid)
+void fillFrom(const Store& store, Value value, Grid& grid)
 {
     const std::int32_t n = store.NBMailles;
-    grid.reserve(n);
+    grid.setCells(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
@@ -143,25 +144,24 @@ double fillFrom(const Store& store, Value value, Grid& grid)
         for (int r = 1; r <= n; ++r)
             if (grid[c][r].Remplie != 0)
                 ++filled;
-    const double fill = plain::fillPercentage(filled, n);
+    grid.setFill(plain::fillPercentage(filled, n));
 
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
-    return fill;
 }
 
 }  // namespace
 
-double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
+void fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 {
     const double* values = store.Donnees.column(variable).data();
-    return fillFrom(store, [&](int i) { return values[i - 1]; }, grid);
+    fillFrom(store, [&](int i) { return values[i - 1]; }, grid);
 }
 
-double fillGrid(const Store& store, std::span<const double> values, Grid& grid)
+void fillGrid(const Store& store, std::span<const double> values, Grid& grid)
 {
-    return fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
+    fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
 }
 
 void setLag(const Store& store, Shift& lag, ShiftVector vector)

@@ -99,7 +99,8 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
 
     const std::vector<ShiftVector> vectors = computedVectors(k, second != first);
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
-    map.fill = fillGrid(store, first, *firstGrid);
+    fillGrid(store, first, *firstGrid);
+    map.fill = firstGrid->fill();
     std::unique_ptr<Grid> secondGrid;
     if (second != first) {
         secondGrid = std::make_unique<Grid>(store.NBMailles);
@@ -107,7 +108,7 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     }
     std::vector<double> r;
     std::vector<std::int32_t> pairs;
-    vectorFigures(*firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, vectors, r, pairs);
+    vectorFigures(*firstGrid, secondGrid ? *secondGrid : *firstGrid, firstGrid->cells(), vectors, r, pairs);
     for (std::size_t i = 0; i < vectors.size(); ++i)
         giveWithMirror(map, vectors[i], [&](Shift& v) {
             if (!std::isnan(r[i]))

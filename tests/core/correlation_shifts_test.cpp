@@ -51,7 +51,7 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
             && std::none_of(plainShifts.begin(), plainShifts.end(), [](const Shift& s) { return s.r.has_value(); }))
             expected.failure = FloatFailure::Kind::Invalid;
         const Outcome actual = outcomeOf([&](std::vector<Shift>& shifts) {
-            correlate(direction, first, second, n, shifts);
+            correlate(direction, first, second, shifts);
         });
         const std::string where = context + (direction == Direction::EastWest ? " E_W" : " N_S");
         ASSERT_EQ(actual.failure, expected.failure) << where;
@@ -66,7 +66,7 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
         // Bounded shifts: the first shifts of the whole correlogram, and no others.
         if (!expected.failure) {
             std::vector<Shift> bounded;
-            correlate(direction, first, second, n, bounded, n / 3);
+            correlate(direction, first, second, bounded, n / 3);
             ASSERT_EQ(bounded.size(), static_cast<std::size_t>(std::min(n, n / 3 + 1))) << where;
             for (std::size_t k = 0; k < bounded.size(); ++k)
                 ASSERT_TRUE(bounded[k].r == expected.shifts[k].r && bounded[k].pairs == expected.shifts[k].pairs);
@@ -134,6 +134,8 @@ TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
             }
         const std::string context = "round " + std::to_string(round) + ", N = " + std::to_string(n);
         const bool mayFault = kind == 1 || kind == 2;
+        first->setCells(n);
+        second->setCells(n);
         expectAsDefined(*first, *first, n, mayFault, context);
         expectAsDefined(*first, *second, n, mayFault, context + " crossed");
         expectVectorsAsDefined(*first, *first, n, random, mayFault, context);
