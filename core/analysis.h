@@ -35,7 +35,8 @@ void requireCellsPlaced(const Store& store);
 
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
 // grid[0..N][0..N] from the store's cells of the points, and gives the grid its N and its
-// fill percentage. On a fault, the cells of the points before it keep their partial sums.
+// fill percentage. The sums are formed apart, so a cell's Somme only ever holds its mean:
+// on a fault, the cells are left cleared but for the counts of the points before it.
 void fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
 // fillGrid() with `values` in place of a variable's column, point i at index i - 1.

@@ -53,8 +53,8 @@ struct TMaille {
 };
 inline constexpr int MaxCellIndex = INT16_MAX;
 
-// One cell of the grid: running sum then mean of the chosen variable, point count,
-// and whether any point fell in it.
+// One cell of the grid: mean of the chosen variable, point count, and whether any point
+// fell in it.
 struct TCellule {
     double Somme = 0.0;
     std::uint32_t Nb = 0;

@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <vector>
 
 #include "extended.h"
 #include "numbertext.h"
@@ -126,14 +127,18 @@ void fillFrom(const Store& store, Value value, Grid& grid)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
 
+    // The sums of the cells, [IX][IY], apart from the grid: its Somme only ever holds a mean.
+    const auto side = static_cast<std::size_t>(n) + 1;
+    std::vector<double> sums(side * side, 0.0);
     const TMaille* cells = store.Maille_Point.data();
     for (int i = 1; i <= store.NBPoints; ++i) {
         const double v = value(i);
         if (!plain::entersCell(v))
             continue;
         const TMaille place = cells[i - 1];
+        double& sum = sums[static_cast<std::size_t>(place.IX) * side + static_cast<std::size_t>(place.IY)];
+        sum = plain::addToCell(sum, v);
         TCellule& cell = grid[place.IX][place.IY];
-        cell.Somme = plain::addToCell(cell.Somme, v);
         ++cell.Nb;
         cell.Remplie = 1;
     }
@@ -148,7 +153,8 @@ void fillFrom(const Store& store, Value value, Grid& grid)
 
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
-            grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
+            grid[c][r].Somme = plain::cellMean(sums[static_cast<std::size_t>(c) * side + static_cast<std::size_t>(r)],
+                                               grid[c][r].Nb);
 }
 
 }  // namespace
