@@ -9,6 +9,7 @@
 #include <optional>
 #include <limits>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "correlogram.h"
@@ -93,12 +94,25 @@ void correlate(Direction direction, const Grid& first, const Grid& second, std::
                std::int32_t maxShift = AllShifts);
 
 // Both correlograms of variable `first`, or of `first` crossed with `second` (A's cells
-// first, B's k cells further; 0 or `first` for the auto-correlogram), on the points of
-// `store` placed for N = NBMailles: the grids as Remplit_Grille fills them, without
-// touching the store's own, then correlate() and the distances. The variables are named
-// by their positions alone. Throws FloatFailure where Remplit_Grille or the correlations
-// would stop, StepFailure when the cells are not current.
+// first, B's k cells further; none, position 0 or `first`'s position for the
+// auto-correlogram), on the points of `store` placed for N = NBMailles: the grids as
+// Remplit_Grille fills them, without touching the store's own, then correlate() and the
+// distances. The result is headed with `first` and `second` as given, names included.
+// Throws FloatFailure where Remplit_Grille or the correlations would stop, StepFailure
+// when the cells are not current.
+Correlogram computeCorrelogram(const Store& store, const VariableRef& first,
+                               const std::optional<VariableRef>& second = std::nullopt,
+                               std::int32_t maxShift = AllShifts);
+
+// computeCorrelogram() of variables named by their positions alone; `second` 0 or `first`
+// for the auto-correlogram, which then has no `with`.
 Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second = 0,
                                std::int32_t maxShift = AllShifts);
+
+// A variable named by its position alone.
+inline VariableRef byPosition(VariablePosition position)
+{
+    return {position, std::to_string(position)};
+}
 
 }  // namespace geolago

@@ -196,16 +196,26 @@ std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts)
 Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second,
                                std::int32_t maxShift)
 {
+    return computeCorrelogram(store, byPosition(first),
+                              second != 0 && second != first ? std::optional(byPosition(second)) : std::nullopt,
+                              maxShift);
+}
+
+Correlogram computeCorrelogram(const Store& store, const VariableRef& firstVariable,
+                               const std::optional<VariableRef>& secondVariable, std::int32_t maxShift)
+{
     requireCellsPlaced(store);
+    const VariablePosition first = firstVariable.position;
+    const VariablePosition second = secondVariable ? secondVariable->position : 0;
     Correlogram result;
-    result.variable = {first, std::to_string(first)};
+    result.variable = firstVariable;
+    result.with = secondVariable;
     result.cells = store.NBMailles;
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
     fillGrid(store, first, *firstGrid);
     result.fill = firstGrid->fill();
     std::unique_ptr<Grid> secondGrid;
     if (second != 0 && second != first) {
-        result.with = VariableRef{second, std::to_string(second)};
         secondGrid = std::make_unique<Grid>(store.NBMailles);
         fillGrid(store, second, *secondGrid);
     }

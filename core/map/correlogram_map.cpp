@@ -83,12 +83,20 @@ bool CorrelogramMap::tested() const
 CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
                                      std::int32_t maxShift)
 {
-    requireCellsPlaced(store);
     second = secondOf(first, second);
+    return computeCorrelogramMap(store, byPosition(first),
+                                 second != first ? std::optional(byPosition(second)) : std::nullopt, maxShift);
+}
+
+CorrelogramMap computeCorrelogramMap(const Store& store, const VariableRef& firstVariable,
+                                     const std::optional<VariableRef>& secondVariable, std::int32_t maxShift)
+{
+    requireCellsPlaced(store);
+    const VariablePosition first = firstVariable.position;
+    const VariablePosition second = secondOf(first, secondVariable ? secondVariable->position : 0);
     CorrelogramMap map;
-    map.variable = {first, std::to_string(first)};
-    if (second != first)
-        map.with = VariableRef{second, std::to_string(second)};
+    map.variable = firstVariable;
+    map.with = secondVariable;
     map.cells = store.NBMailles;
     map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
     const std::int32_t k = map.maxShift;
