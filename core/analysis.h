@@ -40,8 +40,9 @@ void requireCellsPlaced(const Store& store);
 // on a fault, the cells are left cleared but for the counts of the points before it.
 void fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
-// fillGrid() with `values` in place of a variable's column, point i at index i - 1.
-void fillGrid(const Store& store, std::span<const double> values, Grid& grid);
+// fillGrid() of points 1..values.size() of `placement`, with `values` in place of a
+// variable's column, point i at index i - 1.
+void fillGrid(const Placement& placement, std::span<const double> values, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances), cleared first; `result` also takes the
@@ -73,10 +74,10 @@ inline std::int32_t shiftCount(std::int32_t cells, std::int32_t maxShift = AllSh
 // pairs along Y) and k (XMax - XMin) / N north-south, in extended precision rounded to
 // double, then to 12 significant digits. Needs the extent of Calcul_Mailles for
 // N = NBMailles >= 1.
-double shiftDistance(const Store& store, Direction direction, std::int32_t k);
+double shiftDistance(const Placement& placement, Direction direction, std::int32_t k);
 
 // Gives `lag` its vector and the distances it spans along X and Y (shiftDistance()).
-void setLag(const Store& store, Shift& lag, ShiftVector vector);
+void setLag(const Placement& placement, Shift& lag, ShiftVector vector);
 
 // Where r first falls from positive to negative along `shifts`: for the first two
 // consecutive shifts with an r (those without one skipped) whose r goes from above 0 to 0 or

@@ -232,28 +232,33 @@ struct UpToDate {
     bool calculated = false;   // result: both correlograms of that grid
 };
 
-// Everything one analysis reads and writes, under the names the steps use. About 280 KB:
-// make it static or on the heap rather than on a small stack.
-struct Store {
+// Where the points lie in the grid: the extent of the points, N and the cell of each point,
+// as Calcul_Mailles() writes them. The steps that only need where the points are (the
+// distances of the shifts, the filling of a grid from a column of values) take this.
+struct Placement {
+    double XMin = 0.0, XMax = 0.0, YMin = 0.0, YMax = 0.0;  // extent of the points
+    std::int32_t NBMailles = 0;                              // cells per axis, N
+    PointList<TMaille> Maille_Point{MaxPoints};              // [point]
+};
+
+// Everything one analysis reads and writes, under the names the steps use; its placement
+// (XMin.., NBMailles, Maille_Point) is the Placement it derives from. About 280 KB: make it
+// static or on the heap rather than on a small stack.
+struct Store : Placement {
     // Counts and choice.
     std::int32_t NBPoints = 0;   // points held, P
     std::int32_t NBVar = 0;      // values per row after the coordinates
-    std::int32_t NBMailles = 0;  // cells per axis, N
     std::uint8_t Num_Var = 0;    // chosen variable, 1-based; 0 = none
     std::string Nom_Var;         // name shown for the chosen variable
     std::string pointsFile;      // the file Lit_Data last read points from
 
-    // Extent of the points, written by the placement.
-    double XMin = 0.0, XMax = 0.0, YMin = 0.0, YMax = 0.0;
-
     // Share of filled cells, in percent.
     double PourCent = 0.0;
 
-    // The point tables hold the windows' limits from the start and grow for the batch
-    // command: reserve() before writing beyond them.
+    // The point tables (Maille_Point among them) hold the windows' limits from the start and
+    // grow for the batch command: reserve() before writing beyond them.
     PointColumns Coord{MaxPoints, 2};                     // [point][1 = X, 2 = Y]
     PointColumns Donnees{MaxPoints, MaxVar};              // [point][variable]
-    PointList<TMaille> Maille_Point{MaxPoints};           // [point]
     Grid Grille;                                          // [IX][IY]
 
     // The correlogram of the last calculation, as the windows show and save it.

@@ -93,11 +93,11 @@ void correlogram(Direction direction, const Grid& first, const Grid& second, std
 namespace {
 
 // The distance of every shift of `direction`, then where its r first crosses zero.
-void setDistances(const Store& store, Direction direction, Correlogram& result)
+void setDistances(const Placement& placement, Direction direction, Correlogram& result)
 {
     std::vector<Shift>& shifts = result.of(direction);
     for (std::size_t k = 0; k < shifts.size(); ++k)
-        setLag(store, shifts[k], shiftVector(direction, static_cast<std::int32_t>(k)));
+        setLag(placement, shifts[k], shiftVector(direction, static_cast<std::int32_t>(k)));
     result.zeroCrossing(direction) = firstZeroCrossing(shifts);
 }
 

@@ -119,9 +119,9 @@ namespace {
 
 // fillGrid() with value(i) as the value of point i.
 template <typename Value>
-void fillFrom(const Store& store, Value value, Grid& grid)
+void fillFrom(const Placement& placement, std::int32_t points, Value value, Grid& grid)
 {
-    const std::int32_t n = store.NBMailles;
+    const std::int32_t n = placement.NBMailles;
     grid.setCells(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
@@ -130,8 +130,8 @@ void fillFrom(const Store& store, Value value, Grid& grid)
     // The sums of the cells, [IX][IY], apart from the grid: its Somme only ever holds a mean.
     const auto side = static_cast<std::size_t>(n) + 1;
     std::vector<double> sums(side * side, 0.0);
-    const TMaille* cells = store.Maille_Point.data();
-    for (int i = 1; i <= store.NBPoints; ++i) {
+    const TMaille* cells = placement.Maille_Point.data();
+    for (int i = 1; i <= points; ++i) {
         const double v = value(i);
         if (!plain::entersCell(v))
             continue;
@@ -162,28 +162,29 @@ void fillFrom(const Store& store, Value value, Grid& grid)
 void fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 {
     const double* values = store.Donnees.column(variable).data();
-    fillFrom(store, [&](int i) { return values[i - 1]; }, grid);
+    fillFrom(store, store.NBPoints, [&](int i) { return values[i - 1]; }, grid);
 }
 
-void fillGrid(const Store& store, std::span<const double> values, Grid& grid)
+void fillGrid(const Placement& placement, std::span<const double> values, Grid& grid)
 {
-    fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
+    fillFrom(placement, static_cast<std::int32_t>(values.size()),
+             [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
 }
 
-void setLag(const Store& store, Shift& lag, ShiftVector vector)
+void setLag(const Placement& placement, Shift& lag, ShiftVector vector)
 {
     lag.vector = vector;
-    lag.distanceX = shiftDistance(store, Direction::NorthSouth, vector.dx);
-    lag.distanceY = shiftDistance(store, Direction::EastWest, vector.dy);
+    lag.distanceX = shiftDistance(placement, Direction::NorthSouth, vector.dx);
+    lag.distanceY = shiftDistance(placement, Direction::EastWest, vector.dy);
 }
 
-double shiftDistance(const Store& store, Direction direction, std::int32_t k)
+double shiftDistance(const Placement& placement, Direction direction, std::int32_t k)
 {
-    const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin
-                                                        : static_cast<Ext>(store.XMax) - store.XMin;
+    const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(placement.YMax) - placement.YMin
+                                                        : static_cast<Ext>(placement.XMax) - placement.XMin;
     // Coordinates of double precision tell no more than 12 digits of a distance: the
     // digits beyond are the rounding of the subtraction and the division.
-    return roundToDigits(toDouble(divide(k * extent, store.NBMailles)), 12);
+    return roundToDigits(toDouble(divide(k * extent, placement.NBMailles)), 12);
 }
 
 }  // namespace geolago
