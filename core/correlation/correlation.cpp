@@ -74,18 +74,20 @@ Shift figuresOf(const Grid& first, const Grid& second, std::int32_t n, std::int3
 
 }  // namespace
 
-Shift vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, ShiftVector v)
+Shift vectorFigures(const Grid& first, const Grid& second, ShiftVector v)
 {
+    const std::int32_t cells = first.cells();
     return layoutOf(v) == Direction::EastWest ? figuresOf<Direction::EastWest>(first, second, cells, v.dy, v.dx)
                                               : figuresOf<Direction::NorthSouth>(first, second, cells, v.dx, v.dy);
 }
 
-void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<Shift>& shifts, std::int32_t maxShift)
+void correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+                 std::int32_t maxShift)
 {
+    const std::int32_t cells = first.cells();
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     for (std::int32_t k = 0; k <= lastShift(direction, cells, maxShift); ++k)
-        shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, cells, k);
+        shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, k);
 }
 
 }  // namespace plain
@@ -150,10 +152,10 @@ void correlateShifts(Direction direction, const Grid& first, const Grid& second,
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
-    if (!fast::correlogram(direction, first, second, cells, pairs, r, maxShift)) {
+    if (!fast::correlogram(direction, first, second, pairs, r, maxShift)) {
         // The plain road, so that the fault and the figures before it come out where the
         // definition puts them.
-        plain::correlogram(direction, first, second, cells, shifts, maxShift);
+        plain::correlogram(direction, first, second, shifts, maxShift);
         return;
     }
     for (std::size_t k = 0; k < pairs.size(); ++k)

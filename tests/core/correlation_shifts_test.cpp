@@ -40,9 +40,9 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         std::vector<std::int32_t> fastPairs;
         std::vector<double> fastR;
-        ASSERT_TRUE(fast::correlogram(direction, first, second, n, fastPairs, fastR) || mayFault) << context;
+        ASSERT_TRUE(fast::correlogram(direction, first, second, fastPairs, fastR) || mayFault) << context;
         Outcome expected = outcomeOf([&](std::vector<Shift>& shifts) {
-            plain::correlogram(direction, first, second, n, shifts);
+            plain::correlogram(direction, first, second, shifts);
         });
         // Shifts whose paired values are all equal have no r; with no r left at all, the
         // correlogram fails.
@@ -86,12 +86,12 @@ void expectVectorsAsDefined(const Grid& first, const Grid& second, std::int32_t 
                            static_cast<std::int32_t>(random() % (2 * n + 1)) - n});
     std::vector<std::int32_t> pairs(vectors.size());
     std::vector<double> r(vectors.size());
-    const bool computed = fast::correlations(first, second, n, vectors, pairs.data(), r.data());
+    const bool computed = fast::correlations(first, second, vectors, pairs.data(), r.data());
     ASSERT_TRUE(computed || mayFault) << context;
     if (!computed)
         return;
     for (std::size_t i = 0; i < vectors.size(); ++i) {
-        const Shift expected = plain::vectorFigures(first, second, n, vectors[i]);
+        const Shift expected = plain::vectorFigures(first, second, vectors[i]);
         const double plainR = expected.r.value_or(fast::NoR);
         const std::string where = context + " vector (" + std::to_string(vectors[i].dx) + ", "
             + std::to_string(vectors[i].dy) + ")";
