@@ -37,7 +37,7 @@ void requireCellsPlaced(const Store& store);
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
 // grid[0..N][0..N] from the store's cells of the points, and gives the grid its N and its
 // fill percentage. The sums are formed apart, so a cell's Somme only ever holds its mean:
-// on a fault, the cells are left cleared but for the counts of the points before it.
+// on a fault, the cells 0..N are left cleared.
 void fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
 // fillGrid() of points 1..values.size() of `placement`, with `values` in place of a

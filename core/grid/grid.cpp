@@ -127,34 +127,39 @@ void fillFrom(const Placement& placement, std::int32_t points, Value value, Grid
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
 
-    // The sums of the cells, [IX][IY], apart from the grid: its Somme only ever holds a mean.
+    // The sum and the points of each cell, [IX][IY], apart from the grid: its Somme only
+    // ever holds a mean, and a fault leaves it cleared.
+    struct Tally {
+        double sum = 0.0;
+        std::uint32_t points = 0;
+    };
     const auto side = static_cast<std::size_t>(n) + 1;
-    std::vector<double> sums(side * side, 0.0);
+    std::vector<Tally> tallies(side * side);
     const TMaille* cells = placement.Maille_Point.data();
     for (int i = 1; i <= points; ++i) {
         const double v = value(i);
         if (!plain::entersCell(v))
             continue;
         const TMaille place = cells[i - 1];
-        double& sum = sums[static_cast<std::size_t>(place.IX) * side + static_cast<std::size_t>(place.IY)];
-        sum = plain::addToCell(sum, v);
-        TCellule& cell = grid[place.IX][place.IY];
-        ++cell.Nb;
-        cell.Remplie = 1;
+        Tally& tally = tallies[static_cast<std::size_t>(place.IX) * side + static_cast<std::size_t>(place.IY)];
+        tally.sum = plain::addToCell(tally.sum, v);
+        ++tally.points;
     }
 
     // Placement gives cells 1..N only: the N x N cells counted are all the grid can fill.
     std::int32_t filled = 0;
-    for (int c = 1; c <= n; ++c)
-        for (int r = 1; r <= n; ++r)
-            if (grid[c][r].Remplie != 0)
+    for (std::size_t c = 1; c < side; ++c)
+        for (std::size_t r = 1; r < side; ++r)
+            if (tallies[c * side + r].points != 0)
                 ++filled;
     grid.setFill(plain::fillPercentage(filled, n));
 
     for (int c = 0; c <= n; ++c)
-        for (int r = 0; r <= n; ++r)
-            grid[c][r].Somme = plain::cellMean(sums[static_cast<std::size_t>(c) * side + static_cast<std::size_t>(r)],
-                                               grid[c][r].Nb);
+        for (int r = 0; r <= n; ++r) {
+            const Tally& tally = tallies[static_cast<std::size_t>(c) * side + static_cast<std::size_t>(r)];
+            grid[c][r] = {plain::cellMean(tally.sum, tally.points), tally.points,
+                          static_cast<std::uint8_t>(tally.points != 0)};
+        }
 }
 
 }  // namespace

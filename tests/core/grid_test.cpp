@@ -188,7 +188,7 @@ TEST_F(Grid, SumBeyondTheDoubleRangeOverflows)
     // The sums are formed apart: no cell is left holding a sum where its mean belongs.
     EXPECT_EQ(store.Grille[1][1].Somme, 0.0);
     EXPECT_EQ(store.Grille[2][2].Somme, 0.0);
-    EXPECT_EQ(store.Grille[2][2].Nb, 1u);
+    EXPECT_EQ(store.Grille[2][2].Nb, 0u);
 }
 
 TEST_F(Grid, EachStepRunsOnlyOnTheTablesOfTheDataInTheStore)
