@@ -87,8 +87,7 @@ std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts);
 // The correlogram of `direction` for the N of `first`: every filled cell of `first` with both
 // indices in 1..N paired with the filled cell of `second` k cells further, for k = 0 up
 // to lastShift(). Both grids come from the same placement, so they have the same N and are
-// filled alike; with
-// `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
+// filled alike; with `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
 // shifts 0..N-1 without r first (distances 0); a fault leaves the r of the shifts before it.
 // With `maxShift`, only the shifts up to it are listed and computed.
 void correlate(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,

@@ -252,7 +252,8 @@ struct Store : Placement {
     std::string Nom_Var;         // name shown for the chosen variable
     std::string pointsFile;      // the file Lit_Data last read points from
 
-    // Share of filled cells, in percent.
+    // Share of filled cells, in percent: Grille.fill(), as Remplit_Grille leaves it, under
+    // the name the windows read.
     double PourCent = 0.0;
 
     // The point tables (Maille_Point among them) hold the windows' limits from the start and
