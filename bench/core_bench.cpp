@@ -131,7 +131,7 @@ void PlainCorrelationEastWest(benchmark::State& state)
     prepareGrid();
     for (auto _ : state) {
         std::vector<Shift> shifts;
-        plain::correlogram(Direction::EastWest, store.Grille, store.Grille, store.NBMailles, shifts);
+        plain::correlogram(Direction::EastWest, store.Grille, store.Grille, shifts);
         benchmark::DoNotOptimize(shifts[1].r);
     }
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <limits>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "correlogram.h"
@@ -34,12 +35,14 @@ void Remplit_Grille(Store& store);
 void requireCellsPlaced(const Store& store);
 
 // Remplit_Grille() for `variable` into `grid` rather than the store's own: fills
-// grid[0..N][0..N] from the store's cells of the points and returns the fill percentage.
-// On a fault, the cells of the points before it keep their partial sums.
-double fillGrid(const Store& store, VariablePosition variable, Grid& grid);
+// grid[0..N][0..N] from the store's cells of the points, and gives the grid its N and its
+// fill percentage. The sums are formed apart, so a cell's Somme only ever holds its mean:
+// on a fault, the cells 0..N are left cleared.
+void fillGrid(const Store& store, VariablePosition variable, Grid& grid);
 
-// fillGrid() with `values` in place of a variable's column, point i at index i - 1.
-double fillGrid(const Store& store, std::span<const double> values, Grid& grid);
+// fillGrid() of points 1..values.size() of `placement`, with `values` in place of a
+// variable's column, point i at index i - 1.
+void fillGrid(const Placement& placement, std::span<const double> values, Grid& grid);
 
 // The east-west correlogram of Grille for N = NBMailles, shifts 0..N-1, into `result`'s
 // east-west shifts (with their distances), cleared first; `result` also takes the
@@ -71,32 +74,45 @@ inline std::int32_t shiftCount(std::int32_t cells, std::int32_t maxShift = AllSh
 // pairs along Y) and k (XMax - XMin) / N north-south, in extended precision rounded to
 // double, then to 12 significant digits. Needs the extent of Calcul_Mailles for
 // N = NBMailles >= 1.
-double shiftDistance(const Store& store, Direction direction, std::int32_t k);
+double shiftDistance(const Placement& placement, Direction direction, std::int32_t k);
 
 // Gives `lag` its vector and the distances it spans along X and Y (shiftDistance()).
-void setLag(const Store& store, Shift& lag, ShiftVector vector);
+void setLag(const Placement& placement, Shift& lag, ShiftVector vector);
 
 // Where r first falls from positive to negative along `shifts`: for the first two
 // consecutive shifts with an r (those without one skipped) whose r goes from above 0 to 0 or
 // below, the distance interpolated linearly to r = 0 between theirs; none when r never does.
 std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts);
 
-// The correlogram of `direction` for N = `cells`: every filled cell of `first` with both
+// The correlogram of `direction` for the N of `first`: every filled cell of `first` with both
 // indices in 1..N paired with the filled cell of `second` k cells further, for k = 0 up
-// to lastShift(). Both grids come from the same placement, so they are filled alike; with
-// `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
+// to lastShift(). Both grids come from the same placement, so they have the same N and are
+// filled alike; with `second` the same grid as `first` this is the auto-correlogram. `shifts` is set to
 // shifts 0..N-1 without r first (distances 0); a fault leaves the r of the shifts before it.
 // With `maxShift`, only the shifts up to it are listed and computed.
-void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts, std::int32_t maxShift = AllShifts);
+void correlate(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+               std::int32_t maxShift = AllShifts);
 
 // Both correlograms of variable `first`, or of `first` crossed with `second` (A's cells
-// first, B's k cells further; 0 or `first` for the auto-correlogram), on the points of
-// `store` placed for N = NBMailles: the grids as Remplit_Grille fills them, without
-// touching the store's own, then correlate() and the distances. The variables are named
-// by their positions alone. Throws FloatFailure where Remplit_Grille or the correlations
-// would stop, StepFailure when the cells are not current.
+// first, B's k cells further; none, position 0 or `first`'s position for the
+// auto-correlogram), on the points of `store` placed for N = NBMailles: the grids as
+// Remplit_Grille fills them, without touching the store's own, then correlate() and the
+// distances. The result is headed with `first` and `second` as given, names included.
+// Throws FloatFailure where Remplit_Grille or the correlations would stop, StepFailure
+// when the cells are not current.
+Correlogram computeCorrelogram(const Store& store, const VariableRef& first,
+                               const std::optional<VariableRef>& second = std::nullopt,
+                               std::int32_t maxShift = AllShifts);
+
+// computeCorrelogram() of variables named by their positions alone; `second` 0 or `first`
+// for the auto-correlogram, which then has no `with`.
 Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second = 0,
                                std::int32_t maxShift = AllShifts);
+
+// A variable named by its position alone.
+inline VariableRef byPosition(VariablePosition position)
+{
+    return {position, std::to_string(position)};
+}
 
 }  // namespace geolago

@@ -46,15 +46,13 @@ JobResult runJob(const Store& store, const JobRequest& request)
     const std::int32_t maxShift = request.maxShift.value_or(AllShifts);
     JobResult result;
     try {
-        result.correlogram = computeCorrelogram(store, first, second, maxShift);
+        result.correlogram = computeCorrelogram(store, request.variable, request.with, maxShift);
     } catch (EqualValuesFailure& failure) {
         const bool isSecond = request.with && failure.constantVariable() == second;
         failure.addDetail("la " + describeVariable(isSecond ? *request.with : request.variable)
                           + " a la même valeur dans toutes les mailles remplies");
         throw;
     }
-    result.correlogram.variable = request.variable;
-    result.correlogram.with = request.with;
     result.notes = equalValuesNotes(result.correlogram);
 
     SignificanceRequest test{.first = first,
@@ -67,14 +65,12 @@ JobResult runJob(const Store& store, const JobRequest& request)
                              .progress = request.progress};
     testSignificance(store, result.correlogram, test);
     if (request.map) {
-        result.map = computeCorrelogramMap(store, first, second,
+        result.map = computeCorrelogramMap(store, request.variable, request.with,
                                            request.maxShift.value_or(defaultMaxShift(store.NBMailles)));
         // The correlograms' request, its null included, so that the map's axes are tested
         // as the correlograms are; its progress too, so that a front end that stops a long
         // test from the progress can stop the map's.
         testCorrelogramMap(store, *result.map, test);
-        result.map->variable = request.variable;
-        result.map->with = request.with;
     }
     return result;
 }

@@ -53,16 +53,18 @@ struct TMaille {
 };
 inline constexpr int MaxCellIndex = INT16_MAX;
 
-// One cell of the grid: running sum then mean of the chosen variable, point count,
-// and whether any point fell in it.
+// One cell of the grid: mean of the chosen variable, point count, and whether any point
+// fell in it.
 struct TCellule {
     double Somme = 0.0;
     std::uint32_t Nb = 0;
     std::uint8_t Remplie = 0;
 };
 
-// The cells of a grid, indices 0..N on both axes, [IX][IY]. It holds the cells of the
-// largest N it was given, so a grid filled for a smaller N keeps the cells beyond it.
+// The cells of a grid, indices 0..N on both axes, [IX][IY], with its N and the share of
+// its N x N cells that are filled, as the filling (fillGrid()) leaves them. It holds the
+// cells of the largest N it was given, so a grid filled for a smaller N keeps the cells
+// beyond it.
 class Grid {
 public:
     // One column of cells, [IY].
@@ -81,9 +83,21 @@ public:
         std::int32_t size_;
     };
 
-    // Cells 0..cells on both axes, all empty; 0..MaxMailles by default.
-    Grid() : Grid(MaxMailles) {}
-    explicit Grid(std::int32_t cells) { reserve(cells); }
+    // Cells 0..MaxMailles on both axes, all empty, N = 0.
+    Grid() { reserve(MaxMailles); }
+    // Cells 0..cells on both axes, all empty, N = cells.
+    explicit Grid(std::int32_t cells) { setCells(cells); }
+
+    // N, the cells 1..N on both axes that count, and the fill percentage of those cells.
+    std::int32_t cells() const { return n_; }
+    double fill() const { return fill_; }
+    // N from now on, its cells held; the fill percentage is that of the filling.
+    void setCells(std::int32_t cells)
+    {
+        reserve(cells);
+        n_ = cells;
+    }
+    void setFill(double fill) { fill_ = fill; }
 
     // Cells 0..cells on both axes exist from now on; every cell already held keeps its
     // place and its content.
@@ -115,6 +129,8 @@ public:
 
 private:
     std::int32_t side_ = 0;
+    std::int32_t n_ = 0;
+    double fill_ = 0.0;
     std::vector<TCellule> cells_;
 };
 
@@ -216,28 +232,34 @@ struct UpToDate {
     bool calculated = false;   // result: both correlograms of that grid
 };
 
-// Everything one analysis reads and writes, under the names the steps use. About 280 KB:
-// make it static or on the heap rather than on a small stack.
-struct Store {
+// Where the points lie in the grid: the extent of the points, N and the cell of each point,
+// as Calcul_Mailles() writes them. The steps that only need where the points are (the
+// distances of the shifts, the filling of a grid from a column of values) take this.
+struct Placement {
+    double XMin = 0.0, XMax = 0.0, YMin = 0.0, YMax = 0.0;  // extent of the points
+    std::int32_t NBMailles = 0;                              // cells per axis, N
+    PointList<TMaille> Maille_Point{MaxPoints};              // [point]
+};
+
+// Everything one analysis reads and writes, under the names the steps use; its placement
+// (XMin.., NBMailles, Maille_Point) is the Placement it derives from. About 280 KB: make it
+// static or on the heap rather than on a small stack.
+struct Store : Placement {
     // Counts and choice.
     std::int32_t NBPoints = 0;   // points held, P
     std::int32_t NBVar = 0;      // values per row after the coordinates
-    std::int32_t NBMailles = 0;  // cells per axis, N
     std::uint8_t Num_Var = 0;    // chosen variable, 1-based; 0 = none
     std::string Nom_Var;         // name shown for the chosen variable
     std::string pointsFile;      // the file Lit_Data last read points from
 
-    // Extent of the points, written by the placement.
-    double XMin = 0.0, XMax = 0.0, YMin = 0.0, YMax = 0.0;
-
-    // Share of filled cells, in percent.
+    // Share of filled cells, in percent: Grille.fill(), as Remplit_Grille leaves it, under
+    // the name the windows read.
     double PourCent = 0.0;
 
-    // The point tables hold the windows' limits from the start and grow for the batch
-    // command: reserve() before writing beyond them.
+    // The point tables (Maille_Point among them) hold the windows' limits from the start and
+    // grow for the batch command: reserve() before writing beyond them.
     PointColumns Coord{MaxPoints, 2};                     // [point][1 = X, 2 = Y]
     PointColumns Donnees{MaxPoints, MaxVar};              // [point][variable]
-    PointList<TMaille> Maille_Point{MaxPoints};           // [point]
     Grid Grille;                                          // [IX][IY]
 
     // The correlogram of the last calculation, as the windows show and save it.

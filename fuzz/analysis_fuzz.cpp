@@ -64,12 +64,12 @@ void analyse(Store& store, const std::string& path, bool numbered, int cells, in
         std::vector<Shift> shifts, expected;
         std::optional<FloatFailure::Kind> failure, expectedFailure;
         try {
-            correlate(direction, store.Grille, store.Grille, cells, shifts);
+            correlate(direction, store.Grille, store.Grille, shifts);
         } catch (const FloatFailure& f) {
             failure = f.kind();
         }
         try {
-            plain::correlogram(direction, store.Grille, store.Grille, cells, expected);
+            plain::correlogram(direction, store.Grille, store.Grille, expected);
         } catch (const FloatFailure& f) {
             expectedFailure = f.kind();
         }
@@ -103,7 +103,7 @@ void analyse(Store& store, const std::string& path, bool numbered, int cells, in
         std::optional<double> expected;
         std::int32_t pairs = 0;
         try {
-            const Shift figures = plain::vectorFigures(store.Grille, store.Grille, cells, source);
+            const Shift figures = plain::vectorFigures(store.Grille, store.Grille, source);
             expected = figures.r;
             pairs = figures.pairs;
         } catch (const FloatFailure&) {

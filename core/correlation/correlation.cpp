@@ -74,18 +74,20 @@ Shift figuresOf(const Grid& first, const Grid& second, std::int32_t n, std::int3
 
 }  // namespace
 
-Shift vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, ShiftVector v)
+Shift vectorFigures(const Grid& first, const Grid& second, ShiftVector v)
 {
+    const std::int32_t cells = first.cells();
     return layoutOf(v) == Direction::EastWest ? figuresOf<Direction::EastWest>(first, second, cells, v.dy, v.dx)
                                               : figuresOf<Direction::NorthSouth>(first, second, cells, v.dx, v.dy);
 }
 
-void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<Shift>& shifts, std::int32_t maxShift)
+void correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+                 std::int32_t maxShift)
 {
+    const std::int32_t cells = first.cells();
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     for (std::int32_t k = 0; k <= lastShift(direction, cells, maxShift); ++k)
-        shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, cells, k);
+        shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, k);
 }
 
 }  // namespace plain
@@ -93,17 +95,18 @@ void correlogram(Direction direction, const Grid& first, const Grid& second, std
 namespace {
 
 // The distance of every shift of `direction`, then where its r first crosses zero.
-void setDistances(const Store& store, Direction direction, Correlogram& result)
+void setDistances(const Placement& placement, Direction direction, Correlogram& result)
 {
     std::vector<Shift>& shifts = result.of(direction);
     for (std::size_t k = 0; k < shifts.size(); ++k)
-        setLag(store, shifts[k], shiftVector(direction, static_cast<std::int32_t>(k)));
+        setLag(placement, shifts[k], shiftVector(direction, static_cast<std::int32_t>(k)));
     result.zeroCrossing(direction) = firstZeroCrossing(shifts);
 }
 
 // Whether the filled cells of `grid` all hold the same mean.
-bool oneValue(const Grid& grid, std::int32_t cells)
+bool oneValue(const Grid& grid)
 {
+    const std::int32_t cells = grid.cells();
     std::optional<double> seen;
     for (int ix = 1; ix <= cells; ++ix)
         for (int iy = 1; iy <= cells; ++iy)
@@ -128,11 +131,11 @@ void correlateStore(Store& store, Direction direction)
     Correlogram& result = store.result;
     result.variable = {store.Num_Var, store.Nom_Var};
     result.with.reset();
-    result.cells = store.NBMailles;
-    result.fill = store.PourCent;
+    result.cells = store.Grille.cells();
+    result.fill = store.Grille.fill();
     std::vector<Shift>& shifts = result.of(direction);
     result.zeroCrossing(direction).reset();
-    correlate(direction, store.Grille, store.Grille, store.NBMailles, shifts);
+    correlate(direction, store.Grille, store.Grille, shifts);
     setDistances(store, direction, result);
 }
 
@@ -141,17 +144,18 @@ void correlateStore(Store& store, Direction direction)
 namespace {
 
 // The figures of correlate(), before the check that some shift has an r.
-void correlateShifts(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                     std::vector<Shift>& shifts, std::int32_t maxShift)
+void correlateShifts(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+                     std::int32_t maxShift)
 {
-    assert(first.capacity() >= cells && second.capacity() >= cells);
+    const std::int32_t cells = first.cells();
+    assert(second.cells() == cells && first.capacity() >= cells && second.capacity() >= cells);
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
-    if (!fast::correlogram(direction, first, second, cells, pairs, r, maxShift)) {
+    if (!fast::correlogram(direction, first, second, pairs, r, maxShift)) {
         // The plain road, so that the fault and the figures before it come out where the
         // definition puts them.
-        plain::correlogram(direction, first, second, cells, shifts, maxShift);
+        plain::correlogram(direction, first, second, shifts, maxShift);
         return;
     }
     for (std::size_t k = 0; k < pairs.size(); ++k)
@@ -167,10 +171,10 @@ void correlateShifts(Direction direction, const Grid& first, const Grid& second,
 
 }  // namespace
 
-void correlate(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-               std::vector<Shift>& shifts, std::int32_t maxShift)
+void correlate(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+               std::int32_t maxShift)
 {
-    correlateShifts(direction, first, second, cells, shifts, maxShift);
+    correlateShifts(direction, first, second, shifts, maxShift);
     // A shift whose paired values are all equal on one side has no r, and the others keep
     // theirs; but when that leaves no r at all, the variable is constant where it is paired.
     const auto has = [&](auto what) { return std::any_of(shifts.begin(), shifts.end(), what); };
@@ -194,24 +198,34 @@ std::optional<double> firstZeroCrossing(const std::vector<Shift>& shifts)
 Correlogram computeCorrelogram(const Store& store, VariablePosition first, VariablePosition second,
                                std::int32_t maxShift)
 {
+    return computeCorrelogram(store, byPosition(first),
+                              second != 0 && second != first ? std::optional(byPosition(second)) : std::nullopt,
+                              maxShift);
+}
+
+Correlogram computeCorrelogram(const Store& store, const VariableRef& firstVariable,
+                               const std::optional<VariableRef>& secondVariable, std::int32_t maxShift)
+{
     requireCellsPlaced(store);
+    const VariablePosition first = firstVariable.position;
+    const VariablePosition second = secondVariable ? secondVariable->position : 0;
     Correlogram result;
-    result.variable = {first, std::to_string(first)};
+    result.variable = firstVariable;
+    result.with = secondVariable;
     result.cells = store.NBMailles;
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
-    result.fill = fillGrid(store, first, *firstGrid);
+    fillGrid(store, first, *firstGrid);
+    result.fill = firstGrid->fill();
     std::unique_ptr<Grid> secondGrid;
     if (second != 0 && second != first) {
-        result.with = VariableRef{second, std::to_string(second)};
         secondGrid = std::make_unique<Grid>(store.NBMailles);
         fillGrid(store, second, *secondGrid);
     }
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         try {
-            correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles,
-                      result.of(direction), maxShift);
+            correlate(direction, *firstGrid, secondGrid ? *secondGrid : *firstGrid, result.of(direction), maxShift);
         } catch (const EqualValuesFailure&) {
-            throw EqualValuesFailure(!secondGrid || oneValue(*firstGrid, store.NBMailles) ? first : second);
+            throw EqualValuesFailure(!secondGrid || oneValue(*firstGrid) ? first : second);
         }
         setDistances(store, direction, result);
     }

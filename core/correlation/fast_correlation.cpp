@@ -63,8 +63,9 @@ Rows::Rows(std::int32_t cells, std::int32_t margin)
 {
 }
 
-Rows Rows::of(Direction layout, const Grid& grid, std::int32_t cells, std::int32_t margin)
+Rows Rows::of(Direction layout, const Grid& grid, std::int32_t margin)
 {
+    const std::int32_t cells = grid.cells();
     Rows rows(cells, margin);
     for (int b = 1; b <= cells; ++b)
         for (int a = 1; a <= cells; ++a) {
@@ -199,8 +200,8 @@ bool correlations(const Rows& first, const Rows& second, std::span<const Step> s
     return true;
 }
 
-bool correlations(const Grid& first, const Grid& second, std::int32_t cells, std::span<const ShiftVector> vectors,
-                  std::int32_t* pairs, double* r)
+bool correlations(const Grid& first, const Grid& second, std::span<const ShiftVector> vectors, std::int32_t* pairs,
+                  double* r)
 {
     bool computed = true;
     for (const Direction layout : {Direction::EastWest, Direction::NorthSouth}) {
@@ -215,8 +216,8 @@ bool correlations(const Grid& first, const Grid& second, std::int32_t cells, std
             }
         if (steps.empty())
             continue;
-        const Rows x = Rows::of(layout, first, cells, margin);
-        const Rows y = &first == &second ? x : Rows::of(layout, second, cells, margin);
+        const Rows x = Rows::of(layout, first, margin);
+        const Rows y = &first == &second ? x : Rows::of(layout, second, margin);
         std::vector<std::int32_t> stepPairs(steps.size());
         std::vector<double> stepR(steps.size());
         computed = correlations(x, y, steps, firstPairs(x, y, steps).data(), stepPairs.data(), stepR.data())
@@ -229,16 +230,16 @@ bool correlations(const Grid& first, const Grid& second, std::int32_t cells, std
     return computed;
 }
 
-bool correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<std::int32_t>& pairs, std::vector<double>& r, std::int32_t maxShift)
+bool correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<std::int32_t>& pairs,
+                 std::vector<double>& r, std::int32_t maxShift)
 {
-    const std::int32_t last = lastShift(direction, cells, maxShift);
+    const std::int32_t last = lastShift(direction, first.cells(), maxShift);
     std::vector<ShiftVector> vectors;
     for (std::int32_t k = 0; k <= last; ++k)
         vectors.push_back(shiftVector(direction, k));
     pairs.assign(vectors.size(), 0);
     r.assign(vectors.size(), NoR);
-    return correlations(first, second, cells, vectors, pairs.data(), r.data());
+    return correlations(first, second, vectors, pairs.data(), r.data());
 }
 
 }  // namespace geolago::fast

@@ -30,8 +30,8 @@ class Rows {
 public:
     // N = `cells`, every cell empty.
     explicit Rows(std::int32_t cells, std::int32_t margin = 0);
-    // The cells of `grid` in `layout`.
-    static Rows of(Direction layout, const Grid& grid, std::int32_t cells, std::int32_t margin = 0);
+    // The cells of `grid` in `layout`, N that of the grid.
+    static Rows of(Direction layout, const Grid& grid, std::int32_t margin = 0);
 
     // Where cell (b, a) is kept, 0 <= b, a <= N, and the cell itself.
     std::size_t index(int b, int a) const
@@ -95,13 +95,13 @@ inline bool correlations(const Rows& first, const Rows& second, std::int32_t las
     return correlations(first, second, alongRows(last), firstPair, pairs, r);
 }
 
-// correlations() of every vector of `vectors` on two grids, each in its layout: pairs[i]
-// and r[i] for vectors[i].
-bool correlations(const Grid& first, const Grid& second, std::int32_t cells, std::span<const ShiftVector> vectors,
-                  std::int32_t* pairs, double* r);
+// correlations() of every vector of `vectors` on two grids of the same N, each in its
+// layout: pairs[i] and r[i] for vectors[i].
+bool correlations(const Grid& first, const Grid& second, std::span<const ShiftVector> vectors, std::int32_t* pairs,
+                  double* r);
 
 // The whole correlogram of `direction` on two grids, shifts 0..lastShift().
-bool correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<std::int32_t>& pairs, std::vector<double>& r, std::int32_t maxShift = AllShifts);
+bool correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<std::int32_t>& pairs,
+                 std::vector<double>& r, std::int32_t maxShift = AllShifts);
 
 }  // namespace geolago::fast

@@ -103,15 +103,15 @@ inline Direction layoutOf(ShiftVector v)
 // On the same values sxx, syy and sxy are the same number, and r is exactly 1. Below
 // MinPairs nothing is computed.
 // Gives r and the pairs, or neither below MinPairs or where one side's values are all
-// equal (then equalValues is set); the distance is left 0.
-Shift vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, ShiftVector v);
+// equal (then equalValues is set); the distance is left 0. N is that of `first`, which
+// `second` shares.
+Shift vectorFigures(const Grid& first, const Grid& second, ShiftVector v);
 
 // Shift k of the correlogram of correlate(): vectorFigures() of shiftVector(direction, k).
 // Both directions' shift 0 is the origin, read in east-west's layout.
-inline Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                          std::int32_t k)
+inline Shift shiftFigures(Direction direction, const Grid& first, const Grid& second, std::int32_t k)
 {
-    return vectorFigures(first, second, cells, shiftVector(direction, k));
+    return vectorFigures(first, second, shiftVector(direction, k));
 }
 
 // r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded to
@@ -131,7 +131,7 @@ inline double pearson(double mx, double my, double sxx, double syy, double sxy)
 // The correlogram of correlate(), shift after shift, each as shiftFigures() gives it:
 // `shifts` is set to shifts 0..N-1 without r, then filled up to lastShift(); a fault
 // leaves the shifts before it written.
-void correlogram(Direction direction, const Grid& first, const Grid& second, std::int32_t cells,
-                 std::vector<Shift>& shifts, std::int32_t maxShift = AllShifts);
+void correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
+                 std::int32_t maxShift = AllShifts);
 
 }  // namespace geolago::plain

@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <vector>
 
 #include "extended.h"
 #include "numbertext.h"
@@ -109,7 +110,8 @@ void Remplit_Grille(Store& store)
 {
     requireCellsPlaced(store);
     store.current.gridFilled = store.current.calculated = false;
-    store.PourCent = fillGrid(store, store.Num_Var, store.Grille);
+    fillGrid(store, store.Num_Var, store.Grille);
+    store.PourCent = store.Grille.fill();
     store.current.gridFilled = true;
 }
 
@@ -117,67 +119,77 @@ namespace {
 
 // fillGrid() with value(i) as the value of point i.
 template <typename Value>
-double fillFrom(const Store& store, Value value, Grid& grid)
+void fillFrom(const Placement& placement, std::int32_t points, Value value, Grid& grid)
 {
-    const std::int32_t n = store.NBMailles;
-    grid.reserve(n);
+    const std::int32_t n = placement.NBMailles;
+    grid.setCells(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};
 
-    const TMaille* cells = store.Maille_Point.data();
-    for (int i = 1; i <= store.NBPoints; ++i) {
+    // The sum and the points of each cell, [IX][IY], apart from the grid: its Somme only
+    // ever holds a mean, and a fault leaves it cleared.
+    struct Tally {
+        double sum = 0.0;
+        std::uint32_t points = 0;
+    };
+    const auto side = static_cast<std::size_t>(n) + 1;
+    std::vector<Tally> tallies(side * side);
+    const TMaille* cells = placement.Maille_Point.data();
+    for (int i = 1; i <= points; ++i) {
         const double v = value(i);
         if (!plain::entersCell(v))
             continue;
         const TMaille place = cells[i - 1];
-        TCellule& cell = grid[place.IX][place.IY];
-        cell.Somme = plain::addToCell(cell.Somme, v);
-        ++cell.Nb;
-        cell.Remplie = 1;
+        Tally& tally = tallies[static_cast<std::size_t>(place.IX) * side + static_cast<std::size_t>(place.IY)];
+        tally.sum = plain::addToCell(tally.sum, v);
+        ++tally.points;
     }
 
     // Placement gives cells 1..N only: the N x N cells counted are all the grid can fill.
     std::int32_t filled = 0;
-    for (int c = 1; c <= n; ++c)
-        for (int r = 1; r <= n; ++r)
-            if (grid[c][r].Remplie != 0)
+    for (std::size_t c = 1; c < side; ++c)
+        for (std::size_t r = 1; r < side; ++r)
+            if (tallies[c * side + r].points != 0)
                 ++filled;
-    const double fill = plain::fillPercentage(filled, n);
+    grid.setFill(plain::fillPercentage(filled, n));
 
     for (int c = 0; c <= n; ++c)
-        for (int r = 0; r <= n; ++r)
-            grid[c][r].Somme = plain::cellMean(grid[c][r].Somme, grid[c][r].Nb);
-    return fill;
+        for (int r = 0; r <= n; ++r) {
+            const Tally& tally = tallies[static_cast<std::size_t>(c) * side + static_cast<std::size_t>(r)];
+            grid[c][r] = {plain::cellMean(tally.sum, tally.points), tally.points,
+                          static_cast<std::uint8_t>(tally.points != 0)};
+        }
 }
 
 }  // namespace
 
-double fillGrid(const Store& store, VariablePosition variable, Grid& grid)
+void fillGrid(const Store& store, VariablePosition variable, Grid& grid)
 {
     const double* values = store.Donnees.column(variable).data();
-    return fillFrom(store, [&](int i) { return values[i - 1]; }, grid);
+    fillFrom(store, store.NBPoints, [&](int i) { return values[i - 1]; }, grid);
 }
 
-double fillGrid(const Store& store, std::span<const double> values, Grid& grid)
+void fillGrid(const Placement& placement, std::span<const double> values, Grid& grid)
 {
-    return fillFrom(store, [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
+    fillFrom(placement, static_cast<std::int32_t>(values.size()),
+             [&](int i) { return values[static_cast<std::size_t>(i - 1)]; }, grid);
 }
 
-void setLag(const Store& store, Shift& lag, ShiftVector vector)
+void setLag(const Placement& placement, Shift& lag, ShiftVector vector)
 {
     lag.vector = vector;
-    lag.distanceX = shiftDistance(store, Direction::NorthSouth, vector.dx);
-    lag.distanceY = shiftDistance(store, Direction::EastWest, vector.dy);
+    lag.distanceX = shiftDistance(placement, Direction::NorthSouth, vector.dx);
+    lag.distanceY = shiftDistance(placement, Direction::EastWest, vector.dy);
 }
 
-double shiftDistance(const Store& store, Direction direction, std::int32_t k)
+double shiftDistance(const Placement& placement, Direction direction, std::int32_t k)
 {
-    const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(store.YMax) - store.YMin
-                                                        : static_cast<Ext>(store.XMax) - store.XMin;
+    const Ext extent = direction == Direction::EastWest ? static_cast<Ext>(placement.YMax) - placement.YMin
+                                                        : static_cast<Ext>(placement.XMax) - placement.XMin;
     // Coordinates of double precision tell no more than 12 digits of a distance: the
     // digits beyond are the rounding of the subtraction and the division.
-    return roundToDigits(toDouble(divide(k * extent, store.NBMailles)), 12);
+    return roundToDigits(toDouble(divide(k * extent, placement.NBMailles)), 12);
 }
 
 }  // namespace geolago

@@ -35,12 +35,12 @@ std::vector<ShiftVector> computedVectors(std::int32_t k, bool crossed)
 // r and the pairs of every vector of `vectors`, `first` paired with `second`: the fast road
 // on both grids, or, where it meets a fault, each vector as plain::vectorFigures() defines
 // it, a vector that faults having no r. NaN and 0 pairs where a vector has no r.
-void vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, const std::vector<ShiftVector>& vectors,
+void vectorFigures(const Grid& first, const Grid& second, const std::vector<ShiftVector>& vectors,
                    std::vector<double>& r, std::vector<std::int32_t>& pairs)
 {
     r.assign(vectors.size(), NoR);
     pairs.assign(vectors.size(), 0);
-    if (fast::correlations(first, second, cells, vectors, pairs.data(), r.data())) {
+    if (fast::correlations(first, second, vectors, pairs.data(), r.data())) {
         for (std::size_t i = 0; i < vectors.size(); ++i)
             if (std::isnan(r[i]))
                 pairs[i] = 0;
@@ -49,7 +49,7 @@ void vectorFigures(const Grid& first, const Grid& second, std::int32_t cells, co
     for (std::size_t i = 0; i < vectors.size(); ++i) {
         Shift figures;
         try {
-            figures = plain::vectorFigures(first, second, cells, vectors[i]);
+            figures = plain::vectorFigures(first, second, vectors[i]);
         } catch (const FloatFailure&) {
             figures = {};
         }
@@ -83,12 +83,20 @@ bool CorrelogramMap::tested() const
 CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
                                      std::int32_t maxShift)
 {
-    requireCellsPlaced(store);
     second = secondOf(first, second);
+    return computeCorrelogramMap(store, byPosition(first),
+                                 second != first ? std::optional(byPosition(second)) : std::nullopt, maxShift);
+}
+
+CorrelogramMap computeCorrelogramMap(const Store& store, const VariableRef& firstVariable,
+                                     const std::optional<VariableRef>& secondVariable, std::int32_t maxShift)
+{
+    requireCellsPlaced(store);
+    const VariablePosition first = firstVariable.position;
+    const VariablePosition second = secondOf(first, secondVariable ? secondVariable->position : 0);
     CorrelogramMap map;
-    map.variable = {first, std::to_string(first)};
-    if (second != first)
-        map.with = VariableRef{second, std::to_string(second)};
+    map.variable = firstVariable;
+    map.with = secondVariable;
     map.cells = store.NBMailles;
     map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
     const std::int32_t k = map.maxShift;
@@ -99,7 +107,8 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
 
     const std::vector<ShiftVector> vectors = computedVectors(k, second != first);
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
-    map.fill = fillGrid(store, first, *firstGrid);
+    fillGrid(store, first, *firstGrid);
+    map.fill = firstGrid->fill();
     std::unique_ptr<Grid> secondGrid;
     if (second != first) {
         secondGrid = std::make_unique<Grid>(store.NBMailles);
@@ -107,7 +116,7 @@ CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first,
     }
     std::vector<double> r;
     std::vector<std::int32_t> pairs;
-    vectorFigures(*firstGrid, secondGrid ? *secondGrid : *firstGrid, store.NBMailles, vectors, r, pairs);
+    vectorFigures(*firstGrid, secondGrid ? *secondGrid : *firstGrid, vectors, r, pairs);
     for (std::size_t i = 0; i < vectors.size(); ++i)
         giveWithMirror(map, vectors[i], [&](Shift& v) {
             if (!std::isnan(r[i]))

@@ -58,8 +58,14 @@ inline std::int32_t defaultMaxShift(std::int32_t cells)
 // then each vector as plain::vectorFigures() defines it (a fault gives that vector no r),
 // the distances and the anisotropy. An auto-correlogram's map is computed on the half
 // where dy > 0, or dy = 0 and dx >= 0, and mirrored: r(-dx, -dy) is r(dx, dy), the same
-// pairs with the roles swapped. The variables are named by their positions alone. Throws
-// FloatFailure where Remplit_Grille would, StepFailure when the cells are not current.
+// pairs with the roles swapped. The map is headed with `first` and `second` as given, names
+// included (no `second`: the auto-correlogram). Throws FloatFailure where Remplit_Grille
+// would, StepFailure when the cells are not current.
+CorrelogramMap computeCorrelogramMap(const Store& store, const VariableRef& first,
+                                     const std::optional<VariableRef>& second, std::int32_t maxShift);
+
+// computeCorrelogramMap() of variables named by their positions alone; `second` 0 or
+// `first` for the auto-correlogram, which then has no `with`.
 CorrelogramMap computeCorrelogramMap(const Store& store, VariablePosition first, VariablePosition second,
                                      std::int32_t maxShift);
 

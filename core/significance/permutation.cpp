@@ -145,7 +145,7 @@ Engine::Engine(const Store& store, VariablePosition first, VariablePosition seco
         firstGrid_ = std::make_unique<Grid>(n);
         fillGrid(store, first, *firstGrid_);
         for (const Group& group : groups_)
-            firstRows_.push_back(fast::Rows::of(group.layout, *firstGrid_, n, group.margin));
+            firstRows_.push_back(fast::Rows::of(group.layout, *firstGrid_, group.margin));
     }
     // Where each step's first pair lies depends on the filled cells only, which a shuffle
     // keeps.
@@ -215,7 +215,7 @@ void Engine::figures(std::span<const double> values, Workspace& workspace, std::
     if (!workspace.grid)
         workspace.grid = std::make_unique<Grid>(cells_);
     Grid& grid = *workspace.grid;
-    grid.reserve(cells_);
+    grid.setCells(cells_);
     for (int c = 0; c <= cells_; ++c)
         for (int row = 0; row <= cells_; ++row)
             grid[c][row] = TCellule{};
@@ -255,7 +255,7 @@ void Engine::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, 
     if (!workspace.grid)
         workspace.grid = std::make_unique<Grid>(cells_);
     Grid& grid = *workspace.grid;
-    grid.reserve(cells_);
+    grid.setCells(cells_);
     for (std::int32_t ix = 0; ix <= n; ++ix)
         for (std::int32_t iy = 0; iy <= n; ++iy) {
             const std::uint32_t slot = from(ix, iy);
@@ -270,7 +270,7 @@ void Engine::byDefinition(Workspace& workspace, std::span<double> r) const
     const Grid& first = crossed_ ? *firstGrid_ : second;
     for (std::size_t i = 0; i < vectors_.size(); ++i) {
         try {
-            r[i] = plain::vectorFigures(first, second, cells_, vectors_[i]).r.value_or(NoR);
+            r[i] = plain::vectorFigures(first, second, vectors_[i]).r.value_or(NoR);
         } catch (const FloatFailure&) {
             r[i] = NoR;
         }

@@ -40,9 +40,9 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
         std::vector<std::int32_t> fastPairs;
         std::vector<double> fastR;
-        ASSERT_TRUE(fast::correlogram(direction, first, second, n, fastPairs, fastR) || mayFault) << context;
+        ASSERT_TRUE(fast::correlogram(direction, first, second, fastPairs, fastR) || mayFault) << context;
         Outcome expected = outcomeOf([&](std::vector<Shift>& shifts) {
-            plain::correlogram(direction, first, second, n, shifts);
+            plain::correlogram(direction, first, second, shifts);
         });
         // Shifts whose paired values are all equal have no r; with no r left at all, the
         // correlogram fails.
@@ -51,7 +51,7 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
             && std::none_of(plainShifts.begin(), plainShifts.end(), [](const Shift& s) { return s.r.has_value(); }))
             expected.failure = FloatFailure::Kind::Invalid;
         const Outcome actual = outcomeOf([&](std::vector<Shift>& shifts) {
-            correlate(direction, first, second, n, shifts);
+            correlate(direction, first, second, shifts);
         });
         const std::string where = context + (direction == Direction::EastWest ? " E_W" : " N_S");
         ASSERT_EQ(actual.failure, expected.failure) << where;
@@ -66,7 +66,7 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
         // Bounded shifts: the first shifts of the whole correlogram, and no others.
         if (!expected.failure) {
             std::vector<Shift> bounded;
-            correlate(direction, first, second, n, bounded, n / 3);
+            correlate(direction, first, second, bounded, n / 3);
             ASSERT_EQ(bounded.size(), static_cast<std::size_t>(std::min(n, n / 3 + 1))) << where;
             for (std::size_t k = 0; k < bounded.size(); ++k)
                 ASSERT_TRUE(bounded[k].r == expected.shifts[k].r && bounded[k].pairs == expected.shifts[k].pairs);
@@ -86,12 +86,12 @@ void expectVectorsAsDefined(const Grid& first, const Grid& second, std::int32_t 
                            static_cast<std::int32_t>(random() % (2 * n + 1)) - n});
     std::vector<std::int32_t> pairs(vectors.size());
     std::vector<double> r(vectors.size());
-    const bool computed = fast::correlations(first, second, n, vectors, pairs.data(), r.data());
+    const bool computed = fast::correlations(first, second, vectors, pairs.data(), r.data());
     ASSERT_TRUE(computed || mayFault) << context;
     if (!computed)
         return;
     for (std::size_t i = 0; i < vectors.size(); ++i) {
-        const Shift expected = plain::vectorFigures(first, second, n, vectors[i]);
+        const Shift expected = plain::vectorFigures(first, second, vectors[i]);
         const double plainR = expected.r.value_or(fast::NoR);
         const std::string where = context + " vector (" + std::to_string(vectors[i].dx) + ", "
             + std::to_string(vectors[i].dy) + ")";
@@ -134,6 +134,8 @@ TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
             }
         const std::string context = "round " + std::to_string(round) + ", N = " + std::to_string(n);
         const bool mayFault = kind == 1 || kind == 2;
+        first->setCells(n);
+        second->setCells(n);
         expectAsDefined(*first, *first, n, mayFault, context);
         expectAsDefined(*first, *second, n, mayFault, context + " crossed");
         expectVectorsAsDefined(*first, *first, n, random, mayFault, context);

@@ -23,6 +23,7 @@ protected:
     {
         store.current.gridFilled = true;
         store.NBMailles = static_cast<std::int32_t>(values.size());
+        store.Grille.setCells(store.NBMailles);
         for (int iy = 1; iy <= store.NBMailles; ++iy)
             for (int ix = 1; ix <= store.NBMailles; ++ix)
                 store.Grille[ix][iy] = {values[iy - 1][ix - 1], 1, 1};
@@ -173,12 +174,12 @@ TEST_F(Correlation, AShiftWithoutRLeavesTheOthersStanding)
 
     // A crossed correlogram whose second variable is constant has no r anywhere.
     fill({{2, 2, 2, 2}, {2, 2, 2, 2}, {5, 1, 7, 3}, {4, 9, 2, 6}});
-    auto constant = std::make_unique<Grid>();
+    auto constant = std::make_unique<Grid>(4);
     for (int ix = 1; ix <= 4; ++ix)
         for (int iy = 1; iy <= 4; ++iy)
             (*constant)[ix][iy] = {7.0, 1, 1};
     std::vector<Shift> shifts;
-    expectFailure<EqualValuesFailure>([&] { correlate(Direction::EastWest, store.Grille, *constant, 4, shifts); },
+    expectFailure<EqualValuesFailure>([&] { correlate(Direction::EastWest, store.Grille, *constant, shifts); },
                                       Invalid);
 }
 

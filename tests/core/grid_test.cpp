@@ -185,8 +185,10 @@ TEST_F(Grid, SumBeyondTheDoubleRangeOverflows)
     place({{0, 0, 1e308}, {1, 1, 3}, {0, 0, 1e308}}, 2);
     store.Num_Var = 1;
     expectFailure<FloatFailure>([&] { Remplit_Grille(store); }, Overflow);
-    EXPECT_EQ(store.Grille[1][1].Somme, 1e308);  // the partial sums stay
-    EXPECT_EQ(store.Grille[2][2].Somme, 3.0);
+    // The sums are formed apart: no cell is left holding a sum where its mean belongs.
+    EXPECT_EQ(store.Grille[1][1].Somme, 0.0);
+    EXPECT_EQ(store.Grille[2][2].Somme, 0.0);
+    EXPECT_EQ(store.Grille[2][2].Nb, 0u);
 }
 
 TEST_F(Grid, EachStepRunsOnlyOnTheTablesOfTheDataInTheStore)

@@ -94,7 +94,6 @@ protected:
     std::vector<double> plainFigures(std::uint8_t first, std::uint8_t second, const std::vector<double>& values,
                                      const std::vector<ShiftVector>& vectors, bool* faulted = nullptr)
     {
-        const std::int32_t n = store.NBMailles;
         std::vector<double> r(vectors.size(), NoR);
         auto copy = std::make_unique<Store>(store);
         auto firstGrid = std::make_unique<geolago::Grid>();
@@ -115,7 +114,7 @@ protected:
         }
         for (std::size_t i = 0; i < vectors.size(); ++i)
             try {
-                r[i] = plain::vectorFigures(*firstGrid, copy->Grille, n, vectors[i]).r.value_or(NoR);
+                r[i] = plain::vectorFigures(*firstGrid, copy->Grille, vectors[i]).r.value_or(NoR);
             } catch (const FloatFailure&) {
                 if (faulted)
                     *faulted = true;
@@ -157,7 +156,7 @@ protected:
         std::vector<double> r;
         for (const ShiftVector v : vectors)
             try {
-                r.push_back(plain::vectorFigures(a, moved, n, v).r.value_or(NoR));
+                r.push_back(plain::vectorFigures(a, moved, v).r.value_or(NoR));
             } catch (const FloatFailure&) {
                 r.push_back(NoR);
             }
