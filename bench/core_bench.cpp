@@ -124,7 +124,7 @@ void CorrelationNorthSouth(benchmark::State& state)
 }
 BENCHMARK(CorrelationNorthSouth);
 
-// The plain definition of the east-west correlogram, which the fast road must beat twice
+// The plain definition of the east-west correlogram, which the fast path must beat twice
 // over to be kept.
 void PlainCorrelationEastWest(benchmark::State& state)
 {

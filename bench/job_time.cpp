@@ -2,7 +2,7 @@
 // with a front end's call on the same points (bench/python_bench.py):
 //   geolago-job-time FOLDER CELLS PERMUTATIONS THREADS REPEATS [map]
 // FOLDER holds x.f64, y.f64 and v.f64, the points' doubles in native order, read into
-// memory first. Each repeat times what the core's road takes from arrays of doubles in
+// memory first. Each repeat times what the core's path takes from arrays of doubles in
 // memory: the PointTable of their copies, storeReading into a new Store, Calcul_Mailles,
 // runJob, the store freed. Writes
 // the fastest repeat in ms, by the clock and in processor time (every thread's), the

@@ -4,7 +4,7 @@ points already in memory (docs/performance.md):
     /usr/bin/python3 bench/python_bench.py BUILD [--points P] [--repeats R]
 BUILD is a build configured with -DGEOLAGO_BENCH=ON -DGEOLAGO_PYTHON=ON whose targets
 geolago_python and geolago-job-time are built. Each line: the case, the fastest of R
-calls of geolago.correlogram(x, y, v, ...) and of the core's road from the same doubles
+calls of geolago.correlogram(x, y, v, ...) and of the core's path from the same doubles
 in memory (bench/job_time.cpp: their PointTable, storeReading, the placement and runJob),
 taken in turn, in ms,
 and their ratio; then the same in processor time (every thread's), which the other work

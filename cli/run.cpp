@@ -228,7 +228,7 @@ void guessCounts(const Options& options, const std::optional<PointFileLayout>& l
         struct stat info;
         if (::stat(options.pointsFile.c_str(), &info) != 0 || S_ISDIR(info.st_mode)
             || ::access(options.pointsFile.c_str(), R_OK) != 0)
-            TextFile unopened(options.pointsFile, InputKinds::StreamsToo);
+            TokenReader unopened(options.pointsFile, InputKinds::StreamsToo);
         throw Refusal("Les nombres de points et de variables ne se devinent pas de ce fichier :"
                       " donnez --points et --vars !");
     }

@@ -69,9 +69,9 @@ class Grid {
 public:
     // One column of cells, [IY].
     template <typename Cell>
-    class Column {
+    class CellColumn {
     public:
-        Column(Cell* cells, std::int32_t size) : cells_(cells), size_(size) {}
+        CellColumn(Cell* cells, std::int32_t size) : cells_(cells), size_(size) {}
         Cell& operator[](int iy) const
         {
             assert(iy >= 0 && iy < size_);
@@ -116,12 +116,12 @@ public:
     // The largest N whose cells the grid holds.
     std::int32_t capacity() const { return side_ - 1; }
 
-    Column<TCellule> operator[](int ix)
+    CellColumn<TCellule> operator[](int ix)
     {
         assert(ix >= 0 && ix < side_);
         return {cells_.data() + static_cast<std::ptrdiff_t>(ix) * side_, side_};
     }
-    Column<const TCellule> operator[](int ix) const
+    CellColumn<const TCellule> operator[](int ix) const
     {
         assert(ix >= 0 && ix < side_);
         return {cells_.data() + static_cast<std::ptrdiff_t>(ix) * side_, side_};

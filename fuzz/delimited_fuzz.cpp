@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(points <= static_cast<std::size_t>(options.points), "more points than asked");
     check(table.variables() <= static_cast<std::size_t>(options.variables), "more variables than asked");
     check(points > 0 || options.points == 0, "a reading without a point");
-    for (const Column& column : table.columns)
+    for (const NamedColumn& column : table.columns)
         check(column.values.size() == points, "columns of different lengths");
     for (std::size_t k = 0; k < points; ++k)
         check(!isMissing(table.columns[0].values[k]) && !isMissing(table.columns[1].values[k]),

@@ -1,5 +1,5 @@
 // The compiled half of the Python module geolago: an input read into columns, and one
-// correlogram (with its map) of columns of numbers, on the road the batch command takes:
+// correlogram (with its map) of columns of numbers, on the path the batch command takes:
 // a PointTable stored, its points placed, runJob. The Python half (geolago/__init__.py)
 // turns what the user gives into columns and the figures into its result objects.
 
@@ -242,7 +242,7 @@ py::dict correlogramOf(const Doubles& x, const Doubles& y, const std::vector<Dou
                     for (std::size_t i = 0; i < n; ++i)
                         if (std::isinf(values[i]) && located(i))
                             fail("La valeur du point " + std::to_string(i + 1) + " n'est pas finie !", name);
-                Column copy{std::move(name), {}};
+                NamedColumn copy{std::move(name), {}};
                 if (skipped == 0) {
                     copy.values.assign(values, values + n);
                 } else {
@@ -370,7 +370,7 @@ py::dict readInput(const std::string& path, const std::optional<std::string>& x,
     PointTable& table = reading.table;
     const std::size_t points = table.points();
     py::list columns;
-    for (Column& column : table.columns) {
+    for (NamedColumn& column : table.columns) {
         column.values.resize(points);
         columns.append(toArray(std::move(column.values)));
     }

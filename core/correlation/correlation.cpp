@@ -153,7 +153,7 @@ void correlateShifts(Direction direction, const Grid& first, const Grid& second,
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
     if (!fast::correlogram(direction, first, second, pairs, r, maxShift)) {
-        // The plain road, so that the fault and the figures before it come out where the
+        // The plain path, so that the fault and the figures before it come out where the
         // definition puts them.
         plain::correlogram(direction, first, second, shifts, maxShift);
         return;

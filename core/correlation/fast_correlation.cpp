@@ -186,7 +186,7 @@ bool correlations(const Rows& first, const Rows& second, std::span<const Step> s
             r[i] = plain::pearson(mx, my, total(sxxLow, sxxHigh), total(syyLow, syyHigh), total(sxyLow, sxyHigh));
         }
     } catch (const FloatFailure&) {
-        // The pairs of the steps after the fault, for the caller's plain road.
+        // The pairs of the steps after the fault, for the caller's plain path.
         for (std::size_t i = 0; i < steps.size(); ++i) {
             const Step step = steps[i];
             std::int32_t j = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// Internal to the core: the fast road of the correlations, shared by correlate() and the
+// Internal to the core: the fast path of the correlations, shared by correlate() and the
 // permutation test. A grid is laid out as a shift vector reads it, an empty cell holding
 // NaN, and the columns of a row are taken eight at a time in vector registers: column a
 // feeds partial sum a % 8 of each sum, as plain::LaneSum defines them. The figures are those

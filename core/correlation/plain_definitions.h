@@ -116,7 +116,7 @@ inline Shift shiftFigures(Direction direction, const Grid& first, const Grid& se
 
 // r = sxy / sqrt(sxx syy), the product and the root in extended precision, r rounded to
 // double; NaN where r does not exist, sxx or syy being 0 (one side's values all equal). A
-// mean or a sum beyond the double range is an overflow. Both the plain and the fast road
+// mean or a sum beyond the double range is an overflow. Both the plain and the fast path
 // end here.
 inline double pearson(double mx, double my, double sxx, double syy, double sxy)
 {

@@ -46,7 +46,7 @@ namespace {
 // and a quotient there is far below 1 either way). When d lies further than d 2^-50 from
 // the integers around it, q truncates to the same integer. Otherwise (a point on or next
 // to a cell boundary, the minimum, the maximum), and for any quotient that is not a finite
-// value below 2^52 (a fault of the definition among them), the extended road decides.
+// value below 2^52 (a fault of the definition among them), the extended-precision path decides.
 [[gnu::always_inline]] inline std::int32_t placed(double coordinate, double min, double cellWidth, std::int32_t cells)
 {
     const double quotient = (coordinate - min) / cellWidth;

@@ -109,7 +109,7 @@ private:
 // bands is set too, but older versions do not know it.
 std::string descriptionRefusal(const std::string& fileName)
 {
-    TextSource source(NamesFileEnd);
+    InputText source(NamesFileEnd);
     std::string text;
     if (source.open(fileName, InputKinds::RegularFiles) != 0)
         return {};

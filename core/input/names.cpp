@@ -37,7 +37,7 @@ std::string reasonFor(int error)
 // closed on every outcome.
 std::string namesText(const std::string& fileName, InputKinds kinds)
 {
-    TextSource source(NamesFileEnd);
+    InputText source(NamesFileEnd);
     if (const int error = source.open(fileName, kinds))
         failToOpen(fileName, error);
     std::string text;

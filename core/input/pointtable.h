@@ -16,7 +16,7 @@ namespace geolago {
 // The values of one column: the store takes them over as they are (store.h).
 using Values = ColumnArray<double>;
 
-struct Column {
+struct NamedColumn {
     std::string name;
     Values values;  // one per point, in the input's order
 };
@@ -29,7 +29,7 @@ inline bool isMissing(double value)
 
 struct PointTable {
     std::string source;           // the input read, set once it is open
-    std::vector<Column> columns;  // X, then Y, then variable p at index p + 1
+    std::vector<NamedColumn> columns;  // X, then Y, then variable p at index p + 1
     std::string format;           // what was read: "points", "delimited", "vector:GPKG", "raster:GTiff"...
     bool named = false;           // the variables' names come from the input itself
     std::vector<std::string> notes;  // what the user should know of the reading, in French
@@ -42,7 +42,7 @@ struct PointTable {
     std::size_t points() const
     {
         std::size_t fewest = columns.empty() ? 0 : columns.front().values.size();
-        for (const Column& column : columns)
+        for (const NamedColumn& column : columns)
             fewest = std::min(fewest, column.values.size());
         return fewest;
     }

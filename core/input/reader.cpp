@@ -236,7 +236,7 @@ unsigned zeroBits(__m128i bytes)
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('0'))));
 }
 
-// realValue for a token of the reader's buffer, with TextFile::Margin readable bytes on
+// realValue for a token of the reader's buffer, with TokenReader::Margin readable bytes on
 // either side, 2.5 times as fast on the usual shapes. Tokens of at most 32 bytes made of
 // an optional sign, digits and at most one point, with 1 to 19 significant digits, have
 // their digits found 32 bytes at a time and valued 8 at a time, straight from the
@@ -244,7 +244,7 @@ unsigned zeroBits(__m128i bytes)
 // the same. Every other token goes to realValue.
 Ext bufferedRealValue(std::string_view token, bool& valid)
 {
-    static_assert(TextFile::Margin >= 32);
+    static_assert(TokenReader::Margin >= 32);
     const std::size_t size = token.size();
     if (size == 0 || size > 32)
         return realValue(token, valid);
@@ -297,7 +297,7 @@ void failToRead(int error, const std::string& fileName)
     failToOpen(fileName.empty() ? io::FileNotFound : ioCodeForErrno(error, fileName), fileName);
 }
 
-TextFile::TextFile(const std::string& fileName, InputKinds kinds)
+TokenReader::TokenReader(const std::string& fileName, InputKinds kinds)
 {
     std::memset(bytes_, 0, Margin);
     if (fileName.empty())
@@ -306,7 +306,7 @@ TextFile::TextFile(const std::string& fileName, InputKinds kinds)
         failToOpen(ioCodeForErrno(error, fileName), fileName);
 }
 
-bool TextFile::fill()
+bool TokenReader::fill()
 {
     if (source_.ended())
         return false;
@@ -369,7 +369,7 @@ Ext plainDecimal(std::string_view token, bool commaPoint, bool& plain)
     return scaled(static_cast<Ext>(first), point ? -static_cast<long long>(end - point - 1) : 0, negative);
 }
 
-std::string_view TextFile::nextToken()
+std::string_view TokenReader::nextToken()
 {
     // Blanks first, across refills, counting the line feeds among them (in locals: a count
     // kept in the object through the loop costs the reader a sixth of its pace), at most
@@ -421,7 +421,7 @@ std::string_view TextFile::nextToken()
     return token_ = std::string_view(straddling_).substr(Margin, straddling_.size() - 2 * Margin);
 }
 
-std::size_t TextFile::skipLine()
+std::size_t TokenReader::skipLine()
 {
     // What follows is no longer about the last token.
     token_ = {};
@@ -449,7 +449,7 @@ std::size_t TextFile::skipLine()
     }
 }
 
-std::int32_t Lit_Entier(TextFile& file)
+std::int32_t Lit_Entier(TokenReader& file)
 {
     const std::string_view token = file.nextToken();
     if (token.empty())
@@ -460,7 +460,7 @@ std::int32_t Lit_Entier(TextFile& file)
     return *value;
 }
 
-Ext Lit_Reel(TextFile& file)
+Ext Lit_Reel(TokenReader& file)
 {
     const std::string_view token = file.nextToken();
     if (token.empty())
@@ -472,7 +472,7 @@ Ext Lit_Reel(TextFile& file)
     return value;
 }
 
-std::size_t Saute_Ligne(TextFile& file)
+std::size_t Saute_Ligne(TokenReader& file)
 {
     return file.skipLine();
 }
@@ -491,7 +491,7 @@ public:
     void read(const std::string& fileName, const ReadOptions& options, PointTable& table) const override
     {
         table = {};
-        TextFile file(fileName, options.kinds);
+        TokenReader file(fileName, options.kinds);
         // From here on the table holds points of this file, even when the reading stops.
         table.source = fileName;
         table.format = "points";
@@ -510,11 +510,11 @@ public:
                                       ? static_cast<std::size_t>(status.st_size) / rowBytes + 1
                                       : std::size_t{4096});
         }
-        for (Column& column : table.columns)
+        for (NamedColumn& column : table.columns)
             column.values.reserve(room);
         RowCounts counts{table.columns.size() + (options.rowsAreNumbered ? 1 : 0)};
         int i = 1;
-        const Column* reading = nullptr;  // the column whose value is being read
+        const NamedColumn* reading = nullptr;  // the column whose value is being read
         try {
             for (; i <= options.points; ++i) {
                 checkCancelled();
@@ -524,7 +524,7 @@ public:
                     Lit_Entier(file);
                     counts.value(file.tokenLine());
                 }
-                for (Column& column : table.columns) {
+                for (NamedColumn& column : table.columns) {
                     reading = &column;
                     column.values.push_back(toDouble(Lit_Reel(file)));
                     counts.value(file.tokenLine());
@@ -556,8 +556,8 @@ private:
     // Gives `failure` its place: the file, line, point `i`, token and the column being read;
     // its message names the first line whose count of values is not that of a row, or
     // says that the file is UTF-16 text.
-    static void locate(Failure& failure, TextFile& file, const std::string& fileName, int i, RowCounts& counts,
-                      const Column* reading)
+    static void locate(Failure& failure, TokenReader& file, const std::string& fileName, int i, RowCounts& counts,
+                      const NamedColumn* reading)
     {
         Place place(fileName, file.tokenLine(), i);
         const std::string_view token = file.lastToken();
@@ -630,7 +630,7 @@ private:
 
     // The lines holding data after the rows read, in a regular file: a pipe is not read
     // beyond what was asked. Counting stops at a bound of the text rules.
-    static long long dataRowsLeft(TextFile& file)
+    static long long dataRowsLeft(TokenReader& file)
     {
         long long rows = 0;
         if (!file.isRegularFile())

@@ -17,11 +17,11 @@ namespace geolago {
 
 // A point file opened read-only and read through a buffer, by the text rules: the first
 // Ctrl-Z (PointFileEnd) ends it, tokens and runs of blanks are bounded.
-class TextFile {
+class TokenReader {
 public:
     // Opens `fileName`, an input of `kinds`; throws IoFailure with the code of the
     // platform's refusal, 5 for an input of another kind.
-    explicit TextFile(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
+    explicit TokenReader(const std::string& fileName, InputKinds kinds = InputKinds::RegularFiles);
 
     // The bytes readable on either side of a token's view, for reading it by words.
     static constexpr std::size_t Margin = 32;
@@ -48,7 +48,7 @@ public:
 private:
     bool fill();
 
-    TextSource source_{PointFileEnd};
+    InputText source_{PointFileEnd};
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     std::string straddling_;  // a token cut by the end of the buffer, joined here between margins
@@ -66,14 +66,14 @@ private:
 
 // The next token read as a whole number. Throws IoFailure 106 for a malformed token,
 // 100 when the file ends before a token.
-std::int32_t Lit_Entier(TextFile& file);
+std::int32_t Lit_Entier(TokenReader& file);
 
 // The next token read as a real, in extended precision. Throws as Lit_Entier.
-Ext Lit_Reel(TextFile& file);
+Ext Lit_Reel(TokenReader& file);
 
 // Consumes up to and including the next line feed, or to the end of the file; gives the
 // number of tokens passed.
-std::size_t Saute_Ligne(TextFile& file);
+std::size_t Saute_Ligne(TokenReader& file);
 
 // A token of the real-number syntax in extended precision: optional sign, digits, optional
 // "." and digits, optional exponent. Empty if invalid.

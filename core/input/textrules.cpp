@@ -90,7 +90,7 @@ std::string fromWindows1252(std::string_view bytes)
     return text;
 }
 
-long TextSource::read(char* buffer, std::size_t size)
+long InputText::read(char* buffer, std::size_t size)
 {
     if (ended_)
         return 0;
@@ -106,7 +106,7 @@ long TextSource::read(char* buffer, std::size_t size)
     return got;
 }
 
-int readText(TextSource& source, std::size_t limit, std::string& text)
+int readText(InputText& source, std::size_t limit, std::string& text)
 {
     char buffer[64 * 1024];
     for (;;) {

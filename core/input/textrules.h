@@ -62,10 +62,10 @@ inline std::size_t tokenEnd(const char* bytes, std::size_t from, std::size_t to)
 }
 
 // The text of an input, read in chunks up to its end byte.
-class TextSource {
+class InputText {
 public:
     // A text that the first `end` byte ends.
-    explicit TextSource(char end) : end_(end) {}
+    explicit InputText(char end) : end_(end) {}
 
     // Opens `fileName` as an input of `kinds`: 0, or the refusal as InputFile::open gives it.
     int open(const std::string& fileName, InputKinds kinds) { return file_.open(fileName, kinds); }
@@ -109,6 +109,6 @@ std::string fromWindows1252(std::string_view bytes);
 
 // Appends the rest of the text of `source` to `text`: 0, TextTooLong when the text would
 // pass `limit` bytes, or the errno of a failed read.
-int readText(TextSource& source, std::size_t limit, std::string& text);
+int readText(InputText& source, std::size_t limit, std::string& text);
 
 }  // namespace geolago

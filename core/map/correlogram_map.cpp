@@ -32,7 +32,7 @@ std::vector<ShiftVector> computedVectors(std::int32_t k, bool crossed)
     return vectors;
 }
 
-// r and the pairs of every vector of `vectors`, `first` paired with `second`: the fast road
+// r and the pairs of every vector of `vectors`, `first` paired with `second`: the fast path
 // on both grids, or, where it meets a fault, each vector as plain::vectorFigures() defines
 // it, a vector that faults having no r. NaN and 0 pairs where a vector has no r.
 void vectorFigures(const Grid& first, const Grid& second, const std::vector<ShiftVector>& vectors,

@@ -52,7 +52,7 @@ inline constexpr std::int32_t BlockSize = 16;
 void shuffle(std::span<double> values, Random& random);
 
 // r of one vector of a permutation, or NoR when it has fewer than 5 pairs, no spread on a
-// side, or its computation faults, as the fast road writes it.
+// side, or its computation faults, as the fast path writes it.
 using fast::NoR;
 
 // Per thread: the column and the cells of the arrangement being computed.
@@ -70,7 +70,7 @@ struct Workspace {
 // east-west's shifts 0..lastShift() as (0, k), then north-south's as (k, 0).
 std::vector<ShiftVector> correlogramVectors(std::int32_t cells, std::int32_t maxShift = AllShifts);
 
-// The one road of every permutation test: r of a list of shift vectors of variable
+// The one path of every permutation test: r of a list of shift vectors of variable
 // `first` paired with variable `second` (the same variable for the auto-correlogram), for
 // any arrangement of `second`, as Remplit_Grille then plain::vectorFigures() give them on
 // a store so arranged, bit for bit. What depends only on the placement, which no
@@ -93,7 +93,7 @@ public:
 
     // r of every vector, into `r`, with `values` as the column of `second` (as
     // secondColumn() lays it out); NoR where a vector has no r. A column whose aggregation
-    // faults has no r at any vector; a fault of the fast road is computed again vector by
+    // faults has no r at any vector; a fault of the fast path is computed again vector by
     // vector the plain way, which keeps the r of the vectors that have one.
     void figures(std::span<const double> values, Workspace& workspace, std::span<double> r) const;
 
@@ -116,9 +116,9 @@ private:
     void prepare(Workspace& workspace) const;
     // B's cell means by slot into the rows of every group: the filled cells only.
     void toRows(const std::vector<double>& means, Workspace& workspace) const;
-    // The fast road over the rows of `workspace`; false on a fault.
+    // The fast path over the rows of `workspace`; false on a fault.
     bool fromRows(Workspace& workspace, std::span<double> r, bool findFirstPairs) const;
-    // The plain road, vector by vector, with workspace.grid as B's cells.
+    // The plain path, vector by vector, with workspace.grid as B's cells.
     void byDefinition(Workspace& workspace, std::span<double> r) const;
 
     std::uint64_t id_;

@@ -33,8 +33,8 @@ Outcome outcomeOf(Compute compute)
 }
 
 // Both directions of the core against the definition, first grid paired with `second`.
-// The fast road computes them itself unless the values may leave the double range
-// (`mayFault`): a fault it reports hands them to the plain road.
+// The fast path computes them itself unless the values may leave the double range
+// (`mayFault`): a fault it reports hands them to the plain path.
 void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool mayFault, const std::string& context)
 {
     for (const Direction direction : {Direction::EastWest, Direction::NorthSouth}) {
@@ -74,7 +74,7 @@ void expectAsDefined(const Grid& first, const Grid& second, std::int32_t n, bool
     }
 }
 
-// The fast road over shift vectors of both signs and layouts, wide steps included, against
+// The fast path over shift vectors of both signs and layouts, wide steps included, against
 // the definition of each vector. Only values whose squares leave the double range make it
 // fault (`mayFault`); elsewhere it must compute.
 void expectVectorsAsDefined(const Grid& first, const Grid& second, std::int32_t n, std::mt19937_64& random,

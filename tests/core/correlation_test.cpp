@@ -239,7 +239,7 @@ TEST_F(Correlation, FifteenOrSeventeenDigitsGiveTheSameFigures)
 }
 
 // The same field as clay %, as an altitude, a price, a pressure in pascals, in another unit
-// and negated: 600 points on a 20 x 20 grid, the whole road from the points.
+// and negated: 600 points on a 20 x 20 grid, the whole path from the points.
 TEST_F(Correlation, RIsPearsonsRWhateverTheOffsetUnitOrSign)
 {
     std::mt19937_64 random(3);

@@ -102,7 +102,7 @@ TEST_F(Placement, PointsOnAndNextToCellBoundariesAsDefined)
                                        + std::to_string(n));
             }
     // Among these are quotients on one side of a whole number in double precision and on
-    // the other in extended precision: the double road alone, or with a margin of d 2^-56,
+    // the other in extended precision: the double path alone, or with a margin of d 2^-56,
     // misplaces some of them.
 }
 

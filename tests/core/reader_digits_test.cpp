@@ -61,7 +61,7 @@ TEST(RealDigits, AnyNumberOfDigitsGivesTheOneByOneValueBitForBit)
 
 // The plain decimals of a delimited text, valued without the general syntax: for random
 // tokens of every shape (signs, leading zeros, 1 to 24 digits, a point or a comma
-// anywhere, exponents, stray bytes), the fast road takes exactly the tokens of its shape
+// anywhere, exponents, stray bytes), the fast path takes exactly the tokens of its shape
 // and gives them parseReal's value, which is the definition's.
 TEST(PlainDecimals, TheirShapeTakenAndValuedAsTheDefinitionValuesIt)
 {
@@ -185,7 +185,7 @@ class BufferedTokens : public StoreTest {};
 TEST_F(BufferedTokens, EveryShapeReadsFromTheFileAsParseRealReadsIt)
 {
     // The reader values most tokens straight from its buffer, 8 digits at a time; the
-    // tokens here sweep what decides its road and its digits: sizes around its 32 bytes,
+    // tokens here sweep what decides its path and its digits: sizes around its 32 bytes,
     // the point at every place, 0 to 24 significant digits behind runs of leading zeros.
     std::mt19937 draw(7);
     std::vector<std::string> tokens;

@@ -48,7 +48,7 @@ TEST_F(Readers, TheFirstLookAndTheReaderSeeTheSameRows)
     // The names come from the names file as far as it goes, then from the positions.
     namesFileReader().read(writeFile("noms.txt", "Altitude\n"), proposed, table);
     std::vector<std::string> names;
-    for (const Column& column : table.columns)
+    for (const NamedColumn& column : table.columns)
         names.push_back(column.name);
     EXPECT_EQ(names, (std::vector<std::string>{"X", "Y", "Altitude", "2"}));
 }

@@ -1,5 +1,5 @@
 // Correlograms with a permutation test: the observed figures against the analysis steps,
-// the permuted ones against the plain road (Remplit_Grille on a shuffled column, then each
+// the permuted ones against the plain path (Remplit_Grille on a shuffled column, then each
 // shift by its definition), the statistics on random and on structured data, and the
 // figures on any number of threads.
 
@@ -122,7 +122,7 @@ protected:
         return r;
     }
     // The correlogram of `first` crossed with `second` as plainFigures() gives it: the same
-    // r bit for bit, or a failure where the plain road meets a fault.
+    // r bit for bit, or a failure where the plain path meets a fault.
     void expectObservedAsDefined(std::uint8_t first, std::uint8_t second)
     {
         bool faulted = false;
@@ -169,7 +169,7 @@ TEST_F(Significance, ObservedFiguresAreThoseOfTheAnalysis)
     readExample();
     for (std::uint8_t v = 1; v <= 12; ++v)
         expectObservedAsDefined(v, v);
-    // Variable 1 at N = 10 on the windows' road and the batch command's, against numpy's
+    // Variable 1 at N = 10 on the windows' path and the batch command's, against numpy's
     // corrcoef of the pairs of cell means (cells and means by numpy from the file).
     const double eastWest[] = {1.0, 0.9649509110716914, 0.974383672945018, 0.969676407175359, 0.9674869018517704,
                                0.9722953161707562, 0.9631538488975551, 0.9667918713378844, 0.9712422951067048,
@@ -198,7 +198,7 @@ TEST_F(Significance, ObservedFiguresAreThoseOfTheAnalysis)
 TEST_F(Significance, CrossCorrelogramOfAVariableWithItselfIsItsAutoCorrelogram)
 {
     readExample();
-    // Against a copy of itself, a variable takes the crossed road.
+    // Against a copy of itself, a variable takes the crossed path.
     store.NBVar = 13;
     for (int i = 1; i <= 80; ++i)
         store.Donnees[i][13] = store.Donnees[i][7];

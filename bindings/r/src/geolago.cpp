@@ -125,7 +125,7 @@ Points pointsOf(const Rcpp::NumericVector& x, const Rcpp::NumericVector& y,
     points.table.format = "R";
     points.table.named = true;
     for (std::size_t c = 0; c < columns.size(); ++c)
-        points.table.columns.push_back(Column{c < 2 ? (c == 0 ? "X" : "Y") : names[c], std::move(columns[c])});
+        points.table.columns.push_back(NamedColumn{c < 2 ? (c == 0 ? "X" : "Y") : names[c], std::move(columns[c])});
     return points;
 }
 
@@ -355,7 +355,7 @@ std::string degreesNote()
     return DegreesNote;
 }
 
-// The core's own time, in seconds, of the call's road once the points are a table in
+// The core's own time, in seconds, of the call's path once the points are a table in
 // memory: storing, placing, runJob() and freeing the store, the best of `repeats`; for
 // the benchmark.
 // [[Rcpp::export(.geolago_core_seconds)]]
