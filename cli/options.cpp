@@ -104,7 +104,7 @@ const std::array Rows = {
     OptionRow{"--y", Kind::Once, "NOM", "", [](Options& o, const std::string& v) { o.yColumn = v; }, "", false, true},
     OptionRow{"--layer", Kind::Once, "NOM", "", [](Options& o, const std::string& v) { o.layer = v; },
               "couche d'un fichier SIG (par défaut la première qui a des points)"},
-    OptionRow{"--cells", Kind::Once, "N", "N|LISTE", [](Options& o, const std::string& v) { o.cells = v; },
+    OptionRow{"--cells", Kind::Once, "N", "N|LISTE", [](Options& o, const std::string& v) { o.cellsPerAxis = v; },
               "nombre de mailles par côté (1 à 4096, 10 par défaut) ; une liste\n"
               "(5,10,20) ou une plage (5..30) donne un bloc de lignes par N"},
     OptionRow{"--max-shift", Kind::Once, "K", "", [](Options& o, const std::string& v) { o.maxShift = v; },

@@ -23,7 +23,7 @@ struct Options {
     std::string pointsFile;
     std::optional<std::string> points;  // P, as typed; left out: the file's own count, or guessed
     std::optional<std::string> vars;    // V, likewise
-    std::string cells = "10";    // N, a list "5,10,20" or a range "5..30", as typed
+    std::string cellsPerAxis = "10";    // N, a list "5,10,20" or a range "5..30", as typed
     bool rowsAreNumbered = false;  // --numbered
     std::optional<std::string> namesFile;
     std::vector<VariableRequest> variables;  // in command-line order

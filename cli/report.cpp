@@ -129,7 +129,7 @@ private:
             text.append("Croisée avec la variable ").append(writeInteger(heading.with->position)).append(" : ");
             text.append(escapeControls(heading.with->name)) += '\n';
         }
-        text.append("Mailles : ").append(writeInteger(heading.cells)) += '\n';
+        text.append("Mailles : ").append(writeInteger(heading.cellsPerAxis)) += '\n';
         text.append("Mailles remplies : ").append(writeReal(heading.fill, separator_)).append(" %\n");
         if (heading.testNull)
             text.append("Test : ").append(writeInteger(heading.permutationsMade)).append(" permutations, hypothèse nulle ")
@@ -211,7 +211,7 @@ public:
         headerWritten_ = true;
         const Heading& heading = result;
         const std::string leading = tsvField(heading.variable.name) + '\t'
-            + (heading.with ? tsvField(heading.with->name) : "") + '\t' + writeInteger(heading.cells) + '\t'
+            + (heading.with ? tsvField(heading.with->name) : "") + '\t' + writeInteger(heading.cellsPerAxis) + '\t'
             + writeReal(heading.fill, separator_) + '\t';
         // What was tested, the same on every row: a script can keep the rows of one null.
         const std::string tail = std::string("\t") + (heading.testNull ? nullName(*heading.testNull) : "NA") + '\t'
@@ -282,10 +282,10 @@ public:
              << ", \"format\": " << (context.format ? jsonString(*context.format) : "null")
              << ", \"numbered\": " << (context.rowsAreNumbered ? "true" : "false")
              << ", \"points\": " << count(context.points) << ", \"vars\": " << count(context.vars) << ", \"cells\": ";
-        if (context.cells) {
+        if (context.cellsPerAxis) {
             out_ << '[';
-            for (std::size_t i = 0; i < context.cells->size(); ++i)
-                out_ << (i > 0 ? ", " : "") << (*context.cells)[i];
+            for (std::size_t i = 0; i < context.cellsPerAxis->size(); ++i)
+                out_ << (i > 0 ? ", " : "") << (*context.cellsPerAxis)[i];
             out_ << ']';
         } else {
             out_ << "null";
@@ -391,7 +391,7 @@ private:
         } else {
             json.append("null");
         }
-        json.append(", \"cells\": ").append(std::to_string(heading.cells));
+        json.append(", \"cells\": ").append(std::to_string(heading.cellsPerAxis));
         return json;
     }
 

@@ -25,7 +25,7 @@ struct RunContext {
     bool rowsAreNumbered = false;
     std::optional<std::int32_t> points;
     std::optional<std::int32_t> vars;
-    std::optional<std::vector<std::int32_t>> cells;
+    std::optional<std::vector<std::int32_t>> cellsPerAxis;
     std::optional<std::string> namesFile;
     std::optional<std::int32_t> permutations;
     std::optional<std::uint64_t> seed;

@@ -171,7 +171,7 @@ std::string plotSuffix(const Correlogram& result, bool severalCellCounts)
     if (result.with)
         suffix += "x" + std::to_string(result.with->position);
     if (severalCellCounts)
-        suffix += "-m" + std::to_string(result.cells);
+        suffix += "-m" + std::to_string(result.cellsPerAxis);
     return suffix;
 }
 
@@ -204,7 +204,7 @@ void readCounts(const Options& options, RunContext& context, unsigned& threads, 
     if (options.vars)
         context.vars = count("--vars", *options.vars, [](std::int32_t v) { return refuseVariableCount(v, BatchLimits); });
     subject = "--cells";
-    context.cells = cellCounts(options.cells);
+    context.cellsPerAxis = cellCounts(options.cellsPerAxis);
     context.permutations = count("--permutations", options.permutations, refusePermutationCount);
     subject = "--seed";
     context.seed = seedOf(options.seed);
@@ -327,8 +327,8 @@ public:
             writer_->begin(context_);
             // Each N is an analysis of its own, as if it were the only one asked; a
             // correlogram that fails leaves the others to be computed.
-            for (std::size_t c = 0; c < context_.cells->size(); ++c) {
-                const std::int32_t n = (*context_.cells)[c];
+            for (std::size_t c = 0; c < context_.cellsPerAxis->size(); ++c) {
+                const std::int32_t n = (*context_.cellsPerAxis)[c];
                 store_.NBMailles = n;
                 subject_ = options_.pointsFile;
                 progress_.show("Placement des points, " + std::to_string(n) + " mailles…");
@@ -336,7 +336,7 @@ public:
                 for (const Job& job : jobs)
                     // A refused request is reported once, with the first N.
                     if (!job.refusal || c == 0)
-                        runAndWrite(job, jobs.size() * context_.cells->size());
+                        runAndWrite(job, jobs.size() * context_.cellsPerAxis->size());
             }
             progress_.stop();
             writer_->finish(context_, std::nullopt);
@@ -414,7 +414,7 @@ private:
     void runAndWrite(const Job& job, std::size_t total)
     {
         const std::int32_t n = store_.NBMailles;
-        const bool severalCellCounts = context_.cells->size() > 1;
+        const bool severalCellCounts = context_.cellsPerAxis->size() > 1;
         const std::string doing = "Corrélogramme " + std::to_string(++done_) + "/" + std::to_string(total) + " ("
             + escapeControls(job.subject) + ")";
         progress_.show(doing + "…");
@@ -454,7 +454,7 @@ private:
         writer_->correlogram(result.correlogram, result.map ? &*result.map : nullptr);
         if (!options_.plotFile || !plotter_)
             return;
-        const std::string suffix = plotSuffix(result.correlogram, context_.cells->size() > 1);
+        const std::string suffix = plotSuffix(result.correlogram, context_.cellsPerAxis->size() > 1);
         plotter_->plot(result.correlogram, plotFileFor(*options_.plotFile, suffix, severalCharts));
         if (result.map)
             plotter_->plotMap(*result.map, plotFileFor(*options_.plotFile, severalCharts ? suffix + "-carte" : "carte", true));

@@ -104,7 +104,7 @@ using Named = VariableRef;
 struct Heading {
     VariableRef variable;
     std::optional<VariableRef> with;
-    std::int32_t cells = 0;
+    std::int32_t cellsPerAxis = 0;
     double fill = 0.0;
     // The permutation test made, if any: its null and the permutations made (for the
     // toroidal null, at most the N^2 - 1 translations).

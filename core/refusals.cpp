@@ -30,7 +30,7 @@ std::optional<std::string> refuseVariableCount(std::int32_t count, const Limits&
 
 std::optional<std::string> refuseCellCount(std::int32_t cells, const Limits& limits)
 {
-    if (cells > limits.cells)
+    if (cells > limits.cellsPerAxis)
         return "Mailles trop petites !";
     if (cells < 1)
         return "Il faut au moins une maille par côté !";

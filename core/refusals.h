@@ -18,7 +18,7 @@ namespace geolago {
 struct Limits {
     std::int32_t points;
     std::int32_t variables;
-    std::int32_t cells;
+    std::int32_t cellsPerAxis;
 };
 inline constexpr Limits WindowLimits{MaxPoints, MaxVar, MaxMailles};
 inline constexpr Limits BatchLimits{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max(),
@@ -30,7 +30,7 @@ std::optional<std::string> refusePointCount(std::int32_t count, const Limits& li
 // A variable count outside 0..limits.variables.
 std::optional<std::string> refuseVariableCount(std::int32_t count, const Limits& limits = WindowLimits);
 
-// A number of cells per axis outside 1..limits.cells; above it, "Mailles trop petites !".
+// A number of cells per axis outside 1..limits.cellsPerAxis; above it, "Mailles trop petites !".
 std::optional<std::string> refuseCellCount(std::int32_t cells, const Limits& limits = WindowLimits);
 
 // A number of permutations outside 0..MaxPermutations (significance.h).

@@ -85,21 +85,21 @@ public:
 
     // Cells 0..MaxMailles on both axes, all empty, N = 0.
     Grid() { reserve(MaxMailles); }
-    // Cells 0..cells on both axes, all empty, N = cells.
-    explicit Grid(std::int32_t cells) { setCells(cells); }
+    // Cells 0..cellsPerAxis on both axes, all empty, N = cells.
+    explicit Grid(std::int32_t cells) { setCellsPerAxis(cells); }
 
     // N, the cells 1..N on both axes that count, and the fill percentage of those cells.
-    std::int32_t cells() const { return n_; }
+    std::int32_t cellsPerAxis() const { return n_; }
     double fill() const { return fill_; }
     // N from now on, its cells held; the fill percentage is that of the filling.
-    void setCells(std::int32_t cells)
+    void setCellsPerAxis(std::int32_t cells)
     {
         reserve(cells);
         n_ = cells;
     }
     void setFill(double fill) { fill_ = fill; }
 
-    // Cells 0..cells on both axes exist from now on; every cell already held keeps its
+    // Cells 0..cellsPerAxis on both axes exist from now on; every cell already held keeps its
     // place and its content.
     void reserve(std::int32_t cells)
     {

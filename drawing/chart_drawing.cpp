@@ -281,7 +281,7 @@ void drawChart(QPainter& painter, const Correlogram& figures)
     canvas.LineTo(650, 465);
 
     // Step in pixels between shifts; N = 0 fails here with a division by zero.
-    const std::int32_t cells = figures.cells;
+    const std::int32_t cells = figures.cellsPerAxis;
     const std::int32_t step = low32(truncToInt64(divide(static_cast<Ext>(600), static_cast<Ext>(cells))));
     // The tables hold shifts 0..30 only: any other N stops the drawing here.
     if (const auto refusal = refuseCellCount(cells))

@@ -148,7 +148,7 @@ py::dict resultOf(const JobResult& job)
 {
     const Correlogram& c = job.correlogram;
     py::dict result;
-    result["cells"] = c.cells;
+    result["cells"] = c.cellsPerAxis;
     result["fill"] = c.fill;
     result["null"] = c.testNull ? py::object(py::str(nullName(*c.testNull))) : py::object(py::none());
     result["permutations_made"] = c.permutationsMade;

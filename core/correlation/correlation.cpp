@@ -76,7 +76,7 @@ Shift figuresOf(const Grid& first, const Grid& second, std::int32_t n, std::int3
 
 Shift vectorFigures(const Grid& first, const Grid& second, ShiftVector v)
 {
-    const std::int32_t cells = first.cells();
+    const std::int32_t cells = first.cellsPerAxis();
     return layoutOf(v) == Direction::EastWest ? figuresOf<Direction::EastWest>(first, second, cells, v.dy, v.dx)
                                               : figuresOf<Direction::NorthSouth>(first, second, cells, v.dx, v.dy);
 }
@@ -84,7 +84,7 @@ Shift vectorFigures(const Grid& first, const Grid& second, ShiftVector v)
 void correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
                  std::int32_t maxShift)
 {
-    const std::int32_t cells = first.cells();
+    const std::int32_t cells = first.cellsPerAxis();
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     for (std::int32_t k = 0; k <= lastShift(direction, cells, maxShift); ++k)
         shifts[static_cast<std::size_t>(k)] = shiftFigures(direction, first, second, k);
@@ -106,7 +106,7 @@ void setDistances(const Placement& placement, Direction direction, Correlogram& 
 // Whether the filled cells of `grid` all hold the same mean.
 bool oneValue(const Grid& grid)
 {
-    const std::int32_t cells = grid.cells();
+    const std::int32_t cells = grid.cellsPerAxis();
     std::optional<double> seen;
     for (int ix = 1; ix <= cells; ++ix)
         for (int iy = 1; iy <= cells; ++iy)
@@ -131,7 +131,7 @@ void correlateStore(Store& store, Direction direction)
     Correlogram& result = store.result;
     result.variable = {store.Num_Var, store.Nom_Var};
     result.with.reset();
-    result.cells = store.Grille.cells();
+    result.cellsPerAxis = store.Grille.cellsPerAxis();
     result.fill = store.Grille.fill();
     std::vector<Shift>& shifts = result.of(direction);
     result.zeroCrossing(direction).reset();
@@ -147,8 +147,8 @@ namespace {
 void correlateShifts(Direction direction, const Grid& first, const Grid& second, std::vector<Shift>& shifts,
                      std::int32_t maxShift)
 {
-    const std::int32_t cells = first.cells();
-    assert(second.cells() == cells && first.capacity() >= cells && second.capacity() >= cells);
+    const std::int32_t cells = first.cellsPerAxis();
+    assert(second.cellsPerAxis() == cells && first.capacity() >= cells && second.capacity() >= cells);
     shifts.assign(static_cast<std::size_t>(shiftCount(cells, maxShift)), Shift{});
     std::vector<std::int32_t> pairs;
     std::vector<double> r;
@@ -212,7 +212,7 @@ Correlogram computeCorrelogram(const Store& store, const VariableRef& firstVaria
     Correlogram result;
     result.variable = firstVariable;
     result.with = secondVariable;
-    result.cells = store.NBMailles;
+    result.cellsPerAxis = store.NBMailles;
     const auto firstGrid = std::make_unique<Grid>(store.NBMailles);
     fillGrid(store, first, *firstGrid);
     result.fill = firstGrid->fill();

@@ -65,7 +65,7 @@ Rows::Rows(std::int32_t cells, std::int32_t margin)
 
 Rows Rows::of(Direction layout, const Grid& grid, std::int32_t margin)
 {
-    const std::int32_t cells = grid.cells();
+    const std::int32_t cells = grid.cellsPerAxis();
     Rows rows(cells, margin);
     for (int b = 1; b <= cells; ++b)
         for (int a = 1; a <= cells; ++a) {
@@ -103,7 +103,7 @@ std::ptrdiff_t partnerOffset(const Rows& rows, Step step)
 
 std::vector<std::size_t> firstPairs(const Rows& first, const Rows& second, std::span<const Step> steps)
 {
-    const std::int32_t n = first.cells();
+    const std::int32_t n = first.cellsPerAxis();
     std::vector<std::size_t> at(steps.size(), NoPair);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step step = steps[i];
@@ -125,7 +125,7 @@ std::vector<std::size_t> firstPairs(const Rows& first, const Rows& second, std::
 bool correlations(const Rows& first, const Rows& second, std::span<const Step> steps, const std::size_t* firstPair,
                   std::int32_t* pairs, double* r)
 {
-    const std::int32_t n = first.cells();
+    const std::int32_t n = first.cellsPerAxis();
     const std::size_t width = first.width();
     try {
         for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -233,7 +233,7 @@ bool correlations(const Grid& first, const Grid& second, std::span<const ShiftVe
 bool correlogram(Direction direction, const Grid& first, const Grid& second, std::vector<std::int32_t>& pairs,
                  std::vector<double>& r, std::int32_t maxShift)
 {
-    const std::int32_t last = lastShift(direction, first.cells(), maxShift);
+    const std::int32_t last = lastShift(direction, first.cellsPerAxis(), maxShift);
     std::vector<ShiftVector> vectors;
     for (std::int32_t k = 0; k <= last; ++k)
         vectors.push_back(shiftVector(direction, k));

@@ -45,7 +45,7 @@ public:
     // Columns 0..width() - 1 of a row are read eight at a time; stride() leads from a row to the next.
     std::size_t width() const { return width_; }
     std::size_t stride() const { return stride_; }
-    std::int32_t cells() const { return cells_; }
+    std::int32_t cellsPerAxis() const { return cells_; }
     std::int32_t margin() const { return static_cast<std::int32_t>(margin_); }
 
 private:

@@ -122,7 +122,7 @@ template <typename Value>
 void fillFrom(const Placement& placement, std::int32_t points, Value value, Grid& grid)
 {
     const std::int32_t n = placement.NBMailles;
-    grid.setCells(n);
+    grid.setCellsPerAxis(n);
     for (int c = 0; c <= n; ++c)
         for (int r = 0; r <= n; ++r)
             grid[c][r] = TCellule{};

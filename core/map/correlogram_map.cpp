@@ -97,7 +97,7 @@ CorrelogramMap computeCorrelogramMap(const Store& store, const VariableRef& firs
     CorrelogramMap map;
     map.variable = firstVariable;
     map.with = secondVariable;
-    map.cells = store.NBMailles;
+    map.cellsPerAxis = store.NBMailles;
     map.maxShift = std::clamp(maxShift, 0, std::max(store.NBMailles - 1, 0));
     const std::int32_t k = map.maxShift;
     map.vectors.resize(static_cast<std::size_t>((2 * k + 1) * (2 * k + 1)));

@@ -28,7 +28,7 @@ Correlogram windowFigures(const Store& store)
     Correlogram figures = store.result;
     figures.variable = {store.Num_Var, store.Nom_Var};
     figures.with.reset();
-    figures.cells = store.NBMailles;
+    figures.cellsPerAxis = store.NBMailles;
     figures.fill = store.PourCent;
     const auto shown = static_cast<std::size_t>(std::clamp<std::int32_t>(store.NBMailles, 0, MaxMailles));
     figures.eastWest.resize(shown);

@@ -215,7 +215,7 @@ void Engine::figures(std::span<const double> values, Workspace& workspace, std::
     if (!workspace.grid)
         workspace.grid = std::make_unique<Grid>(cells_);
     Grid& grid = *workspace.grid;
-    grid.setCells(cells_);
+    grid.setCellsPerAxis(cells_);
     for (int c = 0; c <= cells_; ++c)
         for (int row = 0; row <= cells_; ++row)
             grid[c][row] = TCellule{};
@@ -255,7 +255,7 @@ void Engine::translated(std::int32_t dx, std::int32_t dy, Workspace& workspace, 
     if (!workspace.grid)
         workspace.grid = std::make_unique<Grid>(cells_);
     Grid& grid = *workspace.grid;
-    grid.setCells(cells_);
+    grid.setCellsPerAxis(cells_);
     for (std::int32_t ix = 0; ix <= n; ++ix)
         for (std::int32_t iy = 0; iy <= n; ++iy) {
             const std::uint32_t slot = from(ix, iy);

@@ -89,7 +89,7 @@ public:
     const std::vector<double>& secondColumn() const { return secondColumn_; }
     std::size_t size() const { return vectors_.size(); }
     bool crossed() const { return crossed_; }
-    std::int32_t cells() const { return cells_; }
+    std::int32_t cellsPerAxis() const { return cells_; }
 
     // r of every vector, into `r`, with `values` as the column of `second` (as
     // secondColumn() lays it out); NoR where a vector has no r. A column whose aggregation

@@ -105,7 +105,7 @@ Arrangements arrange(const permutation::Engine& engine, const SignificanceReques
     };
     if (engine.crossed() && request.crossNull == Null::Toroidal) {
         arranged.null = Null::Toroidal;
-        const auto moves = translationsOf(engine.cells(), request.permutations, request.seed);
+        const auto moves = translationsOf(engine.cellsPerAxis(), request.permutations, request.seed);
         run(static_cast<std::int32_t>(moves.size()),
             [&](std::int32_t p, permutation::Random&, permutation::Workspace& workspace, std::span<double> row) {
                 const auto [dx, dy] = moves[static_cast<std::size_t>(p)];

@@ -20,7 +20,7 @@ TEST(CommandLine, ValuesComeAfterTheOptionOrAnEqualsSign)
     EXPECT_EQ(o.pointsFile, "--file");
     EXPECT_EQ(o.points, "80");
     EXPECT_EQ(o.vars, "12");
-    EXPECT_EQ(o.cells, "10");
+    EXPECT_EQ(o.cellsPerAxis, "10");
     EXPECT_EQ(o.format, Format::Text);
     ASSERT_EQ(o.variables.size(), 4u);  // in the order given
     EXPECT_EQ(o.variables[0].text, "Revenu");

@@ -134,8 +134,8 @@ TEST(CorrelationShifts, RandomGridsGiveTheFiguresOfTheDefinition)
             }
         const std::string context = "round " + std::to_string(round) + ", N = " + std::to_string(n);
         const bool mayFault = kind == 1 || kind == 2;
-        first->setCells(n);
-        second->setCells(n);
+        first->setCellsPerAxis(n);
+        second->setCellsPerAxis(n);
         expectAsDefined(*first, *first, n, mayFault, context);
         expectAsDefined(*first, *second, n, mayFault, context + " crossed");
         expectVectorsAsDefined(*first, *first, n, random, mayFault, context);

@@ -23,7 +23,7 @@ protected:
     {
         store.current.gridFilled = true;
         store.NBMailles = static_cast<std::int32_t>(values.size());
-        store.Grille.setCells(store.NBMailles);
+        store.Grille.setCellsPerAxis(store.NBMailles);
         for (int iy = 1; iy <= store.NBMailles; ++iy)
             for (int ix = 1; ix <= store.NBMailles; ++ix)
                 store.Grille[ix][iy] = {values[iy - 1][ix - 1], 1, 1};

@@ -20,7 +20,7 @@ const QColor black(0, 0, 0);
 TEST(ChartDrawing, EnvelopesAreThinDashedLinesInTheCurvesColourAndSignificantShiftsAreMarked)
 {
     Correlogram figures;
-    figures.cells = 10;
+    figures.cellsPerAxis = 10;
     figures.eastWest.resize(10);
     figures.northSouth.resize(10);
     for (std::size_t k = 0; k <= 5; ++k) {

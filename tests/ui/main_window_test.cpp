@@ -92,7 +92,7 @@ protected:
         click(mainWindow(), "ButtLit_Data");
     }
     void chooseRows(bool rowsAreNumbered) { click(mainWindow(), rowsAreNumbered ? "yesButton" : "noButton"); }
-    void setCells(const QString& cells)
+    void setCellsPerAxis(const QString& cells)
     {
         type(mainWindow(), "EdNBMailles", cells);
         click(mainWindow(), "ButtNBMailles");
@@ -106,7 +106,7 @@ protected:
     void upToNames()
     {
         readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
-        setCells("10");
+        setCellsPerAxis("10");
         loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
         ASSERT_EQ(stateOf(mainWindow()), NamesLoaded);
         takeMessages();
@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, CompleteRoadPassesThroughEveryStateOfTheTable)
     EXPECT_EQ(store().Coord[100][1], 9.5);
     EXPECT_EQ(store().Donnees[100][1], 36.0);
 
-    setCells("10");
+    setCellsPerAxis("10");
     EXPECT_EQ(stateOf(mainWindow()), CellsSet);
     EXPECT_EQ(store().NBMailles, 10);
     EXPECT_EQ(store().XMax, 9.5);
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, NonReadsRowsWithoutNumbersAndThePercentageTakesTheRegiona
     EXPECT_EQ(store().Coord[3][1], 1.5);
     EXPECT_EQ(store().Donnees[6][2], 6.0);
 
-    setCells("3");
+    setCellsPerAxis("3");
     loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
     click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(text("EdPourCent"), "66,6666666666667");  // 6 of the 9 cells
@@ -319,28 +319,28 @@ TEST_F(MainWindowTest, ValiderAnswersEveryCellCount)
     readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
     takeMessages();
 
-    setCells("");
+    setCellsPerAxis("");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut indiquer le nombre de mailles")});
-    setCells("  ");  // blanks are not an empty text
+    setCellsPerAxis("  ");  // blanks are not an empty text
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("'  ' n'est pas une valeur entière correcte.")});
     EXPECT_EQ(store().NBMailles, 10);
 
-    setCells("31");
+    setCellsPerAxis("31");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Mailles trop petites !")});
     EXPECT_EQ(store().NBMailles, 10);
     EXPECT_FALSE(visible("PanelLitVar"));
-    setCells("0");
+    setCellsPerAxis("0");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut au moins une maille par côté !")});
-    setCells("-4");
+    setCellsPerAxis("-4");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut au moins une maille par côté !")});
     EXPECT_EQ(store().NBMailles, 10);
     EXPECT_FALSE(visible("PanelLitVar"));
 
-    setCells("$1E");
+    setCellsPerAxis("$1E");
     EXPECT_TRUE(takeMessages().empty());
     EXPECT_EQ(store().NBMailles, 30);
     EXPECT_TRUE(visible("PanelLitVar"));
-    setCells("1");
+    setCellsPerAxis("1");
     EXPECT_EQ(store().NBMailles, 1);
 }
 
@@ -349,7 +349,7 @@ TEST_F(MainWindowTest, PlacementFailureLeavesTheNewCountAndTheHiddenPanel)
     // All points share one X: the cell width is zero.
     readPoints(writeFile("line.txt", "1 5 0 1\n2 5 1 2\n3 5 2 3\n"), "3", "1", true);
     takeMessages();
-    setCells("4");
+    setCellsPerAxis("4");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Opération en virgule flottante incorrecte.")});
     EXPECT_EQ(store().NBMailles, 4);
     EXPECT_EQ(store().XMin, 5.0);
@@ -359,9 +359,9 @@ TEST_F(MainWindowTest, PlacementFailureLeavesTheNewCountAndTheHiddenPanel)
 TEST_F(MainWindowTest, RefusedCellCountLeavesTheLaterStepsOnThePreviousOne)
 {
     upToNames();
-    setCells("31");
+    setCellsPerAxis("31");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Mailles trop petites !")});
-    setCells("0");
+    setCellsPerAxis("0");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{info("Il faut au moins une maille par côté !")});
     click(mainWindow(), "ButtChoixVar");
     click(mainWindow(), "ButtCalculer");
@@ -373,7 +373,7 @@ TEST_F(MainWindowTest, RefusedCellCountLeavesTheLaterStepsOnThePreviousOne)
 TEST_F(MainWindowTest, NamesFileAnswers)
 {
     readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
-    setCells("10");
+    setCellsPerAxis("10");
     takeMessages();
 
     loadNames("");
@@ -420,7 +420,7 @@ TEST_F(MainWindowTest, ANamedPipeIsRefusedWithoutWaitingForAWriter)
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Accès au fichier refusé.")});
 
     readPoints(writeFile("lattice.txt", latticeFile()), "100", "2", true);
-    setCells("10");
+    setCellsPerAxis("10");
     takeMessages();
     loadNames(pipe);
     const std::vector<Shown> expected{
@@ -489,7 +489,7 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
     ASSERT_EQ(stateOf(mainWindow()), Computed);
 
     // A new N: "Calculer" waits for the grid of that N.
-    setCells("20");
+    setCellsPerAxis("20");
     EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
     click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(stateOf(mainWindow()), VariableChosen);
@@ -500,7 +500,7 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
     // New points: the variable and "Calculer" wait for their cells.
     readPoints(writeFile("six.txt", sixPoints), "6", "2", false);
     EXPECT_EQ(stateOf(mainWindow()), CellsSet);
-    setCells("3");
+    setCellsPerAxis("3");
     EXPECT_EQ(stateOf(mainWindow()), NamesLoaded);
     click(mainWindow(), "ButtChoixVar");
     EXPECT_NEAR(store().PourCent, 600.0 / 9, 1e-12);
@@ -510,7 +510,7 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
     // A grid that cannot be filled (two sums beyond the double range in one cell) leaves
     // "Calculer" closed, and "Valider Fichier", which waits for a calculation, open.
     readPoints(writeFile("huge.txt", "0 0 1e308 0\n0.5 0.5 1e308 0\n3 3 1 0\n"), "3", "2", false);
-    setCells("3");
+    setCellsPerAxis("3");
     takeMessages();
     click(mainWindow(), "ButtChoixVar");
     EXPECT_EQ(takeMessages(), std::vector<Shown>{error("Débordement en virgule flottante.")});
@@ -520,7 +520,7 @@ TEST_F(MainWindowTest, StepsThatWouldCombineStaleTablesWaitForTheStepsBefore)
 TEST_F(MainWindowTest, AFailedCalculerHidesTheResultsAndTheChartOfTheOneBefore)
 {
     readPoints(writeFile("ten.txt", tenPoints), "10", "2", false);
-    setCells("3");
+    setCellsPerAxis("3");
     loadNames(writeFile("noms.txt", "Alpha\nBeta\n"));
     click(mainWindow(), "ButtChoixVar");
     click(mainWindow(), "ButtCalculer");
@@ -687,7 +687,7 @@ TEST_F(MainWindowTest, ADelimitedTextIsItsOwnNamesFileAndReadsInItsFormat)
     EXPECT_EQ(takeMessages(),
               std::vector<Shown>{info("Données lues !\nLa colonne \"quartier\" contient du texte (\"Nord\" à la ligne 2) :"
                                       " ce n'est pas une variable.\n1 ligne sans coordonnée a été ignorée : ligne 5.")});
-    setCells("3");
+    setCellsPerAxis("3");
     click(mainWindow(), "ButtLit_Noms_Vars");
     ASSERT_EQ(variables()->count(), 2);
     EXPECT_EQ(variables()->itemText(0), "pente");

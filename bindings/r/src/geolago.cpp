@@ -211,7 +211,7 @@ Rcpp::List mapRows(const CorrelogramMap& map)
 
 // The request of one call, checked as the batch command checks its options.
 struct Call {
-    std::int32_t cells = 10;
+    std::int32_t cellsPerAxis = 10;
     std::optional<std::int32_t> maxShift;
     std::int32_t permutations = 0;
     std::uint64_t seed = 1;
@@ -225,7 +225,7 @@ Call callOf(int cells, int maxShift, int permutations, const std::string& seed, 
 {
     Call call;
     refuseIf(refuseCellCount(cells, BatchLimits), "cells", std::to_string(cells));
-    call.cells = cells;
+    call.cellsPerAxis = cells;
     if (maxShift != NA_INTEGER) {
         refuseIf(refuseMaxShift(maxShift), "max_shift", std::to_string(maxShift));
         call.maxShift = maxShift;
@@ -273,7 +273,7 @@ Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::Numeri
         // The store is too large for the stack.
         const auto store = std::make_unique<Store>();
         storeReading(*store, TableReading{std::move(points.table), nullptr});
-        store->NBMailles = call.cells;
+        store->NBMailles = call.cellsPerAxis;
         Calcul_Mailles(*store);
 
         Cancellation cancellation;
@@ -302,7 +302,7 @@ Rcpp::List geolagoRun(Rcpp::NumericVector x, Rcpp::NumericVector y, Rcpp::Numeri
         Rcpp::List out;
         out["rows"] = correlogramRows(result);
         out["points"] = store->NBPoints;
-        out["cells"] = result.cells;
+        out["cells"] = result.cellsPerAxis;
         out["fill"] = result.fill;
         out["zero_crossing"] = Rcpp::NumericVector::create(Rcpp::Named("E_W") = optional(result.zeroCrossingEastWest),
                                                            Rcpp::Named("N_S") = optional(result.zeroCrossingNorthSouth));
