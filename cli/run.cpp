@@ -32,17 +32,6 @@ namespace geolago::cli {
 
 namespace {
 
-// A value or a choice the run will not take; the message ends in " !" and is shown as
-// it stands, with no full stop added.
-class Refusal : public std::exception {
-public:
-    explicit Refusal(std::string message) : message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
-
-private:
-    std::string message_;
-};
-
 void refuseIf(const std::optional<std::string>& refusal)
 {
     if (refusal)
@@ -124,14 +113,12 @@ std::vector<std::int32_t> cellCounts(const std::string& text)
     }
 }
 
-// The seed: a decimal whole number from 0 to 2^64 - 1.
-std::uint64_t seedOf(const std::string& text)
+// The seed: a decimal whole number from 0 to 2^64 - 1, any other text failing as a count's.
+std::uint64_t seedOfOption(const std::string& text)
 {
-    std::uint64_t seed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        throw ConvertFailure(text);
-    return seed;
+    if (const std::optional<std::uint64_t> seed = seedOf(text))
+        return *seed;
+    throw ConvertFailure(text);
 }
 
 // The pairs of positions a request names: a variable alone (second 0) or crossed.
@@ -207,7 +194,7 @@ void readCounts(const Options& options, RunContext& context, unsigned& threads, 
     context.cellsPerAxis = cellCounts(options.cellsPerAxis);
     context.permutations = count("--permutations", options.permutations, refusePermutationCount);
     subject = "--seed";
-    context.seed = seedOf(options.seed);
+    context.seed = seedOfOption(options.seed);
     threads = usableCores();
     if (options.threads)
         threads = static_cast<unsigned>(count("--threads", *options.threads, refuseThreadCount));

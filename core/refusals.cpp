@@ -1,5 +1,7 @@
 #include "refusals.h"
 
+#include <charconv>
+
 #include "significance.h"
 
 namespace geolago {
@@ -66,6 +68,15 @@ std::optional<std::string> refuseVariablePosition(const Store& store, std::int64
         return "La variable " + std::to_string(position) + " n'a pas été lue : le fichier de données en compte "
             + std::to_string(store.NBVar) + " !";
     return std::nullopt;
+}
+
+std::optional<std::uint64_t> seedOf(std::string_view text)
+{
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return seed;
 }
 
 }  // namespace geolago

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <exception>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "store.h"
 
@@ -43,6 +46,21 @@ std::optional<std::string> refuseThreadCount(std::int32_t threads);
 
 // A last shift (the map's K) below 0.
 std::optional<std::string> refuseMaxShift(std::int32_t maxShift);
+
+// A seed of the permutations as typed: a decimal whole number from 0 to 2^64 - 1; none
+// for any other text.
+std::optional<std::uint64_t> seedOf(std::string_view text);
+
+// A value or a choice a front end will not take, its message (ending in " !") shown as it
+// stands, with no full stop added.
+class Refusal : public std::exception {
+public:
+    explicit Refusal(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
 
 // A variable position (1-based; 0 when nothing is chosen) that names no column read
 // from the current point file of `store`: outside 1..NBVar, or beyond limits.variables.

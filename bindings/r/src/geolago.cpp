@@ -32,16 +32,6 @@ using namespace geolago;
 
 namespace {
 
-// A failure whose message is shown as it stands, refusals ending in " !".
-class Refusal : public std::exception {
-public:
-    explicit Refusal(std::string message) : message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
-
-private:
-    std::string message_;
-};
-
 // The refusal of the argument `argument` given as `value`, named as the call wrote it.
 void refuseIf(const std::optional<std::string>& refusal, const std::string& argument, const std::string& value)
 {
@@ -66,13 +56,11 @@ bool interruptPending()
     return R_ToplevelExec(checkInterrupt, nullptr) == FALSE;
 }
 
-std::uint64_t seedOf(const std::string& text)
+std::uint64_t seedOfArgument(const std::string& text)
 {
-    std::uint64_t seed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        throw Refusal("seed = \"" + text + "\" : La graine doit être un nombre entier de 0 à 18446744073709551615 !");
-    return seed;
+    if (const std::optional<std::uint64_t> seed = seedOf(text))
+        return *seed;
+    throw Refusal("seed = \"" + text + "\" : La graine doit être un nombre entier de 0 à 18446744073709551615 !");
 }
 
 // The points of the call as a reader would give them: X, Y, then A (and B), named. A
@@ -232,7 +220,7 @@ Call callOf(int cells, int maxShift, int permutations, const std::string& seed, 
     }
     refuseIf(refusePermutationCount(permutations), "permutations", std::to_string(permutations));
     call.permutations = permutations;
-    call.seed = seedOf(seed);
+    call.seed = seedOfArgument(seed);
     refuseIf(refusal(null != "toroidal" && null != "shuffle", "L'hypothèse nulle est \"shuffle\" ou \"toroidal\" !"),
              "null", "\"" + null + "\"");
     call.crossNull = null == "shuffle" ? Null::Shuffle : Null::Toroidal;

@@ -12,6 +12,8 @@ test_that("wrong inputs are refused with the core's French messages and the argu
   expect_error(correlogram(x, y, z, permutations = 100001),
                "permutations = 100001 : Le nombre de permutations doit être compris entre 0 et 100000 !", fixed = TRUE)
   expect_error(correlogram(x, y, z, null = "rotation", with = z), "null = \"rotation\" :", fixed = TRUE)
+  expect_error(correlogram(x, y, z, seed = "18446744073709551616"),
+               "seed = \"18446744073709551616\" : La graine doit être un nombre entier", fixed = TRUE)
   expect_error(correlogram(rep(x, 8), rep(y, each = 8), rep(2, 64), cells = 4),
                "variable 1 (rep(2, 64)) : Opération en virgule flottante incorrecte : la variable 1 (rep(2, 64)) a la même valeur dans toutes les mailles remplies.",
                fixed = TRUE)
